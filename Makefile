@@ -1,0 +1,26 @@
+# Thin wrapper over CMake presets. Every target installs missing Debian
+# packages first, so each command works on a fresh machine.
+.PHONY: deps configure build test bench asan-test clean
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	@test -f build/build.ninja || cmake --preset default
+
+build: configure
+	cmake --build --preset default
+
+test: build
+	ctest --preset default -j2
+
+bench: build
+	scripts/run-bench.sh
+
+asan-test: deps
+	@test -f build-asan/build.ninja || cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan -j2
+
+clean:
+	rm -rf build build-asan

@@ -1,0 +1,17 @@
+#!/bin/sh
+# Installs the Debian packages the build needs, only when some are missing.
+set -e
+PACKAGES="g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev libbenchmark-dev"
+
+missing=""
+for p in $PACKAGES; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends $missing

@@ -1,0 +1,403 @@
+#include "editor/EditorScreenStrings.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "editor/Editor.h"
+#include "platform/FileIO.h"
+
+namespace editor {
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+// Next CR or LF at or after p, or end; eight bytes at a time.
+const char* FindBreak(const char* p, const char* end) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    constexpr uint64_t kHigh = 0x8080808080808080ull;
+    while (end - p >= 8) {
+        uint64_t v;
+        std::memcpy(&v, p, 8);
+        uint64_t lf = v ^ (kOnes * '\n');
+        uint64_t cr = v ^ (kOnes * '\r');
+        if ((((lf - kOnes) & ~lf) | ((cr - kOnes) & ~cr)) & kHigh) break;
+        p += 8;
+    }
+    while (p < end && *p != '\r' && *p != '\n') ++p;
+    return p;
+}
+
+// Calls row(begin, length) for each line; the last call has ended = false
+// when text follows the last line break.
+template <typename RowFn>
+size_t ForEachLine(const char* begin, const char* end, RowFn row) {
+    size_t rows = 0;
+    const char* p = begin;
+    while (p < end) {
+        const char* q = FindBreak(p, end);
+        if (q == end) {
+            row(p, static_cast<size_t>(q - p), false);
+            ++rows;
+            break;
+        }
+        row(p, static_cast<size_t>(q - p), true);
+        ++rows;
+        if (*q == '\r' && q + 1 < end && q[1] == '\n') ++q;
+        p = q + 1;
+    }
+    return rows;
+}
+
+size_t BlankOutNuls(char* begin, char* end) {
+    size_t count = 0;
+    for (char* p = begin; p < end;) {
+        p = static_cast<char*>(std::memchr(p, 0, static_cast<size_t>(end - p)));
+        if (!p) break;
+        *p++ = ' ';
+        ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+TEditorScreenStrings* TEditorScreenStrings::Create(TEditor* owner) {
+    auto* store = new TEditorScreenStrings(owner);
+    store->undo_ = store->CreateUndoObject();
+    return store;
+}
+
+TEditorScreenStrings::TEditorScreenStrings(TEditor* owner) {
+    if (owner) editors_.push_back(owner);
+}
+
+TEditorScreenStrings::~TEditorScreenStrings() = default;
+
+std::unique_ptr<TEditorUndoObj> TEditorScreenStrings::CreateUndoObject() {
+    return std::make_unique<TEditorUndoObj>(*this);
+}
+
+void TEditorScreenStrings::AddEditor(TEditor* editor) {
+    if (std::find(editors_.begin(), editors_.end(), editor) == editors_.end()) editors_.push_back(editor);
+}
+
+void TEditorScreenStrings::RemoveEditor(TEditor* editor) {
+    auto it = std::find(editors_.begin(), editors_.end(), editor);
+    if (it == editors_.end()) return;
+    editors_.erase(it);
+    if (editors_.empty()) delete this;
+}
+
+TEditor* TEditorScreenStrings::FocusedEditor() const {
+    for (TEditor* e : editors_)
+        if (e->Focused()) return e;
+    return Owner();
+}
+
+int TEditorScreenStrings::FirstRowOfLine(int row) const {
+    if (row > Count()) return row;
+    while (row > 0 && AttributeOf(row - 1) == raWrapped) --row;
+    return row;
+}
+
+int TEditorScreenStrings::LastRowOfLine(int row) const {
+    if (row < 0) return row;
+    while (row < Count() - 1 && AttributeOf(row) == raWrapped) ++row;
+    return row;
+}
+
+TGathered TEditorScreenStrings::GatherText(int row, int n) const {
+    TGathered g;
+    if (row < 0 || row >= Count() || n == 0 || n < -1) return g;
+    int last = n == -1 ? LastRowOfLine(row) : std::min(row + n - 1, Count() - 1);
+    int64_t total = RowOffset(last + 1) - RowOffset(row);
+    if (AttributeOf(last) == raEndOfText) total -= 1;
+    g.text.reserve(static_cast<size_t>(total));
+    for (int r = row; r <= last; ++r) {
+        g.text += Text(r);
+        if (AttributeOf(r) == raLineBreak) g.text += kCrLf;
+    }
+    g.lastAttribute = AttributeOf(last);
+    g.rows = last - row + 1;
+    return g;
+}
+
+TRowMarks TEditorScreenStrings::DeleteRows(int row, int n) {
+    if (row < 0 || row >= Count() || n <= 0) return 0;
+    n = std::min(n, Count() - row);
+    TRowMarks marks = 0;
+    for (int r = row; r < row + n; ++r) marks |= GetMarks(r);
+    Changing();
+    DeleteRowsRaw(row, n);
+    Changed();
+    return marks;
+}
+
+void TEditorScreenStrings::ReplaceRowRange(int a, int n, TEditorStringList& list) {
+    const int k = list.Count();
+    std::vector<TRowMarks> marks(static_cast<size_t>(k), 0);
+    Changing();
+    if (k > n) {
+        if (n >= 1) {
+            // A line break typed at the start of a marked line carries the mark down.
+            TEditor* focused = FocusedEditor();
+            bool atColumn0 = focused && focused->Col() == 0;
+            marks[atColumn0 ? k - n : 0] |= GetMarks(a);
+            for (int i = 1; i < n; ++i) marks[i + k - n] |= GetMarks(a + i);
+        }
+        InsertRowsRaw(a + n, k - n);
+    } else if (k < n) {
+        TRowMarks removed = 0;
+        for (int r = a; r < a + n - k; ++r) removed |= GetMarks(r);
+        DeleteRowsRaw(a, n - k);
+        for (int i = 0; i < k; ++i) marks[i] = GetMarks(a + i);
+        if (k == 0) ExcludeMarks(removed);
+        else marks[0] |= removed;
+    } else {
+        for (int i = 0; i < k; ++i) marks[i] = GetMarks(a + i);
+    }
+    for (int i = 0; i < k; ++i) {
+        TakeRow(a + i, list, i);
+        SetMarks(a + i, marks[i]);
+    }
+    Changed();
+}
+
+void TEditorScreenStrings::SplitText(std::string_view text, TEditorStringList& list) {
+    list.BeginUpdate();
+    list.Clear();
+    if (text.empty()) {
+        list.InsertRowsRaw(0, 1);
+    } else {
+        // Count first so that the list is sized once.
+        size_t lines = ForEachLine(text.data(), text.data() + text.size(), [](const char*, size_t, bool) {});
+        list.InsertRowsRaw(0, static_cast<int>(lines));
+        int i = 0;
+        ForEachLine(text.data(), text.data() + text.size(), [&](const char* p, size_t len, bool) {
+            std::string_view row(p, len);
+            if (row.find('\0') != std::string_view::npos) {
+                // Row text never holds NUL: it would end the row for the scanner and painter.
+                std::string copy(row);
+                std::replace(copy.begin(), copy.end(), '\0', ' ');
+                list.SetTextRaw(i++, copy);
+            } else {
+                list.SetTextRaw(i++, row);
+            }
+        });
+    }
+    list.EndUpdate();
+}
+
+int TEditorScreenStrings::CountRows(std::string_view) { return 1; }
+
+void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
+    const int count = Count();
+    if (a < 0 || n < 0 || a + n - 1 > count - 1 || (n == 0 && t.empty())) return;
+
+    int s = std::max(FirstRowOfLine(a), a - 1);
+    // Text inserted after an unterminated last row joins it: the end-of-text
+    // row must stay the last one.
+    if (n == 0 && a == count && count > 0 && AttributeOf(count - 1) == raEndOfText) s = count - 1;
+    const int e0 = a + n - 1;
+    int e = LastRowOfLine(e0);
+
+    BeginUpdate();
+    if (a == s && e == e0 && t.empty() && n > 0) {
+        if (TUndoData* u = undo_->NewRecord()) {
+            TGathered g = GatherText(a, n);
+            u->startRow = a;
+            u->oldText = std::move(g.text);
+            u->lastAttribute = g.lastAttribute;
+        }
+        TRowMarks m = DeleteRows(a, n);
+        if (Count() == 0) ExcludeMarks(m);
+        else {
+            int target = std::min(a, Count() - 1);
+            SetMarks(target, GetMarks(target) | m);
+        }
+        int c = Rescan(a, true);
+        lastChange_ = {a, n, 0, c, true};
+    } else {
+        TRowAttribute last;
+        if (e0 < e) {
+            last = AttributeOf(e);
+        } else if (e + 1 < Count()) {
+            // A text without a final line break joins the next line, so rebuild it too.
+            e = LastRowOfLine(e + 1);
+            last = AttributeOf(e);
+        } else {
+            bool endsWithBreak = !t.empty() && (t.back() == '\n' || t.back() == '\r');
+            last = endsWithBreak ? raLineBreak : raEndOfText;
+        }
+
+        TUndoData* u = undo_->NewRecord();
+        if (u) {
+            TGathered g = GatherText(s, e - s + 1);
+            u->startRow = s;
+            u->oldText = std::move(g.text);
+            u->lastAttribute = g.lastAttribute;
+        }
+
+        std::string whole;
+        whole.reserve(static_cast<size_t>(RowOffset(a) - RowOffset(s)) + t.size() +
+                      static_cast<size_t>(RowOffset(e + 1) - RowOffset(e0 + 1)));
+        for (int r = s; r < a; ++r) {
+            whole += Text(r);
+            if (AttributeOf(r) == raLineBreak) whole += kCrLf;
+        }
+        whole += t;
+        for (int r = e0 + 1; r <= e; ++r) {
+            whole += Text(r);
+            if (AttributeOf(r) == raLineBreak) whole += kCrLf;
+        }
+
+        TEditorStringList list;
+        SplitText(whole, list);
+        list.SetRowAttribute(list.Count() - 1, last);
+        const int oldRows = e - s + 1;
+        const int newRows = list.Count();
+        if (u) u->insertedRows = newRows;
+        ReplaceRowRange(s, oldRows, list);
+        int c = Rescan(s, true);
+        lastChange_ = {s, oldRows, newRows, c, true};
+    }
+    EndUpdate();
+}
+
+void TEditorScreenStrings::Clear() {
+    for (TEditor* e : editors_) e->ClearSelection();
+    undo_->Clear();
+    lastChange_ = {0, Count(), 0, 0, true};
+    TEditorStringList::Clear();
+    lastChange_ = {};
+    for (TEditor* e : editors_) {
+        e->SetRowCol(0, 0);
+        e->SetTopRow(0);
+    }
+    marksInUse_ = 0;
+}
+
+void TEditorScreenStrings::EndUpdate() {
+    bool outermost = UpdateCount() == 1;
+    TEditorStringList::EndUpdate();
+    if (!outermost) return;
+    lastChange_ = {};
+    for (TEditor* e : editors_) e->ClampToRows();
+}
+
+void TEditorScreenStrings::Changed() {
+    TEditorStringList::Changed();
+    if (UpdateCount() != 0) return;
+    std::vector<TEditor*> editors = editors_;
+    for (TEditor* e : editors) e->StringsChanged();
+}
+
+void TEditorScreenStrings::SetWordWrap(bool on) {
+    if (on == wordWrap_) return;
+    wordWrap_ = on;
+    undo_->Clear();
+    FullScan();
+    for (TEditor* e : editors_) {
+        e->TextReset();
+        e->ClampToRows();
+        e->SetCol(0);
+    }
+}
+
+int64_t TEditorScreenStrings::TextLength() const {
+    int n = Count();
+    if (n == 0) return 0;
+    return RowOffset(n) - (AttributeOf(n - 1) == raEndOfText ? 1 : 0);
+}
+
+std::string TEditorScreenStrings::GetText() const {
+    std::string out;
+    out.resize(static_cast<size_t>(TextLength()));
+    char* p = out.data();
+    for (int r = 0, n = Count(); r < n; ++r) {
+        std::string_view row = Text(r);
+        if (!row.empty()) std::memcpy(p, row.data(), row.size());
+        p += row.size();
+        if (AttributeOf(r) == raLineBreak) {
+            *p++ = '\r';
+            *p++ = '\n';
+        }
+    }
+    return out;
+}
+
+void TEditorScreenStrings::BuildRowsFromBuffer(std::unique_ptr<char[]> buffer, size_t size) {
+    const char* begin = buffer.get();
+    const char* end = begin + size;
+    size_t rows = ForEachLine(begin, end, [](const char*, size_t, bool) {});
+    if (rows == 0) return;
+    if (rows > 0x7FFFFFFF) throw std::length_error("too many lines");
+    CreateRowsForLoad(static_cast<int>(rows));
+    int i = 0;
+    bool lastEnded = true;
+    ForEachLine(begin, end, [&](const char* p, size_t len, bool ended) {
+        SetTextInBlock(i++, p, len);
+        lastEnded = ended;
+    });
+    if (!lastEnded) SetStateARaw(i - 1, raEndOfText);
+    RebuildOffsets();
+    AdoptBlock(std::move(buffer));
+}
+
+void TEditorScreenStrings::FinishReplacingAll() {
+    FullScan();
+    for (TEditor* e : editors_) e->TextReset();
+}
+
+TLoadReport TEditorScreenStrings::LoadFromFile(const std::string& path) {
+    TLoadReport report;
+    BeginUpdate();
+    try {
+        Clear();
+        platform::FileBlock block = platform::ReadFileBlock(path);
+        char* begin = block.data.get();
+        char* end = begin + block.size;
+        // A 0x1A byte ends the text.
+        if (char* eof = static_cast<char*>(std::memchr(begin, 0x1A, block.size))) end = eof;
+        report.nulBytes = BlankOutNuls(begin, end);
+        BuildRowsFromBuffer(std::move(block.data), static_cast<size_t>(end - begin));
+        FinishReplacingAll();
+    } catch (...) {
+        ClearRaw();
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+    return report;
+}
+
+TLoadReport TEditorScreenStrings::SetText(std::string_view text) {
+    TLoadReport report;
+    BeginUpdate();
+    try {
+        Clear();
+        std::unique_ptr<char[]> copy(new char[text.size() + 1]);
+        if (!text.empty()) std::memcpy(copy.get(), text.data(), text.size());
+        report.nulBytes = BlankOutNuls(copy.get(), copy.get() + text.size());
+        BuildRowsFromBuffer(std::move(copy), text.size());
+        FinishReplacingAll();
+    } catch (...) {
+        ClearRaw();
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+    return report;
+}
+
+void TEditorScreenStrings::SaveToFile(const std::string& path) const {
+    platform::AtomicFileWriter out(path);
+    for (int r = 0, n = Count(); r < n; ++r) {
+        out.Write(Text(r));
+        if (AttributeOf(r) == raLineBreak) out.Write(kCrLf);
+    }
+    out.Commit();
+}
+
+}  // namespace editor

@@ -1,0 +1,115 @@
+// The row store of an editor: screen rows with their attributes, scanner
+// state and marks, shared by every editor that shows the same text. All text
+// changes go through ReplaceRows, which records undo, re-splits the touched
+// lines, moves marks with the text and publishes one last-change record.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editor/EditorUndo.h"
+#include "editor/RowStringList.h"
+
+namespace editor {
+
+class TEditor;
+
+struct TLastChange {
+    int32_t startRow = 0;
+    int32_t removedRows = 0;
+    int32_t insertedRows = 0;
+    int32_t rescannedRows = 0;
+    bool valid = false;
+};
+
+// What loading found that the caller should tell the user about.
+struct TLoadReport {
+    size_t nulBytes = 0;  // NUL bytes in the text, each loaded as a blank
+};
+
+struct TGathered {
+    std::string text;
+    TRowAttribute lastAttribute = raNone;
+    int rows = 0;
+};
+
+class TEditorScreenStrings : public TEditorStringList {
+public:
+    // Created by its first editor, which becomes the owner.
+    static TEditorScreenStrings* Create(TEditor* owner);
+    ~TEditorScreenStrings() override;
+
+    // Editors. The store deletes itself when its last editor leaves.
+    void AddEditor(TEditor* editor);
+    void RemoveEditor(TEditor* editor);
+    const std::vector<TEditor*>& Editors() const { return editors_; }
+    TEditor* Owner() const { return editors_.empty() ? nullptr : editors_.front(); }
+    TEditor* FocusedEditor() const;
+
+    int FirstRowOfLine(int row) const;
+    int LastRowOfLine(int row) const;
+    // n = -1 gathers row to the end of its line.
+    TGathered GatherText(int row, int n) const;
+    TRowMarks DeleteRows(int row, int n);
+    // Puts `list`'s rows in place of rows row..row+n-1; the list is consumed.
+    void ReplaceRowRange(int row, int n, TEditorStringList& list);
+    // The editing primitive: replaces n rows at `row` with `text`
+    // (CR, LF or CR LF line breaks); n = 0 inserts.
+    void ReplaceRows(int row, int n, std::string_view text);
+
+    void Clear() override;
+    void EndUpdate() override;
+
+    // Colouring state updates (the scanner fills them in).
+    virtual void FullScan() {}
+    virtual int Rescan(int /*row*/, bool /*notify*/) { return 0; }
+
+    // Row splitting: SplitText cuts the text at line breaks into `list`,
+    // every row raLineBreak; CountRows is how many rows a line makes.
+    virtual void SplitText(std::string_view text, TEditorStringList& list);
+    virtual int CountRows(std::string_view line);
+
+    virtual void ExcludeMarks(TRowMarks marks) { marksInUse_ &= static_cast<TRowMarks>(~marks); }
+    virtual void IncludeMarks(TRowMarks marks) { marksInUse_ |= marks; }
+    virtual TRowMarks GetMarksInUse() const { return marksInUse_; }
+    virtual void Redo() { undo_->Redo(); }
+    virtual void Undo() { undo_->Undo(); }
+    TEditorUndoObj& UndoObject() { return *undo_; }
+
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool on);
+
+    const TLastChange& LastChange() const { return lastChange_; }
+
+    // The whole text: rows with CR LF after each raLineBreak row.
+    std::string GetText() const;
+    int64_t TextLength() const;
+    // Replaces everything (no undo record, modified flags untouched).
+    // NUL bytes become blanks and are counted in the report.
+    TLoadReport SetText(std::string_view text);
+    // Replaces everything with the file's text. On failure the store is
+    // empty and the error (platform::FileError) reaches the caller.
+    TLoadReport LoadFromFile(const std::string& path);
+    // Replaces the file atomically with GetText(); throws platform::FileError.
+    void SaveToFile(const std::string& path) const;
+
+protected:
+    explicit TEditorScreenStrings(TEditor* owner);
+    void Changed() override;
+    virtual std::unique_ptr<TEditorUndoObj> CreateUndoObject();
+
+private:
+    void FinishReplacingAll();
+    void BuildRowsFromBuffer(std::unique_ptr<char[]> buffer, size_t size);
+
+    std::vector<TEditor*> editors_;
+    TLastChange lastChange_;
+    TRowMarks marksInUse_ = 0;
+    std::unique_ptr<TEditorUndoObj> undo_;
+    bool wordWrap_ = false;
+};
+
+}  // namespace editor

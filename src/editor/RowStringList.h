@@ -1,0 +1,180 @@
+// Row lists: the string list of row records and its attribute accessors.
+// A row record is kept compact (24 bytes) because a large file has millions
+// of them: its text points either into a block read from a file or to a heap
+// copy of its own, and the rarely used fields live in a side table.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editor/Partitioning.h"
+#include "editor/SplitVector.h"
+#include "platform/Strings.h"
+
+namespace editor {
+
+enum TRowAttribute : uint8_t {
+    raLineBreak = 0,  // a CR LF follows the row
+    raWrapped = 1,    // the line goes on in the next row
+    raEndOfText = 2,  // last row, no line break after it
+    raNone = 3,       // no row (undo records, gathering nothing)
+};
+
+// Bit n set = mark n on the row.
+using TRowMarks = uint16_t;
+
+// What a row with this attribute adds to the text offset besides its bytes.
+constexpr int64_t BreakLength(TRowAttribute a) {
+    return a == raLineBreak ? 2 : a == raEndOfText ? 1 : 0;
+}
+
+class TRowStringList : public platform::TStrings {
+public:
+    using Notify = std::function<void()>;
+
+    TRowStringList();
+    ~TRowStringList() override;
+    TRowStringList(const TRowStringList&) = delete;
+    TRowStringList& operator=(const TRowStringList&) = delete;
+
+    int Count() const override { return static_cast<int>(rows_.size()); }
+    std::string Get(int i) const override;
+    // The row's bytes; valid until the list changes.
+    std::string_view Text(int i) const;
+    void Put(int i, std::string_view s) override;
+    void Insert(int i, std::string_view s) override;
+    int Add(std::string_view s) override;
+    void Delete(int i) override;
+    void Exchange(int i, int j);
+    void Clear() override;
+
+    int Capacity() const { return static_cast<int>(rows_.capacity()); }
+    void SetCapacity(int capacity);
+
+    std::string GetData(int i) const;
+    void SetData(int i, std::string_view data);
+    int32_t GetInsertPosition(int i) const;
+    void SetInsertPosition(int i, int32_t position);
+    uint32_t GetStateA(int i) const;
+    void SetStateA(int i, uint32_t value);
+    uint32_t GetStateB(int i) const;
+    void SetStateB(int i, uint32_t value);
+
+    void BeginUpdate() override;
+    void EndUpdate() override;
+    int UpdateCount() const { return updateCount_; }
+
+    Notify OnChange;    // after a change
+    Notify OnChanging;  // before a change
+
+    // Text offsets (each row's bytes plus its line break, see BreakLength).
+    // RowOffset(Count()) is the sum over all rows.
+    int64_t RowOffset(int row) const;
+    // The row whose bytes or line break hold `offset`: the first row whose
+    // end lies beyond it; Count() when the offset is at or past the end.
+    int RowOfOffset(int64_t offset) const;
+
+protected:
+    virtual void Changed();
+    virtual void Changing();
+
+    void CheckIndex(int i) const;
+    TRowAttribute AttributeOf(int i) const { return static_cast<TRowAttribute>(rows_[i].stateA & 3u); }
+
+    // Changes without notification; indexes are trusted.
+    void InsertRowsRaw(int at, int count);  // zeroed rows (raLineBreak, empty)
+    void DeleteRowsRaw(int at, int count);
+    void SetTextRaw(int i, std::string_view s);
+    void SetStateARaw(int i, uint32_t value);
+    // Row `dst` takes over every field of `src`'s row `srcIndex`; the source
+    // row's text is moved when it owns it, copied otherwise.
+    void TakeRow(int dst, TRowStringList& src, int srcIndex);
+    void ClearRaw();
+
+    // Loading: rows whose text lies inside a block the list keeps alive.
+    void AdoptBlock(std::unique_ptr<char[]> block);
+    void CreateRowsForLoad(int count);  // the list must be empty
+    void SetTextInBlock(int i, const char* text, size_t length);
+    void RebuildOffsets();
+
+private:
+    friend class TEditorScreenStrings;
+
+    struct Row {
+        const char* text;
+        uint32_t length;
+        uint32_t aux;  // bit 31: text is a heap copy owned by the row; rest: side-table index
+        uint32_t stateA;
+        uint32_t stateB;
+    };
+    static_assert(sizeof(Row) == 24, "row records stay compact");
+    static constexpr uint32_t kOwned = 0x80000000u;
+    static constexpr uint32_t kSideMask = 0x7FFFFFFFu;
+
+    struct Side {
+        std::string data;
+        int32_t insertPosition = 0;
+    };
+
+    static int64_t Contribution(const Row& r) {
+        return static_cast<int64_t>(r.length) + BreakLength(static_cast<TRowAttribute>(r.stateA & 3u));
+    }
+    void FreeRow(Row& r);
+    void EnsureRoom(size_t needed);
+    Side* SideOf(int i);
+    const Side* SideOf(int i) const;
+    Side& MakeSide(int i);
+    void DropSideIfEmpty(int i);
+
+    SplitVector<Row> rows_;
+    Partitioning offsets_;
+    std::vector<Side> sides_;
+    std::vector<uint32_t> freeSides_;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    int updateCount_ = 0;
+};
+
+// Accessors of the packed state words.
+//   A: bits 0-1 row attribute, 2-3 previous row's attribute, 4-7 bracket
+//      index + 2, 8-15 element index, 16-23 remain, 24-31 extra.
+//   B: bits 0-7 start token, 8-15 previous token, 16-31 mark set.
+class TRowAttributeStringList : public TRowStringList {
+public:
+    TRowAttribute GetRowAttribute(int i) const;
+    void SetRowAttribute(int i, TRowAttribute a);
+    TRowAttribute GetPrevAttribute(int i) const;
+    void SetPrevAttribute(int i, TRowAttribute a);
+    int GetBracketIndex(int i) const;  // -2 not computed, -1 none, 0..13
+    void SetBracketIndex(int i, int index);
+    int GetElementIndex(int i) const;
+    void SetElementIndex(int i, int value);
+    int GetRemain(int i) const;
+    void SetRemain(int i, int value);
+    int GetExtra(int i) const;
+    void SetExtra(int i, int value);
+    int GetStartToken(int i) const;
+    void SetStartToken(int i, int value);
+    int GetPrevToken(int i) const;
+    void SetPrevToken(int i, int value);
+    TRowMarks GetMarks(int i) const;
+    void SetMarks(int i, TRowMarks marks);
+
+private:
+    uint32_t FieldA(int i, int shift, uint32_t mask) const { return (GetStateA(i) >> shift) & mask; }
+    void SetFieldA(int i, int shift, uint32_t mask, uint32_t v);
+    uint32_t FieldB(int i, int shift, uint32_t mask) const { return (GetStateB(i) >> shift) & mask; }
+    void SetFieldB(int i, int shift, uint32_t mask, uint32_t v);
+};
+
+// Scratch lists: rows built by splitting text or removing a selection.
+class TEditorStringList : public TRowAttributeStringList {
+public:
+    // Joins the rows as text: CR LF after each raLineBreak row.
+    std::string JoinedText() const;
+};
+
+}  // namespace editor
