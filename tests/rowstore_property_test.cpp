@@ -1,0 +1,170 @@
+// Random edit sequences on the row store, checked after every step against a
+// plain string model of the text and against the text offset rule.
+// VKB_PROPERTY_STEPS raises the step count for longer runs by hand.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "editor/Editor.h"
+
+using namespace editor;
+
+namespace {
+
+// CR, LF and CR LF all become CR LF.
+std::string Normalise(const std::string& t) {
+    std::string out;
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (t[i] == '\r') {
+            out += "\r\n";
+            if (i + 1 < t.size() && t[i + 1] == '\n') ++i;
+        } else if (t[i] == '\n') {
+            out += "\r\n";
+        } else {
+            out += t[i];
+        }
+    }
+    return out;
+}
+
+// Start offsets of the model's lines (a final line break opens no line).
+std::vector<size_t> LineStarts(const std::string& text) {
+    std::vector<size_t> starts;
+    size_t i = 0;
+    while (i < text.size()) {
+        starts.push_back(i);
+        size_t br = text.find("\r\n", i);
+        if (br == std::string::npos) break;
+        i = br + 2;
+    }
+    return starts;
+}
+
+size_t LineEnd(const std::string& text, size_t start) {  // past the CR LF, or the end
+    size_t br = text.find("\r\n", start);
+    return br == std::string::npos ? text.size() : br + 2;
+}
+
+class Generator {
+public:
+    explicit Generator(uint32_t seed) : rng_(seed) {}
+    int Below(int n) { return n <= 0 ? 0 : static_cast<int>(rng_() % static_cast<uint32_t>(n)); }
+    std::string Text() {
+        static const char* pieces[] = {"a", "bc", "\t", "\x95\x5C", "\x82\xa0", " ", "\r\n", "\n", "\r", "xyz"};
+        std::string t;
+        int n = Below(5);
+        for (int i = 0; i < n; ++i) t += pieces[Below(10)];
+        return t;
+    }
+
+private:
+    std::mt19937 rng_;
+};
+
+void CheckStore(const TEditor& ed, const std::string& model, int step) {
+    const TEditorScreenStrings& s = ed.Store();
+    ASSERT_EQ(s.GetText(), model) << "step " << step;
+    ASSERT_EQ(s.TextLength(), static_cast<int64_t>(model.size()));
+    int64_t offset = 0;
+    for (int r = 0; r < s.Count(); ++r) {
+        ASSERT_EQ(s.RowOffset(r), offset) << "row " << r << " step " << step;
+        TRowAttribute a = s.GetRowAttribute(r);
+        ASSERT_NE(a, raWrapped);
+        ASSERT_TRUE(a != raEndOfText || r == s.Count() - 1) << "end-of-text row in the middle, step " << step;
+        std::string_view text = s.Text(r);
+        ASSERT_EQ(text.find_first_of(std::string_view("\r\n\0", 3)), std::string_view::npos);
+        offset += static_cast<int64_t>(text.size()) + BreakLength(a);
+    }
+    ASSERT_EQ(s.RowOffset(s.Count()), offset);
+    // The row holding an offset, against a walk over the rows.
+    for (int64_t probe : {int64_t{0}, offset / 3, offset / 2, offset - 1, offset}) {
+        int expected = 0;
+        int64_t start = 0;
+        while (expected < s.Count()) {
+            int64_t c = static_cast<int64_t>(s.Text(expected).size()) + BreakLength(s.GetRowAttribute(expected));
+            if (probe < start + c) break;
+            start += c;
+            ++expected;
+        }
+        ASSERT_EQ(s.RowOfOffset(probe), expected) << "offset " << probe << " step " << step;
+    }
+}
+
+int Steps() {
+    const char* env = std::getenv("VKB_PROPERTY_STEPS");
+    return env ? std::atoi(env) : 3000;
+}
+
+}  // namespace
+
+TEST(RowStoreProperty, RandomEditsMatchAStringModel) {
+    int maxRows = 0;
+    for (uint32_t seed : {1u, 2u, 3u}) {
+        Generator gen(seed);
+        TEditor ed;
+        std::string model;
+        for (int step = 0; step < Steps(); ++step) {
+            TEditorScreenStrings& s = ed.Store();
+            int rows = s.Count();
+            int op = gen.Below(9);
+            if (op <= 3) {
+                // ReplaceRows over a random row range (n = 0 inserts).
+                int a = gen.Below(rows + 1);
+                int n = gen.Below(std::min(3, rows - a) + 1);
+                std::string t = gen.Text();
+                if (gen.Below(4) == 0) t += "\r\n";
+                if (n == 0 && t.empty()) continue;
+                size_t from = static_cast<size_t>(std::min<int64_t>(s.RowOffset(a), s.TextLength()));
+                size_t to = static_cast<size_t>(std::min<int64_t>(s.RowOffset(a + n), s.TextLength()));
+                s.ReplaceRows(a, n, t);
+                model = model.substr(0, from) + Normalise(t) + model.substr(to);
+            } else {
+                std::vector<size_t> starts = LineStarts(model);
+                int lines = static_cast<int>(starts.size());
+                ASSERT_EQ(ed.Lines().Count(), lines) << "step " << step;
+                std::string t = gen.Text();
+                // A line's own text holds no line break in these edits.
+                for (char& c : t)
+                    if (c == '\r' || c == '\n') c = '_';
+                if (op == 4 && lines > 0) {
+                    int i = gen.Below(lines);
+                    size_t end = LineEnd(model, starts[i]);
+                    bool broken = end >= 2 && model.compare(end - 2, 2, "\r\n") == 0;
+                    ed.Lines().Put(i, t);
+                    model = model.substr(0, starts[i]) + t + (broken ? "\r\n" : "") + model.substr(end);
+                } else if (op == 5) {
+                    int i = gen.Below(lines + 1);
+                    ed.Lines().Insert(i, t);
+                    if (i < lines) {
+                        model.insert(starts[i], t + "\r\n");
+                    } else if (model.empty() || (model.size() >= 2 && model.compare(model.size() - 2, 2, "\r\n") == 0)) {
+                        model += t + "\r\n";
+                    } else {
+                        model += "\r\n" + t;
+                    }
+                } else if (op == 6 && lines > 0) {
+                    int i = gen.Below(lines);
+                    ed.Lines().Delete(i);
+                    model.erase(starts[i], LineEnd(model, starts[i]) - starts[i]);
+                } else if (op == 7 && lines > 0) {
+                    int i = gen.Below(lines);
+                    size_t end = LineEnd(model, starts[i]);
+                    std::string line = model.substr(starts[i], end - starts[i]);
+                    if (line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0) line.resize(line.size() - 2);
+                    ASSERT_EQ(ed.Lines().Get(i), line) << "step " << step;
+                } else if (gen.Below(40) == 0) {
+                    std::string t2 = gen.Text() + gen.Text();
+                    ed.Lines().SetTextStr(t2);
+                    model = Normalise(t2);
+                }
+            }
+            CheckStore(ed, model, step);
+            if (HasFatalFailure()) return;
+            maxRows = std::max(maxRows, ed.RowCount());
+        }
+    }
+    EXPECT_GT(maxRows, 20);  // the sequences build texts worth checking
+}
