@@ -1,0 +1,104 @@
+#include "BenchData.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/FileIO.h"
+
+namespace bench {
+
+namespace {
+
+class Lcg {
+public:
+    explicit Lcg(uint64_t seed) : s_(seed) {}
+    uint32_t Next() {
+        s_ = s_ * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<uint32_t>(s_ >> 33);
+    }
+    int Below(int n) { return static_cast<int>(Next() % static_cast<uint32_t>(n)); }
+
+private:
+    uint64_t s_;
+};
+
+const char* const kWords[] = {"int", "if", "while", "return", "count", "index", "buffer", "execkey",
+                              "(", ")", "{", "}", ";", "=", "+", "1", "0x1F", "\"text\"", "name", "->"};
+// Double-byte words, some with a 0x5C or ASCII-letter second byte.
+const char* const kKanji[] = {"\x95\x5C\x8E\xA6", "\x83\x5C\x81\x5B\x83\x58", "\x93\xFC\x97\xCD",
+                              "\x83\x74\x83\x40\x83\x43\x83\x8B", "\x8F\x88\x97\x9D", "\x82\xa0\x82\xa2\x82\xa4"};
+
+void AppendLine(std::string& out, Lcg& rng, int length, bool kanji) {
+    size_t start = out.size();
+    int tabs = rng.Below(4);
+    out.append(static_cast<size_t>(tabs), '\t');
+    while (static_cast<int>(out.size() - start) < length) {
+        if (kanji && rng.Below(4) == 0) {
+            out += kKanji[rng.Below(6)];
+        } else {
+            out += kWords[rng.Below(20)];
+        }
+        out += ' ';
+    }
+    out += "\r\n";
+}
+
+}  // namespace
+
+std::string MakeSourceText() {
+    Lcg rng(20261208);
+    std::string out;
+    out.reserve(104u << 20);
+    const int lines = 2000000;
+    const int longAt[] = {100000, 600000, 1100000, 1500000, 1900000};
+    const int longSize[] = {64 << 10, 128 << 10, 256 << 10, 512 << 10, 1 << 20};
+    for (int i = 0; i < lines; ++i) {
+        bool isLong = false;
+        for (int k = 0; k < 5; ++k) {
+            if (longAt[k] == i) {
+                AppendLine(out, rng, longSize[k], true);
+                isLong = true;
+            }
+        }
+        if (isLong) continue;
+        if (rng.Below(100) < 8) {
+            out += "\r\n";
+            continue;
+        }
+        AppendLine(out, rng, 20 + rng.Below(61), rng.Below(2) == 0);
+    }
+    return out;
+}
+
+std::string SourceFile() {
+    const char* dir = std::getenv("VKB_BENCH_DATA");
+    std::filesystem::path folder = dir ? dir : (std::filesystem::temp_directory_path() / "vkb-bench");
+    std::filesystem::create_directories(folder);
+    std::filesystem::path file = folder / "source-v1.r";
+    if (!std::filesystem::exists(file)) {
+        platform::WriteFileAtomic(file.string(), MakeSourceText());
+    }
+    return file.string();
+}
+
+static int64_t StatusField(const char* name) {
+    std::ifstream in("/proc/self/status");
+    std::string key;
+    while (in >> key) {
+        if (key == name) {
+            int64_t kb = 0;
+            in >> kb;
+            return kb * 1024;
+        }
+        std::getline(in, key);
+    }
+    return 0;
+}
+
+int64_t PeakRss() { return StatusField("VmHWM:"); }
+int64_t CurrentRss() { return StatusField("VmRSS:"); }
+
+}  // namespace bench

@@ -1,0 +1,22 @@
+// Deterministic Shift-JIS source-like test data for the benchmarks.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace bench {
+
+// About 100 MB in about two million CR LF lines: code lines of 20-80 bytes
+// with TABs, about half with double-byte text, some empty lines, and a few
+// lines of 64 KB to 1 MB. The same bytes every time.
+std::string MakeSourceText();
+
+// Writes MakeSourceText() once per machine into the bench data folder and
+// returns its path.
+std::string SourceFile();
+
+// Peak resident memory of this process in bytes (VmHWM), and the current one.
+int64_t PeakRss();
+int64_t CurrentRss();
+
+}  // namespace bench
