@@ -147,3 +147,39 @@ TEST(RowStringList, OffsetsFollowTextsAndAttributes) {
     EXPECT_EQ(list.RowOffset(1), 3);
     EXPECT_EQ(list.RowOffset(4), 9);
 }
+
+#include "editor/Editor.h"
+
+TEST(WrapOption, LimitsWrapByteAndNotifiesOnlyOnRealChanges) {
+    TEditorWrapOption option;
+    int changes = 0;
+    option.OnChange = [&](TNotifyPersistent&) { ++changes; };
+    option.SetWrapByte(10);
+    EXPECT_EQ(option.WrapByte(), 20);
+    option.SetWrapByte(300);
+    EXPECT_EQ(option.WrapByte(), 250);
+    option.SetWrapByte(250);
+    option.SetLeading(false);  // unchanged: no notice
+    EXPECT_EQ(changes, 2);
+    option.BeginUpdate();
+    option.SetLeading(true);
+    option.SetWordBreak(true);
+    option.EndUpdate();
+    EXPECT_EQ(changes, 3);
+    // Default strings are Shift-JIS: "（" is 0x81 0x69.
+    EXPECT_EQ(option.LeadStr().substr(0, 2), "\x81\x69");
+}
+
+TEST(WrapOption, AssigningCopiesIntoTheStoresOwnOption) {
+    TEditor ed;
+    ed.Lines().SetTextStr("a\r\nb\r\n");
+    ed.SetRowCol(1, 1);
+    TEditorWrapOption option;
+    option.SetWrapByte(40);
+    ed.SetWrapOption(option);  // word wrap off: rows untouched, caret kept
+    EXPECT_EQ(ed.WrapOption().WrapByte(), 40);
+    EXPECT_EQ(ed.Col(), 1);
+    ed.SetWordWrap(true);
+    EXPECT_EQ(ed.Col(), 0);  // switching wrap puts the caret at column 0
+    EXPECT_EQ(ed.Lines().GetTextStr(), "a\r\nb\r\n");
+}

@@ -34,6 +34,9 @@ public:
 
     bool WordWrap() const { return store_->WordWrap(); }
     void SetWordWrap(bool on) { store_->SetWordWrap(on); }
+    TEditorWrapOption& WrapOption() { return store_->WrapOption(); }
+    // Copies the values into the store's own option object.
+    void SetWrapOption(const TEditorWrapOption& option) { store_->WrapOption().Assign(option); }
 
     // Caret: a row and a display column.
     int Row() const { return row_; }

@@ -65,6 +65,10 @@ size_t BlankOutNuls(char* begin, char* end) {
 TEditorScreenStrings* TEditorScreenStrings::Create(TEditor* owner) {
     auto* store = new TEditorScreenStrings(owner);
     store->undo_ = store->CreateUndoObject();
+    store->wrapOption_ = store->CreateWrapOption();
+    store->wrapOption_->OnChange = [store](TNotifyPersistent&) {
+        if (store->wordWrap_) store->Rewrap();
+    };
     return store;
 }
 
@@ -76,6 +80,10 @@ TEditorScreenStrings::~TEditorScreenStrings() = default;
 
 std::unique_ptr<TEditorUndoObj> TEditorScreenStrings::CreateUndoObject() {
     return std::make_unique<TEditorUndoObj>(*this);
+}
+
+std::unique_ptr<TEditorWrapOption> TEditorScreenStrings::CreateWrapOption() {
+    return std::make_unique<TEditorWrapOption>();
 }
 
 void TEditorScreenStrings::AddEditor(TEditor* editor) {
@@ -296,7 +304,13 @@ void TEditorScreenStrings::Changed() {
 void TEditorScreenStrings::SetWordWrap(bool on) {
     if (on == wordWrap_) return;
     wordWrap_ = on;
+    Rewrap();
+}
+
+void TEditorScreenStrings::Rewrap() {
     undo_->Clear();
+    if (wordWrap_) WrapAll();
+    else UnwrapAll();
     FullScan();
     for (TEditor* e : editors_) {
         e->TextReset();

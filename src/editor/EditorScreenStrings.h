@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "editor/EditorUndo.h"
+#include "editor/EditorWrapOption.h"
 #include "editor/RowStringList.h"
 
 namespace editor {
@@ -81,6 +82,8 @@ public:
 
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool on);
+    TEditorWrapOption& WrapOption() { return *wrapOption_; }
+    const TEditorWrapOption& WrapOption() const { return *wrapOption_; }
 
     const TLastChange& LastChange() const { return lastChange_; }
 
@@ -100,15 +103,22 @@ protected:
     explicit TEditorScreenStrings(TEditor* owner);
     void Changed() override;
     virtual std::unique_ptr<TEditorUndoObj> CreateUndoObject();
+    virtual std::unique_ptr<TEditorWrapOption> CreateWrapOption();
+    // Rebuilds the rows for the current wrap setting. Rows are whole lines
+    // while lines are not split into screen rows, so nothing changes yet.
+    virtual void WrapAll() {}
+    virtual void UnwrapAll() {}
 
 private:
     void FinishReplacingAll();
+    void Rewrap();
     void BuildRowsFromBuffer(std::unique_ptr<char[]> buffer, size_t size);
 
     std::vector<TEditor*> editors_;
     TLastChange lastChange_;
     TRowMarks marksInUse_ = 0;
     std::unique_ptr<TEditorUndoObj> undo_;
+    std::unique_ptr<TEditorWrapOption> wrapOption_;
     bool wordWrap_ = false;
 };
 

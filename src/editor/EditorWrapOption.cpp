@@ -1,0 +1,29 @@
+#include "editor/EditorWrapOption.h"
+
+#include <algorithm>
+
+#include "platform/ShiftJis.h"
+
+namespace editor {
+
+TEditorWrapOption::TEditorWrapOption()
+    : followStr_(platform::Utf8ToSjis("、。，．・？！゛゜ヽヾゝゞ々ー）］｝」』!),.:;?]}｡｣､･ｰﾞﾟ")),
+      leadStr_(platform::Utf8ToSjis("（［｛「『([{｢")),
+      punctuationStr_(platform::Utf8ToSjis("、。，．,.｡､")) {}
+
+void TEditorWrapOption::SetWrapByte(int v) { Set(wrapByte_, std::clamp(v, kMinWrapByte, kMaxWrapByte)); }
+
+void TEditorWrapOption::Assign(const TEditorWrapOption& source) {
+    if (&source == this) return;
+    followRetMark_ = source.followRetMark_;
+    followPunctuation_ = source.followPunctuation_;
+    followStr_ = source.followStr_;
+    leading_ = source.leading_;
+    leadStr_ = source.leadStr_;
+    punctuationStr_ = source.punctuationStr_;
+    wordBreak_ = source.wordBreak_;
+    wrapByte_ = source.wrapByte_;
+    Changed();
+}
+
+}  // namespace editor
