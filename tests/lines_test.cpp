@@ -9,22 +9,13 @@
 #include <string>
 
 #include "TestFiles.h"
+#include "EditorTestUtil.h"
 #include "editor/Editor.h"
 #include "platform/FileIO.h"
 
 using namespace editor;
 
 namespace {
-
-std::string Rows(const TEditor& ed) {
-    std::string out;
-    const TEditorScreenStrings& s = ed.Store();
-    for (int r = 0; r < s.Count(); ++r) {
-        out += "[" + std::string(s.Text(r)) + "]";
-        out += "LWEN"[s.GetRowAttribute(r)];
-    }
-    return out;
-}
 
 std::string LoadRows(const std::string& bytes) {
     TempDir dir;

@@ -5,21 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "EditorTestUtil.h"
 #include "editor/Editor.h"
 
 using namespace editor;
 
 namespace {
-
-std::string Rows(const TEditor& ed) {
-    std::string out;
-    const TEditorScreenStrings& s = ed.Store();
-    for (int r = 0; r < s.Count(); ++r) {
-        out += "[" + std::string(s.Text(r)) + "]";
-        out += "LWEN"[s.GetRowAttribute(r)];
-    }
-    return out;
-}
 
 struct ChangeLog {
     std::vector<TLastChange> changes;

@@ -359,50 +359,46 @@ void TEditorScreenStrings::BuildRowsFromBuffer(std::unique_ptr<char[]> buffer, s
     AdoptBlock(std::move(buffer));
 }
 
-void TEditorScreenStrings::FinishReplacingAll() {
-    FullScan();
-    for (TEditor* e : editors_) e->TextReset();
+TLoadReport TEditorScreenStrings::ReplaceAll(const std::function<platform::FileBlock()>& source, bool eofByteEnds) {
+    TLoadReport report;
+    BeginUpdate();
+    try {
+        Clear();
+        platform::FileBlock block = source();
+        char* begin = block.data.get();
+        char* end = begin + block.size;
+        if (eofByteEnds) {
+            if (char* eof = static_cast<char*>(std::memchr(begin, 0x1A, block.size))) end = eof;
+        }
+        report.nulBytes = BlankOutNuls(begin, end);
+        BuildRowsFromBuffer(std::move(block.data), static_cast<size_t>(end - begin));
+        if (wordWrap_) WrapAll();
+        FullScan();
+        for (TEditor* e : editors_) e->TextReset();
+    } catch (...) {
+        ClearRaw();
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+    return report;
 }
 
 TLoadReport TEditorScreenStrings::LoadFromFile(const std::string& path) {
-    TLoadReport report;
-    BeginUpdate();
-    try {
-        Clear();
-        platform::FileBlock block = platform::ReadFileBlock(path);
-        char* begin = block.data.get();
-        char* end = begin + block.size;
-        // A 0x1A byte ends the text.
-        if (char* eof = static_cast<char*>(std::memchr(begin, 0x1A, block.size))) end = eof;
-        report.nulBytes = BlankOutNuls(begin, end);
-        BuildRowsFromBuffer(std::move(block.data), static_cast<size_t>(end - begin));
-        FinishReplacingAll();
-    } catch (...) {
-        ClearRaw();
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
-    return report;
+    // A 0x1A byte ends the text of a file.
+    return ReplaceAll([&] { return platform::ReadFileBlock(path); }, true);
 }
 
 TLoadReport TEditorScreenStrings::SetText(std::string_view text) {
-    TLoadReport report;
-    BeginUpdate();
-    try {
-        Clear();
-        std::unique_ptr<char[]> copy(new char[text.size() + 1]);
-        if (!text.empty()) std::memcpy(copy.get(), text.data(), text.size());
-        report.nulBytes = BlankOutNuls(copy.get(), copy.get() + text.size());
-        BuildRowsFromBuffer(std::move(copy), text.size());
-        FinishReplacingAll();
-    } catch (...) {
-        ClearRaw();
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
-    return report;
+    return ReplaceAll(
+        [&] {
+            platform::FileBlock copy;
+            copy.data.reset(new char[text.size() + 1]);
+            if (!text.empty()) std::memcpy(copy.data.get(), text.data(), text.size());
+            copy.size = text.size();
+            return copy;
+        },
+        false);
 }
 
 void TEditorScreenStrings::SaveToFile(const std::string& path) const {

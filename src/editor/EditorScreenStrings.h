@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include "editor/EditorUndo.h"
 #include "editor/EditorWrapOption.h"
 #include "editor/RowStringList.h"
+#include "platform/FileIO.h"
 
 namespace editor {
 
@@ -110,7 +112,9 @@ protected:
     virtual void UnwrapAll() {}
 
 private:
-    void FinishReplacingAll();
+    // Clear, then rows from the block `source` gives (loading never leaves
+    // half a text behind: on failure the store is empty).
+    TLoadReport ReplaceAll(const std::function<platform::FileBlock()>& source, bool eofByteEnds);
     void Rewrap();
     void BuildRowsFromBuffer(std::unique_ptr<char[]> buffer, size_t size);
 

@@ -113,16 +113,7 @@ std::string TEditorStrings::GetTextStr() const { return Store().GetText(); }
 void TEditorStrings::SetTextStr(std::string_view text) { SetText(text); }
 
 TLoadReport TEditorStrings::SetText(std::string_view text) {
-    BeginUpdate();
-    TLoadReport report;
-    try {
-        report = Store().SetText(text);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
-    return report;
+    return InUpdate([&] { return Store().SetText(text); });
 }
 
 void TEditorStrings::Assign(const platform::TStrings& source) {
@@ -132,10 +123,14 @@ void TEditorStrings::Assign(const platform::TStrings& source) {
 }
 
 TLoadReport TEditorStrings::LoadFromFile(const std::string& path) {
+    return InUpdate([&] { return Store().LoadFromFile(path); });
+}
+
+TLoadReport TEditorStrings::InUpdate(const std::function<TLoadReport()>& replace) {
     BeginUpdate();
     TLoadReport report;
     try {
-        report = Store().LoadFromFile(path);
+        report = replace();
     } catch (...) {
         EndUpdate();
         throw;

@@ -3,6 +3,7 @@
 // the store's ReplaceRows and places the caret after it.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,7 @@ public:
 
 private:
     TEditorScreenStrings& Store() const;
+    TLoadReport InUpdate(const std::function<TLoadReport()>& replace);
     void CheckIndex(int i, int limit) const;
 
     TEditor& editor_;
