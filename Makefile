@@ -1,6 +1,6 @@
 # Thin wrapper over CMake presets. Every target installs missing Debian
 # packages first, so each command works on a fresh machine.
-.PHONY: deps configure build test bench asan-test clean
+.PHONY: deps configure build test run bench asan-test clean
 
 deps:
 	@scripts/install-deps.sh
@@ -13,6 +13,10 @@ build: configure
 
 test: build
 	ctest --preset default -j2
+
+# Starts the program on the bundled demo workspace.
+run: build
+	build/vkbuilder $(CURDIR)/demo/hello.r $(CURDIR)/demo/util.h
 
 bench: build
 	scripts/run-bench.sh

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the Debian packages the build needs, only when some are missing.
 set -e
-PACKAGES="g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev libbenchmark-dev"
+PACKAGES="g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-ipafont-gothic xvfb xauth"
 
 missing=""
 for p in $PACKAGES; do

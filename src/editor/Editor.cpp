@@ -23,6 +23,25 @@ TRowAttribute TEditor::RowAttribute(int row) const {
     return store_->GetRowAttribute(row);
 }
 
+void TEditor::SetRowCol(int row, int col) {
+    row = row < 0 ? 0 : row;
+    col = col < 0 ? 0 : col;
+    if (row == row_ && col == col_) return;
+    row_ = row;
+    col_ = col;
+    if (OnCaretMoved) OnCaretMoved(*this);
+}
+
+void TEditor::SetTopRow(int row) {
+    int limit = std::max(0, RowCount() - 1);
+    row = std::clamp(row, 0, limit);
+    if (row == topRow_) return;
+    topRow_ = row;
+    if (OnScroll) OnScroll(*this);
+}
+
+void TEditor::ScrollLines(int delta) { SetTopRow(topRow_ + delta); }
+
 void TEditor::ShareLines(TEditor& other) {
     if (other.store_ == store_) return;
     ClearSelection();
@@ -42,7 +61,7 @@ void TEditor::StringsChanged() {
 void TEditor::ClampToRows() {
     int rows = store_->Count();
     int limit = rows > 0 && store_->GetRowAttribute(rows - 1) == raEndOfText ? rows - 1 : rows;
-    if (row_ > limit) row_ = limit;
+    if (row_ > limit) SetRowCol(limit, col_);
     if (topRow_ > limit) topRow_ = limit;
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string_view>
 
+#include "editor/EditorProperties.h"
 #include "editor/EditorScreenStrings.h"
 #include "editor/EditorStrings.h"
 
@@ -38,14 +39,16 @@ public:
     // Copies the values into the store's own option object.
     void SetWrapOption(const TEditorWrapOption& option) { store_->WrapOption().Assign(option); }
 
-    // Caret: a row and a display column.
+    // Caret: a row and a display column. OnCaretMoved follows each move.
     int Row() const { return row_; }
     int Col() const { return col_; }
-    void SetRow(int row) { row_ = row < 0 ? 0 : row; }
-    void SetCol(int col) { col_ = col < 0 ? 0 : col; }
-    void SetRowCol(int row, int col) { SetRow(row); SetCol(col); }
+    void SetRow(int row) { SetRowCol(row, col_); }
+    void SetCol(int col) { SetRowCol(row_, col); }
+    void SetRowCol(int row, int col);
     int TopRow() const { return topRow_; }
-    void SetTopRow(int row) { topRow_ = row < 0 ? 0 : row; }
+    void SetTopRow(int row);
+    std::function<void(TEditor&)> OnCaretMoved;
+    std::function<void(TEditor&)> OnScroll;
 
     // The caret at text offset `offset` counted from `baseRow`.
     void SetCaretOffset(int baseRow, int64_t offset);
@@ -55,6 +58,18 @@ public:
     int TextWidth(std::string_view bytes) const;
     int TabWidth() const { return tabWidth_; }
     void SetTabWidth(int width) { tabWidth_ = width < 1 ? 1 : width; }
+
+    // Option values (caret, font, colours, bars, ...).
+    TEditorProperties& Properties() { return props_; }
+    const TEditorProperties& Properties() const { return props_; }
+    int UndoListMax() const { return store_->UndoObject().ListMax(); }
+    void SetUndoListMax(int value) { store_->UndoObject().SetListMax(value); }
+
+    // Vertical scrolling by rows; the view tells how many rows it shows.
+    int VisibleRows() const { return visibleRows_; }
+    void SetVisibleRows(int rows) { visibleRows_ = rows < 1 ? 1 : rows; }
+    void ScrollLines(int delta);
+    void ScrollPages(int delta) { ScrollLines(delta * visibleRows_); }
 
     bool Focused() const { return focused_; }
     void SetFocused(bool focused) { focused_ = focused; }
@@ -82,6 +97,8 @@ private:
     int col_ = 0;
     int topRow_ = 0;
     int tabWidth_ = 8;
+    int visibleRows_ = 1;
+    TEditorProperties props_;
     bool focused_ = false;
     bool modified_ = false;
 };

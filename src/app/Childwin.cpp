@@ -1,0 +1,279 @@
+#include "app/Childwin.h"
+
+#include <cstdio>
+
+#include "app/Main.h"
+#include "platform/FileIO.h"
+#include "platform/Path.h"
+#include "platform/ShiftJis.h"
+
+namespace app {
+
+namespace {
+
+std::string Format(const char* fmt, int a, int b = 0) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, fmt, a, b);
+    return buf;
+}
+
+std::string LinesPanel(const editor::TEditor& ed) { return Format("%4d Lines", ed.Lines().Count()); }
+
+// Reserved words of the document windows, after one empty entry.
+const char* const kReservedWords[] = {
+    "", "--", "!", "!=", "%", "%=", "&", "&&", "&=", "*=", "/=", ";", "^", "^=", "_myversion", "_osbuild",
+    "_osversion", "_platform", "||", "|=", "++", "+=", "<", "<<", "<<=", "<=", "=", "-=", "=!", "=~", "==", ">",
+    "->", ">=", ">>", ">>=", "\\\\", "\\n", "\\r", "\\t", "0x", "auto", "BOOL", "break", "BYTE", "CALLBACK",
+    "case", "char", "class", "clock_t", "cond", "continue", "default", "define", "do", "DOS_EOF", "DWORD", "else",
+    "endif", "EOF", "EXIT_SUCCESS", "extern", "FALSE", "FILE", "FILENAME_MAX", "final", "for", "foreach", "goto",
+    "HANDLE", "HINSTANCE", "HIWORD", "HTTP", "HWND", "if", "ifdef", "ifndef", "include", "INET", "init", "int",
+    "intern", "LEGDATA", "LONG", "LOWORD", "LPARAM", "LPCSTR", "LPCTSTR", "LPSTR", "LPVOID", "LRESULT", "main",
+    "new", "NODATA", "NULL", "PCHAR", "PCSTR", "PCTSTR", "PHANDLE", "PLONG", "private", "protected", "PSTR",
+    "ptrdiff_t", "public", "PVOID", "re_group", "REGEX", "return", "setup", "size_t", "sizeof", "static", "str",
+    "string", "struct", "switch", "TCHAR", "terminated", "time_t", "TRUE", "typedef", "undef", "union", "UNIT",
+    "va_list", "void", "wait", "while", "WPARAM",
+};
+
+}  // namespace
+
+const std::vector<PopupItemInfo>& PopupItems() {
+    static const std::vector<PopupItemInfo> items = {
+        {PopupItem::Cut, "切り取り(&T)", "Ctrl+X", false, false},
+        {PopupItem::Copy, "コピー(&C)...", "Ctrl+C", false, false},
+        {PopupItem::Paste, "貼り付け(&P)", "Ctrl+V", false, false},
+        {PopupItem::Indent, "ｲﾝﾃﾞﾝﾄ(&I)", "Ctrl+Alt+I", false, true},
+        {PopupItem::Unindent, "逆ｲﾝﾃﾞﾝﾄ(&N)", "Ctrl+Alt+U", false, false},
+        {PopupItem::Bracket, "対応する括弧の検索(&K)", "Ctrl+E", false, true},
+        {PopupItem::Undo, "元に戻す(&U)", "Ctrl+Z", false, true},
+        {PopupItem::Redo, "やり直し(&R)", "Ctrl+Alt+Z", false, false},
+        {PopupItem::InsertFile, "ｶｰｿﾙ行にﾌｧｲﾙを読み込み(&F)", "Ctrl+G", false, true},
+        {PopupItem::Save, "上書き保存(&S)", "Ctrl+S", true, false},
+        {PopupItem::SaveAs, "名前をつけて保存(&A)...", "", true, false},
+        {PopupItem::Customize, "ｶｽﾀﾏｲｽﾞ(&S)...", "", false, true},
+        {PopupItem::BoxSelection, "矩形選択(&B)", "", false, true},
+        {PopupItem::LineNumbers, "行番号の表示(&L)", "", false, false},
+        {PopupItem::Ruler, "ルーラーの表示(&O)", "", false, false},
+    };
+    return items;
+}
+
+TMDIChild::TMDIChild(TMainForm& main, platform::Ui& ui)
+    : TMdiChildForm(ChildKind::Document), main_(main), ui_(ui), editor_(std::make_unique<editor::TEditor>()) {
+    // FormCreate
+    editor_->OnCaretMoved = [this](editor::TEditor&) { CaretMoved(); };
+    editor_->OnChange = [this](editor::TEditor&) { Editor1Change(); };
+    editor_->Lines().Clear();
+    editor_->SetModified(false);
+    panels_[2] = "挿入";
+    changed_ = false;
+}
+
+TMDIChild::~TMDIChild() = default;
+
+void TMDIChild::SetPanel(int i, const std::string& text) {
+    if (panels_[static_cast<size_t>(i)] == text) return;
+    panels_[static_cast<size_t>(i)] = text;
+    Changed();
+}
+
+void TMDIChild::Configure(TSettings& s) {
+    editor::TEditorProperties& p = editor_->Properties();
+
+    if (s.fontSize > 32 || s.fontSize < 8) s.fontSize = 13;
+    p.font.size = s.fontSize;
+    p.font.name = s.fontName;
+    p.font.color = editor::clBlack;
+    p.font.shiftJisCharset = true;
+
+    p.caret = editor::TEditorCaretOptions{};
+    p.caret.tabSpaceCount = s.tabSize;
+    editor_->SetTabWidth(s.tabSize);
+
+    // Plain text, double-byte text, numbers, strings, URLs and mail share the text colours.
+    editor::TEditorColors& c = p.view.colors;
+    for (editor::TFountainColor* k : {&c.ank, &c.dbcs, &c.integer, &c.str, &c.url, &c.mail}) {
+        k->color = s.edtColor;
+        k->bkColor = s.edtBkColor;
+    }
+    c.select = {s.selBkColor, s.selColor, 0};
+    c.comment = {s.cmnBkColor, s.cmnColor, 0};
+    c.reserve = {s.rsvBkColor, s.rsvColor, 0};
+    c.symbol = {s.symBkColor, s.symColor, 0};
+    c.hit = {};
+    p.view.brackets = {{"/*", "*/", {s.cmnBkColor, s.cmnColor, 0}}};
+    p.view.commenter = "//";
+    p.view.controlCode = false;
+    p.view.hexPrefix = "0x;0X";
+    p.view.mail = false;
+    p.view.quotation = "\"";
+    p.view.url = false;
+
+    p.hitStyle = editor::hsSelect;
+    p.readOnly = false;
+    p.scrollBars = editor::ssBoth;
+    p.wantReturns = p.wantTabs = true;
+    editor_->SetUndoListMax(64);
+    p.imagebar = {};
+    p.marks = {};
+    p.margin = {};
+    p.leftbar = {};
+    p.leftbar.visible = s.lineNumbers;
+    p.ruler = {};
+    p.ruler.visible = s.ruler;
+    p.speed = {};
+    p.reserveWordList.assign(std::begin(kReservedWords), std::end(kReservedWords));
+
+    editor::TEditorWrapOption wrap;
+    wrap.SetWrapByte(s.wordWrapByte);
+    editor_->SetWrapOption(wrap);
+    editor_->SetWordWrap(s.wordWrap);
+    Changed();
+}
+
+bool TMDIChild::LoadDocument(const std::string& path) {
+    editor::TLoadReport report;
+    try {
+        report = editor_->Lines().LoadFromFile(path);
+    } catch (const std::exception& e) {
+        ui_.MessageBox("ファイルを読み込めません。\n" + std::string(e.what()), "エラー", platform::MsgKind::Error,
+                       platform::MsgButtons::Ok);
+        return false;
+    }
+    panels_[1] = LinesPanel(*editor_);
+    changed_ = false;
+    Changed();
+    if (report.nulBytes > 0) {
+        ui_.MessageBox(path + "\nにはNUL文字が " + std::to_string(report.nulBytes) +
+                           " 個含まれていました。空白に置き換えて表示しています。保存すると置き換えた空白が書き込まれます。",
+                       "警告", platform::MsgKind::Warning, platform::MsgButtons::Ok);
+    }
+    return true;
+}
+
+bool TMDIChild::SaveDocument() {
+    try {
+        editor_->Lines().SaveToFile(Caption());
+    } catch (const std::exception& e) {
+        ui_.MessageBox("ファイルを保存できません。\n" + std::string(e.what()), "エラー", platform::MsgKind::Error,
+                       platform::MsgButtons::Ok);
+        return false;
+    }
+    // Laying the rows out anew also empties the undo history.
+    bool wrap = editor_->WordWrap();
+    editor_->SetWordWrap(!wrap);
+    editor_->SetWordWrap(wrap);
+    changed_ = false;
+    panels_[3].clear();
+    Changed();
+    return true;
+}
+
+bool TMDIChild::FormCloseQuery() {
+    if (!changed_) return true;
+    return ui_.MessageBox("保存せずに閉じますか?", "確認", platform::MsgKind::Confirmation,
+                          platform::MsgButtons::YesNo) == platform::MsgAnswer::Yes;
+}
+
+void TMDIChild::FormClose() { main_.Timer3().SetEnabled(true); }
+
+void TMDIChild::Editor1Change() {
+    changed_ = true;
+    panels_[1] = LinesPanel(*editor_);
+    panels_[3] = editor_->Store().UndoObject().CanUndo() ? "(変更有り)" : "";
+    Changed();
+}
+
+void TMDIChild::CaretMoved() {
+    if (!editor_->Focused()) return;
+    int line = editor_->Row();
+    int col = editor_->Col();
+    if (line < 0 || line > 99999 || col < 0 || col > 99999) return;
+    SetPanel(0, Format("%5d:%3d", line + 1, col + 1));
+}
+
+void TMDIChild::SetEditorFocused(bool focused) {
+    editor_->SetFocused(focused);
+    if (focused) CaretMoved();
+}
+
+void TMDIChild::MouseWheel(int delta) {
+    if (delta == 0) return;
+    int direction = delta > 0 ? -1 : 1;  // away from the user scrolls up
+    if (main_.Settings().wheelByLine) editor_->ScrollLines(direction);
+    else editor_->ScrollPages(direction);
+}
+
+void TMDIChild::InsertFileAtCaretLine() {
+    platform::FileDialogOptions o;
+    o.title = "読み込むファイルの指定";
+    o.initialDir = platform::ExtractFilePath(Caption());
+    o.filter = "VeskCﾌｧｲﾙ(*.r,*.h)|*.r;*.h|全てのﾌｧｲﾙ|*.*||";
+    o.filterIndex = 1;
+    o.defaultExt = "r";
+    platform::FileDialogResult r = ui_.OpenDialog(o);
+    if (!r.accepted || r.files.empty()) return;
+
+    std::string bytes;
+    try {
+        bytes = platform::ReadWholeFile(r.files.front());
+    } catch (const std::exception& e) {
+        ui_.MessageBox("ファイルを読み込めません。\n" + std::string(e.what()), "エラー", platform::MsgKind::Error,
+                       platform::MsgButtons::Ok);
+        return;
+    }
+    // The file's lines, each followed by CR LF.
+    std::string text;
+    text.reserve(bytes.size() + 2);
+    size_t i = 0;
+    while (i < bytes.size()) {
+        size_t j = bytes.find_first_of("\r\n", i);
+        if (j == std::string::npos) j = bytes.size();
+        text.append(bytes, i, j - i);
+        text += "\r\n";
+        if (j < bytes.size() && bytes[j] == '\r' && j + 1 < bytes.size() && bytes[j + 1] == '\n') ++j;
+        i = j + 1;
+    }
+    editor::TEditor& ed = *editor_;
+    int line = ed.Row();
+    if (ed.WordWrap()) {
+        // The caret's row counted as lines.
+        line = 0;
+        for (int r2 = 0; r2 < ed.Row() && r2 < ed.RowCount(); ++r2)
+            if (ed.RowAttribute(r2) != editor::raWrapped) ++line;
+    }
+    line = std::min(line, ed.Lines().Count());
+    ed.Lines().Insert(line, text);
+}
+
+bool TMDIChild::PopupEnabled(PopupItem item) const {
+    switch (item) {
+        case PopupItem::InsertFile:
+        case PopupItem::Save:
+        case PopupItem::SaveAs:
+            return true;
+        default:
+            // Editing, colouring and painting commands arrive with those parts of the editor.
+            return false;
+    }
+}
+
+bool TMDIChild::PopupChecked(PopupItem item) const {
+    switch (item) {
+        case PopupItem::BoxSelection: return boxSelection_;
+        case PopupItem::LineNumbers: return editor_->Properties().leftbar.visible;
+        case PopupItem::Ruler: return editor_->Properties().ruler.visible;
+        default: return false;
+    }
+}
+
+void TMDIChild::PopupClick(PopupItem item) {
+    if (!PopupEnabled(item)) return;
+    switch (item) {
+        case PopupItem::InsertFile: InsertFileAtCaretLine(); break;
+        case PopupItem::Save: main_.Execute(ActionId::FileSave1); break;
+        case PopupItem::SaveAs: main_.Execute(ActionId::FileSaveAs1); break;
+        default: break;
+    }
+}
+
+}  // namespace app

@@ -1,0 +1,87 @@
+// TMDIChild: a document window editing one file with one editor. It holds
+// the window's changed flag, its five status panels and its popup menu; the
+// Qt view shows them and forwards the user's actions.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/MdiChildForm.h"
+#include "app/Settings.h"
+#include "editor/Editor.h"
+#include "platform/Ui.h"
+
+namespace app {
+
+class TMainForm;
+
+// The document window's popup menu, in its order (separators omitted).
+enum class PopupItem {
+    Cut, Copy, Paste, Indent, Unindent, Bracket, Undo, Redo, InsertFile, Save, SaveAs, Customize,
+    BoxSelection, LineNumbers, Ruler, Count
+};
+struct PopupItemInfo {
+    PopupItem item;
+    std::string_view caption;
+    std::string_view shortcut;  // shown only
+    bool inSaveSubmenu;
+    bool separatorBefore;
+};
+const std::vector<PopupItemInfo>& PopupItems();
+constexpr std::string_view kSaveSubmenuCaption = "保存(&V)";
+
+class TMDIChild : public TMdiChildForm {
+public:
+    TMDIChild(TMainForm& main, platform::Ui& ui);
+    ~TMDIChild() override;
+
+    editor::TEditor& Editor1() { return *editor_; }
+    const editor::TEditor& Editor1() const { return *editor_; }
+
+    bool DocumentChanged() const { return changed_; }
+    const std::string& Panel(int i) const { return panels_[static_cast<size_t>(i)]; }
+    void SetPanel(int i, const std::string& text);
+
+    // Applies the settings to the editor (font size rule, tabs, colours,
+    // wrap, bars) and the document window's fixed editor configuration.
+    void Configure(TSettings& settings);
+
+    // Loads the file; on failure tells the user and returns false.
+    bool LoadDocument(const std::string& path);
+    // Saves to the caption's path; on failure tells the user, keeps the text
+    // and the changed flag, and returns false.
+    bool SaveDocument();
+
+    bool FormCloseQuery() override;
+    void FormClose() override;
+
+    // Set when the user agreed to lose this window's changes at shut-down:
+    // nothing may save it afterwards.
+    bool DiscardConfirmed() const { return discardConfirmed_; }
+    void SetDiscardConfirmed(bool on) { discardConfirmed_ = on; }
+
+    void Editor1Change();
+    void CaretMoved();
+    void SetEditorFocused(bool focused);
+    // One wheel notch scrolls a line or a page, as the WHEEL setting says.
+    void MouseWheel(int delta);
+    void InsertFileAtCaretLine();
+
+    bool PopupEnabled(PopupItem item) const;
+    bool PopupChecked(PopupItem item) const;
+    void PopupClick(PopupItem item);
+
+private:
+    TMainForm& main_;
+    platform::Ui& ui_;
+    std::unique_ptr<editor::TEditor> editor_;
+    std::array<std::string, 5> panels_;
+    bool changed_ = false;
+    bool discardConfirmed_ = false;
+    bool boxSelection_ = false;
+};
+
+}  // namespace app

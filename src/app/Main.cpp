@@ -1,0 +1,434 @@
+#include "app/Main.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "platform/FileIO.h"
+#include "platform/IniFile.h"
+#include "platform/Path.h"
+
+namespace app {
+
+const char* const kAppTitle = "VeskC Builder";
+
+namespace {
+
+constexpr const char* kSettingsName = "VKBUILD.INI";
+constexpr const char* kOpenFilter =
+    "VeskC ﾌｧｲﾙ(*.r,*.h)|*.R;*.H|VeskC ﾌｧｲﾙ(*.r)|*.R|VeskC ﾍｯﾀﾞﾌｧｲﾙ(*.H)|*.H|"
+    "C/C++ ﾌｧｲﾙ(*.c,*.cpp,*.h,*.hpp)|*.C;*.CPP;*.H;*.HPP|全てのﾌｧｲﾙ|*.*";
+constexpr const char* kSaveFilter = "VeskC ｿｰｽﾌｧｲﾙ(*.R)|*.R|VeskC ﾍｯﾀﾞﾌｧｲﾙ(*.H)|*.H|すべてのﾌｧｲﾙ(*.*)|*.*";
+
+bool IsUntitled(const std::string& caption) { return caption.compare(0, 6, "NONAME") == 0; }
+
+std::string UpperExt(const std::string& path) { return platform::UpperCase(platform::ExtractFileExt(path)); }
+
+std::string CurrentFolder() {
+    char buf[PATH_MAX];
+    if (::getcwd(buf, sizeof buf)) return platform::IncludeTrailingPathDelimiter(buf);
+    return "./";
+}
+
+// The program file's base name ("vkbuilder" for /x/vkbuilder).
+std::string ProgramBaseName() {
+    char buf[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    std::string exe = n > 0 ? std::string(buf, static_cast<size_t>(n)) : std::string("vkbuilder");
+    std::string name = platform::ExtractFileName(exe);
+    return name.substr(0, name.size() - platform::ExtractFileExt(name).size());
+}
+
+}  // namespace
+
+TMainForm::TMainForm(platform::Ui& ui, std::string programFolder, std::vector<std::string> commandLine)
+    : ui_(ui),
+      programFolder_(platform::IncludeTrailingPathDelimiter(programFolder)),
+      commandLine_(std::move(commandLine)),
+      caption_(kAppTitle),
+      timer1_(ui, 70, [] {}),
+      timer2_(ui, 50, [] {}),
+      timer3_(ui, 10, [this] { Timer3Timer(); }) {}
+
+TMainForm::~TMainForm() {
+    // Children go before the timers and the settings they refer to.
+    active_ = nullptr;
+    children_.clear();
+}
+
+std::string TMainForm::SettingsPath() const { return platform::ResolveFixedFile(programFolder_, kSettingsName); }
+
+void TMainForm::ShowMessage(const std::string& text) {
+    ui_.MessageBox(text, kAppTitle, platform::MsgKind::Information, platform::MsgButtons::Ok);
+}
+
+void TMainForm::NotifyState() {
+    if (view_) view_->StateChanged();
+}
+
+void TMainForm::FormCreate() {
+    untitledCounter_ = 0;
+    firstActivation_ = true;
+    settings_.recentFiles.clear();
+    timer1_.SetEnabled(false);
+
+    helpFile_ = programFolder_ + ProgramBaseName() + ".HLP";
+
+    platform::IniFile ini;
+    try {
+        ini.LoadFromFile(SettingsPath());
+    } catch (const std::exception& e) {
+        ui_.MessageBox("設定ファイルを読み込めません。既定の設定で起動します。\n" + std::string(e.what()), "警告",
+                       platform::MsgKind::Warning, platform::MsgButtons::Ok);
+    }
+    settings_.Read(ini, programFolder_);
+    openInitialDir_ = settings_.sourceFolder;
+
+    plomarEnabled_ = settings_.targetHost != 0;
+
+    for (const Toolbar& bar : Toolbars()) toolbars_[std::string(bar.name)].Read(ini, std::string(bar.name));
+
+    // The keyword hint list: Tessal's when targeting Tessal and it exists.
+    std::string vk = platform::ResolveFixedFile(programFolder_, "VKLIBHLP.TXT");
+    keywordListFile_ = vk;
+    if (settings_.targetHost != 0) {
+        auto tw = platform::FindFileInFolder(programFolder_, "TWLIBHLP.TXT");
+        if (tw) keywordListFile_ = *tw;
+        else if (settings_.targetHost != 1) keywordListFile_ = platform::ResolveFixedFile(programFolder_, "TWLIBHLP.TXT");
+    }
+
+    templatesAvailable_ = platform::FindFileInFolder(programFolder_, "Template.TXT").has_value();
+    NotifyState();
+}
+
+void TMainForm::FormActivate() {
+    if (firstActivation_) {
+        bool projectOpened = false;
+        for (const std::string& arg : commandLine_) {
+            if (UpperExt(arg) == ".PRJ") {
+                // Projects open with the project support; until then the
+                // sources on the command line are opened instead.
+                break;
+            }
+        }
+        if (!projectOpened) {
+            for (const std::string& arg : commandLine_) {
+                std::string ext = UpperExt(arg);
+                if ((ext == ".R" || ext == ".H") && platform::FileExists(arg)) OpenDocumentWindow(arg);
+            }
+        }
+    }
+    firstActivation_ = false;
+    ui_.ProcessEvents();
+    if (QuickMakeRuleHolds()) quickMakeEnabled_ = true;
+    NotifyState();
+}
+
+bool TMainForm::FormCloseQuery() {
+    std::vector<TMDIChild*> confirmed;
+    for (auto& child : children_) {
+        auto* doc = dynamic_cast<TMDIChild*>(child.get());
+        bool wasChanged = doc && doc->DocumentChanged();
+        if (!child->FormCloseQuery()) {
+            for (TMDIChild* d : confirmed) d->SetDiscardConfirmed(false);
+            return false;
+        }
+        if (wasChanged) {
+            doc->SetDiscardConfirmed(true);
+            confirmed.push_back(doc);
+        }
+    }
+    return true;
+}
+
+void TMainForm::FormDestroy() {
+    // The project closes here once projects exist; windows whose changes the
+    // user chose to drop are never saved by it (DiscardConfirmed).
+
+    platform::IniFile ini;
+    try {
+        ini.LoadFromFile(SettingsPath());
+    } catch (const std::exception&) {
+        // Unreadable: written anew below.
+    }
+    if (openInitialDir_.empty()) openInitialDir_ = programFolder_;
+    settings_.sourceFolder = openInitialDir_;
+    if (settings_.projectFolder.empty()) settings_.projectFolder = programFolder_;
+    std::vector<std::string> lossy = settings_.Write(ini);
+    for (const Toolbar& bar : Toolbars()) toolbars_[std::string(bar.name)].Write(ini, std::string(bar.name));
+    try {
+        ini.SaveToFile(SettingsPath());
+    } catch (const std::exception& e) {
+        ui_.MessageBox("設定ファイルを保存できません。\n" + std::string(e.what()), "エラー", platform::MsgKind::Error,
+                       platform::MsgButtons::Ok);
+    }
+    if (!lossy.empty()) {
+        std::string keys;
+        for (const std::string& k : lossy) keys += "\n" + k;
+        ui_.MessageBox("次の設定にはShift-JISで表せない文字があり、\"?\" に置き換えて保存しました:" + keys, "警告",
+                       platform::MsgKind::Warning, platform::MsgButtons::Ok);
+    }
+
+    timer1_.SetEnabled(false);
+    timer2_.SetEnabled(false);
+    timer3_.SetEnabled(false);
+    ui_.HelpQuit(helpFile_);
+}
+
+TMDIChild* TMainForm::ActiveDocument() const { return dynamic_cast<TMDIChild*>(active_); }
+
+void TMainForm::ChildActivated(TMdiChildForm* child) {
+    active_ = child;
+    NotifyState();
+}
+
+void TMainForm::RemoveChild(TMdiChildForm& child) {
+    if (view_) view_->ChildRemoving(child);
+    if (active_ == &child) active_ = nullptr;
+    auto it = std::find_if(children_.begin(), children_.end(), [&](auto& c) { return c.get() == &child; });
+    if (it != children_.end()) children_.erase(it);
+    NotifyState();
+}
+
+bool TMainForm::CloseChild(TMdiChildForm& child) {
+    if (!child.FormCloseQuery()) return false;
+    child.FormClose();
+    RemoveChild(child);
+    return true;
+}
+
+TMDIChild* TMainForm::OpenDocumentWindow(const std::string& path) {
+    auto owned = std::make_unique<TMDIChild>(*this, ui_);
+    TMDIChild* doc = owned.get();
+    doc->SetCaption(path);
+    doc->Configure(settings_);
+    children_.push_back(std::move(owned));
+    active_ = doc;
+    if (view_) view_->ChildAdded(*doc);
+
+    if (platform::FileExists(path) && !doc->LoadDocument(path)) {
+        // An empty window bound to a file it could not read would overwrite it on save.
+        RemoveChild(*doc);
+        return nullptr;
+    }
+    AddRecentFile(path);
+    NotifyState();
+    return doc;
+}
+
+void TMainForm::AddRecentFile(const std::string& path) {
+    if (IsUntitled(path)) return;
+    if (platform::UpperCase(platform::ExtractFileName(path)) == "VKC.CFG") return;
+    if (UpperExt(path) == ".RI") return;
+    // A bare name belongs to the open project's source folder (none yet).
+    std::string full = path;
+    std::vector<std::string>& list = settings_.recentFiles;
+    auto it = std::find(list.begin(), list.end(), full);
+    if (it != list.end()) list.erase(it);
+    list.insert(list.begin(), full);
+    if (list.size() > kRecentFileCount) list.resize(kRecentFileCount);
+    NotifyState();
+}
+
+void TMainForm::RecentFileClick(size_t index) {
+    if (index >= settings_.recentFiles.size()) return;
+    std::string path = settings_.recentFiles[index];
+    for (auto& child : children_)
+        if (child->Kind() == ChildKind::Document && child->Caption() == path) return;
+    if (!platform::FileExists(path)) {
+        if (ui_.MessageBox(path + "が見つかりません。新規作成しますか？", "警告", platform::MsgKind::Warning,
+                           platform::MsgButtons::YesNo) != platform::MsgAnswer::Yes)
+            return;
+    }
+    openInitialDir_ = platform::ExtractFilePath(path);
+    OpenDocumentWindow(path);
+}
+
+bool TMainForm::AppMessage(Key key) {
+    switch (key) {
+        case Key::F1:
+            ui_.HelpContents(helpFile_);
+            return true;
+        case Key::F2:
+            ui_.OpenWithDesktop(settings_.helpFile);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void TMainForm::FormClick() {
+    // Brings the project window forward once projects exist.
+}
+
+bool TMainForm::QuickMakeRuleHolds() const {
+    if (children_.size() <= 1) return false;
+    int sources = 0;
+    for (auto& child : children_)
+        if (child->Kind() == ChildKind::Document && UpperExt(child->Caption()) == ".R") ++sources;
+    return sources >= 2;
+}
+
+void TMainForm::Timer3Timer() {
+    timer3_.SetEnabled(false);
+    quickMakeEnabled_ = QuickMakeRuleHolds();
+    NotifyState();
+}
+
+bool TMainForm::Visible(ActionId id) const {
+    if (id == ActionId::TemplateAdd) return templatesAvailable_;
+    return true;
+}
+
+bool TMainForm::Enabled(ActionId id) const {
+    switch (id) {
+        case ActionId::FileNew1:
+        case ActionId::FileOpen1:
+        case ActionId::FileSave1:
+        case ActionId::FileSaveAs1:
+        case ActionId::FileExit1:
+        case ActionId::HelpAbout1:
+            return true;
+        case ActionId::FileClose1:
+            return active_ != nullptr;
+        case ActionId::InsertFileAtCaretLine:
+            return ActiveDocument() != nullptr;
+        case ActionId::WindowCascade:
+        case ActionId::WindowTileHorizontal:
+        case ActionId::WindowTileVertical:
+        case ActionId::WindowMinimizeAll:
+        case ActionId::WindowArrange:
+            return !children_.empty();
+        default:
+            // Commands of the editor, search, build, project, options and
+            // reference features are enabled as those features arrive.
+            return false;
+    }
+}
+
+void TMainForm::Execute(ActionId id) {
+    if (!Enabled(id)) return;
+    switch (id) {
+        case ActionId::FileNew1: FileNew1Execute(); break;
+        case ActionId::FileOpen1: FileOpen1Execute(); break;
+        case ActionId::FileClose1:
+            if (active_) CloseChild(*active_);
+            break;
+        case ActionId::FileSave1: FileSave1Execute(); break;
+        case ActionId::FileSaveAs1: FileSaveAs1Execute(); break;
+        case ActionId::FileExit1:
+            if (view_) {
+                view_->CloseMainWindow();
+            } else if (FormCloseQuery()) {
+                FormDestroy();
+            }
+            break;
+        case ActionId::InsertFileAtCaretLine:
+            if (TMDIChild* doc = ActiveDocument()) doc->InsertFileAtCaretLine();
+            break;
+        case ActionId::HelpAbout1:
+            if (view_) view_->ShowAbout();
+            break;
+        case ActionId::WindowCascade:
+        case ActionId::WindowTileHorizontal:
+        case ActionId::WindowTileVertical:
+        case ActionId::WindowMinimizeAll:
+        case ActionId::WindowArrange:
+            if (view_) view_->WindowCommand(id);
+            break;
+        default:
+            break;
+    }
+    NotifyState();
+}
+
+void TMainForm::FileNew1Execute() {
+    ++untitledCounter_;
+    std::string name = "NONAME" + std::to_string(untitledCounter_);
+    std::string folder = CurrentFolder();
+    if (platform::FileExists(folder + name)) {
+        for (int n = 2;; ++n) {
+            std::string candidate = name + "(" + std::to_string(n) + ")";
+            if (!platform::FileExists(folder + candidate)) {
+                name = candidate;
+                break;
+            }
+        }
+    }
+    OpenDocumentWindow(name);
+}
+
+void TMainForm::FileOpen1Execute() {
+    if (openInitialDir_.empty()) openInitialDir_ = platform::ExtractFilePath(openFileName_);
+    platform::FileDialogOptions o;
+    o.filter = kOpenFilter;
+    o.initialDir = openInitialDir_;
+    o.fileName.clear();
+    o.defaultExt = "r";
+    o.multiSelect = true;
+    platform::FileDialogResult r = ui_.OpenDialog(o);
+    if (!r.accepted || r.files.empty()) return;
+    openFileName_ = r.files.front();
+    for (const std::string& file : r.files) OpenDocumentWindow(file);
+    openInitialDir_ = platform::ExtractFilePath(openFileName_);
+    ui_.ProcessEvents();
+    if (QuickMakeRuleHolds()) quickMakeEnabled_ = true;
+}
+
+std::string TMainForm::SaveDialog1TypeChange(int filterIndex) {
+    switch (filterIndex) {
+        case 1: return "r";
+        case 2: return "h";
+        default: return "";
+    }
+}
+
+platform::FileDialogOptions TMainForm::SaveDialogOptions() const {
+    platform::FileDialogOptions o;
+    o.filter = kSaveFilter;
+    o.defaultExt = "r";
+    o.onTypeChange = &TMainForm::SaveDialog1TypeChange;
+    return o;
+}
+
+void TMainForm::FileSave1Execute() {
+    if (!active_) return;
+    TMDIChild* doc = ActiveDocument();
+    if (!doc) {
+        ShowMessage("セーブするファイルの編集ウィンドウをアクティブにしてください！");
+        return;
+    }
+    std::string before = doc->Caption();
+    if (IsUntitled(before)) {
+        platform::FileDialogResult r = ui_.SaveDialog(SaveDialogOptions());
+        if (!r.accepted || r.files.empty()) return;
+        doc->SetCaption(r.files.front());
+    }
+    if (!doc->SaveDocument()) {
+        doc->SetCaption(before);  // still unsaved: keep the name it had
+        return;
+    }
+    timer3_.SetEnabled(true);
+}
+
+void TMainForm::FileSaveAs1Execute() {
+    TMDIChild* doc = ActiveDocument();
+    if (!doc) return;
+    platform::FileDialogOptions o = SaveDialogOptions();
+    if (!IsUntitled(doc->Caption())) {
+        o.initialDir = platform::ExtractFilePath(doc->Caption());
+        o.fileName = platform::ExtractFileName(doc->Caption());
+    }
+    platform::FileDialogResult r = ui_.SaveDialog(o);
+    if (!r.accepted || r.files.empty()) return;
+    std::string before = doc->Caption();
+    doc->SetCaption(r.files.front());
+    if (!doc->SaveDocument()) {
+        doc->SetCaption(before);
+        return;
+    }
+    AddRecentFile(r.files.front());
+}
+
+}  // namespace app

@@ -1,0 +1,133 @@
+// TMainForm: the main window's state and commands, without the toolkit. It
+// owns the settings, the MDI children (in creation order), the recent-file
+// list and the three timers; a view (the Qt main window, or nothing in
+// tests) shows it and forwards the user's actions.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Actions.h"
+#include "app/Childwin.h"
+#include "app/MdiChildForm.h"
+#include "app/Settings.h"
+#include "app/Timer.h"
+#include "platform/Ui.h"
+
+namespace app {
+
+extern const char* const kAppTitle;  // "VeskC Builder"
+
+// What the logic asks of the window that shows it.
+class TMainFormView {
+public:
+    virtual ~TMainFormView() = default;
+    virtual void ChildAdded(TMdiChildForm& child) = 0;     // show and activate it
+    virtual void ChildRemoving(TMdiChildForm& child) = 0;  // its window goes now
+    virtual void ActivateChild(TMdiChildForm& child) = 0;
+    virtual void StateChanged() = 0;  // caption, enabling, recent files
+    virtual void CloseMainWindow() = 0;  // close as the close box does
+    virtual void WindowCommand(ActionId id) = 0;  // cascade, tile, minimise, arrange
+    virtual void ShowAbout() = 0;
+};
+
+class TMainForm {
+public:
+    TMainForm(platform::Ui& ui, std::string programFolder, std::vector<std::string> commandLine);
+    ~TMainForm();
+    TMainForm(const TMainForm&) = delete;
+    TMainForm& operator=(const TMainForm&) = delete;
+
+    void SetView(TMainFormView* view) { view_ = view; }
+
+    void FormCreate();
+    void FormActivate();
+    // Asks every child's close query in MDI order; false cancels the exit.
+    bool FormCloseQuery();
+    void FormDestroy();
+
+    TSettings& Settings() { return settings_; }
+    const std::string& ProgramFolder() const { return programFolder_; }
+    std::string SettingsPath() const;
+    std::string HelpFile() const { return helpFile_; }
+    const std::string& Caption() const { return caption_; }
+    TToolbarLayout& ToolbarLayout(const std::string& name) { return toolbars_[name]; }
+
+    // MDI children in creation order, and the active one.
+    const std::vector<std::unique_ptr<TMdiChildForm>>& Children() const { return children_; }
+    TMdiChildForm* ActiveChild() const { return active_; }
+    TMDIChild* ActiveDocument() const;
+    void ChildActivated(TMdiChildForm* child);
+    // Runs the child's close query; true when it closed.
+    bool CloseChild(TMdiChildForm& child);
+
+    TMDIChild* OpenDocumentWindow(const std::string& path);
+
+    bool Enabled(ActionId id) const;
+    bool Visible(ActionId id) const;
+    void Execute(ActionId id);
+
+    const std::vector<std::string>& RecentFiles() const { return settings_.recentFiles; }
+    void AddRecentFile(const std::string& path);
+    void RecentFileClick(size_t index);
+
+    // Templates submenu: shown only when the template file exists.
+    bool TemplatesAvailable() const { return templatesAvailable_; }
+    const std::string& KeywordListFile() const { return keywordListFile_; }
+
+    // A key pressed while no child window has the focus; true when handled.
+    enum class Key { F1, F2, Other };
+    bool AppMessage(Key key);
+    void FormClick();
+
+    TTimer& Timer1() { return timer1_; }
+    TTimer& Timer2() { return timer2_; }
+    TTimer& Timer3() { return timer3_; }
+    bool QuickMakeRuleHolds() const;
+    bool QuickMakeEnabled() const { return quickMakeEnabled_; }
+
+    // File commands.
+    void FileNew1Execute();
+    void FileOpen1Execute();
+    void FileSave1Execute();
+    void FileSaveAs1Execute();
+    // Save dialog: the default extension for the filter picked (1-based).
+    static std::string SaveDialog1TypeChange(int filterIndex);
+    const std::string& OpenDialogInitialDir() const { return openInitialDir_; }
+
+private:
+    void ShowMessage(const std::string& text);
+    void NotifyState();
+    void Timer3Timer();
+    void RemoveChild(TMdiChildForm& child);
+    platform::FileDialogOptions SaveDialogOptions() const;
+
+    platform::Ui& ui_;
+    TMainFormView* view_ = nullptr;
+    std::string programFolder_;
+    std::vector<std::string> commandLine_;
+    TSettings settings_;
+    std::map<std::string, TToolbarLayout> toolbars_;
+    std::string caption_;
+    std::string helpFile_;
+    std::string keywordListFile_;
+    bool templatesAvailable_ = false;
+
+    std::vector<std::unique_ptr<TMdiChildForm>> children_;
+    TMdiChildForm* active_ = nullptr;
+
+    int untitledCounter_ = 0;
+    bool firstActivation_ = true;
+    bool quickMakeEnabled_ = false;
+    bool plomarEnabled_ = false;
+    std::string openInitialDir_;
+    std::string openFileName_;
+
+    TTimer timer1_;
+    TTimer timer2_;
+    TTimer timer3_;
+};
+
+}  // namespace app

@@ -1,0 +1,80 @@
+// The settings kept in VKBUILD.INI beside the program: read once at start,
+// changed in memory by the dialogs, written once at exit. Strings are UTF-8
+// here and Shift-JIS in the file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/IniFile.h"
+
+namespace app {
+
+// System colours have the top bit set (written as negative decimals).
+constexpr int32_t kClWindowText = static_cast<int32_t>(0x80000008);
+constexpr int32_t kClWindow = static_cast<int32_t>(0x80000005);
+extern const char* const kDefaultFontName;  // "ＭＳ ゴシック"
+constexpr int kRecentFileCount = 5;
+
+struct TSettings {
+    // VKC
+    std::string compilerFolder;  // PATH
+    std::string helpFile;        // HELP
+    std::string keyDefFile;      // KEYDEF
+    bool execKeyComment = false; // CHECK
+    // POS
+    int top = 1, left = 1, height = 400, width = 600;
+    // Folder
+    std::string sourceFolder;   // SRC
+    std::string projectFolder;  // PRJ
+    // EDIT
+    int fontSize = 13;
+    int tabSize = 4;
+    std::string fontName = kDefaultFontName;
+    int32_t edtColor = 0, edtBkColor = 0xFFFFFF;
+    int32_t selColor = 0xFFFFFF, selBkColor = 0xFF0000;
+    int32_t cmnColor = 0x0000FF, cmnBkColor = 0xFFFFFF;
+    int32_t rsvColor = 0xFF0000, rsvBkColor = 0xFFFFFF;
+    int32_t symColor = 0x000080, symBkColor = 0xFFFFFF;
+    bool wordWrap = false;
+    int wordWrapByte = 80;
+    bool ruler = false;
+    bool lineNumbers = false;  // LOWNUM
+    // PRJW
+    std::string projectFontName = kDefaultFontName;
+    int projectFontSize = 9;
+    int32_t projectFontColor = kClWindowText, projectFontBkColor = kClWindow;
+    // FILES
+    std::vector<std::string> recentFiles;
+    // TARGET
+    int targetHost = 0;  // VKTW: 0 Korvane, 1 Tessal
+    // OPT
+    bool wheelByLine = true;  // WHEEL
+    std::string plomarPath;
+
+    // Missing or unreadable values take their defaults; the folders default
+    // to `programFolder`.
+    void Read(const platform::IniFile& ini, const std::string& programFolder);
+    // Every key in the file's order; FILES always gets its five keys.
+    // Returns the keys ("SECTION/KEY") whose text lost characters that
+    // Shift-JIS cannot hold, so the caller can tell the user.
+    std::vector<std::string> Write(platform::IniFile& ini) const;
+};
+
+// The layout of one dockable toolbar, in its own section of the settings file.
+struct TToolbarLayout {
+    int rev = 1;
+    bool visible = true;
+    std::string dockedTo = "TopDock";  // TopDock, BottomDock, LeftDock, RightDock; empty when floating
+    std::string lastDock = "TopDock";
+    int dockRow = 0;
+    int dockPos = 0;
+    int floatLeft = 0;
+    int floatTop = 0;
+
+    void Read(const platform::IniFile& ini, const std::string& section);
+    void Write(platform::IniFile& ini, const std::string& section) const;
+};
+
+}  // namespace app

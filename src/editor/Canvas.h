@@ -1,0 +1,35 @@
+// The surface the editor paints on. The Qt view implements it with a
+// QPainter; tests record the calls.
+#pragma once
+
+#include <string_view>
+
+#include "editor/EditorProperties.h"
+
+namespace editor {
+
+struct TRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+};
+
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+    virtual void FillRect(const TRect& r, TColor color) = 0;
+    // Shift-JIS bytes laid on the cell grid from (x, y), the top of the row:
+    // one cell of `cellWidth` per byte, so a double-byte character covers two.
+    virtual void TextRun(int x, int y, std::string_view bytes, int cellWidth, TColor color, uint8_t style) = 0;
+    virtual void Line(int x1, int y1, int x2, int y2, TColor color) = 0;
+};
+
+// Cell and row sizes, measured by the view from its font.
+struct TPaintMetrics {
+    int cellWidth = 8;
+    int rowHeight = 16;
+    int leftMargin = 4;
+    int topMargin = 4;
+};
+
+}  // namespace editor

@@ -1,0 +1,88 @@
+#include "DocumentWindow.h"
+
+#include <QMenu>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "EditorWidget.h"
+#include "QtUi.h"
+#include "app/Childwin.h"
+
+namespace gui {
+
+DocumentWindow::DocumentWindow(app::TMDIChild& form, QWidget* parent) : QWidget(parent), form_(&form) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    editor_ = new EditorWidget(&form.Editor1(), this);
+    layout->addWidget(editor_, 1);
+    auto* status = new QStatusBar(this);
+    status->setSizeGripEnabled(false);
+    const int widths[5] = {64, 64, 50, 64, 50};
+    for (int i = 0; i < 5; ++i) {
+        auto* label = new QLabel(this);
+        label->setMinimumWidth(widths[i]);
+        if (i > 0) label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panels_[static_cast<size_t>(i)] = label;
+        status->addWidget(label, i == 4 ? 1 : 0);
+    }
+    layout->addWidget(status);
+    setFocusProxy(editor_);
+
+    editor_->onWheel = [this](int delta) {
+        if (form_) form_->MouseWheel(delta);
+    };
+    editor_->onFocus = [this](bool focused) {
+        if (form_) form_->SetEditorFocused(focused);
+    };
+    editor_->onContextMenu = [this](const QPoint& pos) { ShowPopup(pos); };
+    form.OnChanged = [this] { Refresh(); };
+    Refresh();
+}
+
+void DocumentWindow::Detach() {
+    if (form_) form_->OnChanged = nullptr;
+    form_ = nullptr;
+    editor_->Detach();
+}
+
+void DocumentWindow::Refresh() {
+    if (!form_) return;
+    setWindowTitle(Q(form_->Caption()));
+    for (int i = 0; i < 5; ++i) panels_[static_cast<size_t>(i)]->setText(Q(form_->Panel(i)));
+    editor_->Refresh();
+}
+
+void DocumentWindow::ShowPopup(const QPoint& globalPos) {
+    if (!form_) return;
+    form_->SetPanel(4, "");
+    QMenu menu(this);
+    QMenu* saveMenu = nullptr;
+    for (const app::PopupItemInfo& info : app::PopupItems()) {
+        QMenu* target = &menu;
+        if (info.inSaveSubmenu) {
+            if (!saveMenu) {
+                menu.addSeparator();
+                saveMenu = menu.addMenu(Q(std::string(app::kSaveSubmenuCaption)));
+            }
+            target = saveMenu;
+        } else if (info.separatorBefore) {
+            menu.addSeparator();
+        }
+        QAction* a = target->addAction(Q(std::string(info.caption)));
+        if (!info.shortcut.empty()) a->setShortcut(QKeySequence(Q(std::string(info.shortcut))));
+        a->setShortcutVisibleInContextMenu(true);
+        a->setEnabled(form_->PopupEnabled(info.item));
+        bool checkable = info.item == app::PopupItem::BoxSelection || info.item == app::PopupItem::LineNumbers ||
+                         info.item == app::PopupItem::Ruler;
+        a->setCheckable(checkable);
+        if (checkable) a->setChecked(form_->PopupChecked(info.item));
+        app::PopupItem item = info.item;
+        connect(a, &QAction::triggered, this, [this, item] {
+            if (form_) form_->PopupClick(item);
+        });
+    }
+    menu.exec(globalPos);
+}
+
+}  // namespace gui

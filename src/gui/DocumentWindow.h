@@ -1,0 +1,37 @@
+// The view of a document window (TMDIChild): the editor above a status bar
+// of five panels, and the popup menu.
+#pragma once
+
+#include <QLabel>
+#include <QWidget>
+#include <array>
+
+namespace app {
+class TMDIChild;
+}
+
+namespace gui {
+
+class EditorWidget;
+
+class DocumentWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit DocumentWindow(app::TMDIChild& form, QWidget* parent = nullptr);
+
+    app::TMDIChild* Form() const { return form_; }
+    EditorWidget* Editor() const { return editor_; }
+    QString PanelText(int i) const { return panels_[static_cast<size_t>(i)]->text(); }
+    // The form goes away before this window does.
+    void Detach();
+    void Refresh();
+
+private:
+    void ShowPopup(const QPoint& globalPos);
+
+    app::TMDIChild* form_;
+    EditorWidget* editor_;
+    std::array<QLabel*, 5> panels_{};
+};
+
+}  // namespace gui

@@ -1,0 +1,398 @@
+#include "MainWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
+
+#include "AboutBox.h"
+#include "DocumentWindow.h"
+#include "QtUi.h"
+
+namespace gui {
+
+using app::ActionId;
+
+namespace {
+
+QString Caption(std::string_view s) { return Q(std::string(s)); }
+
+QString EscapeAmpersands(QString s) { return s.replace('&', "&&"); }
+
+Qt::ToolBarArea AreaOf(const std::string& dock) {
+    if (dock == "BottomDock") return Qt::BottomToolBarArea;
+    if (dock == "LeftDock") return Qt::LeftToolBarArea;
+    if (dock == "RightDock") return Qt::RightToolBarArea;
+    return Qt::TopToolBarArea;
+}
+
+std::string DockName(Qt::ToolBarArea area) {
+    switch (area) {
+        case Qt::BottomToolBarArea: return "BottomDock";
+        case Qt::LeftToolBarArea: return "LeftDock";
+        case Qt::RightToolBarArea: return "RightDock";
+        default: return "TopDock";
+    }
+}
+
+QIcon IconFor(ActionId id, QStyle* style) {
+    switch (id) {
+        case ActionId::FileNew1: return style->standardIcon(QStyle::SP_FileIcon);
+        case ActionId::FileOpen1: return style->standardIcon(QStyle::SP_DialogOpenButton);
+        case ActionId::FileSave1: return style->standardIcon(QStyle::SP_DialogSaveButton);
+        case ActionId::ProjectOpen: return style->standardIcon(QStyle::SP_DirOpenIcon);
+        case ActionId::EditUndo: return style->standardIcon(QStyle::SP_ArrowBack);
+        case ActionId::EditRedo: return style->standardIcon(QStyle::SP_ArrowForward);
+        case ActionId::Compile: return style->standardIcon(QStyle::SP_MediaPlay);
+        case ActionId::Link: return style->standardIcon(QStyle::SP_MediaSeekForward);
+        case ActionId::ProjectMake: return style->standardIcon(QStyle::SP_MediaSkipForward);
+        case ActionId::SearchFind: return style->standardIcon(QStyle::SP_FileDialogContentsView);
+        case ActionId::Contents: return style->standardIcon(QStyle::SP_DialogHelpButton);
+        case ActionId::VKDKH1: return style->standardIcon(QStyle::SP_MessageBoxQuestion);
+        case ActionId::WindowCascade: return style->standardIcon(QStyle::SP_TitleBarNormalButton);
+        case ActionId::ProjectWindowFront: return style->standardIcon(QStyle::SP_FileDialogDetailedView);
+        default: return {};
+    }
+}
+
+}  // namespace
+
+ChildSubWindow::ChildSubWindow(app::TMainForm& main, app::TMdiChildForm& form)
+    : main_(main), form_(&form) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+void ChildSubWindow::closeEvent(QCloseEvent* event) {
+    if (!form_) {
+        event->accept();
+        return;
+    }
+    // The form decides; when it agrees, ChildRemoving has already detached
+    // this frame and scheduled its deletion.
+    if (main_.CloseChild(*form_)) event->accept();
+    else event->ignore();
+}
+
+MainWindow::MainWindow(app::TMainForm& form, QtUi& ui) : form_(form), ui_(ui) {
+    setWindowTitle(Q(form.Caption()));
+    mdi_ = new QMdiArea(this);
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setActivationOrder(QMdiArea::CreationOrder);
+    mdi_->installEventFilter(this);
+    mdi_->viewport()->installEventFilter(this);
+    mdi_->setFocusPolicy(Qt::StrongFocus);
+    setCentralWidget(mdi_);
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
+        auto* child = qobject_cast<ChildSubWindow*>(w);
+        form_.ChildActivated(child ? child->Form() : nullptr);
+    });
+    statusBar()->showMessage(QString());
+    BuildMenus();
+    BuildToolbars();
+    about_ = new TAboutBox(this);
+    ui_.SetParent(this);
+    form_.SetView(this);
+}
+
+MainWindow::~MainWindow() {
+    form_.SetView(nullptr);
+    for (auto& [form, sub] : subWindows_) {
+        if (auto* doc = qobject_cast<DocumentWindow*>(sub->widget())) doc->Detach();
+        sub->Detach();
+    }
+}
+
+void MainWindow::BuildMenus() {
+    for (int i = 0; i < static_cast<int>(ActionId::Count); ++i) {
+        auto id = static_cast<ActionId>(i);
+        const app::ActionInfo& info = app::Action(id);
+        auto* a = new QAction(Caption(info.caption), this);
+        if (!info.shortcut.empty()) a->setShortcut(QKeySequence(Caption(info.shortcut)));
+        a->setStatusTip(Caption(app::LongHint(info.hint)));
+        a->setToolTip(Caption(app::ShortHint(info.hint)));
+        connect(a, &QAction::triggered, this, [this, id] { form_.Execute(id); });
+        addAction(a);  // shortcuts work wherever the focus is
+        actions_[id] = a;
+    }
+    for (const app::Menu& m : app::MenuBar()) {
+        QMenu* menu = menuBar()->addMenu(Caption(m.caption));
+        for (const app::MenuEntry& e : m.entries) {
+            switch (e.kind) {
+                case app::EntryKind::Action: menu->addAction(actions_[e.action]); break;
+                case app::EntryKind::Separator: {
+                    QAction* sep = menu->addSeparator();
+                    // The separator above the template items hides with them.
+                    if (&e + 1 != m.entries.data() + m.entries.size() && (&e + 1)->kind == app::EntryKind::Templates)
+                        templateSeparator_ = sep;
+                    break;
+                }
+                case app::EntryKind::RecentFiles: recentMenu_ = menu->addMenu(Caption(e.caption)); break;
+                case app::EntryKind::Templates: templateMenu_ = menu->addMenu(Caption(e.caption)); break;
+                case app::EntryKind::ChildWindows:
+                    windowMenu_ = menu;
+                    connect(menu, &QMenu::aboutToShow, this, &MainWindow::RebuildWindowMenu);
+                    break;
+            }
+        }
+    }
+}
+
+void MainWindow::BuildToolbars() {
+    for (const app::Toolbar& bar : app::Toolbars()) {
+        auto* tb = new QToolBar(Caption(bar.caption), this);
+        tb->setObjectName(Caption(bar.name));
+        for (ActionId id : bar.buttons) {
+            if (id == ActionId::Count) {
+                tb->addSeparator();
+                continue;
+            }
+            QAction* a = actions_[id];
+            // Buttons share the command but some carry their own hint.
+            std::string_view hint = app::ToolbarHint(id);
+            QIcon icon = IconFor(id, style());
+            if (!icon.isNull()) a->setIcon(icon);
+            tb->addAction(a);
+            if (QWidget* button = tb->widgetForAction(a)) {
+                button->setToolTip(Caption(app::ShortHint(hint)));
+                button->setStatusTip(Caption(app::LongHint(hint)));
+            }
+        }
+        tb->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        for (QAction* a : tb->actions())
+            if (a->icon().isNull() && !a->isSeparator())
+                if (QWidget* w = tb->widgetForAction(a))
+                    if (auto* button = qobject_cast<QToolButton*>(w)) button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        toolbars_[std::string(bar.name)] = tb;
+        addToolBar(Qt::TopToolBarArea, tb);
+    }
+}
+
+void MainWindow::ApplySettings() {
+    const app::TSettings& s = form_.Settings();
+    setGeometry(s.left, s.top, std::max(200, s.width), std::max(150, s.height));
+
+    // Toolbars by dock, row and position.
+    std::vector<std::pair<const app::TToolbarLayout*, QToolBar*>> order;
+    for (auto& [name, tb] : toolbars_) {
+        removeToolBar(tb);
+        order.emplace_back(&form_.ToolbarLayout(name), tb);
+    }
+    std::stable_sort(order.begin(), order.end(), [](auto& a, auto& b) {
+        if (a.first->dockRow != b.first->dockRow) return a.first->dockRow < b.first->dockRow;
+        return a.first->dockPos < b.first->dockPos;
+    });
+    std::map<Qt::ToolBarArea, int> lastRow;
+    for (auto& [layout, tb] : order) {
+        Qt::ToolBarArea area = AreaOf(layout->dockedTo.empty() ? layout->lastDock : layout->dockedTo);
+        auto it = lastRow.find(area);
+        if (it != lastRow.end() && it->second != layout->dockRow) addToolBarBreak(area);
+        lastRow[area] = layout->dockRow;
+        addToolBar(area, tb);
+        tb->setVisible(layout->visible);
+    }
+    StateChanged();
+}
+
+void MainWindow::CaptureLayout() {
+    app::TSettings& s = form_.Settings();
+    QRect g = geometry();
+    s.left = g.x();
+    s.top = g.y();
+    s.width = g.width();
+    s.height = g.height();
+    for (auto& [name, tb] : toolbars_) {
+        app::TToolbarLayout& l = form_.ToolbarLayout(name);
+        Qt::ToolBarArea area = toolBarArea(tb);
+        bool vertical = area == Qt::LeftToolBarArea || area == Qt::RightToolBarArea;
+        l.visible = !tb->isHidden();
+        if (tb->isFloating()) {
+            l.dockedTo.clear();
+            l.floatLeft = tb->x();
+            l.floatTop = tb->y();
+        } else {
+            l.dockedTo = DockName(area);
+            l.lastDock = l.dockedTo;
+        }
+        // Rows are the distinct offsets across the dock among its toolbars.
+        std::vector<int> rows;
+        for (auto& [other, otb] : toolbars_)
+            if (toolBarArea(otb) == area) rows.push_back(vertical ? otb->x() : otb->y());
+        std::sort(rows.begin(), rows.end());
+        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+        l.dockRow = static_cast<int>(std::find(rows.begin(), rows.end(), vertical ? tb->x() : tb->y()) - rows.begin());
+        l.dockPos = vertical ? tb->y() : tb->x();
+    }
+}
+
+DocumentWindow* MainWindow::DocumentViewOf(app::TMdiChildForm* form) const {
+    auto it = subWindows_.find(form);
+    return it == subWindows_.end() ? nullptr : qobject_cast<DocumentWindow*>(it->second->widget());
+}
+
+void MainWindow::ChildAdded(app::TMdiChildForm& child) {
+    auto* sub = new ChildSubWindow(form_, child);
+    if (auto* doc = dynamic_cast<app::TMDIChild*>(&child)) {
+        auto* view = new DocumentWindow(*doc, sub);
+        sub->setWidget(view);
+    }
+    sub->setWindowTitle(Q(child.Caption()));
+    subWindows_[&child] = sub;
+    mdi_->addSubWindow(sub);
+    sub->resize(std::max(300, mdi_->width() * 2 / 3), std::max(200, mdi_->height() * 2 / 3));
+    sub->show();
+    mdi_->setActiveSubWindow(sub);
+    if (sub->widget()) sub->widget()->setFocus();
+}
+
+void MainWindow::ChildRemoving(app::TMdiChildForm& child) {
+    auto it = subWindows_.find(&child);
+    if (it == subWindows_.end()) return;
+    ChildSubWindow* sub = it->second;
+    subWindows_.erase(it);
+    if (auto* doc = qobject_cast<DocumentWindow*>(sub->widget())) doc->Detach();
+    sub->Detach();
+    sub->hide();
+    mdi_->removeSubWindow(sub);
+    sub->deleteLater();
+}
+
+void MainWindow::ActivateChild(app::TMdiChildForm& child) {
+    auto it = subWindows_.find(&child);
+    if (it == subWindows_.end()) return;
+    if (it->second->isMinimized() || it->second->isMaximized()) it->second->showNormal();
+    mdi_->setActiveSubWindow(it->second);
+}
+
+void MainWindow::StateChanged() {
+    setWindowTitle(Q(form_.Caption()));
+    QApplication::setApplicationDisplayName(QString());
+    for (auto& [id, a] : actions_) {
+        a->setEnabled(form_.Enabled(id));
+        a->setVisible(form_.Visible(id));
+    }
+    if (recentMenu_) {
+        recentMenu_->clear();
+        const auto& files = form_.RecentFiles();
+        for (size_t i = 0; i < files.size() && i < app::kRecentFileCount; ++i) {
+            QAction* a = recentMenu_->addAction(EscapeAmpersands(Q(files[i])));
+            connect(a, &QAction::triggered, this, [this, i] { form_.RecentFileClick(i); });
+        }
+        recentMenu_->setEnabled(!files.empty());
+    }
+    if (templateMenu_) {
+        bool shown = form_.TemplatesAvailable();
+        templateMenu_->menuAction()->setVisible(shown);
+        templateMenu_->setEnabled(false);
+        if (templateSeparator_) templateSeparator_->setVisible(shown);
+    }
+    for (auto& [childForm, sub] : subWindows_) sub->setWindowTitle(Q(childForm->Caption()));
+}
+
+void MainWindow::RebuildWindowMenu() {
+    for (QAction* a : windowListActions_) {
+        windowMenu_->removeAction(a);
+        a->deleteLater();
+    }
+    windowListActions_.clear();
+    const auto& children = form_.Children();
+    if (children.empty()) return;
+    windowListActions_.push_back(windowMenu_->addSeparator());
+    int n = 1;
+    for (const auto& child : children) {
+        QString label = (n < 10 ? QString("&%1 ").arg(n) : QString("%1 ").arg(n)) + EscapeAmpersands(Q(child->Caption()));
+        QAction* a = windowMenu_->addAction(label);
+        a->setCheckable(true);
+        a->setChecked(child.get() == form_.ActiveChild());
+        app::TMdiChildForm* target = child.get();
+        connect(a, &QAction::triggered, this, [this, target] { ActivateChild(*target); });
+        windowListActions_.push_back(a);
+        ++n;
+    }
+}
+
+void MainWindow::Tile(bool horizontal) {
+    std::vector<QMdiSubWindow*> shown;
+    for (QMdiSubWindow* w : mdi_->subWindowList(QMdiArea::CreationOrder))
+        if (w->isVisible() && !w->isMinimized()) shown.push_back(w);
+    if (shown.empty()) return;
+    QRect area = mdi_->viewport()->rect();
+    int n = static_cast<int>(shown.size());
+    for (int i = 0; i < n; ++i) {
+        shown[i]->showNormal();
+        if (horizontal) {
+            int h = area.height() / n;
+            shown[i]->setGeometry(0, i * h, area.width(), h);
+        } else {
+            int w = area.width() / n;
+            shown[i]->setGeometry(i * w, 0, w, area.height());
+        }
+    }
+}
+
+void MainWindow::WindowCommand(ActionId id) {
+    switch (id) {
+        case ActionId::WindowCascade: mdi_->cascadeSubWindows(); break;
+        case ActionId::WindowTileHorizontal: Tile(true); break;
+        case ActionId::WindowTileVertical: Tile(false); break;
+        case ActionId::WindowMinimizeAll:
+            for (QMdiSubWindow* w : mdi_->subWindowList()) w->showMinimized();
+            break;
+        case ActionId::WindowArrange: {
+            int x = 0;
+            QRect area = mdi_->viewport()->rect();
+            for (QMdiSubWindow* w : mdi_->subWindowList(QMdiArea::CreationOrder)) {
+                if (!w->isMinimized()) continue;
+                w->move(x, area.height() - w->height());
+                x += w->width();
+            }
+            break;
+        }
+        default: break;
+    }
+}
+
+void MainWindow::ShowAbout() { about_->exec(); }
+
+void MainWindow::CloseMainWindow() { close(); }
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    if (!form_.FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    CaptureLayout();
+    form_.FormDestroy();
+    event->accept();
+}
+
+bool MainWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) form_.FormActivate();
+    return QMainWindow::event(event);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // F1 and F2 pressed while the MDI client area itself has the focus.
+    if ((watched == mdi_ || watched == mdi_->viewport()) && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        app::TMainForm::Key k = key->key() == Qt::Key_F1   ? app::TMainForm::Key::F1
+                                : key->key() == Qt::Key_F2 ? app::TMainForm::Key::F2
+                                                           : app::TMainForm::Key::Other;
+        if (form_.AppMessage(k)) return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace gui

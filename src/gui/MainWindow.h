@@ -1,0 +1,88 @@
+// The main window's view: an MDI frame with the menu bar, the two dockable
+// toolbars and a one-panel status bar showing the long hints. It shows a
+// TMainForm and forwards every user action to it.
+#pragma once
+
+#include <QMainWindow>
+#include <QMdiSubWindow>
+#include <map>
+
+#include "app/Main.h"
+
+class QMdiArea;
+class QMenu;
+class QToolBar;
+
+namespace gui {
+
+class QtUi;
+class TAboutBox;
+class DocumentWindow;
+
+// An MDI child frame whose close box asks the form first.
+class ChildSubWindow : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    ChildSubWindow(app::TMainForm& main, app::TMdiChildForm& form);
+    app::TMdiChildForm* Form() const { return form_; }
+    void Detach() { form_ = nullptr; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    app::TMainForm& main_;
+    app::TMdiChildForm* form_;
+};
+
+class MainWindow : public QMainWindow, public app::TMainFormView {
+    Q_OBJECT
+public:
+    MainWindow(app::TMainForm& form, QtUi& ui);
+    ~MainWindow() override;
+
+    // Window placement and toolbar layout from the settings read at start.
+    void ApplySettings();
+
+    QMdiArea* MdiArea() const { return mdi_; }
+    QAction* ActionFor(app::ActionId id) const { return actions_.at(id); }
+    DocumentWindow* DocumentViewOf(app::TMdiChildForm* form) const;
+    QMenu* RecentMenu() const { return recentMenu_; }
+
+    // TMainFormView
+    void ChildAdded(app::TMdiChildForm& child) override;
+    void ChildRemoving(app::TMdiChildForm& child) override;
+    void ActivateChild(app::TMdiChildForm& child) override;
+    void StateChanged() override;
+    void CloseMainWindow() override;
+    void WindowCommand(app::ActionId id) override;
+    void ShowAbout() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolbars();
+    void RebuildWindowMenu();
+    void CaptureLayout();
+    void Tile(bool horizontal);
+
+    app::TMainForm& form_;
+    QtUi& ui_;
+    QMdiArea* mdi_ = nullptr;
+    TAboutBox* about_ = nullptr;
+    std::map<app::ActionId, QAction*> actions_;
+    QMenu* recentMenu_ = nullptr;
+    QMenu* templateMenu_ = nullptr;
+    QAction* templateSeparator_ = nullptr;
+    QMenu* windowMenu_ = nullptr;
+    std::vector<QAction*> windowListActions_;
+    std::map<std::string, QToolBar*> toolbars_;
+    std::map<app::TMdiChildForm*, ChildSubWindow*> subWindows_;
+    bool closing_ = false;
+};
+
+}  // namespace gui

@@ -1,0 +1,40 @@
+#include "QtCanvas.h"
+
+#include "Fonts.h"
+#include "platform/ShiftJis.h"
+#include "QtUi.h"
+
+namespace gui {
+
+void QtCanvas::FillRect(const editor::TRect& r, editor::TColor color) {
+    p_.fillRect(QRect(r.left, r.top, r.Width(), r.Height()), ToQColor(color));
+}
+
+void QtCanvas::TextRun(int x, int y, std::string_view bytes, int cellWidth, editor::TColor color, uint8_t style) {
+    QFont font = font_;
+    font.setBold(style & editor::fsBold);
+    font.setItalic(style & editor::fsItalic);
+    font.setUnderline(style & editor::fsUnderline);
+    font.setStrikeOut(style & editor::fsStrikeOut);
+    p_.setFont(font);
+    p_.setPen(ToQColor(color));
+    // Each character goes to its own cell so that the grid holds whatever
+    // widths the font gives its glyphs.
+    size_t i = 0;
+    while (i < bytes.size()) {
+        unsigned char c = static_cast<unsigned char>(bytes[i]);
+        size_t len = platform::IsLeadByte(c) && i + 1 < bytes.size() ? 2 : 1;
+        std::string glyph = platform::SjisToUtf8(bytes.substr(i, len));
+        int cx = x + static_cast<int>(i) * cellWidth;
+        if (c < 0x20 || c == 0x7F) glyph = " ";
+        p_.drawText(cx, y + ascent_, Q(glyph));
+        i += len;
+    }
+}
+
+void QtCanvas::Line(int x1, int y1, int x2, int y2, editor::TColor color) {
+    p_.setPen(ToQColor(color));
+    p_.drawLine(x1, y1, x2, y2);
+}
+
+}  // namespace gui

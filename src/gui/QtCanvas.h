@@ -1,0 +1,25 @@
+// editor::Canvas drawn with a QPainter.
+#pragma once
+
+#include <QFont>
+#include <QPainter>
+
+#include "editor/Canvas.h"
+
+namespace gui {
+
+class QtCanvas : public editor::Canvas {
+public:
+    QtCanvas(QPainter& painter, const QFont& font, int ascent) : p_(painter), font_(font), ascent_(ascent) {}
+
+    void FillRect(const editor::TRect& r, editor::TColor color) override;
+    void TextRun(int x, int y, std::string_view bytes, int cellWidth, editor::TColor color, uint8_t style) override;
+    void Line(int x1, int y1, int x2, int y2, editor::TColor color) override;
+
+private:
+    QPainter& p_;
+    QFont font_;
+    int ascent_;
+};
+
+}  // namespace gui

@@ -1,0 +1,184 @@
+#include "QtUi.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
+#include <QTimer>
+#include <QUrl>
+
+namespace gui {
+
+namespace {
+const char* const kBoxMime = "application/x-teditor-box-type";
+}
+
+QString Q(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+std::string S(const QString& text) { return text.toUtf8().toStdString(); }
+
+QStringList ConvertFilter(const std::string& filter) {
+    QStringList parts = Q(filter).split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty()) continue;
+        QStringList patterns;
+        for (const QString& p : parts[i + 1].split(';', Qt::SkipEmptyParts)) {
+            QString t = p.trimmed();
+            if (t == "*.*") t = "*";
+            for (const QString& v : {t, t.toLower(), t.toUpper()})
+                if (!patterns.contains(v)) patterns << v;
+        }
+        out << parts[i] + " (" + patterns.join(' ') + ")";
+    }
+    return out;
+}
+
+QtUi::QtUi() = default;
+
+QtUi::~QtUi() {
+    for (auto& [id, timer] : timers_) delete timer;
+}
+
+platform::MsgAnswer QtUi::MessageBox(const std::string& text, const std::string& caption, platform::MsgKind kind,
+                                     platform::MsgButtons buttons) {
+    QMessageBox::Icon icon = QMessageBox::Information;
+    switch (kind) {
+        case platform::MsgKind::Information: icon = QMessageBox::Information; break;
+        case platform::MsgKind::Warning: icon = QMessageBox::Warning; break;
+        case platform::MsgKind::Error: icon = QMessageBox::Critical; break;
+        case platform::MsgKind::Confirmation: icon = QMessageBox::Question; break;
+    }
+    QMessageBox box(icon, Q(caption), Q(text),
+                    buttons == platform::MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+                    parent_);
+    int r = box.exec();
+    if (r == QMessageBox::Yes) return platform::MsgAnswer::Yes;
+    if (r == QMessageBox::No) return platform::MsgAnswer::No;
+    if (r == QMessageBox::Ok) return platform::MsgAnswer::Ok;
+    return platform::MsgAnswer::Cancel;
+}
+
+platform::FileDialogResult QtUi::RunFileDialog(const platform::FileDialogOptions& o, bool save) {
+    QFileDialog dlg(parent_, Q(o.title));
+    dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+    dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(save ? QFileDialog::AnyFile : (o.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile));
+    QStringList filters = ConvertFilter(o.filter);
+    dlg.setNameFilters(filters);
+    if (o.filterIndex >= 1 && o.filterIndex <= filters.size()) dlg.selectNameFilter(filters[o.filterIndex - 1]);
+    if (!o.initialDir.empty() && QDir(Q(o.initialDir)).exists()) dlg.setDirectory(Q(o.initialDir));
+    if (!o.fileName.empty()) dlg.selectFile(Q(o.fileName));
+    dlg.setDefaultSuffix(Q(o.defaultExt));
+    if (o.onTypeChange) {
+        QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg, [&dlg, &o, filters](const QString& f) {
+            dlg.setDefaultSuffix(Q(o.onTypeChange(static_cast<int>(filters.indexOf(f)) + 1)));
+        });
+    }
+    platform::FileDialogResult r;
+    if (dlg.exec() != QDialog::Accepted) return r;
+    r.accepted = true;
+    for (const QString& f : dlg.selectedFiles()) r.files.push_back(S(QFileInfo(f).absoluteFilePath()));
+    r.filterIndex = static_cast<int>(filters.indexOf(dlg.selectedNameFilter())) + 1;
+    return r;
+}
+
+platform::FileDialogResult QtUi::OpenDialog(const platform::FileDialogOptions& o) { return RunFileDialog(o, false); }
+platform::FileDialogResult QtUi::SaveDialog(const platform::FileDialogOptions& o) { return RunFileDialog(o, true); }
+
+std::optional<std::string> QtUi::InputBox(const std::string& caption, const std::string& prompt,
+                                          const std::string& value) {
+    bool ok = false;
+    QString text = QInputDialog::getText(parent_, Q(caption), Q(prompt), QLineEdit::Normal, Q(value), &ok);
+    if (!ok) return std::nullopt;
+    return S(text);
+}
+
+std::optional<std::string> QtUi::ChooseFolder(const std::string& caption, const std::string& initial) {
+    QString dir = QFileDialog::getExistingDirectory(parent_, Q(caption), initial.empty() ? "/" : Q(initial),
+                                                    QFileDialog::DontUseNativeDialog);
+    if (dir.isEmpty()) return std::nullopt;
+    return S(dir);
+}
+
+std::string QtUi::ClipboardText() { return S(QApplication::clipboard()->text()); }
+
+bool QtUi::ClipboardHasBoxMarker() {
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    return data && data->hasFormat(kBoxMime);
+}
+
+void QtUi::SetClipboardText(const std::string& text, bool boxMarker) {
+    auto* data = new QMimeData;
+    data->setText(Q(text));
+    if (boxMarker) data->setData(kBoxMime, QByteArray());
+    QApplication::clipboard()->setMimeData(data);
+}
+
+platform::TimerId QtUi::StartTimer(int ms, std::function<void()> fire) {
+    platform::TimerId id = nextTimer_++;
+    auto* timer = new QTimer;
+    timer->setSingleShot(true);
+    timer->setInterval(ms);
+    timers_[id] = timer;
+    QObject::connect(timer, &QTimer::timeout, [this, id, fire = std::move(fire)] {
+        auto it = timers_.find(id);
+        if (it == timers_.end()) return;
+        it->second->deleteLater();
+        timers_.erase(it);
+        fire();
+    });
+    timer->start();
+    return id;
+}
+
+void QtUi::StopTimer(platform::TimerId id) {
+    auto it = timers_.find(id);
+    if (it == timers_.end()) return;
+    it->second->stop();
+    it->second->deleteLater();
+    timers_.erase(it);
+}
+
+void QtUi::SetBusy(bool busy) {
+    if (busy) {
+        if (busy_++ == 0) QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (busy_ > 0 && --busy_ == 0) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void QtUi::ProcessEvents() { QApplication::processEvents(); }
+void QtUi::Beep() { QApplication::beep(); }
+
+bool QtUi::OpenWithDesktop(const std::string& pathOrUrl) {
+    QString target = Q(pathOrUrl);
+    QUrl url = QFileInfo::exists(target) ? QUrl::fromLocalFile(target) : QUrl(target);
+    return QDesktopServices::openUrl(url);
+}
+
+bool QtUi::StartProgram(const std::string& program, const std::vector<std::string>& args) {
+    QStringList list;
+    for (const std::string& a : args) list << Q(a);
+    return QProcess::startDetached(Q(program), list);
+}
+
+void QtUi::HelpContents(const std::string& helpFile) {
+    if (!QFileInfo::exists(Q(helpFile))) {
+        MessageBox("ヘルプファイルが見つかりません。\n" + helpFile, "エラー", platform::MsgKind::Error,
+                   platform::MsgButtons::Ok);
+        return;
+    }
+    OpenWithDesktop(helpFile);
+}
+
+void QtUi::HelpKeyword(const std::string& helpFile, const std::string&) { HelpContents(helpFile); }
+
+void QtUi::HelpQuit(const std::string&) {}
+
+}  // namespace gui

@@ -1,0 +1,97 @@
+// A scripted platform::Ui: queued answers for boxes and dialogs, a log of
+// what was shown, and timers that the test fires.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Ui.h"
+
+class FakeUi : public platform::Ui {
+public:
+    std::deque<platform::MsgAnswer> answers;
+    std::deque<platform::FileDialogResult> openResults, saveResults;
+    std::vector<std::string> messages;  // the texts of the boxes shown
+    std::vector<platform::FileDialogOptions> openRequests, saveRequests;
+    std::vector<std::string> desktopOpened, helpCalls;
+    std::map<platform::TimerId, std::pair<int, std::function<void()>>> timers;
+    int processEventsCalls = 0;
+    std::string clipboard;
+    bool boxMarker = false;
+
+    static platform::FileDialogResult Chose(std::vector<std::string> files, int filterIndex = 1) {
+        platform::FileDialogResult r;
+        r.accepted = true;
+        r.files = std::move(files);
+        r.filterIndex = filterIndex;
+        return r;
+    }
+
+    platform::MsgAnswer MessageBox(const std::string& text, const std::string&, platform::MsgKind,
+                                   platform::MsgButtons buttons) override {
+        messages.push_back(text);
+        if (answers.empty()) return buttons == platform::MsgButtons::YesNo ? platform::MsgAnswer::No : platform::MsgAnswer::Ok;
+        platform::MsgAnswer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    platform::FileDialogResult OpenDialog(const platform::FileDialogOptions& o) override {
+        openRequests.push_back(o);
+        return Next(openResults);
+    }
+    platform::FileDialogResult SaveDialog(const platform::FileDialogOptions& o) override {
+        saveRequests.push_back(o);
+        return Next(saveResults);
+    }
+    std::optional<std::string> InputBox(const std::string&, const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> ChooseFolder(const std::string&, const std::string&) override { return std::nullopt; }
+    std::string ClipboardText() override { return clipboard; }
+    bool ClipboardHasBoxMarker() override { return boxMarker; }
+    void SetClipboardText(const std::string& text, bool box) override {
+        clipboard = text;
+        boxMarker = box;
+    }
+    platform::TimerId StartTimer(int ms, std::function<void()> fire) override {
+        platform::TimerId id = next_++;
+        timers[id] = {ms, std::move(fire)};
+        return id;
+    }
+    void StopTimer(platform::TimerId id) override { timers.erase(id); }
+    // Fires every pending timer once (timers started meanwhile wait).
+    void FireTimers() {
+        auto pending = std::move(timers);
+        timers.clear();
+        for (auto& [id, t] : pending) t.second();
+    }
+    bool TimerPending(int ms) const {
+        for (auto& [id, t] : timers)
+            if (t.first == ms) return true;
+        return false;
+    }
+    void SetBusy(bool) override {}
+    void ProcessEvents() override { ++processEventsCalls; }
+    void Beep() override {}
+    bool OpenWithDesktop(const std::string& path) override {
+        desktopOpened.push_back(path);
+        return true;
+    }
+    bool StartProgram(const std::string&, const std::vector<std::string>&) override { return true; }
+    void HelpContents(const std::string& file) override { helpCalls.push_back("contents " + file); }
+    void HelpKeyword(const std::string& file, const std::string& word) override {
+        helpCalls.push_back("keyword " + file + " " + word);
+    }
+    void HelpQuit(const std::string& file) override { helpCalls.push_back("quit " + file); }
+
+private:
+    static platform::FileDialogResult Next(std::deque<platform::FileDialogResult>& q) {
+        if (q.empty()) return {};
+        platform::FileDialogResult r = q.front();
+        q.pop_front();
+        return r;
+    }
+    platform::TimerId next_ = 1;
+};

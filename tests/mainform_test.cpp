@@ -1,0 +1,338 @@
+// The main form and document windows through the scripted Ui: settings file,
+// recent files, untitled names, saving, closing, the command line and the
+// quick-make rule.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include "FakeUi.h"
+#include "TestFiles.h"
+#include "app/Main.h"
+#include "platform/IniFile.h"
+
+using app::ActionId;
+using app::TMainForm;
+using app::TMDIChild;
+using platform::MsgAnswer;
+
+namespace {
+
+class MainFormTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    FakeUi ui;
+    std::unique_ptr<TMainForm> form;
+
+    void Start(std::vector<std::string> args = {}) {
+        form = std::make_unique<TMainForm>(ui, dir.path(), std::move(args));
+        form->FormCreate();
+        form->FormActivate();
+    }
+    std::string Settings() const { return TempDir::Read(dir.File("VKBUILD.INI")); }
+    TMDIChild* Doc(size_t i) const { return dynamic_cast<TMDIChild*>(form->Children().at(i).get()); }
+};
+
+// Keeps the process's current folder inside a test.
+struct InFolder {
+    explicit InFolder(const std::string& path) {
+        if (::getcwd(old, sizeof old) == nullptr) old[0] = 0;
+        if (::chdir(path.c_str()) != 0) ADD_FAILURE() << "chdir";
+    }
+    ~InFolder() {
+        if (old[0] && ::chdir(old) != 0) ADD_FAILURE() << "chdir back";
+    }
+    char old[4096];
+};
+
+}  // namespace
+
+TEST_F(MainFormTest, MissingSettingsGiveDefaultsAndExitWritesEveryKeyInOrder) {
+    Start();
+    const app::TSettings& s = form->Settings();
+    EXPECT_EQ(s.left, 1);
+    EXPECT_EQ(s.top, 1);
+    EXPECT_EQ(s.width, 600);
+    EXPECT_EQ(s.height, 400);
+    EXPECT_EQ(s.fontName, "ＭＳ ゴシック");
+    EXPECT_EQ(form->Caption(), "VeskC Builder");
+    form->FormDestroy();
+    std::string folder = dir.path() + "/";
+    std::string expected =
+        "[VKC]\r\nPATH=\r\nHELP=\r\nKEYDEF=\r\nCHECK=0\r\n\r\n"
+        "[POS]\r\nTOP=1\r\nLeft=1\r\nHEIGHT=400\r\nWIDTH=600\r\n\r\n"
+        "[Folder]\r\nSRC=" + folder + "\r\nPRJ=" + folder + "\r\n\r\n"
+        "[EDIT]\r\nFONTSIZE=13\r\nTABSIZE=4\r\nFONTNAME=\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E\r\n"
+        "EdtColor=0\r\nEdtBkColor=16777215\r\nSelColor=16777215\r\nSelBkColor=16711680\r\nCmnColor=255\r\n"
+        "CmnBkColor=16777215\r\nRsvColor=16711680\r\nRsvBkColor=16777215\r\nSymColor=128\r\nSymBkColor=16777215\r\n"
+        "WordWrap=0\r\nWordWrapByte=80\r\nRULER=0\r\nLOWNUM=0\r\n\r\n"
+        "[PRJW]\r\nFONTNAME=\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E\r\nFONTSIZE=9\r\n"
+        "FONTCOLOR=-2147483640\r\nFONTBKCOLOR=-2147483643\r\n\r\n"
+        "[FILES]\r\nRECENT01=\r\nRECENT02=\r\nRECENT03=\r\nRECENT04=\r\nRECENT05=\r\n\r\n"
+        "[TARGET]\r\nVKTW=0\r\n\r\n[OPT]\r\nWHEEL=1\r\nPlomar=\r\n";
+    std::string written = Settings();
+    ASSERT_GE(written.size(), expected.size());
+    EXPECT_EQ(written.substr(0, expected.size()), expected);
+    // The toolbar sections follow the settings.
+    EXPECT_NE(written.find("[Toolbar971]", expected.size()), std::string::npos);
+    EXPECT_NE(written.find("[Toolbar972]", expected.size()), std::string::npos);
+    ASSERT_FALSE(ui.helpCalls.empty());
+    EXPECT_EQ(ui.helpCalls.back().rfind("quit ", 0), 0u);
+}
+
+TEST_F(MainFormTest, GarbageSettingsStartWithDefaults) {
+    const char garbage[] = "\x00\xff\n[POS]\nTOP=abc\nWIDTH=12x\nLeft=-7\n[EDIT\nFONTSIZE=\x81\n[FILES]\n"
+                           "RECENT01=/a.r\nRECENT02=\nRECENT03=/c.r\n\x1a\x00garbage";
+    dir.Write("VKBUILD.INI", std::string(garbage, sizeof garbage - 1));
+    Start();
+    const app::TSettings& s = form->Settings();
+    EXPECT_EQ(s.top, 1);
+    EXPECT_EQ(s.width, 600);
+    EXPECT_EQ(s.left, -7);
+    EXPECT_EQ(s.fontSize, 13);
+    EXPECT_EQ(s.recentFiles, std::vector<std::string>{"/a.r"});  // stops at the first empty entry
+    form->FormDestroy();
+    platform::IniFile ini;
+    ini.LoadFromFile(dir.File("VKBUILD.INI"));
+    EXPECT_EQ(ini.ReadInteger("POS", "TOP", -1), 1);
+    EXPECT_EQ(ini.ReadString("FILES", "RECENT02", "x"), "");
+}
+
+TEST_F(MainFormTest, OutOfRangeFontSizeBecomes13OnceAWindowOpens) {
+    dir.Write("VKBUILD.INI", "[EDIT]\r\nFONTSIZE=40\r\n");
+    Start();
+    EXPECT_EQ(form->Settings().fontSize, 40);
+    form->Execute(ActionId::FileNew1);
+    EXPECT_EQ(Doc(0)->Editor1().Properties().font.size, 13);
+    form->FormDestroy();
+    platform::IniFile ini;
+    ini.LoadFromFile(dir.File("VKBUILD.INI"));
+    EXPECT_EQ(ini.ReadInteger("EDIT", "FONTSIZE", 0), 13);
+}
+
+TEST_F(MainFormTest, RecentFilesSkipUntitledConfigAndInstallInfoAndKeepFive) {
+    Start();
+    for (const char* p : {"/w/1.r", "/w/2.r", "/w/3.r", "/w/4.r", "/w/5.r", "/w/6.r"}) form->AddRecentFile(p);
+    form->AddRecentFile("NONAME3");
+    form->AddRecentFile("/w/vkc.cfg");
+    form->AddRecentFile("/w/setup.ri");
+    EXPECT_EQ(form->RecentFiles(), (std::vector<std::string>{"/w/6.r", "/w/5.r", "/w/4.r", "/w/3.r", "/w/2.r"}));
+    form->AddRecentFile("/w/3.r");
+    EXPECT_EQ(form->RecentFiles(), (std::vector<std::string>{"/w/3.r", "/w/6.r", "/w/5.r", "/w/4.r", "/w/2.r"}));
+    form->AddRecentFile("/w/3.R");  // another spelling is another file
+    EXPECT_EQ(form->RecentFiles().front(), "/w/3.R");
+}
+
+TEST_F(MainFormTest, RecentFileThatIsGoneAsksBeforeOpeningAnEmptyWindow) {
+    std::string gone = dir.File("gone.r");
+    dir.Write("VKBUILD.INI", "[FILES]\r\nRECENT01=" + gone + "\r\n");
+    Start();
+    ui.answers = {MsgAnswer::No};
+    form->RecentFileClick(0);
+    EXPECT_TRUE(form->Children().empty());
+    EXPECT_EQ(ui.messages.back(), gone + "が見つかりません。新規作成しますか？");
+    ui.answers = {MsgAnswer::Yes};
+    form->RecentFileClick(0);
+    ASSERT_EQ(form->Children().size(), 1u);
+    EXPECT_EQ(Doc(0)->Caption(), gone);
+    EXPECT_EQ(Doc(0)->Editor1().RowCount(), 0);
+    form->RecentFileClick(0);  // already open: nothing
+    EXPECT_EQ(form->Children().size(), 1u);
+}
+
+TEST_F(MainFormTest, UntitledNamesCountUpAndAvoidFilesInTheCurrentFolder) {
+    InFolder here(dir.path());
+    dir.Write("NONAME1", "taken");
+    Start();
+    form->Execute(ActionId::FileNew1);
+    form->Execute(ActionId::FileNew1);
+    EXPECT_EQ(Doc(0)->Caption(), "NONAME1(2)");
+    EXPECT_EQ(Doc(1)->Caption(), "NONAME2");
+    EXPECT_TRUE(form->RecentFiles().empty());
+}
+
+TEST_F(MainFormTest, CommandLineOpensExistingSourcesInOrder) {
+    std::string a = dir.Write("a.R", "alpha\r\n");
+    std::string b = dir.Write("b.h", "beta");
+    std::string prj = dir.File("missing.prj");
+    std::string txt = dir.Write("notes.txt", "x");
+    Start({prj, b, dir.File("missing.r"), txt, a});
+    ASSERT_EQ(form->Children().size(), 2u);
+    EXPECT_EQ(Doc(0)->Caption(), b);
+    EXPECT_EQ(Doc(1)->Caption(), a);
+    EXPECT_EQ(Doc(1)->Panel(1), "   1 Lines");
+    EXPECT_FALSE(Doc(1)->DocumentChanged());
+    EXPECT_EQ(form->RecentFiles(), (std::vector<std::string>{a, b}));
+    form->FormActivate();  // later activations open nothing again
+    EXPECT_EQ(form->Children().size(), 2u);
+}
+
+TEST_F(MainFormTest, QuickMakeNeedsTwoSourceWindows) {
+    std::string a = dir.Write("a.r", "");
+    std::string h = dir.Write("h.h", "");
+    Start({a, h});
+    EXPECT_FALSE(form->QuickMakeEnabled());
+    std::string b = dir.Write("b.R", "");
+    form->OpenDocumentWindow(b);
+    form->FormActivate();  // activation only ever enables
+    EXPECT_TRUE(form->QuickMakeEnabled());
+    ASSERT_TRUE(form->CloseChild(*form->Children().back()));
+    EXPECT_TRUE(form->QuickMakeEnabled());
+    EXPECT_TRUE(ui.TimerPending(10));  // closing enabled Timer3, which disables it
+    ui.FireTimers();
+    EXPECT_FALSE(form->QuickMakeEnabled());
+}
+
+TEST_F(MainFormTest, SavingUntitledAsksForANameButOnlySaveAsTouchesRecentFiles) {
+    InFolder here(dir.path());
+    Start();
+    form->Execute(ActionId::FileNew1);
+    TMDIChild* doc = Doc(0);
+    doc->Editor1().Lines().Add("text");
+    EXPECT_TRUE(doc->DocumentChanged());
+    std::string target = dir.File("saved.r");
+    ui.saveResults = {FakeUi::Chose({target})};
+    form->Execute(ActionId::FileSave1);
+    EXPECT_EQ(doc->Caption(), target);
+    EXPECT_EQ(TempDir::Read(target), "text\r\n");
+    EXPECT_FALSE(doc->DocumentChanged());
+    EXPECT_TRUE(form->RecentFiles().empty());
+    EXPECT_EQ(ui.saveRequests.back().defaultExt, "r");
+    EXPECT_EQ(ui.saveRequests.back().onTypeChange(2), "h");
+    EXPECT_EQ(ui.saveRequests.back().onTypeChange(3), "");
+
+    std::string other = dir.File("other.r");
+    ui.saveResults = {FakeUi::Chose({other})};
+    form->Execute(ActionId::FileSaveAs1);
+    EXPECT_EQ(doc->Caption(), other);
+    EXPECT_EQ(form->RecentFiles(), std::vector<std::string>{other});
+}
+
+TEST_F(MainFormTest, FailedSaveKeepsTextFlagAndOldFile) {
+    std::string path = dir.Write("keep.r", "old\r\n");
+    Start({path});
+    TMDIChild* doc = Doc(0);
+    doc->Editor1().Lines().Add("more");
+    // A folder where the file should be: the rename over it fails.
+    std::string blocked = dir.File("blocked.r");
+    std::filesystem::create_directory(blocked);
+    std::filesystem::create_directory(blocked + "/inside");
+    ui.saveResults = {FakeUi::Chose({blocked})};
+    form->Execute(ActionId::FileSaveAs1);
+    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages.back().rfind("ファイルを保存できません。", 0), 0u);
+    EXPECT_EQ(doc->Caption(), path);  // still the file it was
+    EXPECT_TRUE(doc->DocumentChanged());
+    EXPECT_EQ(doc->Editor1().Lines().GetTextStr(), "old\r\nmore\r\n");
+    EXPECT_EQ(TempDir::Read(path), "old\r\n");
+}
+
+TEST_F(MainFormTest, SaveWithAnotherKindOfChildActiveExplains) {
+    Start();
+    form->Execute(ActionId::FileSave1);  // no child: nothing at all
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(MainFormTest, ClosingAChangedWindowAsksAndNoKeepsIt) {
+    std::string path = dir.Write("c.r", "x\r\n");
+    Start({path});
+    TMDIChild* doc = Doc(0);
+    EXPECT_TRUE(form->CloseChild(*doc));  // unchanged: no question
+    EXPECT_TRUE(ui.messages.empty());
+    doc = form->OpenDocumentWindow(path);
+    doc->Editor1().Lines().Add("y");
+    ui.answers = {MsgAnswer::No};
+    EXPECT_FALSE(form->CloseChild(*doc));
+    EXPECT_EQ(ui.messages.back(), "保存せずに閉じますか?");
+    EXPECT_EQ(form->Children().size(), 1u);
+    EXPECT_EQ(doc->Editor1().Lines().GetTextStr(), "x\r\ny\r\n");
+    ui.answers = {MsgAnswer::Yes};
+    EXPECT_TRUE(form->CloseChild(*doc));
+    EXPECT_TRUE(form->Children().empty());
+}
+
+TEST_F(MainFormTest, ExitAsksEveryChangedWindowAndAnyNoCancels) {
+    std::string a = dir.Write("a.r", "a\r\n"), b = dir.Write("b.r", "b\r\n");
+    Start({a, b});
+    Doc(0)->Editor1().Lines().Add("1");
+    Doc(1)->Editor1().Lines().Add("2");
+    ui.answers = {MsgAnswer::Yes, MsgAnswer::No};
+    EXPECT_FALSE(form->FormCloseQuery());
+    EXPECT_FALSE(Doc(0)->DiscardConfirmed());  // the exit did not happen
+    ui.answers = {MsgAnswer::Yes, MsgAnswer::Yes};
+    EXPECT_TRUE(form->FormCloseQuery());
+    EXPECT_TRUE(Doc(0)->DiscardConfirmed());
+    EXPECT_TRUE(Doc(1)->DiscardConfirmed());
+    EXPECT_EQ(TempDir::Read(a), "a\r\n");
+}
+
+TEST_F(MainFormTest, FilesThatAreNotValidShiftJisSaveBackByteForByte) {
+    std::string bytes("\x81\x7f\xff\xa0\x82\r\n\x95\x5c\x83", 10);
+    std::string path = dir.Write("bad.r", bytes);
+    Start({path});
+    ASSERT_TRUE(form->ActiveDocument());
+    form->Execute(ActionId::FileSave1);
+    EXPECT_EQ(TempDir::Read(path), bytes);
+}
+
+TEST_F(MainFormTest, UnreadableFileOpensNoWindow) {
+    // A file that opens but cannot be read (this process's memory at offset 0).
+    std::string path = dir.File("unreadable.r");
+    std::filesystem::create_symlink("/proc/self/mem", path);
+    Start();
+    EXPECT_EQ(form->OpenDocumentWindow(path), nullptr);
+    EXPECT_TRUE(form->Children().empty());
+    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(form->RecentFiles().empty());
+}
+
+TEST_F(MainFormTest, InsertFileAtCaretLinePutsTheFileBeforeTheCaretLine) {
+    std::string path = dir.Write("doc.r", "one\r\ntwo\r\n");
+    std::string part = dir.Write("part.h", "p1\np2");
+    Start({path});
+    TMDIChild* doc = Doc(0);
+    doc->Editor1().SetRowCol(1, 0);
+    ui.openResults = {FakeUi::Chose({part})};
+    form->Execute(ActionId::InsertFileAtCaretLine);
+    EXPECT_EQ(doc->Editor1().Lines().GetTextStr(), "one\r\np1\r\np2\r\n\r\ntwo\r\n");
+    EXPECT_EQ(ui.openRequests.back().title, "読み込むファイルの指定");
+    EXPECT_EQ(ui.openRequests.back().initialDir, dir.path() + "/");
+    EXPECT_TRUE(doc->DocumentChanged());
+    EXPECT_EQ(doc->Panel(1), "   5 Lines");
+}
+
+TEST_F(MainFormTest, WheelScrollsByLineOrByPage) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "line\r\n";
+    std::string path = dir.Write("long.r", text);
+    Start({path});
+    TMDIChild* doc = Doc(0);
+    doc->Editor1().SetVisibleRows(20);
+    doc->MouseWheel(-120);
+    EXPECT_EQ(doc->Editor1().TopRow(), 1);
+    form->Settings().wheelByLine = false;
+    doc->MouseWheel(-120);
+    EXPECT_EQ(doc->Editor1().TopRow(), 21);
+    doc->MouseWheel(120);
+    EXPECT_EQ(doc->Editor1().TopRow(), 1);
+}
+
+TEST_F(MainFormTest, KeywordListFallsBackToKorvanesForTessal) {
+    dir.Write("VKBUILD.INI", "[TARGET]\r\nVKTW=1\r\n");
+    dir.Write("VKLIBHLP.TXT", "");
+    Start();
+    EXPECT_EQ(form->KeywordListFile(), dir.File("VKLIBHLP.TXT"));
+    EXPECT_TRUE(form->Enabled(ActionId::FileNew1));
+    EXPECT_FALSE(form->Visible(ActionId::TemplateAdd));  // no Template.TXT
+}
+
+TEST_F(MainFormTest, CaretPanelFollowsTheCaretOnlyWhileFocused) {
+    std::string path = dir.Write("p.r", "abc\r\ndef\r\n");
+    Start({path});
+    TMDIChild* doc = Doc(0);
+    doc->Editor1().SetRowCol(1, 2);
+    EXPECT_EQ(doc->Panel(0), "");
+    doc->SetEditorFocused(true);
+    EXPECT_EQ(doc->Panel(0), "    2:  3");
+    doc->Editor1().SetRowCol(100000, 0);
+    EXPECT_EQ(doc->Panel(0), "    2:  3");
+}
