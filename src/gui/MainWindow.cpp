@@ -80,7 +80,7 @@ void ChildSubWindow::closeEvent(QCloseEvent* event) {
     else event->ignore();
 }
 
-MainWindow::MainWindow(app::TMainForm& form, QtUi& ui) : form_(form), ui_(ui) {
+MainWindow::MainWindow(app::TMainForm& form, platform::Ui& ui) : form_(form), ui_(ui) {
     setWindowTitle(Q(form.Caption()));
     mdi_ = new QMdiArea(this);
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -98,7 +98,7 @@ MainWindow::MainWindow(app::TMainForm& form, QtUi& ui) : form_(form), ui_(ui) {
     BuildMenus();
     BuildToolbars();
     about_ = new TAboutBox(this);
-    ui_.SetParent(this);
+    if (auto* qtUi = dynamic_cast<QtUi*>(&ui_)) qtUi->SetParent(this);
     form_.SetView(this);
 }
 

@@ -38,7 +38,7 @@ private:
 class MainWindow : public QMainWindow, public app::TMainFormView {
     Q_OBJECT
 public:
-    MainWindow(app::TMainForm& form, QtUi& ui);
+    MainWindow(app::TMainForm& form, platform::Ui& ui);
     ~MainWindow() override;
 
     // Window placement and toolbar layout from the settings read at start.
@@ -71,7 +71,7 @@ private:
     void Tile(bool horizontal);
 
     app::TMainForm& form_;
-    QtUi& ui_;
+    platform::Ui& ui_;
     QMdiArea* mdi_ = nullptr;
     TAboutBox* about_ = nullptr;
     std::map<app::ActionId, QAction*> actions_;

@@ -24,10 +24,9 @@ void QtCanvas::TextRun(int x, int y, std::string_view bytes, int cellWidth, edit
     while (i < bytes.size()) {
         unsigned char c = static_cast<unsigned char>(bytes[i]);
         size_t len = platform::IsLeadByte(c) && i + 1 < bytes.size() ? 2 : 1;
-        std::string glyph = platform::SjisToUtf8(bytes.substr(i, len));
         int cx = x + static_cast<int>(i) * cellWidth;
-        if (c < 0x20 || c == 0x7F) glyph = " ";
-        p_.drawText(cx, y + ascent_, Q(glyph));
+        bool control = c < 0x20 || c == 0x7F;
+        if (!control) p_.drawText(cx, y + ascent_, Q(platform::SjisToUtf8(bytes.substr(i, len))));
         i += len;
     }
 }

@@ -1,0 +1,131 @@
+// The real main window, offscreen: command-line files in document windows,
+// captions, status panels, menus, saving, toolbar layout.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QToolBar>
+
+#include "DocumentWindow.h"
+#include "EditorWidget.h"
+#include "FakeUi.h"
+#include "MainWindow.h"
+#include "QtUi.h"
+#include "TestFiles.h"
+#include "app/Main.h"
+
+using app::ActionId;
+
+namespace {
+
+struct Program {
+    FakeUi ui;
+    app::TMainForm form;
+    gui::MainWindow window;
+    Program(const std::string& folder, std::vector<std::string> args)
+        : form(ui, folder, std::move(args)), window(form, ui) {
+        form.FormCreate();
+        window.ApplySettings();
+        window.show();
+        form.FormActivate();
+        QApplication::processEvents();
+    }
+};
+
+}  // namespace
+
+TEST(MainWindowView, OpensCommandLineFilesWithCaptionsAndPanels) {
+    TempDir dir;
+    // "表示" ends in a 0x5C trail byte.
+    std::string path = dir.Write("a.r", "// \x95\x5c\x8e\xa6\r\nint x;\r\n");
+    Program p(dir.path(), {path});
+    EXPECT_EQ(p.window.windowTitle(), QString("VeskC Builder"));
+    ASSERT_EQ(p.window.MdiArea()->subWindowList().size(), 1);
+    QMdiSubWindow* sub = p.window.MdiArea()->subWindowList().front();
+    EXPECT_EQ(sub->windowTitle(), gui::Q(path));
+    auto* doc = qobject_cast<gui::DocumentWindow*>(sub->widget());
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->PanelText(1), QString("   2 Lines"));
+    EXPECT_EQ(doc->PanelText(2), QString::fromUtf8("挿入"));
+    EXPECT_EQ(doc->Editor()->Editor()->RowText(0), "// \x95\x5c\x8e\xa6");
+}
+
+TEST(MainWindowView, MenuBarHasTheCommandsWithShortcutsAndEnabling) {
+    TempDir dir;
+    Program p(dir.path(), {});
+    QStringList titles;
+    for (QAction* a : p.window.menuBar()->actions()) titles << a->text();
+    EXPECT_EQ(titles, (QStringList{QString::fromUtf8("ファイル(&F)"), QString::fromUtf8("編集(&E)"),
+                                   QString::fromUtf8("検索(&S)"), QString::fromUtf8("コンパイル(&C)"),
+                                   QString::fromUtf8("プロジェクト(&P)"), QString::fromUtf8("オプション(&O)"),
+                                   QString::fromUtf8("ウィンドウ(&W)"), QString::fromUtf8("ヘルプ(&H)")}));
+    QAction* newAction = p.window.ActionFor(ActionId::FileNew1);
+    EXPECT_EQ(newAction->text(), QString::fromUtf8("新規作成(&N)"));
+    EXPECT_EQ(newAction->shortcut(), QKeySequence("Ctrl+N"));
+    EXPECT_EQ(newAction->statusTip(), QString::fromUtf8("新しいｿｰｽﾌｧｲﾙを作成"));
+    EXPECT_TRUE(newAction->isEnabled());
+    EXPECT_FALSE(p.window.ActionFor(ActionId::QuickMake)->isEnabled());
+    EXPECT_FALSE(p.window.ActionFor(ActionId::FileClose1)->isEnabled());  // no child yet
+    newAction->trigger();
+    EXPECT_TRUE(p.window.ActionFor(ActionId::FileClose1)->isEnabled());
+    EXPECT_EQ(p.window.findChildren<QToolBar*>().size(), 2);
+}
+
+TEST(MainWindowView, SaveWritesTheEditedTextWithCrLf) {
+    TempDir dir;
+    std::string path = dir.Write("s.r", "first\nsecond");
+    Program p(dir.path(), {path});
+    auto* docForm = p.form.ActiveDocument();
+    ASSERT_NE(docForm, nullptr);
+    docForm->Editor1().Lines().Add("third");
+    p.window.ActionFor(ActionId::FileSave1)->trigger();
+    EXPECT_EQ(TempDir::Read(path), "first\r\nsecond\r\nthird");
+    auto* doc = p.window.DocumentViewOf(docForm);
+    EXPECT_EQ(doc->PanelText(3), QString());
+}
+
+TEST(MainWindowView, RecentFilesMenuListsPathsAndReopens) {
+    TempDir dir;
+    std::string a = dir.Write("a&b.r", "x");
+    Program p(dir.path(), {a});
+    QList<QAction*> items = p.window.RecentMenu()->actions();
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items.front()->text(), gui::Q(a).replace("&", "&&"));
+    p.window.ActionFor(ActionId::FileClose1)->trigger();
+    QApplication::processEvents();
+    EXPECT_TRUE(p.window.MdiArea()->subWindowList().isEmpty());
+    p.window.RecentMenu()->actions().front()->trigger();
+    ASSERT_EQ(p.window.MdiArea()->subWindowList().size(), 1);
+}
+
+TEST(MainWindowView, ToolbarLayoutIsRestoredAndWrittenBack) {
+    TempDir dir;
+    dir.Write("VKBUILD.INI", "[Toolbar972]\r\nVisible=0\r\nDockedTo=BottomDock\r\n");
+    {
+        Program p(dir.path(), {});
+        QToolBar* tools = p.window.findChild<QToolBar*>("Toolbar972");
+        ASSERT_NE(tools, nullptr);
+        EXPECT_EQ(p.window.toolBarArea(tools), Qt::BottomToolBarArea);
+        EXPECT_TRUE(tools->isHidden());
+        p.window.close();
+    }
+    std::string ini = TempDir::Read(dir.File("VKBUILD.INI"));
+    EXPECT_NE(ini.find("[Toolbar972]\r\nVisible=0\r\nDockedTo=BottomDock"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("[Toolbar971]"), std::string::npos);
+}
+
+TEST(MainWindowView, ClosingTheMainWindowRespectsTheDocumentsAnswer) {
+    TempDir dir;
+    std::string path = dir.Write("c.r", "x\r\n");
+    Program p(dir.path(), {path});
+    p.form.ActiveDocument()->Editor1().Lines().Add("changed");
+    p.ui.answers = {platform::MsgAnswer::No};
+    EXPECT_FALSE(p.window.close());
+    EXPECT_EQ(p.form.Children().size(), 1u);
+    p.ui.answers = {platform::MsgAnswer::Yes};
+    EXPECT_TRUE(p.window.close());
+    EXPECT_EQ(TempDir::Read(path), "x\r\n");
+}
