@@ -273,7 +273,6 @@ void MainWindow::ActivateChild(app::TMdiChildForm& child) {
 
 void MainWindow::StateChanged() {
     setWindowTitle(Q(form_.Caption()));
-    QApplication::setApplicationDisplayName(QString());
     for (auto& [id, a] : actions_) {
         a->setEnabled(form_.Enabled(id));
         a->setVisible(form_.Visible(id));
