@@ -16,106 +16,113 @@ std::string RecentKey(int index) {
 
 }  // namespace
 
+namespace {
+
+// One key of the file: where it lives and which member holds it, in the
+// order the file lists them.
+struct Key {
+    const char* section;
+    const char* name;
+    std::string TSettings::*text = nullptr;
+    int TSettings::*integer = nullptr;
+    int32_t TSettings::*colour = nullptr;
+    bool TSettings::*flag = nullptr;
+};
+
+Key Text(const char* s, const char* k, std::string TSettings::*m) { return {s, k, m}; }
+Key Int(const char* s, const char* k, int TSettings::*m) { return {s, k, nullptr, m}; }
+Key Colour(const char* s, const char* k, int32_t TSettings::*m) { return {s, k, nullptr, nullptr, m}; }
+Key Flag(const char* s, const char* k, bool TSettings::*m) { return {s, k, nullptr, nullptr, nullptr, m}; }
+
+// Everything but the recent files, which are five numbered keys.
+const std::vector<Key>& KeysBeforeFiles() {
+    static const std::vector<Key> keys = {
+        Text("VKC", "PATH", &TSettings::compilerFolder),
+        Text("VKC", "HELP", &TSettings::helpFile),
+        Text("VKC", "KEYDEF", &TSettings::keyDefFile),
+        Flag("VKC", "CHECK", &TSettings::execKeyComment),
+        Int("POS", "TOP", &TSettings::top),
+        Int("POS", "Left", &TSettings::left),
+        Int("POS", "HEIGHT", &TSettings::height),
+        Int("POS", "WIDTH", &TSettings::width),
+        Text("Folder", "SRC", &TSettings::sourceFolder),
+        Text("Folder", "PRJ", &TSettings::projectFolder),
+        Int("EDIT", "FONTSIZE", &TSettings::fontSize),
+        Int("EDIT", "TABSIZE", &TSettings::tabSize),
+        Text("EDIT", "FONTNAME", &TSettings::fontName),
+        Colour("EDIT", "EdtColor", &TSettings::edtColor),
+        Colour("EDIT", "EdtBkColor", &TSettings::edtBkColor),
+        Colour("EDIT", "SelColor", &TSettings::selColor),
+        Colour("EDIT", "SelBkColor", &TSettings::selBkColor),
+        Colour("EDIT", "CmnColor", &TSettings::cmnColor),
+        Colour("EDIT", "CmnBkColor", &TSettings::cmnBkColor),
+        Colour("EDIT", "RsvColor", &TSettings::rsvColor),
+        Colour("EDIT", "RsvBkColor", &TSettings::rsvBkColor),
+        Colour("EDIT", "SymColor", &TSettings::symColor),
+        Colour("EDIT", "SymBkColor", &TSettings::symBkColor),
+        Flag("EDIT", "WordWrap", &TSettings::wordWrap),
+        Int("EDIT", "WordWrapByte", &TSettings::wordWrapByte),
+        Flag("EDIT", "RULER", &TSettings::ruler),
+        Flag("EDIT", "LOWNUM", &TSettings::lineNumbers),
+        Text("PRJW", "FONTNAME", &TSettings::projectFontName),
+        Int("PRJW", "FONTSIZE", &TSettings::projectFontSize),
+        Colour("PRJW", "FONTCOLOR", &TSettings::projectFontColor),
+        Colour("PRJW", "FONTBKCOLOR", &TSettings::projectFontBkColor),
+    };
+    return keys;
+}
+
+const std::vector<Key>& KeysAfterFiles() {
+    static const std::vector<Key> keys = {
+        Int("TARGET", "VKTW", &TSettings::targetHost),
+        Flag("OPT", "WHEEL", &TSettings::wheelByLine),
+        Text("OPT", "Plomar", &TSettings::plomarPath),
+    };
+    return keys;
+}
+
+// The member's current value is the default for reading.
+void ReadKey(const platform::IniFile& ini, const Key& k, TSettings& s) {
+    if (k.text) s.*k.text = ini.ReadText(k.section, k.name, s.*k.text);
+    if (k.integer) s.*k.integer = ini.ReadInteger(k.section, k.name, s.*k.integer);
+    if (k.colour) s.*k.colour = ini.ReadInteger(k.section, k.name, s.*k.colour);
+    if (k.flag) s.*k.flag = ini.ReadBool(k.section, k.name, s.*k.flag);
+}
+
+void WriteKey(platform::IniFile& ini, const Key& k, const TSettings& s, std::vector<std::string>& lossy) {
+    if (k.text && !ini.WriteText(k.section, k.name, s.*k.text).ok())
+        lossy.push_back(std::string(k.section) + "/" + k.name);
+    if (k.integer) ini.WriteInteger(k.section, k.name, s.*k.integer);
+    if (k.colour) ini.WriteInteger(k.section, k.name, s.*k.colour);
+    if (k.flag) ini.WriteBool(k.section, k.name, s.*k.flag);
+}
+
+}  // namespace
+
 void TSettings::Read(const platform::IniFile& ini, const std::string& programFolder) {
-    compilerFolder = ini.ReadText("VKC", "PATH", "");
-    helpFile = ini.ReadText("VKC", "HELP", "");
-    keyDefFile = ini.ReadText("VKC", "KEYDEF", "");
-    execKeyComment = ini.ReadBool("VKC", "CHECK", false);
-
-    top = ini.ReadInteger("POS", "TOP", 1);
-    left = ini.ReadInteger("POS", "Left", 1);
-    height = ini.ReadInteger("POS", "HEIGHT", 400);
-    width = ini.ReadInteger("POS", "WIDTH", 600);
-
-    sourceFolder = ini.ReadText("Folder", "SRC", programFolder);
-    projectFolder = ini.ReadText("Folder", "PRJ", programFolder);
-
-    fontName = ini.ReadText("EDIT", "FONTNAME", kDefaultFontName);
+    *this = TSettings{};
+    sourceFolder = projectFolder = programFolder;
+    for (const Key& k : KeysBeforeFiles()) ReadKey(ini, k, *this);
+    for (const Key& k : KeysAfterFiles()) ReadKey(ini, k, *this);
     if (fontName.empty()) fontName = kDefaultFontName;
-    fontSize = ini.ReadInteger("EDIT", "FONTSIZE", 13);
-    tabSize = ini.ReadInteger("EDIT", "TABSIZE", 4);
-    edtColor = ini.ReadInteger("EDIT", "EdtColor", 0);
-    edtBkColor = ini.ReadInteger("EDIT", "EdtBkColor", 0xFFFFFF);
-    selColor = ini.ReadInteger("EDIT", "SelColor", 0xFFFFFF);
-    selBkColor = ini.ReadInteger("EDIT", "SelBkColor", 0xFF0000);
-    cmnColor = ini.ReadInteger("EDIT", "CmnColor", 0x0000FF);
-    cmnBkColor = ini.ReadInteger("EDIT", "CmnBkColor", 0xFFFFFF);
-    rsvColor = ini.ReadInteger("EDIT", "RsvColor", 0xFF0000);
-    rsvBkColor = ini.ReadInteger("EDIT", "RsvBkColor", 0xFFFFFF);
-    symColor = ini.ReadInteger("EDIT", "SymColor", 0x000080);
-    symBkColor = ini.ReadInteger("EDIT", "SymBkColor", 0xFFFFFF);
-    wordWrap = ini.ReadBool("EDIT", "WordWrap", false);
-    wordWrapByte = ini.ReadInteger("EDIT", "WordWrapByte", 80);
-    ruler = ini.ReadBool("EDIT", "RULER", false);
-    lineNumbers = ini.ReadBool("EDIT", "LOWNUM", false);
-
-    projectFontName = ini.ReadText("PRJW", "FONTNAME", kDefaultFontName);
-    projectFontSize = ini.ReadInteger("PRJW", "FONTSIZE", 9);
-    projectFontColor = ini.ReadInteger("PRJW", "FONTCOLOR", kClWindowText);
-    projectFontBkColor = ini.ReadInteger("PRJW", "FONTBKCOLOR", kClWindow);
 
     // The list stops at the first empty or missing entry.
-    recentFiles.clear();
     for (int i = 1; i <= kRecentFileCount; ++i) {
         std::string path = ini.ReadText("FILES", RecentKey(i), "");
         if (path.empty()) break;
         recentFiles.push_back(path);
     }
-
-    targetHost = ini.ReadInteger("TARGET", "VKTW", 0);
-    wheelByLine = ini.ReadBool("OPT", "WHEEL", true);
-    plomarPath = ini.ReadText("OPT", "Plomar", "");
 }
 
 std::vector<std::string> TSettings::Write(platform::IniFile& ini) const {
     std::vector<std::string> lossy;
-    auto text = [&](const char* section, const std::string& key, const std::string& value) {
-        if (!ini.WriteText(section, key, value).ok()) lossy.push_back(std::string(section) + "/" + key);
-    };
-    text("VKC", "PATH", compilerFolder);
-    text("VKC", "HELP", helpFile);
-    text("VKC", "KEYDEF", keyDefFile);
-    ini.WriteBool("VKC", "CHECK", execKeyComment);
-
-    ini.WriteInteger("POS", "TOP", top);
-    ini.WriteInteger("POS", "Left", left);
-    ini.WriteInteger("POS", "HEIGHT", height);
-    ini.WriteInteger("POS", "WIDTH", width);
-
-    text("Folder", "SRC", sourceFolder);
-    text("Folder", "PRJ", projectFolder);
-
-    ini.WriteInteger("EDIT", "FONTSIZE", fontSize);
-    ini.WriteInteger("EDIT", "TABSIZE", tabSize);
-    text("EDIT", "FONTNAME", fontName);
-    ini.WriteInteger("EDIT", "EdtColor", edtColor);
-    ini.WriteInteger("EDIT", "EdtBkColor", edtBkColor);
-    ini.WriteInteger("EDIT", "SelColor", selColor);
-    ini.WriteInteger("EDIT", "SelBkColor", selBkColor);
-    ini.WriteInteger("EDIT", "CmnColor", cmnColor);
-    ini.WriteInteger("EDIT", "CmnBkColor", cmnBkColor);
-    ini.WriteInteger("EDIT", "RsvColor", rsvColor);
-    ini.WriteInteger("EDIT", "RsvBkColor", rsvBkColor);
-    ini.WriteInteger("EDIT", "SymColor", symColor);
-    ini.WriteInteger("EDIT", "SymBkColor", symBkColor);
-    ini.WriteBool("EDIT", "WordWrap", wordWrap);
-    ini.WriteInteger("EDIT", "WordWrapByte", wordWrapByte);
-    ini.WriteBool("EDIT", "RULER", ruler);
-    ini.WriteBool("EDIT", "LOWNUM", lineNumbers);
-
-    text("PRJW", "FONTNAME", projectFontName);
-    ini.WriteInteger("PRJW", "FONTSIZE", projectFontSize);
-    ini.WriteInteger("PRJW", "FONTCOLOR", projectFontColor);
-    ini.WriteInteger("PRJW", "FONTBKCOLOR", projectFontBkColor);
-
+    for (const Key& k : KeysBeforeFiles()) WriteKey(ini, k, *this, lossy);
     for (int i = 1; i <= kRecentFileCount; ++i) {
-        size_t k = static_cast<size_t>(i - 1);
-        text("FILES", RecentKey(i), k < recentFiles.size() ? recentFiles[k] : std::string());
+        size_t n = static_cast<size_t>(i - 1);
+        if (!ini.WriteText("FILES", RecentKey(i), n < recentFiles.size() ? recentFiles[n] : std::string()).ok())
+            lossy.push_back("FILES/" + RecentKey(i));
     }
-
-    ini.WriteInteger("TARGET", "VKTW", targetHost);
-    ini.WriteBool("OPT", "WHEEL", wheelByLine);
-    text("OPT", "Plomar", plomarPath);
+    for (const Key& k : KeysAfterFiles()) WriteKey(ini, k, *this, lossy);
     return lossy;
 }
 
