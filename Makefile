@@ -14,9 +14,11 @@ build: configure
 test: build
 	ctest --preset default -j2
 
-# Starts the program on the bundled demo workspace.
+# Starts the program on the bundled demo workspace. A first run creates the
+# settings file beside the program with the stand-in compiler's folder.
 run: build
-	build/vkbuilder $(CURDIR)/demo/hello.r $(CURDIR)/demo/util.h
+	@test -f build/VKBUILD.INI || printf '[VKC]\r\nPATH=%s\r\n' "$(CURDIR)/build/vkc" | iconv -f UTF-8 -t CP932 > build/VKBUILD.INI
+	build/vkbuilder $(CURDIR)/demo/hello.r $(CURDIR)/demo/mistake.r $(CURDIR)/demo/util.h
 
 bench: build
 	scripts/run-bench.sh

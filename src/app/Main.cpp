@@ -47,7 +47,7 @@ TMainForm::TMainForm(platform::Ui& ui, std::string programFolder, std::vector<st
       programFolder_(platform::IncludeTrailingPathDelimiter(programFolder)),
       commandLine_(std::move(commandLine)),
       caption_(kAppTitle),
-      timer1_(ui, 70, [] {}),
+      timer1_(ui, 70, [this] { Timer1Timer(); }),
       timer2_(ui, 50, [] {}),
       timer3_(ui, 10, [this] { Timer3Timer(); }) {}
 
@@ -126,6 +126,13 @@ void TMainForm::FormActivate() {
 }
 
 bool TMainForm::FormCloseQuery() {
+    if (building_) {
+        // The compiler is waited for inside this call stack: end it, and
+        // close once the build has unwound.
+        abortBuild_ = true;
+        closeAfterBuild_ = true;
+        return false;
+    }
     std::vector<TMDIChild*> confirmed;
     for (auto& child : children_) {
         auto* doc = dynamic_cast<TMDIChild*>(child.get());
@@ -292,6 +299,11 @@ bool TMainForm::Enabled(ActionId id) const {
             return true;
         case ActionId::FileClose1:
             return active_ != nullptr;
+        case ActionId::Compile:
+        case ActionId::Link:
+            return !building_;
+        case ActionId::QuickMake:
+            return quickMakeEnabled_ && !building_;
         case ActionId::InsertFileAtCaretLine:
             return ActiveDocument() != nullptr;
         case ActionId::WindowCascade:
@@ -327,6 +339,10 @@ void TMainForm::Execute(ActionId id) {
         case ActionId::InsertFileAtCaretLine:
             if (TMDIChild* doc = ActiveDocument()) doc->InsertFileAtCaretLine();
             break;
+        case ActionId::Compile: CompileExecute(); break;
+        case ActionId::Link: LinkExecute(); break;
+        case ActionId::QuickMake: M1Click(); break;
+        case ActionId::ProjectMake: MakeExecute(); break;
         case ActionId::HelpAbout1:
             if (view_) view_->ShowAbout();
             break;
@@ -342,6 +358,134 @@ void TMainForm::Execute(ActionId id) {
     }
     NotifyState();
 }
+
+// ---------------------------------------------------------------------------
+// Building
+
+bool TMainForm::CompilerCheck() {
+    while (build::FindCompiler(settings_.compilerFolder).empty()) {
+        if (ui_.MessageBox("VKC.EXEへのパスが設定されていないか、VKC.EXEが見つかりません\r\n環境設定をここで行いますか？",
+                           "エラー", platform::MsgKind::Error, platform::MsgButtons::YesNo) != platform::MsgAnswer::Yes)
+            return false;
+        // The environment options dialog opens here once it exists; until
+        // then the folder is looked at again.
+    }
+    return true;
+}
+
+void TMainForm::CloseOldMessageWindow() {
+    for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
+        if ((*it)->Kind() == ChildKind::Message) {
+            CloseChild(**it);
+            return;
+        }
+    }
+}
+
+TMDIChild* TMainForm::CompilableDocument() {
+    TMDIChild* doc = ActiveDocument();
+    if (!doc) return nullptr;
+    std::string name = platform::ExtractFileName(doc->Caption());
+    std::string upper = platform::UpperCase(name);
+    std::string ext = UpperExt(name);
+    if (upper == "VKC.CFG" || ext == ".RI" || ext == ".H") return nullptr;
+    if (upper.compare(0, 6, "NONAME") == 0) {
+        ui_.MessageBox("ファイルが保存されていません\r\n保存してから実行してください", "警告", platform::MsgKind::Warning,
+                       platform::MsgButtons::Ok);
+        return nullptr;
+    }
+    if (doc->DocumentChanged() && !doc->SaveDocument()) return nullptr;
+    return doc;
+}
+
+void TMainForm::Run(const build::CompilerCommand& command) {
+    CloseOldMessageWindow();
+    building_ = true;
+    abortBuild_ = false;
+    NotifyState();
+    std::optional<std::string> output = build::RunCompiler(command, ui_, &abortBuild_);
+    building_ = false;
+    if (closeAfterBuild_) {
+        closeAfterBuild_ = false;
+        NotifyState();
+        if (view_) view_->CloseMainWindow();
+        return;
+    }
+    if (output) ShowCompilerOutput(*output);
+    NotifyState();
+}
+
+void TMainForm::CompileExecute() {
+    if (building_ || !CompilerCheck()) return;
+    TMDIChild* doc = CompilableDocument();
+    if (!doc) return;
+    Run(build::CompileOnlyCommand(settings_.compilerFolder, doc->Caption()));
+}
+
+void TMainForm::LinkExecute() {
+    if (building_ || !ActiveDocument() || !CompilerCheck()) return;
+    TMDIChild* doc = CompilableDocument();
+    if (!doc) return;
+    Run(build::CompileLinkCommand(settings_.compilerFolder, doc->Caption()));
+}
+
+void TMainForm::M1Click() {
+    if (building_) return;
+    std::string firstFolder;
+    std::vector<std::string> sources;
+    for (auto& child : children_) {
+        if (child->Kind() != ChildKind::Document || UpperExt(child->Caption()) != ".R") continue;
+        if (sources.empty()) firstFolder = platform::ExtractFilePath(child->Caption());
+        sources.push_back(child->Caption());
+    }
+    platform::FileDialogOptions o;
+    o.title = "実行ファイル";
+    o.filter = "RXファイル|*.RX||";
+    o.filterIndex = 0;
+    o.defaultExt = "RX";
+    o.initialDir = firstFolder;
+    platform::FileDialogResult r = ui_.SaveDialog(o);
+    if (!r.accepted || r.files.empty()) return;
+    if (!CompilerCheck()) return;
+    Run(build::QuickMakeCommand(settings_.compilerFolder, r.files.front(), firstFolder, sources));
+}
+
+void TMainForm::MakeExecute() {
+    // Projects are not open yet: the command is disabled until they are.
+}
+
+build::TMsgForm* TMainForm::ShowCompilerOutput(const std::string& output) {
+    auto form = std::make_unique<build::TMsgForm>(ui_, [this](const build::JumpTarget& target) {
+        jump_ = target;
+        timer1_.SetEnabled(true);
+    });
+    build::TMsgForm* msg = form.get();
+    msg->AddLines(build::CompilerOutputLines(output));
+    children_.push_back(std::move(form));
+    active_ = msg;
+    if (view_) view_->ChildAdded(*msg);
+    NotifyState();
+    return msg;
+}
+
+void TMainForm::Timer1Timer() {
+    timer1_.SetEnabled(false);
+    for (auto& child : children_) {
+        auto* doc = dynamic_cast<TMDIChild*>(child.get());
+        if (!doc || !build::CaptionMatches(doc->Caption(), jump_.file)) continue;
+        editor::TEditor& ed = doc->Editor1();
+        int line = static_cast<int>(jump_.line);
+        ed.SetRow(std::clamp(line - 1, 0, std::max(0, ed.RowCount() - 1)));
+        ed.SetTopRow(std::max(0, line - ed.VisibleRows() / 3));
+        active_ = doc;
+        if (view_) view_->ActivateChild(*doc);
+        NotifyState();
+        return;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Files
 
 void TMainForm::FileNew1Execute() {
     ++untitledCounter_;

@@ -14,6 +14,8 @@
 #include "app/MdiChildForm.h"
 #include "app/Settings.h"
 #include "app/Timer.h"
+#include "build/Compiler.h"
+#include "build/Msg.h"
 #include "platform/Ui.h"
 
 namespace app {
@@ -88,6 +90,17 @@ public:
     bool QuickMakeRuleHolds() const;
     bool QuickMakeEnabled() const { return quickMakeEnabled_; }
 
+    // Build commands.
+    void CompileExecute();
+    void LinkExecute();
+    void M1Click();
+    void MakeExecute();
+    bool Building() const { return building_; }
+    // Lists compiler output in a new message window.
+    build::TMsgForm* ShowCompilerOutput(const std::string& output);
+    // The stored jump request (Timer1 performs it).
+    const build::JumpTarget& JumpRequest() const { return jump_; }
+
     // File commands.
     void FileNew1Execute();
     void FileOpen1Execute();
@@ -100,7 +113,14 @@ public:
 private:
     void ShowMessage(const std::string& text);
     void NotifyState();
+    void Timer1Timer();
     void Timer3Timer();
+    bool CompilerCheck();
+    void CloseOldMessageWindow();
+    // The active document when it may be compiled; nullptr (after any
+    // warning) otherwise.
+    TMDIChild* CompilableDocument();
+    void Run(const build::CompilerCommand& command);
     void RemoveChild(TMdiChildForm& child);
     platform::FileDialogOptions SaveDialogOptions() const;
 
@@ -124,6 +144,11 @@ private:
     bool plomarEnabled_ = false;
     std::string openInitialDir_;
     std::string openFileName_;
+
+    build::JumpTarget jump_;
+    bool building_ = false;
+    bool abortBuild_ = false;
+    bool closeAfterBuild_ = false;
 
     TTimer timer1_;
     TTimer timer2_;

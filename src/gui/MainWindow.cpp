@@ -14,6 +14,7 @@
 
 #include "AboutBox.h"
 #include "DocumentWindow.h"
+#include "MsgWindow.h"
 #include "QtUi.h"
 
 namespace gui {
@@ -106,6 +107,7 @@ MainWindow::~MainWindow() {
     form_.SetView(nullptr);
     for (auto& [form, sub] : subWindows_) {
         if (auto* doc = qobject_cast<DocumentWindow*>(sub->widget())) doc->Detach();
+        if (auto* msg = qobject_cast<MsgWindow*>(sub->widget())) msg->Detach();
         sub->Detach();
     }
 }
@@ -240,8 +242,9 @@ DocumentWindow* MainWindow::DocumentViewOf(app::TMdiChildForm* form) const {
 void MainWindow::ChildAdded(app::TMdiChildForm& child) {
     auto* sub = new ChildSubWindow(form_, child);
     if (auto* doc = dynamic_cast<app::TMDIChild*>(&child)) {
-        auto* view = new DocumentWindow(*doc, sub);
-        sub->setWidget(view);
+        sub->setWidget(new DocumentWindow(*doc, sub));
+    } else if (auto* msg = dynamic_cast<build::TMsgForm*>(&child)) {
+        sub->setWidget(new MsgWindow(*msg, sub));
     }
     sub->setWindowTitle(Q(child.Caption()));
     subWindows_[&child] = sub;
@@ -258,6 +261,7 @@ void MainWindow::ChildRemoving(app::TMdiChildForm& child) {
     ChildSubWindow* sub = it->second;
     subWindows_.erase(it);
     if (auto* doc = qobject_cast<DocumentWindow*>(sub->widget())) doc->Detach();
+    if (auto* msg = qobject_cast<MsgWindow*>(sub->widget())) msg->Detach();
     sub->Detach();
     sub->hide();
     mdi_->removeSubWindow(sub);

@@ -1,0 +1,150 @@
+// The main window's build commands with the stand-in compiler: checks and
+// skips, the message window, and the jump from a message to its line.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "FakeUi.h"
+#include "TestFiles.h"
+#include "app/Main.h"
+
+using app::ActionId;
+using platform::MsgAnswer;
+
+namespace {
+
+class BuildTest : public ::testing::Test {
+protected:
+    TempDir program, compiler, src;
+    FakeUi ui;
+    std::unique_ptr<app::TMainForm> form;
+
+    void Start(std::vector<std::string> args, bool withCompiler = true) {
+        if (withCompiler) {
+            std::filesystem::copy_file(VKC_STANDIN, compiler.File("VKC.EXE"));
+            program.Write("VKBUILD.INI", "[VKC]\r\nPATH=" + compiler.path() + "\r\n");
+        }
+        form = std::make_unique<app::TMainForm>(ui, program.path(), std::move(args));
+        form->FormCreate();
+        form->FormActivate();
+    }
+    std::vector<build::TMsgForm*> Messages() const {
+        std::vector<build::TMsgForm*> out;
+        for (auto& c : form->Children())
+            if (auto* m = dynamic_cast<build::TMsgForm*>(c.get())) out.push_back(m);
+        return out;
+    }
+};
+
+const char* kBroken = "int f()\r\n{\r\n\tint a = 1\r\n\treturn a;\r\n}\r\n";
+
+}  // namespace
+
+TEST_F(BuildTest, MissingCompilerAsksAndNoEndsTheCommand) {
+    std::string file = src.Write("a.r", kBroken);
+    Start({file}, false);
+    ui.answers = {MsgAnswer::No};
+    form->Execute(ActionId::Link);
+    EXPECT_EQ(ui.messages.back(),
+              "VKC.EXEへのパスが設定されていないか、VKC.EXEが見つかりません\r\n環境設定をここで行いますか？");
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(BuildTest, CompileListsTheMessagesAndJumpGoesToTheLine) {
+    std::string file = src.Write("a.r", kBroken);
+    Start({file});
+    form->Execute(ActionId::Link);
+    ASSERT_EQ(Messages().size(), 1u);
+    build::TMsgForm* msg = Messages().front();
+    EXPECT_EQ(msg->Caption(), "Message");
+    const auto& items = msg->Items();
+    auto it = std::find(items.begin(), items.end(), "a.r(3) : error: ';' expected at end of statement");
+    ASSERT_NE(it, items.end());
+
+    app::TMDIChild* doc = form->ActiveDocument();
+    EXPECT_EQ(doc, nullptr);  // the message window is active now
+    msg->SetSelected(static_cast<int>(it - items.begin()));
+    msg->ListBox1DblClick();
+    EXPECT_TRUE(ui.TimerPending(70));
+    ui.FireTimers();
+    doc = form->ActiveDocument();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->Editor1().Row(), 2);
+
+    // The next build replaces the message window.
+    form->Execute(ActionId::Compile);
+    EXPECT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(form->Children().size(), 2u);
+}
+
+TEST_F(BuildTest, JumpSetsTheTopRowAThirdOfTheWindowHigher) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "int x" + std::to_string(i) + ";\r\n";
+    std::string file = src.Write("long.r", text);
+    Start({file});
+    form->ActiveDocument()->Editor1().SetVisibleRows(30);
+    build::TMsgForm* msg = form->ShowCompilerOutput("LONG.R(50) : warning: w\r\nlong.r(2) : error: e\r\n");
+    msg->SetSelected(0);
+    msg->ListBox1KeyDown(13);
+    ui.FireTimers();
+    editor::TEditor& ed = form->ActiveDocument()->Editor1();
+    EXPECT_EQ(ed.Row(), 49);
+    EXPECT_EQ(ed.TopRow(), 40);
+    msg->SetSelected(1);
+    msg->ListBox1DblClick();
+    ui.FireTimers();
+    EXPECT_EQ(ed.TopRow(), 0);
+}
+
+TEST_F(BuildTest, MessagesWithoutTargetsOrWithBadNumbersDoNotJump) {
+    Start({});
+    build::TMsgForm* msg = form->ShowCompilerOutput("plain text\nx.r(abc) : error: e\n");
+    msg->SetSelected(0);
+    msg->ListBox1DblClick();
+    EXPECT_FALSE(ui.TimerPending(70));
+    msg->SetSelected(1);
+    msg->ListBox1DblClick();
+    EXPECT_FALSE(ui.TimerPending(70));
+    EXPECT_EQ(ui.messages.back(), "'abc' は整数ではありません");
+    msg->ListBox1KeyPress('C');
+    EXPECT_EQ(ui.clipboard, "plain text\r\nx.r(abc) : error: e\r\n");
+    build::TMsgForm* empty = form->ShowCompilerOutput("");
+    empty->ListBox1KeyPress('c');
+    EXPECT_EQ(ui.clipboard, "");
+}
+
+TEST_F(BuildTest, HeadersUntitledAndConfigurationAreNotCompiled) {
+    std::string header = src.Write("defs.h", "int x;\r\n");
+    Start({header});
+    form->Execute(ActionId::Link);
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_TRUE(ui.messages.empty());
+    form->Execute(ActionId::FileNew1);
+    form->Execute(ActionId::Compile);
+    EXPECT_EQ(ui.messages.back(), "ファイルが保存されていません\r\n保存してから実行してください");
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(BuildTest, AChangedDocumentIsSavedBeforeItCompiles) {
+    std::string file = src.Write("c.r", "int f()\r\n{\r\n}\r\n");
+    Start({file});
+    form->ActiveDocument()->Editor1().Lines().Insert(2, "\treturn 1");
+    form->Execute(ActionId::Compile);
+    EXPECT_EQ(TempDir::Read(file), "int f()\r\n{\r\n\treturn 1\r\n}\r\n");
+    ASSERT_EQ(Messages().size(), 1u);
+    const auto& items = Messages().front()->Items();
+    EXPECT_NE(std::find(items.begin(), items.end(), "c.r(3) : error: ';' expected at end of statement"), items.end());
+}
+
+TEST_F(BuildTest, QuickMakeLinksEverySourceWindowIntoTheChosenFile) {
+    std::string a = src.Write("a.r", "int a()\r\n{\r\n\treturn 1;\r\n}\r\n");
+    std::string b = src.Write("b.r", "int b()\r\n{\r\n\treturn 2;\r\n}\r\n");
+    Start({a, b});
+    EXPECT_TRUE(form->Enabled(ActionId::QuickMake));
+    ui.saveResults = {FakeUi::Chose({src.File("out.RX")})};
+    form->Execute(ActionId::QuickMake);
+    EXPECT_EQ(ui.saveRequests.back().title, "実行ファイル");
+    EXPECT_EQ(ui.saveRequests.back().initialDir, src.path() + "/");
+    EXPECT_TRUE(std::filesystem::exists(src.File("out.RX")));
+    EXPECT_EQ(TempDir::Read(src.File("out.RX")), "VKC EXECUTABLE\r\na.r\r\nb.r\r\n");
+}

@@ -1,0 +1,172 @@
+// Build commands: command lines, environments and working folders; running
+// the stand-in compiler; the message grammar and the jump's window match.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "FakeUi.h"
+#include "TestFiles.h"
+#include "build/Compiler.h"
+#include "build/Msg.h"
+
+using namespace build;
+
+TEST(CompilerCommands, FormedAsTheCompilerExpectsThem) {
+    // With or without a trailing slash the prefix is the same.
+    EXPECT_EQ(CompilerPrefix("/t/VK"), "/t/VK/");
+    EXPECT_EQ(CompilerPrefix("/t/VK/"), "/t/VK/");
+
+    CompilerCommand c = CompileOnlyCommand("/t/VK", "/d/src/a.R");
+    EXPECT_EQ(c.commandLine, "/t/VK/VKC.exe -c a.R");
+    EXPECT_EQ(c.spec.args, (std::vector<std::string>{"-c", "a.R"}));
+    EXPECT_EQ(c.spec.workDir, "/d/src/");
+    EXPECT_EQ(c.spec.env, std::vector<std::string>{"PATH=/t/VK"});
+
+    CompilerCommand l = CompileLinkCommand("/t/VK", "/d/my src/a b.R");
+    EXPECT_EQ(l.commandLine, "/t/VK/VKC a b.R");
+    EXPECT_EQ(l.spec.args, std::vector<std::string>{"a b.R"});  // one argument: blanks need no quotes
+    EXPECT_EQ(l.spec.workDir, "/d/my src/");
+
+    CompilerCommand q = QuickMakeCommand("/t/VK", "/d/p/out.RX", "/d/p/", {"/d/p/a.R", "/d/p/b.R", "/e/q/c.R"});
+    EXPECT_EQ(q.commandLine, "/t/VK/VKC -o out.RX a.R b.R /e/q/c.R");
+    EXPECT_EQ(q.spec.workDir, "/d/p/");
+    EXPECT_EQ(q.spec.args, (std::vector<std::string>{"-o", "out.RX", "a.R", "b.R", "/e/q/c.R"}));
+    // The output folder is compared in upper case, but used as it is.
+    CompilerCommand q2 = QuickMakeCommand("/t/VK", "/d/P/out.RX", "/d/p/", {"/d/p/a.R"});
+    EXPECT_EQ(q2.commandLine, "/t/VK/VKC -o /d/P/out.RX a.R");
+    EXPECT_EQ(q2.spec.workDir, "/d/P/");
+
+    CompilerCommand p = ProjectMakeCommand("/t/VK", "/d/p/x.RX", "/d/p/", {"a.R", "defs.H", "/e/lib/l.R", "/d/p/m.R"},
+                                           {"o.RO"});
+    EXPECT_EQ(p.commandLine, "/t/VK/VKC -o x.RX a.R /e/lib/l.R m.R o.RO ");
+    EXPECT_EQ(p.spec.workDir, "/d/p/");
+    EXPECT_EQ(p.spec.args, (std::vector<std::string>{"-o", "x.RX", "a.R", "/e/lib/l.R", "m.R", "o.RO"}));
+}
+
+TEST(CompilerCommands, FindsTheCompilerInAnyLetterCase) {
+    TempDir dir;
+    EXPECT_EQ(FindCompiler(""), "");
+    EXPECT_EQ(FindCompiler(dir.path()), "");
+    dir.Write("vkc.exe", "");
+    EXPECT_EQ(FindCompiler(dir.path()), dir.File("vkc.exe"));
+}
+
+TEST(MessageGrammar, JumpTargets) {
+    struct Case { const char* line; bool target; const char* file; long number; } cases[] = {
+        {"sample.R(12) : error: undefined symbol", true, "sample.R", 12},
+        {"abc.R(7) : warning: x", true, "abc.R", 7},
+        {" d/a b.R(3) : warning: both error and warning", true, " d/a b.R", 3},
+        {"a.R(1): error: no blank before the colon", true, "a.R", 1},
+        {"x.R: error(5) : text", false, "", 0},                        // first ": " before "("
+        {"a.R(2) : error text", true, "a.R", 2},
+        {"a.R(2) : note: nothing", false, "", 0},
+        {"error at a.R(2) : fatal", false, "", 0},                     // kind word before ": "
+        {"no parentheses : error", false, "", 0},
+        {"a.R)1( : error", false, "", 0},
+    };
+    for (const Case& c : cases) {
+        auto t = ParseJumpTarget(c.line);
+        EXPECT_EQ(t.has_value(), c.target) << c.line;
+        if (t && c.target) {
+            EXPECT_EQ(t->file, c.file);
+            EXPECT_EQ(t->line, c.number);
+        }
+    }
+    std::string bad;
+    EXPECT_FALSE(ParseJumpTarget("a.R(x1) : error: y", &bad));
+    EXPECT_EQ(bad, "x1");
+}
+
+TEST(MessageGrammar, CaptionMatchUsesTheLastSixCharactersIgnoringCase) {
+    EXPECT_TRUE(CaptionMatches("/src/LONGNAME.R", "othername.r"));
+    EXPECT_TRUE(CaptionMatches("/src/abc.R", "abc.R"));
+    EXPECT_TRUE(CaptionMatches("/src/abc.R", "sub/ABC.r"));
+    EXPECT_FALSE(CaptionMatches("/src/abc.R", "abd.R"));
+    EXPECT_TRUE(CaptionMatches("/src/表示サンプル.r", "x/サンプル.R"));  // characters, not bytes
+}
+
+TEST(CompilerOutput, LinesSplitTabsAndNulsBecomeBlanks) {
+    const char raw[] = "one\r\ntwo\rthree\nfour\tcol\n\x95\x5c\x8e\xa6\0end";
+    std::string out(raw, sizeof raw - 1);
+    std::vector<std::string> lines = CompilerOutputLines(out);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[2], "three");
+    EXPECT_EQ(lines[3], "four col");
+    EXPECT_EQ(lines[4], "表示 end");
+    EXPECT_TRUE(CompilerOutputLines("").empty());
+    EXPECT_EQ(CompilerOutputLines("a\r\n\r\n").size(), 2u);
+}
+
+namespace {
+
+// A compiler folder of its own, with the stand-in and a configuration.
+struct StandIn {
+    TempDir dir;
+    explicit StandIn(const std::string& config = "") {
+        std::filesystem::copy_file(VKC_STANDIN, dir.File("VKC.EXE"));
+        dir.Write("VKC.CFG", config);
+    }
+};
+
+}  // namespace
+
+TEST(RunCompiler, ReportsTheMistakesOfASource) {
+    StandIn vkc;
+    TempDir src;
+    std::string file = src.Write("bad.r", "int main()\r\n{\r\n\tint a = 1\r\n\tstring s = \"open;\r\n}\r\n");
+    FakeUi ui;
+    auto out = RunCompiler(CompileLinkCommand(vkc.dir.path(), file), ui);
+    ASSERT_TRUE(out.has_value());
+    EXPECT_NE(out->find("bad.r(3) : error: ';' expected"), std::string::npos) << *out;
+    EXPECT_NE(out->find("bad.r(4) : error: unterminated string"), std::string::npos) << *out;
+    EXPECT_FALSE(std::filesystem::exists(src.File("bad.RX")));
+
+    std::string good = src.Write("good.r", "int main()\r\n{\r\n\treturn 0;\r\n}\r\n");
+    out = RunCompiler(CompileOnlyCommand(vkc.dir.path(), good), ui);
+    ASSERT_TRUE(out.has_value());
+    EXPECT_NE(out->find("0 error(s)"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(src.File("good.RO")));  // written in the source's folder
+}
+
+TEST(RunCompiler, FloodArrivesWholeWhileTheUiStaysLive) {
+    StandIn vkc("flood=20000000\r\nsjis=1\r\n");
+    TempDir src;
+    std::string file = src.Write("f.r", "int x;\r\n");
+    FakeUi ui;
+    auto out = RunCompiler(CompileLinkCommand(vkc.dir.path(), file), ui);
+    ASSERT_TRUE(out.has_value());
+    EXPECT_GE(out->size(), 20000000u);
+    EXPECT_GT(ui.processEventsCalls, 0);
+    std::vector<std::string> lines = CompilerOutputLines(*out);
+    EXPECT_EQ(lines.back(), "エラー 0 個、警告 0 個");  // the very last line came through, decoded
+}
+
+TEST(RunCompiler, SlowCompilerCanBeAborted) {
+    StandIn vkc("sleep=10000\r\n");
+    TempDir src;
+    std::string file = src.Write("s.r", "int x;\r\n");
+    FakeUi ui;
+    bool abort = false;
+    auto start = std::chrono::steady_clock::now();
+    // Pending events are processed while waiting; one of them aborts.
+    struct AbortingUi : FakeUi {
+        bool* flag;
+        void ProcessEvents() override {
+            if (++processEventsCalls == 20) *flag = true;
+        }
+    } aborting;
+    aborting.flag = &abort;
+    auto out = RunCompiler(CompileLinkCommand(vkc.dir.path(), file), aborting, &abort);
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_TRUE(out.has_value());
+    EXPECT_LT(seconds, 5.0);
+    EXPECT_NE(out->find("stand-in"), std::string::npos);  // what it wrote before the end is kept
+}
+
+TEST(RunCompiler, MissingProgramStartsNothing) {
+    TempDir empty;
+    FakeUi ui;
+    CompilerCommand c = CompileLinkCommand(empty.path(), empty.File("a.r"));
+    EXPECT_FALSE(RunCompiler(c, ui).has_value());
+}
