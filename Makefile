@@ -18,7 +18,7 @@ test: build
 # settings file beside the program with the stand-in compiler's folder.
 run: build
 	@test -f build/VKBUILD.INI || printf '[VKC]\r\nPATH=%s\r\n' "$(CURDIR)/build/vkc" | iconv -f UTF-8 -t CP932 > build/VKBUILD.INI
-	build/vkbuilder $(CURDIR)/demo/hello.r $(CURDIR)/demo/mistake.r $(CURDIR)/demo/util.h
+	build/vkbuilder $(CURDIR)/demo/hello.r $(CURDIR)/demo/util.h $(CURDIR)/demo/mistake.r
 
 bench: build
 	scripts/run-bench.sh

@@ -2,6 +2,7 @@
 // skips, the message window, and the jump from a message to its line.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "FakeUi.h"
@@ -147,4 +148,82 @@ TEST_F(BuildTest, QuickMakeLinksEverySourceWindowIntoTheChosenFile) {
     EXPECT_EQ(ui.saveRequests.back().initialDir, src.path() + "/");
     EXPECT_TRUE(std::filesystem::exists(src.File("out.RX")));
     EXPECT_EQ(TempDir::Read(src.File("out.RX")), "VKC EXECUTABLE\r\na.r\r\nb.r\r\n");
+}
+
+namespace {
+struct RecordingView : app::TMainFormView {
+    int closeRequests = 0;
+    void ChildAdded(app::TMdiChildForm&) override {}
+    void ChildRemoving(app::TMdiChildForm&) override {}
+    void ActivateChild(app::TMdiChildForm&) override {}
+    void StateChanged() override {}
+    void CloseMainWindow() override { ++closeRequests; }
+    void WindowCommand(ActionId) override {}
+    void ShowAbout() override {}
+};
+
+// Events processed while the compiler runs: the user closes the program.
+struct ClosingUi : FakeUi {
+    app::TMainForm* form = nullptr;
+    bool asked = false;
+    bool refused = false;
+    void ProcessEvents() override {
+        ++processEventsCalls;
+        if (form && !asked && processEventsCalls > 5) {
+            asked = true;
+            refused = !form->FormCloseQuery();
+        }
+    }
+};
+}  // namespace
+
+TEST(BuildWhileClosing, QuittingEndsTheCompilerAndClosesAfterwards) {
+    TempDir program, compiler, src;
+    std::filesystem::copy_file(VKC_STANDIN, compiler.File("VKC.EXE"));
+    compiler.Write("VKC.CFG", "sleep=10000\r\n");
+    program.Write("VKBUILD.INI", "[VKC]\r\nPATH=" + compiler.path() + "\r\n");
+    std::string file = src.Write("s.r", "int x;\r\n");
+    ClosingUi ui;
+    app::TMainForm form(ui, program.path(), {file});
+    RecordingView view;
+    form.SetView(&view);
+    ui.form = &form;
+    form.FormCreate();
+    form.FormActivate();
+    EXPECT_TRUE(form.Enabled(ActionId::Link));
+    auto start = std::chrono::steady_clock::now();
+    form.Execute(ActionId::Link);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_TRUE(ui.refused);  // the close waited for the build to unwind
+    EXPECT_LT(seconds, 5.0);  // the compiler was ended, not waited for
+    EXPECT_EQ(view.closeRequests, 1);
+    EXPECT_FALSE(form.Building());
+    EXPECT_TRUE(form.FormCloseQuery());
+}
+
+TEST(BuildWhileClosing, SecondBuildIsRefusedWhileOneRuns) {
+    TempDir program, compiler, src;
+    std::filesystem::copy_file(VKC_STANDIN, compiler.File("VKC.EXE"));
+    compiler.Write("VKC.CFG", "sleep=300\r\n");
+    program.Write("VKBUILD.INI", "[VKC]\r\nPATH=" + compiler.path() + "\r\n");
+    std::string file = src.Write("s.r", "int x;\r\n");
+    struct ReenteringUi : FakeUi {
+        app::TMainForm* form = nullptr;
+        bool sawDisabled = false;
+        void ProcessEvents() override {
+            if (form && ++processEventsCalls == 3) {
+                sawDisabled = !form->Enabled(ActionId::Link) && !form->Enabled(ActionId::Compile);
+                form->Execute(ActionId::Link);  // ignored
+            }
+        }
+    } ui;
+    app::TMainForm form(ui, program.path(), {file});
+    ui.form = &form;
+    form.FormCreate();
+    form.FormActivate();
+    form.Execute(ActionId::Link);
+    EXPECT_TRUE(ui.sawDisabled);
+    int messages = 0;
+    for (auto& c : form.Children()) messages += c->Kind() == app::ChildKind::Message;
+    EXPECT_EQ(messages, 1);
 }

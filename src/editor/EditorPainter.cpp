@@ -61,6 +61,16 @@ void TEditorPainter::Paint(Canvas& canvas, const TRect& area, int firstColumn) c
             start = i + 1;
         }
     }
+    // The caret: a bar before its column while the editor has the focus.
+    int caretRow = editor_.Row() - editor_.TopRow();
+    if (editor_.Focused() && caretRow >= 0) {
+        int cy = area.top + m_.topMargin + caretRow * m_.rowHeight;
+        int cx = x0 + editor_.Col() * m_.cellWidth;
+        if (cy < area.bottom && cx >= area.left && cx < area.right) {
+            canvas.Line(cx, cy, cx, cy + m_.rowHeight - 1, color);
+            canvas.Line(cx + 1, cy, cx + 1, cy + m_.rowHeight - 1, color);
+        }
+    }
 }
 
 }  // namespace editor

@@ -8,11 +8,13 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QToolBar>
+#include <filesystem>
 
 #include "DocumentWindow.h"
 #include "EditorWidget.h"
 #include "FakeUi.h"
 #include "MainWindow.h"
+#include "MsgWindow.h"
 #include "QtUi.h"
 #include "TestFiles.h"
 #include "app/Main.h"
@@ -128,4 +130,32 @@ TEST(MainWindowView, ClosingTheMainWindowRespectsTheDocumentsAnswer) {
     p.ui.answers = {platform::MsgAnswer::Yes};
     EXPECT_TRUE(p.window.close());
     EXPECT_EQ(TempDir::Read(path), "x\r\n");
+}
+
+TEST(MainWindowView, CompileListsMessagesAndDoubleClickJumps) {
+    TempDir dir, compiler;
+    std::filesystem::copy_file(VKC_STANDIN, compiler.File("VKC.EXE"));
+    dir.Write("VKBUILD.INI", "[VKC]\r\nPATH=" + compiler.path() + "\r\n");
+    std::string file = dir.Write("m.r", "int f()\r\n{\r\n\tint a = 1\r\n\treturn a;\r\n}\r\n");
+    Program p(dir.path(), {file});
+    p.window.ActionFor(ActionId::Link)->trigger();
+    QApplication::processEvents();
+    auto subs = p.window.MdiArea()->subWindowList();
+    ASSERT_EQ(subs.size(), 2);
+    auto* msg = qobject_cast<gui::MsgWindow*>(subs.back()->widget());
+    ASSERT_NE(msg, nullptr);
+    EXPECT_EQ(subs.back()->windowTitle(), QString("Message"));
+    QAbstractItemModel* model = msg->List()->model();
+    int target = -1;
+    for (int r = 0; r < model->rowCount(); ++r)
+        if (model->index(r, 0).data().toString().startsWith("m.r(3) : error")) target = r;
+    ASSERT_GE(target, 0);
+    QModelIndex index = model->index(target, 0);
+    msg->List()->setCurrentIndex(index);
+    emit msg->List()->doubleClicked(index);
+    ASSERT_TRUE(p.ui.TimerPending(70));
+    p.ui.FireTimers();
+    QApplication::processEvents();
+    EXPECT_EQ(p.window.MdiArea()->activeSubWindow(), subs.front());
+    EXPECT_EQ(p.form.ActiveDocument()->Editor1().Row(), 2);
 }
