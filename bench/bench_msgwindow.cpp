@@ -1,0 +1,55 @@
+// From a 20 MB compiler output to a painted message window: the lines are
+// split and decoded, the window is created and drawn once (offscreen).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QListView>
+#include <QPixmap>
+#include <cstdlib>
+#include <string>
+
+#include "MsgWindow.h"
+#include "build/Msg.h"
+#include "QuietUi.h"
+
+namespace {
+
+std::string FloodOutput() {
+    std::string out;
+    char line[160];
+    for (long n = 1; out.size() < 20000000; ++n) {
+        int len = std::snprintf(line, sizeof line,
+                                "flood.r(%ld) : warning: flood line %ld of the stand-in compiler's test output\r\n", n, n);
+        out.append(line, static_cast<size_t>(len));
+    }
+    return out;
+}
+
+void BM_MessageWindowOf20MB(benchmark::State& state) {
+    std::string output = FloodOutput();
+    size_t rows = 0;
+    for (auto _ : state) {
+        bench::QuietUi ui;
+        build::TMsgForm form(ui, {});
+        form.AddLines(build::CompilerOutputLines(output));
+        gui::MsgWindow window(form);
+        window.resize(600, 400);
+        window.show();
+        QPixmap shot = window.grab();  // the first paint
+        benchmark::DoNotOptimize(shot.width());
+        rows = static_cast<size_t>(window.List()->model()->rowCount());
+        window.Detach();
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+BENCHMARK(BM_MessageWindowOf20MB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
