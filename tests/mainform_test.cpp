@@ -326,13 +326,17 @@ TEST_F(MainFormTest, KeywordListFallsBackToKorvanesForTessal) {
 }
 
 TEST_F(MainFormTest, CaretPanelFollowsTheCaretOnlyWhileFocused) {
-    std::string path = dir.Write("p.r", "abc\r\ndef\r\n");
+    std::string text = "abc\r\ndef\r\n";
+    for (int i = 0; i < 100001; ++i) text += "\r\n";
+    std::string path = dir.Write("p.r", text);
     Start({path});
     TMDIChild* doc = Doc(0);
     doc->Editor1().SetRowCol(1, 2);
     EXPECT_EQ(doc->Panel(0), "");
     doc->SetEditorFocused(true);
     EXPECT_EQ(doc->Panel(0), "    2:  3");
-    doc->Editor1().SetRowCol(100000, 0);
+    doc->Editor1().SetRowCol(100000, 0);  // line 100001 does not fit the panel
     EXPECT_EQ(doc->Panel(0), "    2:  3");
+    doc->Editor1().SetRowCol(99998, 0);
+    EXPECT_EQ(doc->Panel(0), "99999:  1");
 }

@@ -85,9 +85,14 @@ void TMDIChild::Configure(TSettings& s) {
     p.font.color = editor::clBlack;
     p.font.shiftJisCharset = true;
 
-    p.caret = editor::TEditorCaretOptions{};
-    p.caret.tabSpaceCount = s.tabSize;
-    editor_->SetTabWidth(s.tabSize);
+    editor::TEditorCaret caret;
+    caret.autoCursor = caret.autoIndent = caret.backSpaceUnIndent = caret.inTab = caret.nextLine = true;
+    caret.prevSpaceIndent = caret.rowSelect = caret.selMove = caret.softTab = true;
+    caret.freeCaret = caret.freeRow = caret.keepCaret = caret.lockScroll = caret.tabIndent = false;
+    caret.selDragMode = editor::dmAutomatic;
+    caret.style = editor::csDefault;
+    caret.tabSpaceCount = s.tabSize;
+    editor_->SetCaret(caret);
 
     // Plain text, double-byte text, numbers, strings, URLs and mail share the text colours.
     editor::TEditorColors& c = p.view.colors;

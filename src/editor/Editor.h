@@ -1,18 +1,52 @@
-// TEditor: the text-editing control. For now it owns or shares a row store,
-// exposes the line view, and holds the caret and top row that the store
-// keeps inside the text.
+// TEditor: the text-editing control. It owns or shares a row store and
+// holds the caret, the selection, the mouse state and the view geometry
+// that the painting view reports; editing goes through the store's
+// ReplaceRows. Parts: row access (Editor.cpp), caret (EditorCaret.cpp),
+// selection and edit-control queries (EditorSelection.cpp), mouse
+// (EditorMouse.cpp), keys (EditorKeys.cpp), editing commands
+// (EditorEditing.cpp).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
+#include "editor/Canvas.h"
+#include "editor/ColumnMap.h"
 #include "editor/EditorProperties.h"
 #include "editor/EditorScreenStrings.h"
 #include "editor/EditorStrings.h"
 
 namespace editor {
+
+// Where clipboard text goes: Shift-JIS in and out; the implementation
+// converts to and from the desktop's Unicode clipboard.
+class TEditorClipboard {
+public:
+    virtual ~TEditorClipboard() = default;
+    // nullopt when there is no text, or text that could not be taken
+    // (the implementation tells the user why).
+    virtual std::optional<std::string> GetText(bool* box) = 0;
+    virtual void SetText(std::string_view sjis, bool box) = 0;
+};
+
+enum TSelectionState : uint8_t { sstNone = 0, sstAnchored = 1, sstSelected = 2, sstHit = 3 };
+enum TSelectionMode : uint8_t { smNormal = 0, smBox = 1 };
+enum class TCursorKind { Default, LeftMargin, TopMargin, InSelection, Drag, DragCopy };
+enum class TMouseButton { Left, Right, Middle };
+
+// Virtual key codes the key handling understands.
+enum TVirtualKey : int {
+    vkBack = 8, vkTab = 9, vkReturn = 13, vkPrior = 33, vkNext = 34, vkEnd = 35, vkHome = 36, vkLeft = 37,
+    vkUp = 38, vkRight = 39, vkDown = 40, vkInsert = 45, vkDelete = 46,
+};
+
+struct TKeyState {
+    bool shift = false, ctrl = false, alt = false;
+};
 
 class TEditor {
 public:
@@ -21,84 +55,255 @@ public:
     TEditor(const TEditor&) = delete;
     TEditor& operator=(const TEditor&) = delete;
 
+    // ---- Rows -------------------------------------------------------------
     TEditorScreenStrings& Store() { return *store_; }
     const TEditorScreenStrings& Store() const { return *store_; }
     TEditorStrings& Lines() { return *lines_; }
     const TEditorStrings& Lines() const { return *lines_; }
-
     int RowCount() const { return store_->Count(); }
-    std::string_view RowText(int row) const;       // empty outside the store
-    TRowAttribute RowAttribute(int row) const;     // raEndOfText outside the store
-
+    std::string_view RowText(int row) const;    // empty outside the store
+    TRowAttribute RowAttribute(int row) const;  // raEndOfText outside the store
     // Shows `other`'s text from now on; the old store goes when no editor is left on it.
     void ShareLines(TEditor& other);
-
     bool WordWrap() const { return store_->WordWrap(); }
     void SetWordWrap(bool on) { store_->SetWordWrap(on); }
     TEditorWrapOption& WrapOption() { return store_->WrapOption(); }
-    // Copies the values into the store's own option object.
     void SetWrapOption(const TEditorWrapOption& option) { store_->WrapOption().Assign(option); }
 
-    // Caret: a row and a display column. OnCaretMoved follows each move.
-    int Row() const { return row_; }
-    int Col() const { return col_; }
-    void SetRow(int row) { SetRowCol(row, col_); }
-    void SetCol(int col) { SetRowCol(row_, col); }
-    void SetRowCol(int row, int col);
-    int TopRow() const { return topRow_; }
-    void SetTopRow(int row);
-    std::function<void(TEditor&)> OnCaretMoved;
-    std::function<void(TEditor&)> OnScroll;
-
-    // The caret at text offset `offset` counted from `baseRow`.
-    void SetCaretOffset(int baseRow, int64_t offset);
-    // Text offset of (row, column) counted from `baseRow`.
-    int64_t CaretOffset(int baseRow, int row, int col) const;
-    // Display columns of a row prefix: TABs run to the next tab stop.
-    int TextWidth(std::string_view bytes) const;
-    int TabWidth() const { return tabWidth_; }
-    void SetTabWidth(int width) { tabWidth_ = width < 1 ? 1 : width; }
-
-    // Option values (caret, font, colours, bars, ...).
+    // ---- Options ----------------------------------------------------------
     TEditorProperties& Properties() { return props_; }
     const TEditorProperties& Properties() const { return props_; }
+    const TEditorCaret& Caret() const { return props_.caret; }
+    // Copies the options (TabSpaceCount clamped) and refreshes the caret.
+    void SetCaret(const TEditorCaret& caret);
+    int TabWidth() const { return props_.caret.tabSpaceCount; }
+    void SetTabWidth(int width);
+    bool ReadOnly() const { return props_.readOnly; }
+    void SetReadOnly(bool on);
     int UndoListMax() const { return store_->UndoObject().ListMax(); }
     void SetUndoListMax(int value) { store_->UndoObject().SetListMax(value); }
+    void SetClipboard(TEditorClipboard* clipboard) { clipboard_ = clipboard; }
+    virtual const TDelimiters& Delimiters() const { return DefaultDelimiters(); }
 
-    // Vertical scrolling by rows; the view tells how many rows it shows.
+    // ---- Measures ---------------------------------------------------------
+    TMeasure Measure() const;
+    std::string ColumnMap(int row) const;
+    int TextWidth(std::string_view bytes) const { return editor::TextWidth(bytes, Measure()); }
+    int EndColumn(int row) const;  // 0 outside the store
+    int ByteIndex(int row, int col) const;  // limited to the row's length
+
+    // ---- Caret ------------------------------------------------------------
+    int Row() const { return row_; }
+    int Col() const { return col_; }
+    void SetRow(int row);
+    void SetCol(int col);
+    void SetRowCol(int row, int col);
+    // The caret at text offset `offset` counted from `baseRow`.
+    void SetCaretOffset(int baseRow, int64_t offset);
+    // Text offset of (row, column) from `baseRow`; a column past the end of
+    // the row counts the blanks an insertion there adds.
+    int64_t CaretOffset(int baseRow, int row, int col) const;
+    bool Overwrite() const { return overwrite_; }
+    void SetOverwrite(bool on);
+    // Nesting caret hiding; caret moves are not refreshed while updating.
+    void HideCaret() { ++hideCount_; }
+    void ShowCaret();
+    bool CaretVisible() const { return hideCount_ == 0; }
+    std::function<void(TEditor&)> OnCaretMoved;
+
+    // ---- View geometry (told by the painting view) --------------------------
+    int TopRow() const { return topRow_; }
+    void SetTopRow(int row);
+    int LeftColumn() const { return leftCol_; }
+    void SetLeftColumn(int col);
     int VisibleRows() const { return visibleRows_; }
     void SetVisibleRows(int rows) { visibleRows_ = rows < 1 ? 1 : rows; }
+    int VisibleColumns() const { return visibleCols_; }
+    void SetVisibleColumns(int cols) { visibleCols_ = cols < 1 ? 1 : cols; }
+    const TPaintMetrics& Metrics() const { return metrics_; }
+    void SetMetrics(const TPaintMetrics& m) { metrics_ = m; }
+    void SetClientSize(int width, int height) { clientWidth_ = width, clientHeight_ = height; }
     void ScrollLines(int delta);
     void ScrollPages(int delta) { ScrollLines(delta * visibleRows_); }
+    // Keeps the caret inside the window (scrolling as little as needed).
+    void ScrollCaretIntoView();
+    std::function<void(TEditor&)> OnScroll;
 
-    bool Focused() const { return focused_; }
-    void SetFocused(bool focused) { focused_ = focused; }
+    // ---- Selection ----------------------------------------------------------
+    TSelectionState SelectionState() const { return selState_; }
+    bool Selected() const { return selState_ == sstSelected; }
+    bool Marked() const { return selState_ == sstSelected || selState_ == sstHit; }
+    TSelectionMode SelectionMode() const { return selMode_; }
+    void SetSelectionMode(TSelectionMode mode);
+    void StartSelection();
+    void Extend();
+    void UpdateSelection();
+    virtual void ClearSelection();
+    std::string SelectedText() const;
+    int64_t SelLength() const;
+    int64_t SelStart() const;
+    void SetSelStart(int64_t n);
+    void SetSelLength(int64_t n);
+    void SelectAll();
+    bool IsInSelection(int row, int col) const;
+    void SelectRow(int row);
+    // Removes the selected text (one change).
+    void DeleteSelection();
+    // The rows left when the selection is cut out (insert positions set).
+    void RemoveSelection(TEditorStringList& list) const;
+    struct TByteRange { int startRow = 0, endRow = 0, startByte = 0, endByte = -1; };
+    struct TColumnRange { int topRow = 0, bottomRow = 0, leftCol = 0, rightCol = 0; };
+    const TByteRange& SelectionBytes() const { return selBytes_; }
+    const TColumnRange& SelectionColumns() const { return selCols_; }
+    std::function<void(TEditor&, TSelectionState)> OnSelectionChange;
+    std::function<void(TEditor&)> OnSelectionModeChange;
 
+    // ---- Edit-control queries (full-width results) --------------------------
+    void GetSel(int64_t* start, int64_t* end) const;
+    void SetSel(int64_t start, int64_t end);
+    int LineFromChar(int64_t offset) const;
+    int64_t LineIndex(int row) const;
+    int64_t LineLength(int64_t offset) const;
+    std::string GetLine(int row, size_t bufferSize) const;
+    int LineCount() const { return RowCount(); }
+    int FirstVisibleLine() const { return topRow_; }
+    bool PosFromChar(int64_t offset, int* x, int* y) const;
+    // -1 outside the client area; else the offset, and the row through `row`.
+    int64_t CharFromPos(int x, int y, int* row) const;
+    int64_t TextLength() const { return store_->TextLength(); }
+    std::string GetText() const { return store_->GetText(); }
     bool Modified() const { return modified_; }
-    void SetModified(bool modified) { modified_ = modified; }
+    void SetModified(bool modified) {
+        if (!props_.readOnly) modified_ = modified;
+    }
+    // The editor's own modified-flag reset (load from the form, save).
+    void ResetModified() { modified_ = false; }
 
+    // ---- Mouse ----------------------------------------------------------------
+    void PositionFromPoint(int x, int y, bool nearest, int* col, int* row) const;
+    void MouseDown(TMouseButton button, int x, int y, const TKeyState& keys);
+    void MouseMove(int x, int y, bool leftDown, const TKeyState& keys);
+    void MouseUp(TMouseButton button, int x, int y, const TKeyState& keys);
+    TCursorKind CursorKind() const { return cursor_; }
+    int DragState() const { return dragState_; }
+    // Plain-scanner token under (row, byte): selects it (double click).
+    void SelectTokenAt(int row, int col);
+    // Plain-scanner token text at the caret.
+    std::string TokenAtCaret() const;
+
+    // ---- Keys and typing --------------------------------------------------------
+    void KeyDown(int key, const TKeyState& keys, bool repeat);
+    void KeyUp(int key);
+    // A character message: one byte; `next` is the byte of the following
+    // character message when one is queued (for 0x81-0x9F lead bytes), and
+    // `consumedNext` tells the caller it was taken.
+    void CharMessage(unsigned char c, const TKeyState& keys, std::optional<unsigned char> next, bool* consumedNext);
+    // An input-method result: inserted whole; its character messages that
+    // may follow are then ignored.
+    void CompositionResult(std::string_view sjis);
+    int PendingImeBytes() const { return pendingIme_; }
+
+    // ---- Editing commands ---------------------------------------------------------
+    void InsertText(std::string_view s);
+    void SetSelText(std::string_view s);
+    void BoxPaste(std::string_view s);
+    void Tab();
+    void Enter(bool shift);
+    void Backspace();
+    void DeleteKey();
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+    void IndentSelection();
+    void UnindentSelection();
+    void DeleteRow(int row);
+    void Undo();
+    void Redo();
+    bool CanUndo() const { return store_->UndoObject().CanUndo(); }
+    bool CanRedo() const { return store_->UndoObject().CanRedo(); }
+    // Edit-control editing answers.
+    void ReplaceSel(std::string_view s) { SetSelText(s); }
+    void EmptyUndoBuffer();
+    void SetText(std::string_view text);
+    void Cut();
+    void Copy();
+    void Paste() { PasteFromClipboard(); }
+    void Clear() { DeleteSelection(); }
+
+    // ---- Focus, change notification -------------------------------------------------
+    bool Focused() const { return focused_; }
+    void SetFocused(bool focused);
     std::function<void(TEditor&)> OnChange;
+    // Repaint request: the view redraws (rows or everything).
+    std::function<void(TEditor&)> OnInvalidate;
 
     // Called by the store after each notified change of its rows.
     virtual void StringsChanged();
     // Called by the store when the whole text was replaced (load, wrap switch).
-    virtual void TextReset() {}
-    // Drops any selection; the store calls it before replacing everything.
-    virtual void ClearSelection() {}
+    virtual void TextReset();
     // Keeps the caret and top row inside the text (store's EndUpdate).
     void ClampToRows();
 
 private:
     friend class TEditorScreenStrings;
 
+    int MaxCaretRow() const;
+    void Normalise(bool vertical, int direction);
+    void Remember(bool vertical, int col);
+    void RefreshCaret();
+    void Invalidate();
+    int CaretByte() const { return ByteIndex(row_, col_); }
+    int CaretUnlimitedByte() const;
+    void MoveCaretTo(int row, int col, int direction, bool vertical);
+    void SelectionChanged();
+    void ExtendRowSelection(int row);
+    void Drop(int x, int y, bool copy);
+    void CaretKey(int key, const TKeyState& keys, bool repeat);
+    void WordRight();
+    void WordLeft();
+    std::string JoinForReplace(const TEditorStringList& list) const;
+
     TEditorScreenStrings* store_ = nullptr;
     std::unique_ptr<TEditorStrings> lines_;
+    TEditorProperties props_;
+    TEditorClipboard* clipboard_ = nullptr;
+
+    // Caret.
     int row_ = 0;
     int col_ = 0;
+    int rememberedCol_ = 0;
+    bool remembered_ = false;
+    bool overwrite_ = false;
+    int hideCount_ = 0;
+    bool updating_ = false;
+    bool keyRepeat_ = false;
+    int pendingIme_ = 0;
+
+    // View.
     int topRow_ = 0;
-    int tabWidth_ = 8;
+    int leftCol_ = 0;
     int visibleRows_ = 1;
-    TEditorProperties props_;
+    int visibleCols_ = 80;
+    int clientWidth_ = 0;
+    int clientHeight_ = 0;
+    TPaintMetrics metrics_;
+
+    // Selection.
+    TSelectionState selState_ = sstNone;
+    TSelectionMode selMode_ = smNormal;
+    int anchorRow_ = 0, anchorByte_ = 0, anchorCol_ = 0;
+    TByteRange selBytes_;
+    TColumnRange selCols_;
+    TColumnRange savedCols_;
+
+    // Mouse.
+    bool leftDown_ = false;
+    int dragState_ = 0;  // 0 none, 1 armed, 2 dragging
+    int pressX_ = 0, pressY_ = 0;
+    bool rowSelecting_ = false;
+    int rowSelectFirst_ = 0;
+    TCursorKind cursor_ = TCursorKind::Default;
+
     bool focused_ = false;
     bool modified_ = false;
 };

@@ -41,13 +41,21 @@ enum THitStyle { hsSelect, hsDraw, hsCaret };
 enum TShowNumberMode { nmRow, nmLine };
 enum TScrollBars { ssNone, ssHorizontal, ssVertical, ssBoth };
 
-struct TEditorCaretOptions {
-    bool autoCursor = true, autoIndent = true, backSpaceUnIndent = true, inTab = true, nextLine = true;
-    bool prevSpaceIndent = true, rowSelect = true, selMove = true, softTab = true;
-    bool freeCaret = false, freeRow = false, keepCaret = false, lockScroll = false, tabIndent = false;
+// The caret options (the editor's Caret), with the class defaults.
+struct TEditorCaret {
+    bool autoCursor = true, autoIndent = true, backSpaceUnIndent = true;
+    bool freeCaret = true, freeRow = false, inTab = false, keepCaret = false, lockScroll = false;
+    bool nextLine = false, prevSpaceIndent = false, rowSelect = true, selMove = true, softTab = false;
+    bool tabIndent = false;
     TSelDragMode selDragMode = dmAutomatic;
     TEditorCaretStyle style = csDefault;
     int tabSpaceCount = 8;
+
+    // 2..8, then lowered to an even number.
+    static int ClampTabSpaceCount(int t) {
+        t = t < 2 ? 2 : t > 8 ? 8 : t;
+        return t & ~1;
+    }
 };
 
 struct TEditorFont {
@@ -111,7 +119,7 @@ struct TEditorView {
 };
 
 struct TEditorProperties {
-    TEditorCaretOptions caret;
+    TEditorCaret caret;
     TEditorFont font;
     THitStyle hitStyle = hsSelect;
     bool readOnly = false;

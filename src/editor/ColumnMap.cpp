@@ -1,0 +1,126 @@
+#include "editor/ColumnMap.h"
+
+#include <algorithm>
+
+#include "platform/ShiftJis.h"
+
+namespace editor {
+
+const TDelimiters& DefaultDelimiters() {
+    static const TDelimiters set = [] {
+        TDelimiters d;
+        auto range = [&](int a, int b) {
+            for (int i = a; i <= b; ++i) d.set(static_cast<size_t>(i));
+        };
+        range(0x00, 0x2F);
+        range(0x3A, 0x40);
+        range(0x5B, 0x5E);
+        range(0x60, 0x60);
+        range(0x7B, 0x80);
+        range(0xA0, 0xA5);
+        range(0xFD, 0xFF);
+        return d;
+    }();
+    return set;
+}
+
+int TMeasure::TabSpan(int col) const {
+    int t = std::max(1, tabWidth);
+    int span = t - col % t;
+    if (wrapWidth > 0) span = std::min(span, wrapWidth - col % wrapWidth);
+    return std::max(1, span);
+}
+
+std::string BuildColumnMap(std::string_view text, const TMeasure& m) {
+    const size_t limit = m.wrapWidth > 0 ? static_cast<size_t>(m.wrapWidth + 3) : static_cast<size_t>(kMaxMapColumns);
+    std::string map;
+    map.reserve(std::min(limit, text.size() + 8));
+    for (size_t i = 0; i < text.size() && map.size() < limit; ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (platform::IsLeadByte(c) && i + 1 < text.size()) {
+            map += "45";
+            ++i;
+        } else if (c == '\t') {
+            int col = static_cast<int>(map.size());
+            map += '2';
+            map.append(static_cast<size_t>(m.TabSpan(col) - 1), '3');
+        } else {
+            map += m.delimiters->test(c) ? '2' : '1';
+        }
+    }
+    if (map.size() > limit) map.resize(limit);
+    return map;
+}
+
+int UnlimitedByteIndexOfColumn(const std::string& map, int col) {
+    if (col <= 0) return 0;
+    int fills = 0;
+    int upto = std::min(col, static_cast<int>(map.size()) - 1);
+    for (int i = 0; i <= upto; ++i)
+        if (map[static_cast<size_t>(i)] == '3') ++fills;
+    return col - fills;
+}
+
+int ByteIndexOfColumn(const std::string& map, int textLength, int col) {
+    return std::min(textLength, UnlimitedByteIndexOfColumn(map, col));
+}
+
+int TextWidth(std::string_view text, const TMeasure& m) {
+    if (text.find('\t') == std::string_view::npos) return static_cast<int>(text.size());
+    int col = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\t') {
+            col += m.TabSpan(col);
+        } else if (platform::IsLeadByte(c) && i + 1 < text.size()) {
+            col += 2;
+            ++i;
+        } else {
+            ++col;
+        }
+    }
+    return col;
+}
+
+int IndentWidth(std::string_view text, const TMeasure& m) {
+    if (text.empty()) return -1;
+    int col = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == ' ') {
+            ++col;
+        } else if (c == '\t') {
+            col += m.TabSpan(col);
+        } else if (c == 0x81 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0x40) {
+            col += 2;
+            ++i;
+        } else {
+            break;
+        }
+    }
+    return col;
+}
+
+std::string ExpandTabs(std::string_view text, const TMeasure& m) {
+    std::string out;
+    out.reserve(text.size() + 16);
+    int col = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\t') {
+            int span = m.TabSpan(col);
+            out.append(static_cast<size_t>(span), ' ');
+            col += span;
+        } else if (platform::IsLeadByte(c) && i + 1 < text.size()) {
+            out += text.substr(i, 2);
+            col += 2;
+            ++i;
+        } else {
+            out += static_cast<char>(c);
+            ++col;
+        }
+    }
+    return out;
+}
+
+}  // namespace editor
