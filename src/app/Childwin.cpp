@@ -250,21 +250,92 @@ void TMDIChild::InsertFileAtCaretLine() {
     ed.Lines().Insert(line, text);
 }
 
+bool TMDIChild::Editor1KeyDown(int key, const editor::TKeyState& keys) {
+    editor::TEditor& ed = *editor_;
+    const bool ctrlOnly = keys.ctrl && !keys.shift && !keys.alt;
+    if (ctrlOnly && key == 'Y') {
+        if (ed.Row() < ed.RowCount()) ed.DeleteRow(ed.Row());
+        return true;
+    }
+    if (ctrlOnly && key == 'G') {
+        InsertFileAtCaretLine();
+        return true;
+    }
+    if (ctrlOnly && key == editor::vkDelete) {
+        // Line r keeps its first k bytes and an empty line follows; the
+        // editor's own Delete then joins them: the rest of the line goes.
+        int r = ed.Row();
+        if (r >= ed.RowCount()) return false;
+        int k = ed.ByteIndex(r, ed.Col());
+        std::string text = std::string(ed.RowText(r).substr(0, static_cast<size_t>(k))) + "\r\n";
+        int col = ed.Col();
+        ed.DeleteRow(r);
+        ed.Lines().Insert(std::min(r, ed.Lines().Count()), text);
+        ed.SetRowCol(r, col);
+        return false;
+    }
+    if (ctrlOnly && key == editor::vkBack) {
+        int r = ed.Row();
+        if (r >= ed.RowCount()) return true;
+        int k = ed.ByteIndex(r, ed.Col());
+        std::string text(ed.RowText(r).substr(std::min(static_cast<size_t>(k), ed.RowText(r).size())));
+        ed.DeleteRow(r);
+        ed.Lines().Insert(std::min(r, ed.Lines().Count()), text);
+        ed.SetRowCol(r, 0);
+        return true;
+    }
+    if (keys.ctrl && keys.shift && !keys.alt && (key == 'I' || key == 'U')) {
+        if (ed.Selected()) {
+            if (key == 'I') ed.IndentSelection();
+            else ed.UnindentSelection();
+        }
+        return true;
+    }
+    if (key == editor::vkInsert) {
+        ed.SetOverwrite(!ed.Overwrite());
+        editor::TEditorCaret caret = ed.Caret();
+        caret.style = ed.Overwrite() ? editor::csBrief : editor::csDefault;
+        ed.SetCaret(caret);
+        SetPanel(2, ed.Overwrite() ? "上書き" : "挿入");
+        return true;
+    }
+    return false;
+}
+
+void TMDIChild::Editor1DblClick() { editor_->SelectTokenAt(editor_->Row(), editor_->Col()); }
+
+void TMDIChild::TypingRefused(const std::string& text) {
+    SetPanel(4, "Shift-JISにない文字: " + text);
+}
+
 bool TMDIChild::PopupEnabled(PopupItem item) const {
+    const editor::TEditor& ed = *editor_;
     switch (item) {
+        case PopupItem::Cut:
+        case PopupItem::Copy:
+        case PopupItem::Indent:
+        case PopupItem::Unindent:
+            return ed.Selected();
+        case PopupItem::Paste:
         case PopupItem::InsertFile:
         case PopupItem::Save:
         case PopupItem::SaveAs:
+        case PopupItem::BoxSelection:
             return true;
+        case PopupItem::Undo:
+            return ed.CanUndo();
+        case PopupItem::Redo:
+            return ed.CanRedo();
         default:
-            // Editing, colouring and painting commands arrive with those parts of the editor.
+            // Bracket search, customising, the ruler and line numbers come
+            // with those features.
             return false;
     }
 }
 
 bool TMDIChild::PopupChecked(PopupItem item) const {
     switch (item) {
-        case PopupItem::BoxSelection: return boxSelection_;
+        case PopupItem::BoxSelection: return editor_->SelectionMode() == editor::smBox;
         case PopupItem::LineNumbers: return editor_->Properties().leftbar.visible;
         case PopupItem::Ruler: return editor_->Properties().ruler.visible;
         default: return false;
@@ -275,6 +346,16 @@ void TMDIChild::PopupClick(PopupItem item) {
     if (!PopupEnabled(item)) return;
     switch (item) {
         case PopupItem::InsertFile: InsertFileAtCaretLine(); break;
+        case PopupItem::Cut: editor_->CutToClipboard(); break;
+        case PopupItem::Copy: editor_->CopyToClipboard(); break;
+        case PopupItem::Paste: editor_->PasteFromClipboard(); break;
+        case PopupItem::Indent: editor_->IndentSelection(); break;
+        case PopupItem::Unindent: editor_->UnindentSelection(); break;
+        case PopupItem::Undo: editor_->Undo(); break;
+        case PopupItem::Redo: editor_->Redo(); break;
+        case PopupItem::BoxSelection:
+            editor_->SetSelectionMode(editor_->SelectionMode() == editor::smBox ? editor::smNormal : editor::smBox);
+            break;
         case PopupItem::Save: main_.Execute(ActionId::FileSave1); break;
         case PopupItem::SaveAs: main_.Execute(ActionId::FileSaveAs1); break;
         default: break;

@@ -65,6 +65,11 @@ public:
 
     void Editor1Change();
     void CaretMoved();
+    // The document window's keys, before the editor's: true when consumed.
+    bool Editor1KeyDown(int key, const editor::TKeyState& keys);
+    void Editor1DblClick();
+    // A typed character that Shift-JIS cannot hold (UTF-8).
+    void TypingRefused(const std::string& text);
     void SetEditorFocused(bool focused);
     // One wheel notch scrolls a line or a page, as the WHEEL setting says.
     void MouseWheel(int delta);
@@ -81,7 +86,6 @@ private:
     std::array<std::string, 5> panels_;
     bool changed_ = false;
     bool discardConfirmed_ = false;
-    bool boxSelection_ = false;
 };
 
 }  // namespace app

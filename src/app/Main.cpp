@@ -210,6 +210,7 @@ TMDIChild* TMainForm::OpenDocumentWindow(const std::string& path) {
     TMDIChild* doc = owned.get();
     doc->SetCaption(path);
     doc->Configure(settings_);
+    doc->Editor1().SetClipboard(&clipboard_);
     children_.push_back(std::move(owned));
     active_ = doc;
     if (view_) view_->ChildAdded(*doc);
@@ -305,7 +306,14 @@ bool TMainForm::Enabled(ActionId id) const {
         case ActionId::QuickMake:
             return quickMakeEnabled_ && !building_;
         case ActionId::InsertFileAtCaretLine:
+        case ActionId::EditCut1:
+        case ActionId::EditCopy1:
+        case ActionId::EditPaste1:
             return ActiveDocument() != nullptr;
+        case ActionId::EditUndo:
+            return ActiveDocument() && ActiveDocument()->Editor1().CanUndo();
+        case ActionId::EditRedo:
+            return ActiveDocument() && ActiveDocument()->Editor1().CanRedo();
         case ActionId::WindowCascade:
         case ActionId::WindowTileHorizontal:
         case ActionId::WindowTileVertical:
@@ -338,6 +346,24 @@ void TMainForm::Execute(ActionId id) {
             break;
         case ActionId::InsertFileAtCaretLine:
             if (TMDIChild* doc = ActiveDocument()) doc->InsertFileAtCaretLine();
+            break;
+        case ActionId::EditCut1:
+            ActiveDocument()->Editor1().CutToClipboard();
+            break;
+        case ActionId::EditCopy1:
+            ActiveDocument()->Editor1().CopyToClipboard();
+            break;
+        case ActionId::EditPaste1:
+            ActiveDocument()->Editor1().PasteFromClipboard();
+            break;
+        case ActionId::EditUndo:
+            if (TMDIChild* doc = ActiveDocument()) {
+                doc->Editor1().Undo();
+                doc->SetPanel(3, doc->Editor1().CanUndo() ? "変更有り" : "");
+            }
+            break;
+        case ActionId::EditRedo:
+            ActiveDocument()->Editor1().Redo();
             break;
         case ActionId::Compile: CompileExecute(); break;
         case ActionId::Link: LinkExecute(); break;

@@ -11,6 +11,7 @@
 
 #include "app/Actions.h"
 #include "app/Childwin.h"
+#include "app/Clipboard.h"
 #include "app/MdiChildForm.h"
 #include "app/Settings.h"
 #include "app/Timer.h"
@@ -125,6 +126,7 @@ private:
     platform::FileDialogOptions SaveDialogOptions() const;
 
     platform::Ui& ui_;
+    TUiClipboard clipboard_{ui_};
     TMainFormView* view_ = nullptr;
     std::string programFolder_;
     std::vector<std::string> commandLine_;

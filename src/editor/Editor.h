@@ -201,6 +201,9 @@ public:
     // An input-method result: inserted whole; its character messages that
     // may follow are then ignored.
     void CompositionResult(std::string_view sjis);
+    // The shortcuts of the editor's own popup menu (clipboard, box paste,
+    // box mode), offered each key first; true when the key was one of them.
+    bool ShortcutKey(int key, const TKeyState& keys);
     int PendingImeBytes() const { return pendingIme_; }
 
     // ---- Editing commands ---------------------------------------------------------

@@ -13,8 +13,8 @@ public:
     TEditorPainter(const TEditor& editor, const TPaintMetrics& metrics) : editor_(editor), m_(metrics) {}
 
     // `area` is the text area in view coordinates; `firstColumn` the
-    // leftmost visible column.
-    void Paint(Canvas& canvas, const TRect& area, int firstColumn) const;
+    // leftmost visible column; `caretOn` the blink phase.
+    void Paint(Canvas& canvas, const TRect& area, int firstColumn, bool caretOn) const;
     // Rows that fit in a text area of this height.
     int VisibleRows(int height) const;
     // The widest row in columns, for the horizontal scroll range.

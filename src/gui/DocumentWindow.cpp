@@ -36,6 +36,15 @@ DocumentWindow::DocumentWindow(app::TMDIChild& form, QWidget* parent) : QWidget(
         if (form_) form_->SetEditorFocused(focused);
     };
     editor_->onContextMenu = [this](const QPoint& pos) { ShowPopup(pos); };
+    editor_->onKeyDown = [this](int key, const editor::TKeyState& keys) {
+        return form_ ? form_->Editor1KeyDown(key, keys) : false;
+    };
+    editor_->onDoubleClick = [this] {
+        if (form_) form_->Editor1DblClick();
+    };
+    editor_->onRefused = [this](const QString& text) {
+        if (form_) form_->TypingRefused(S(text));
+    };
     form.OnChanged = [this] { Refresh(); };
     Refresh();
 }

@@ -1,7 +1,10 @@
 #include "EditorWidget.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -9,25 +12,45 @@
 
 #include "Fonts.h"
 #include "QtCanvas.h"
-#include "editor/Editor.h"
+#include "QtUi.h"
 #include "editor/EditorPainter.h"
+#include "platform/ShiftJis.h"
 
 namespace gui {
 
 EditorWidget::EditorWidget(editor::TEditor* editor, QWidget* parent) : QAbstractScrollArea(parent), editor_(editor) {
     setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setMouseTracking(true);
+    blink_.setInterval(QApplication::cursorFlashTime() > 0 ? QApplication::cursorFlashTime() / 2 : 500);
+    connect(&blink_, &QTimer::timeout, this, [this] {
+        caretOn_ = !caretOn_;
+        viewport()->update();
+    });
+    if (editor_) {
+        editor_->OnInvalidate = [this](editor::TEditor&) { viewport()->update(); };
+        editor_->OnScroll = [this](editor::TEditor&) { UpdateScrollBars(); };
+    }
     Refresh();
 }
 
 void EditorWidget::Detach() {
+    if (editor_) {
+        editor_->OnInvalidate = nullptr;
+        editor_->OnScroll = nullptr;
+    }
     editor_ = nullptr;
+    onKeyDown = nullptr;
     onWheel = nullptr;
     onFocus = nullptr;
     onContextMenu = nullptr;
+    onDoubleClick = nullptr;
+    onRefused = nullptr;
+    blink_.stop();
 }
 
 void EditorWidget::ApplyFont() {
@@ -43,6 +66,7 @@ void EditorWidget::ApplyFont() {
     const editor::TEditorMargin& m = editor_->Properties().margin;
     metrics_.leftMargin = m.left;
     metrics_.topMargin = m.top;
+    editor_->SetMetrics(metrics_);
 }
 
 void EditorWidget::Refresh() {
@@ -67,15 +91,19 @@ void EditorWidget::UpdateScrollBars() {
     if (!editor_) return;
     editor::TEditorPainter painter(*editor_, metrics_);
     int rows = painter.VisibleRows(viewport()->height());
+    int cols = std::max(1, (viewport()->width() - metrics_.leftMargin) / metrics_.cellWidth);
     editor_->SetVisibleRows(rows);
+    editor_->SetVisibleColumns(cols);
+    editor_->SetClientSize(viewport()->width(), viewport()->height());
     syncing_ = true;
     verticalScrollBar()->setRange(0, std::max(0, editor_->RowCount() - 1));
     verticalScrollBar()->setPageStep(rows);
     verticalScrollBar()->setValue(editor_->TopRow());
-    int cols = std::max(1, (viewport()->width() - metrics_.leftMargin) / metrics_.cellWidth);
-    horizontalScrollBar()->setRange(0, std::max(0, maxColumns_ + 1 - cols));
+    horizontalScrollBar()->setRange(0, std::max(0, std::max(maxColumns_, editor_->Col()) + 1 - cols));
     horizontalScrollBar()->setPageStep(cols);
+    horizontalScrollBar()->setValue(editor_->LeftColumn());
     syncing_ = false;
+    viewport()->update();
 }
 
 void EditorWidget::paintEvent(QPaintEvent*) {
@@ -87,7 +115,7 @@ void EditorWidget::paintEvent(QPaintEvent*) {
     QtCanvas canvas(p, font_, ascent_);
     editor::TEditorPainter painter(*editor_, metrics_);
     editor::TRect area{0, 0, viewport()->width(), viewport()->height()};
-    painter.Paint(canvas, area, horizontalScrollBar()->value());
+    painter.Paint(canvas, area, editor_->LeftColumn(), caretOn_);
 }
 
 void EditorWidget::resizeEvent(QResizeEvent* event) {
@@ -100,18 +128,27 @@ void EditorWidget::wheelEvent(QWheelEvent* event) {
     if (delta != 0 && onWheel) {
         onWheel(delta);
         UpdateScrollBars();
-        viewport()->update();
     }
     event->accept();
 }
 
+void EditorWidget::RestartBlink() {
+    caretOn_ = true;
+    if (hasFocus()) blink_.start();
+    viewport()->update();
+}
+
 void EditorWidget::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
+    if (editor_) editor_->SetFocused(true);
     if (onFocus) onFocus(true);
+    RestartBlink();
 }
 
 void EditorWidget::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
+    blink_.stop();
+    if (editor_) editor_->SetFocused(false);
     if (onFocus) onFocus(false);
 }
 
@@ -122,7 +159,171 @@ void EditorWidget::contextMenuEvent(QContextMenuEvent* event) {
 void EditorWidget::scrollContentsBy(int, int) {
     if (syncing_ || !editor_) return;
     editor_->SetTopRow(verticalScrollBar()->value());
+    editor_->SetLeftColumn(horizontalScrollBar()->value());
     viewport()->update();
+}
+
+editor::TKeyState EditorWidget::Keys(Qt::KeyboardModifiers m) {
+    editor::TKeyState k;
+    k.shift = m & Qt::ShiftModifier;
+    k.ctrl = m & Qt::ControlModifier;
+    k.alt = m & Qt::AltModifier;
+    return k;
+}
+
+int EditorWidget::VirtualKey(int qtKey) {
+    switch (qtKey) {
+        case Qt::Key_Backspace: return editor::vkBack;
+        case Qt::Key_Tab: case Qt::Key_Backtab: return editor::vkTab;
+        case Qt::Key_Return: case Qt::Key_Enter: return editor::vkReturn;
+        case Qt::Key_PageUp: return editor::vkPrior;
+        case Qt::Key_PageDown: return editor::vkNext;
+        case Qt::Key_End: return editor::vkEnd;
+        case Qt::Key_Home: return editor::vkHome;
+        case Qt::Key_Left: return editor::vkLeft;
+        case Qt::Key_Up: return editor::vkUp;
+        case Qt::Key_Right: return editor::vkRight;
+        case Qt::Key_Down: return editor::vkDown;
+        case Qt::Key_Insert: return editor::vkInsert;
+        case Qt::Key_Delete: return editor::vkDelete;
+        case Qt::Key_F1: return 112;
+        default:
+            if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)) return qtKey;
+            return 0;
+    }
+}
+
+bool EditorWidget::event(QEvent* event) {
+    // The editor's own shortcuts and the document window's keys win over
+    // the main window's menu shortcuts while the editor has the focus.
+    if (event->type() == QEvent::ShortcutOverride && editor_) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        editor::TKeyState keys = Keys(key->modifiers());
+        int vk = VirtualKey(key->key());
+        bool editorKey = keys.ctrl && !keys.alt &&
+                         ((!keys.shift && (vk == 'X' || vk == 'C' || vk == 'V' || vk == 'B' || vk == 'K' || vk == 'Y')) ||
+                          vk == editor::vkDelete || vk == editor::vkBack || (keys.shift && (vk == 'I' || vk == 'U')));
+        if (editorKey) {
+            event->accept();
+            return true;
+        }
+    }
+    // TAB belongs to the text, not to focus changes.
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+void EditorWidget::TypeText(const QString& text) {
+    if (!editor_ || text.isEmpty()) return;
+    platform::EncodeResult sjis = platform::EncodeSjis(S(text));
+    if (!sjis.ok()) {
+        QApplication::beep();
+        if (onRefused) onRefused(Q(sjis.unconvertible));
+        return;
+    }
+    editor_->InsertText(sjis.bytes);
+}
+
+void EditorWidget::keyPressEvent(QKeyEvent* event) {
+    if (!editor_) return;
+    RestartBlink();
+    editor::TKeyState keys = Keys(event->modifiers());
+    int vk = VirtualKey(event->key());
+    if (vk && editor_->ShortcutKey(vk, keys)) return;
+    if (vk && onKeyDown && onKeyDown(vk, keys)) return;
+    if (!editor_) return;  // the key closed the window
+    switch (event->key()) {
+        case Qt::Key_Backspace:
+            editor_->CharMessage(8, keys, std::nullopt, nullptr);
+            return;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            editor_->CharMessage(9, keys, std::nullopt, nullptr);
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (editor_->Properties().wantReturns) editor_->CharMessage(13, keys, std::nullopt, nullptr);
+            return;
+        default:
+            break;
+    }
+    if (vk) editor_->KeyDown(vk, keys, event->isAutoRepeat());
+    // Typed characters; Ctrl and Alt combinations are commands, not text.
+    QString text = event->text();
+    if (!text.isEmpty() && !keys.ctrl && !keys.alt && text.at(0).unicode() >= 0x20 && text.at(0).unicode() != 0x7F)
+        TypeText(text);
+    UpdateScrollBars();
+}
+
+void EditorWidget::keyReleaseEvent(QKeyEvent* event) {
+    if (editor_ && !event->isAutoRepeat()) editor_->KeyUp(VirtualKey(event->key()));
+}
+
+void EditorWidget::inputMethodEvent(QInputMethodEvent* event) {
+    // A finished composition arrives whole, so a double-byte character is
+    // never split.
+    if (!event->commitString().isEmpty()) TypeText(event->commitString());
+    event->accept();
+}
+
+QVariant EditorWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
+    if (query == Qt::ImCursorRectangle && editor_) {
+        int x = metrics_.leftMargin + (editor_->Col() - editor_->LeftColumn()) * metrics_.cellWidth;
+        int y = metrics_.topMargin + (editor_->Row() - editor_->TopRow()) * metrics_.rowHeight;
+        return QRect(x, y, metrics_.cellWidth, metrics_.rowHeight);
+    }
+    if (query == Qt::ImFont) return font_;
+    return QAbstractScrollArea::inputMethodQuery(query);
+}
+
+void EditorWidget::UpdateCursor() {
+    if (!editor_) return;
+    switch (editor_->CursorKind()) {
+        case editor::TCursorKind::LeftMargin: viewport()->setCursor(Qt::ArrowCursor); break;
+        case editor::TCursorKind::TopMargin: viewport()->setCursor(Qt::ArrowCursor); break;
+        case editor::TCursorKind::InSelection: viewport()->setCursor(Qt::ArrowCursor); break;
+        case editor::TCursorKind::Drag: viewport()->setCursor(Qt::DragMoveCursor); break;
+        case editor::TCursorKind::DragCopy: viewport()->setCursor(Qt::DragCopyCursor); break;
+        default: viewport()->setCursor(Qt::IBeamCursor); break;
+    }
+}
+
+void EditorWidget::mousePressEvent(QMouseEvent* event) {
+    if (!editor_) return;
+    setFocus();
+    RestartBlink();
+    QPoint p = event->position().toPoint();
+    editor::TMouseButton button = event->button() == Qt::LeftButton    ? editor::TMouseButton::Left
+                                  : event->button() == Qt::RightButton ? editor::TMouseButton::Right
+                                                                       : editor::TMouseButton::Middle;
+    editor_->MouseDown(button, p.x(), p.y(), Keys(event->modifiers()));
+    UpdateCursor();
+}
+
+void EditorWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (!editor_) return;
+    QPoint p = event->position().toPoint();
+    editor_->MouseMove(p.x(), p.y(), event->buttons() & Qt::LeftButton, Keys(event->modifiers()));
+    UpdateCursor();
+}
+
+void EditorWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (!editor_) return;
+    QPoint p = event->position().toPoint();
+    editor::TMouseButton button = event->button() == Qt::LeftButton ? editor::TMouseButton::Left : editor::TMouseButton::Right;
+    editor_->MouseUp(button, p.x(), p.y(), Keys(event->modifiers()));
+    UpdateCursor();
+    UpdateScrollBars();
+}
+
+void EditorWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && onDoubleClick) onDoubleClick();
 }
 
 }  // namespace gui

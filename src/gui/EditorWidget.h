@@ -1,16 +1,15 @@
-// The editor control's window: hosts a TEditor, paints its rows through the
-// editor's painter onto a QtCanvas, and scrolls.
+// The editor control's window: hosts a TEditor, paints it through the
+// editor's painter onto a QtCanvas, and turns Qt's mouse, key and input
+// method events into the editor's own.
 #pragma once
 
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QTimer>
 #include <functional>
 
 #include "editor/Canvas.h"
-
-namespace editor {
-class TEditor;
-}
+#include "editor/Editor.h"
 
 namespace gui {
 
@@ -27,11 +26,23 @@ public:
     const editor::TPaintMetrics& Metrics() const { return metrics_; }
     const QFont& TextFont() const { return font_; }
 
+    // The document window's own key handling, before the editor's: true
+    // when it consumed the key.
+    std::function<bool(int key, const editor::TKeyState& keys)> onKeyDown;
     std::function<void(int delta)> onWheel;
     std::function<void(bool focused)> onFocus;
     std::function<void(const QPoint& globalPos)> onContextMenu;
+    std::function<void()> onDoubleClick;
+    // Text that could not be typed (not in Shift-JIS).
+    std::function<void(const QString& refused)> onRefused;
+
+    static editor::TKeyState Keys(Qt::KeyboardModifiers m);
+    // The editor's virtual key for a Qt key (letters and digits as their
+    // upper-case character), or 0.
+    static int VirtualKey(int qtKey);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
@@ -39,10 +50,21 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
     void ApplyFont();
     void UpdateScrollBars();
+    void UpdateCursor();
+    void TypeText(const QString& text);
+    void RestartBlink();
 
     editor::TEditor* editor_;
     QFont font_;
@@ -52,6 +74,8 @@ private:
     int maxColumns_ = 0;
     int measuredRows_ = -1;
     bool syncing_ = false;
+    bool caretOn_ = true;
+    QTimer blink_;
 };
 
 }  // namespace gui
