@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -158,4 +160,39 @@ TEST(MainWindowView, CompileListsMessagesAndDoubleClickJumps) {
     QApplication::processEvents();
     EXPECT_EQ(p.window.MdiArea()->activeSubWindow(), subs.front());
     EXPECT_EQ(p.form.ActiveDocument()->Editor1().Row(), 2);
+}
+
+namespace {
+void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString()) {
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+    QApplication::sendEvent(w, &release);
+}
+}  // namespace
+
+TEST(MainWindowView, TypingInputMethodAndRefusedCharacters) {
+    TempDir dir;
+    Program p(dir.path(), {});
+    p.window.ActionFor(ActionId::FileNew1)->trigger();
+    QApplication::processEvents();
+    auto* doc = p.window.DocumentViewOf(p.form.ActiveChild());
+    ASSERT_NE(doc, nullptr);
+    gui::EditorWidget* ed = doc->Editor();
+    for (QChar c : QString("int x;")) Key(ed, c.unicode(), Qt::NoModifier, QString(c));
+    Key(ed, Qt::Key_Return);
+    QInputMethodEvent ime;
+    ime.setCommitString(QString::fromUtf8("日本語"));
+    QApplication::sendEvent(ed, &ime);
+    EXPECT_EQ(p.form.ActiveDocument()->Editor1().Lines().GetTextStr(), "int x;\r\n\x93\xfa\x96\x7b\x8c\xea");
+    Key(ed, 0xFC, Qt::NoModifier, QString::fromUtf8("ü"));  // not in Shift-JIS
+    EXPECT_EQ(p.form.ActiveDocument()->Editor1().Lines().GetTextStr(), "int x;\r\n\x93\xfa\x96\x7b\x8c\xea");
+    EXPECT_TRUE(doc->PanelText(4).contains(QString::fromUtf8("ü")));
+    EXPECT_TRUE(p.form.ActiveDocument()->DocumentChanged());
+    // Shift+Home selects, Ctrl+X cuts through the editor's own shortcut.
+    Key(ed, Qt::Key_Home, Qt::ShiftModifier);
+    EXPECT_TRUE(p.form.ActiveDocument()->Editor1().Selected());
+    Key(ed, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(p.form.ActiveDocument()->Editor1().Lines().GetTextStr(), "int x;\r\n");
+    EXPECT_EQ(p.ui.clipboard, "日本語");
 }
