@@ -94,8 +94,12 @@ void TMDIChild::Configure(TSettings& s) {
     caret.tabSpaceCount = s.tabSize;
     editor_->SetCaret(caret);
 
-    // Plain text, double-byte text, numbers, strings, URLs and mail share the text colours.
-    editor::TEditorColors& c = p.view.colors;
+    // The colouring definition: one bracket pair for block comments, "//"
+    // comments, double-quoted strings; plain text, double-byte text,
+    // numbers, strings, URLs and mail share the text colours.
+    editor::TEditorFountain& view = editor_->View();
+    view.BeginUpdate();
+    editor::TEditorColors c = view.Colors();
     for (editor::TFountainColor* k : {&c.ank, &c.dbcs, &c.integer, &c.str, &c.url, &c.mail}) {
         k->color = s.edtColor;
         k->bkColor = s.edtBkColor;
@@ -105,28 +109,49 @@ void TMDIChild::Configure(TSettings& s) {
     c.reserve = {s.rsvBkColor, s.rsvColor, 0};
     c.symbol = {s.symBkColor, s.symColor, 0};
     c.hit = {};
-    p.view.brackets = {{"/*", "*/", {s.cmnBkColor, s.cmnColor, 0}}};
-    p.view.commenter = "//";
-    p.view.controlCode = false;
-    p.view.hexPrefix = "0x;0X";
-    p.view.mail = false;
-    p.view.quotation = "\"";
-    p.view.url = false;
+    view.SetColors(c);
+    view.SetBrackets({{"/*", "*/", {s.cmnBkColor, s.cmnColor, 0}}});
+    view.SetCommenter("//");
+    view.SetControlCode(false);
+    view.SetHexPrefix("0x;0X");
+    view.SetMail(false);
+    view.SetQuotation("\"");
+    view.SetUrl(false);
+    view.SetReserveWordList(std::vector<std::string>(std::begin(kReservedWords), std::end(kReservedWords)));
+    view.EndUpdate();
 
     p.hitStyle = editor::hsSelect;
     p.readOnly = false;
     p.scrollBars = editor::ssBoth;
     p.wantReturns = p.wantTabs = true;
+    p.color = s.edtBkColor;
     editor_->SetUndoListMax(64);
-    p.imagebar = {};
-    p.marks = {};
-    p.margin = {};
-    p.leftbar = {};
-    p.leftbar.visible = s.lineNumbers;
-    p.ruler = {};
-    p.ruler.visible = s.ruler;
-    p.speed = {};
-    p.reserveWordList.assign(std::begin(kReservedWords), std::end(kReservedWords));
+    editor_->SetImagebar({8, 2, 0, 2, false});
+    editor::TEditorMarks marks;
+    for (editor::TEditorMark* mk : {&marks.eofMark, &marks.retMark, &marks.wrapMark, &marks.underline})
+        *mk = {editor::clGray, true};
+    marks.hideMark = {editor::clGray, false};
+    editor_->SetMarks(marks);
+    editor_->SetMargin({0, 4, 0, 4});
+    editor::TEditorLeftbar bar;
+    bar.bkColor = editor::clBtnFace;
+    bar.color = editor::clWindowText;
+    bar.column = 4;
+    bar.edge = true;
+    bar.leftMargin = 0;
+    bar.rightMargin = 1;
+    bar.showNumber = true;
+    bar.showNumberMode = editor::nmRow;
+    bar.visible = s.lineNumbers;
+    editor_->SetLeftbar(bar);
+    editor::TEditorRuler ruler;
+    ruler.bkColor = editor::clBtnFace;
+    ruler.color = ruler.markColor = editor::clWindowText;
+    ruler.edge = true;
+    ruler.gaugeRange = 10;
+    ruler.visible = s.ruler;
+    editor_->SetRuler(ruler);
+    editor_->SetSpeed({2, false, 2, 2});
 
     editor::TEditorWrapOption wrap;
     wrap.SetWrapByte(s.wordWrapByte);
@@ -321,14 +346,15 @@ bool TMDIChild::PopupEnabled(PopupItem item) const {
         case PopupItem::Save:
         case PopupItem::SaveAs:
         case PopupItem::BoxSelection:
+        case PopupItem::LineNumbers:
+        case PopupItem::Ruler:
             return true;
         case PopupItem::Undo:
             return ed.CanUndo();
         case PopupItem::Redo:
             return ed.CanRedo();
         default:
-            // Bracket search, customising, the ruler and line numbers come
-            // with those features.
+            // Bracket search and customising come with those features.
             return false;
     }
 }
@@ -356,6 +382,20 @@ void TMDIChild::PopupClick(PopupItem item) {
         case PopupItem::BoxSelection:
             editor_->SetSelectionMode(editor_->SelectionMode() == editor::smBox ? editor::smNormal : editor::smBox);
             break;
+        case PopupItem::LineNumbers: {
+            editor::TEditorLeftbar bar = editor_->Properties().leftbar;
+            bar.visible = !bar.visible;
+            editor_->SetLeftbar(bar);
+            Changed();
+            break;
+        }
+        case PopupItem::Ruler: {
+            editor::TEditorRuler ruler = editor_->Properties().ruler;
+            ruler.visible = !ruler.visible;
+            editor_->SetRuler(ruler);
+            Changed();
+            break;
+        }
         case PopupItem::Save: main_.Execute(ActionId::FileSave1); break;
         case PopupItem::SaveAs: main_.Execute(ActionId::FileSaveAs1); break;
         default: break;

@@ -24,12 +24,21 @@ public:
     virtual void Line(int x1, int y1, int x2, int y2, TColor color) = 0;
 };
 
-// Cell and row sizes, measured by the view from its font.
+// The layout of the editor's window, recomputed from the font and the
+// options. leftMargin and topMargin are the left and top areas: where the
+// text area starts.
 struct TPaintMetrics {
     int cellWidth = 8;
     int rowHeight = 16;
     int leftMargin = 4;
     int topMargin = 4;
+    int fontHeight = 16;
+    int underlineMargin = 0;
+    int rulerHeight = 0;
+    int imagebarWidth = 0;
+    int leftbarWidth = 0;
+    int digits = 4;
+    bool italic = false;
 };
 
 }  // namespace editor

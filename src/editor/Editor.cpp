@@ -5,10 +5,29 @@
 namespace editor {
 
 TEditor::TEditor()
-    : store_(TEditorScreenStrings::Create(this)), lines_(std::make_unique<TEditorStrings>(*this)) {}
+    : store_(TEditorScreenStrings::Create(this)), lines_(std::make_unique<TEditorStrings>(*this)) {
+    viewListener_ = view_.Subscribe([this] {
+        if (!fountain_) FountainChanged();
+    });
+}
 
 TEditor::~TEditor() {
+    if (fountain_) fountain_->Unsubscribe(fountainListener_);
+    view_.Unsubscribe(viewListener_);
     if (store_) store_->RemoveEditor(this);
+}
+
+void TEditor::SetFountain(TEditorFountain* fountain) {
+    if (fountain == fountain_) return;
+    if (fountain_) fountain_->Unsubscribe(fountainListener_);
+    fountain_ = fountain;
+    if (fountain_) fountainListener_ = fountain_->Subscribe([this] { FountainChanged(); });
+    FountainChanged();
+}
+
+void TEditor::FountainChanged() {
+    if (store_->Owner() == this) store_->FullScan();
+    Invalidate();
 }
 
 std::string_view TEditor::RowText(int row) const {
@@ -100,8 +119,7 @@ void TEditor::ClampToRows() {
 }
 
 void TEditor::SetTopRow(int row) {
-    int limit = std::max(0, RowCount() - 1);
-    row = std::clamp(row, 0, limit);
+    row = std::clamp(row, 0, RowCount());
     if (row == topRow_) return;
     topRow_ = row;
     if (OnScroll) OnScroll(*this);
@@ -109,7 +127,7 @@ void TEditor::SetTopRow(int row) {
 }
 
 void TEditor::SetLeftColumn(int col) {
-    col = std::clamp(col, 0, kMaxMapColumns + 1);
+    col = std::clamp(col, 0, MaxLeftColumn());
     if (col == leftCol_) return;
     leftCol_ = col;
     if (OnScroll) OnScroll(*this);
@@ -130,6 +148,111 @@ void TEditor::SetFocused(bool focused) {
     focused_ = focused;
     if (focused) RefreshCaret();
     else Invalidate();
+}
+
+}  // namespace editor
+
+namespace editor {
+
+namespace {
+
+int Digits(long long n) {
+    int d = 1;
+    while (n >= 10) {
+        n /= 10;
+        ++d;
+    }
+    return d;
+}
+
+}  // namespace
+
+void TEditor::RecomputeMetrics(int fontHeight, int averageCharWidth, int width, int height) {
+    fontHeight_ = std::max(1, fontHeight);
+    averageCharWidth_ = std::max(1, averageCharWidth);
+    clientWidth_ = width;
+    clientHeight_ = height;
+    TPaintMetrics m;
+    const TEditorProperties& p = props_;
+    m.fontHeight = fontHeight_;
+    m.cellWidth = averageCharWidth_ + p.margin.character;
+    m.underlineMargin = p.marks.underline.visible ? 1 : 0;
+    m.rowHeight = m.underlineMargin + m.fontHeight + p.margin.line;
+    m.rulerHeight = p.ruler.visible ? (p.ruler.edge ? 11 : 10) : 0;
+    m.topMargin = p.margin.top + m.rulerHeight;
+    m.imagebarWidth = p.imagebar.visible
+                          ? p.imagebar.leftMargin + p.imagebar.digitWidth + p.imagebar.markWidth + p.imagebar.rightMargin
+                          : 0;
+    const int rows = RowCount();
+    m.digits = p.leftbar.column;
+    if (p.leftbar.visible && p.leftbar.showNumber) {
+        long long b = std::max(0, rows - 1);
+        if (p.leftbar.showNumberMode == nmLine && WordWrap()) {
+            b = 0;
+            for (int r = 0; r + 1 < rows; ++r) b += store_->GetRowAttribute(r) == raLineBreak;
+        }
+        int e = rows > 0 && RowAttribute(rows - 1) == raEndOfText ? 0 : 1;
+        int z = p.leftbar.zeroBase ? 0 : 1;
+        long long largest = std::max(0LL, b + e + z);
+        m.digits = std::min(8, std::max(p.leftbar.column, Digits(largest)));
+    }
+    m.leftbarWidth = p.leftbar.visible ? p.leftbar.leftMargin + m.digits * m.cellWidth + p.leftbar.rightMargin + 2 : 0;
+    m.leftMargin = p.margin.left + m.imagebarWidth + m.leftbarWidth;
+    m.italic = ActiveFountain().AnyItalic();
+    metrics_ = m;
+    visibleRows_ = std::max(1, (height - m.topMargin - 5) / std::max(1, m.rowHeight));
+    visibleCols_ = std::max(1, (width - m.leftMargin - m.cellWidth / 2) / std::max(1, m.cellWidth));
+    if (leftCol_ > MaxLeftColumn()) leftCol_ = MaxLeftColumn();
+}
+
+void TEditor::Relayout() {
+    RecomputeMetrics(fontHeight_, averageCharWidth_, clientWidth_, clientHeight_);
+    Invalidate();
+}
+
+void TEditor::SetMargin(const TEditorMargin& m) {
+    auto c = [](int v) { return std::clamp(v, 0, 100); };
+    props_.margin = {c(m.character), c(m.left), c(m.line), c(m.top)};
+    Relayout();
+}
+
+void TEditor::SetLeftbar(const TEditorLeftbar& l) {
+    props_.leftbar = l;
+    props_.leftbar.column = std::clamp(l.column, 1, 8);
+    props_.leftbar.leftMargin = std::clamp(l.leftMargin, 0, 100);
+    props_.leftbar.rightMargin = std::clamp(l.rightMargin, 0, 100);
+    Relayout();
+}
+
+void TEditor::SetRuler(const TEditorRuler& r) {
+    props_.ruler = r;
+    props_.ruler.gaugeRange = std::clamp(r.gaugeRange, 8, 10) & ~1;  // only 8 or 10
+    Relayout();
+}
+
+void TEditor::SetImagebar(const TEditorImagebar& i) {
+    props_.imagebar = i;
+    Relayout();
+}
+
+void TEditor::SetMarks(const TEditorMarks& m) {
+    props_.marks = m;
+    Relayout();
+}
+
+void TEditor::SetSpeed(const TEditorSpeed& s) {
+    auto c = [](int v) { return std::clamp(v, 1, 4); };
+    props_.speed = {c(s.caretVerticalAc), s.initBracketsFull, c(s.pageVerticalRange), c(s.pageVerticalRangeAc)};
+}
+
+void TEditor::SetColor(TColor c) {
+    props_.color = c;
+    Invalidate();
+}
+
+void TEditor::SetFont(const TEditorFont& f) {
+    props_.font = f;
+    Invalidate();
 }
 
 }  // namespace editor

@@ -7,6 +7,7 @@
 // (EditorEditing.cpp).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,6 +17,7 @@
 
 #include "editor/Canvas.h"
 #include "editor/ColumnMap.h"
+#include "editor/EditorFountain.h"
 #include "editor/EditorProperties.h"
 #include "editor/EditorScreenStrings.h"
 #include "editor/EditorStrings.h"
@@ -85,6 +87,18 @@ public:
     void SetClipboard(TEditorClipboard* clipboard) { clipboard_ = clipboard; }
     virtual const TDelimiters& Delimiters() const { return DefaultDelimiters(); }
 
+    // ---- Colouring ----------------------------------------------------------
+    // The editor's own colouring definition (its View).
+    TEditorFountain& View() { return view_; }
+    const TEditorFountain& View() const { return view_; }
+    // An outside definition used instead of the View's when set.
+    void SetFountain(TEditorFountain* fountain);
+    const TEditorFountain& ActiveFountain() const { return fountain_ ? *fountain_ : view_; }
+    const std::vector<std::string>& ReserveWordList() const { return ActiveFountain().ReserveWordList(); }
+    void SetReserveWordList(std::vector<std::string> words) { view_.SetReserveWordList(std::move(words)); }
+    // A colouring option changed: all row states are rescanned, then repainted.
+    void FountainChanged();
+
     // ---- Measures ---------------------------------------------------------
     TMeasure Measure() const;
     std::string ColumnMap(int row) const;
@@ -122,6 +136,24 @@ public:
     void SetVisibleColumns(int cols) { visibleCols_ = cols < 1 ? 1 : cols; }
     const TPaintMetrics& Metrics() const { return metrics_; }
     void SetMetrics(const TPaintMetrics& m) { metrics_ = m; }
+    // Lays the window out from the font (text height with external leading,
+    // average character width) and the viewport's size in pixels.
+    void RecomputeMetrics(int fontHeight, int averageCharWidth, int width, int height);
+    int ClientWidth() const { return clientWidth_; }
+    int ClientHeight() const { return clientHeight_; }
+    // Scroll ranges the view shows: top row 0..MaxTopRow, left column 0..MaxLeftColumn.
+    int MaxTopRow() const { return RowCount(); }
+    int MaxLeftColumn() const { return std::max(0, kMaxMapColumns - visibleCols_ / 2); }
+
+    // Option objects; each setter limits the values, then relayouts and repaints.
+    void SetMargin(const TEditorMargin& m);
+    void SetLeftbar(const TEditorLeftbar& l);
+    void SetRuler(const TEditorRuler& r);
+    void SetImagebar(const TEditorImagebar& i);
+    void SetMarks(const TEditorMarks& m);
+    void SetSpeed(const TEditorSpeed& s);
+    void SetColor(TColor c);
+    void SetFont(const TEditorFont& f);
     void SetClientSize(int width, int height) { clientWidth_ = width, clientHeight_ = height; }
     void ScrollLines(int delta);
     void ScrollPages(int delta) { ScrollLines(delta * visibleRows_); }
@@ -246,6 +278,8 @@ public:
     virtual void TextReset();
     // Keeps the caret and top row inside the text (store's EndUpdate).
     void ClampToRows();
+    // Asks the view to repaint.
+    void Invalidate();
 
 private:
     friend class TEditorScreenStrings;
@@ -254,7 +288,6 @@ private:
     void Normalise(bool vertical, int direction);
     void Remember(bool vertical, int col);
     void RefreshCaret();
-    void Invalidate();
     int CaretByte() const { return ByteIndex(row_, col_); }
     int CaretUnlimitedByte() const;
     void MoveCaretTo(int row, int col, int direction, bool vertical);
@@ -270,6 +303,10 @@ private:
     std::unique_ptr<TEditorStrings> lines_;
     TEditorProperties props_;
     TEditorClipboard* clipboard_ = nullptr;
+    TEditorFountain view_;
+    TEditorFountain* fountain_ = nullptr;
+    int viewListener_ = 0;
+    int fountainListener_ = 0;
 
     // Caret.
     int row_ = 0;
@@ -290,6 +327,8 @@ private:
     int clientWidth_ = 0;
     int clientHeight_ = 0;
     TPaintMetrics metrics_;
+    int fontHeight_ = 16, averageCharWidth_ = 8;
+    void Relayout();
 
     // Selection.
     TSelectionState selState_ = sstNone;

@@ -1,6 +1,10 @@
-// Paints an editor's visible rows: the background and each row's text in the
-// plain text colour, TABs expanded to their tab stops.
+// Paints the editor: the corner, the ruler, the left bar with line numbers,
+// the image bar, and the text rows token by token in their colours, with the
+// selection, the row-end marks, "[EOF]" and the caret-row underline. All of
+// it on the cell grid, onto a Canvas.
 #pragma once
+
+#include <string_view>
 
 #include "editor/Canvas.h"
 
@@ -10,19 +14,32 @@ class TEditor;
 
 class TEditorPainter {
 public:
-    TEditorPainter(const TEditor& editor, const TPaintMetrics& metrics) : editor_(editor), m_(metrics) {}
+    explicit TEditorPainter(TEditor& editor);
 
-    // `area` is the text area in view coordinates; `firstColumn` the
-    // leftmost visible column; `caretOn` the blink phase.
-    void Paint(Canvas& canvas, const TRect& area, int firstColumn, bool caretOn) const;
-    // Rows that fit in a text area of this height.
-    int VisibleRows(int height) const;
-    // The widest row in columns, for the horizontal scroll range.
-    int MaxColumns() const;
+    // Paints what lies in `clip` (view coordinates); `caretOn` is the blink phase.
+    void Paint(Canvas& canvas, const TRect& clip, bool caretOn);
+
+    // The pixel digit font of the ruler and the image bar: 5 × 9 pixels,
+    // "1" 3 pixels wide. Returns the width drawn.
+    static int DrawDigit(Canvas& canvas, int x, int y, int digit, TColor color);
 
 private:
-    const TEditor& editor_;
-    TPaintMetrics m_;
+    void PaintCorner(Canvas& canvas);
+    void PaintRuler(Canvas& canvas, const TRect& clip);
+    void PaintLeftbar(Canvas& canvas, int first, int last);
+    void PaintImagebar(Canvas& canvas, int first, int last);
+    void PaintTextRow(Canvas& canvas, int row, int y, const TRect& clip);
+    void PaintEndRow(Canvas& canvas, int row, int y, const TRect& clip);
+    void PaintCaret(Canvas& canvas, bool caretOn);
+    void ReturnMark(Canvas& canvas, int x, int y, TColor c);
+    void WrapMark(Canvas& canvas, int x, int y, TColor c);
+    void HideMark(Canvas& canvas, int x, int y, TColor c);
+    void EofMark(Canvas& canvas, int x, int y, const TRect& clip);
+
+    TEditor& ed_;
+    const TPaintMetrics& m_;
+    TColor back_;   // the editor's Color
+    TColor fore_;   // the font colour
 };
 
 }  // namespace editor

@@ -59,68 +59,62 @@ struct TEditorCaret {
 };
 
 struct TEditorFont {
-    std::string name = "ＭＳ ゴシック";  // UTF-8
+    std::string name = "FixedSys";  // UTF-8
     int size = 10;                        // points
     TColor color = clBlack;
     bool shiftJisCharset = true;
 };
 
+// Option objects of the painting, with the class defaults; the editor's
+// setters limit the values (TEditor::SetMargin and the like).
+constexpr TColor clSilver = 0xC0C0C0;
+
 struct TEditorImagebar {
-    bool visible = false;
     int digitWidth = 8, leftMargin = 2, markWidth = 0, rightMargin = 2;
+    bool visible = true;
+};
+
+struct TEditorMark {
+    TColor color = clGray;  // clNone: the font colour
+    bool visible = false;
 };
 
 struct TEditorMarks {
-    bool eofMark = true, retMark = true, wrapMark = true, underline = true, hideMark = false;
-    TColor color = clGray;
+    TEditorMark eofMark, retMark, wrapMark, hideMark, underline;
 };
 
 struct TEditorMargin {
-    int character = 0, left = 4, line = 0, top = 4;
+    int character = 0, left = 19, line = 0, top = 2;  // each 0..100
 };
 
 struct TEditorLeftbar {
-    TColor bkColor = clBtnFace, color = clWindowText;
-    int column = 4;
+    TColor bkColor = clSilver, color = clBlack;
+    int column = 4;  // 1..8 digits at least
     bool edge = true;
-    int leftMargin = 0, rightMargin = 1;
+    int leftMargin = 8, rightMargin = 4;
     bool showNumber = true;
     TShowNumberMode showNumberMode = nmRow;
     bool visible = false, zeroBase = false, zeroLead = false;
 };
 
 struct TEditorRuler {
-    TColor bkColor = clBtnFace, color = clWindowText, markColor = clWindowText;
+    TColor bkColor = clSilver, color = clBlack;
     bool edge = true;
-    int gaugeRange = 10;
+    int gaugeRange = 10;  // 8 or 10
+    TColor markColor = clBlack;
     bool visible = false;
 };
 
 struct TEditorSpeed {
-    int caretVerticalAc = 2;
+    int caretVerticalAc = 2;  // 1..4
     bool initBracketsFull = false;
-    int pageVerticalRange = 2, pageVerticalRangeAc = 2;
-};
-
-struct TEditorBracket {
-    std::string leftBracket, rightBracket;  // Shift-JIS
-    TFountainColor itemColor;
-};
-
-struct TEditorView {
-    std::vector<TEditorBracket> brackets;
-    TEditorColors colors;
-    std::string commenter;  // Shift-JIS
-    bool controlCode = false;
-    std::string hexPrefix;
-    bool mail = false;
-    std::string quotation;
-    bool url = false;
+    int pageVerticalRange = 2, pageVerticalRangeAc = 2;  // 1..4
 };
 
 struct TEditorProperties {
     TEditorCaret caret;
     TEditorFont font;
+    TColor color = clWhite;  // the editor's background
     THitStyle hitStyle = hsSelect;
     bool readOnly = false;
     TScrollBars scrollBars = ssBoth;
@@ -131,8 +125,6 @@ struct TEditorProperties {
     TEditorLeftbar leftbar;
     TEditorRuler ruler;
     TEditorSpeed speed;
-    TEditorView view;
-    std::vector<std::string> reserveWordList;  // Shift-JIS, sorted by the colouring code
 };
 
 }  // namespace editor

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "editor/Editor.h"
+#include "editor/EditorParser.h"
 #include "platform/FileIO.h"
 
 namespace editor {
@@ -273,12 +274,94 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
     EndUpdate();
 }
 
+// ---- Colouring state -------------------------------------------------------------
+
+namespace {
+
+int ScanLimit(const TEditorScreenStrings& s, int from) {
+    const TEditor* owner = s.Owner();
+    if (!owner || owner->Properties().speed.initBracketsFull) return s.Count() - 1;
+    return std::min(s.Count() - 1, from + 2 * owner->VisibleRows());
+}
+
+}  // namespace
+
+void TEditorScreenStrings::RowsInserted(int at, int count) {
+    if (computedRows_ > at) computedRows_ += count;
+}
+
+void TEditorScreenStrings::RowsDeleted(int at, int count) {
+    if (computedRows_ > at) computedRows_ = std::max(at, computedRows_ - count);
+}
+
+bool TEditorScreenStrings::StateComputed(int row) const {
+    return row >= 0 && row < computedRows_ && row < Count() && GetBracketIndex(row) != -2;
+}
+
+void TEditorScreenStrings::EnsureState(int row) {
+    if (row >= 0 && row < Count() && !StateComputed(row)) Rescan(row, false);
+}
+
+void TEditorScreenStrings::FullScan() {
+    computedRows_ = 0;
+    const TEditor* owner = Owner();
+    if (!owner || Count() == 0) return;
+    const int limit = ScanLimit(*this, owner->TopRow());
+    TEditorParser parser(&owner->ActiveFountain());
+    TRowState state;
+    for (int n = 0; n <= limit; ++n) {
+        state.prevAttribute = n > 0 ? AttributeOf(n - 1) : raLineBreak;
+        StoreRowState(*this, n, state);
+        parser.ScanRow(n, *this, state);
+        ++scannedRows_;
+    }
+    computedRows_ = limit + 1;
+}
+
+int TEditorScreenStrings::Rescan(int r, bool notify) {
+    const TEditor* owner = Owner();
+    const int count = Count();
+    if (!owner || count == 0) return 0;
+    r = std::clamp(r, 0, count - 1);
+    TEditorParser parser(&owner->ActiveFountain());
+    TRowState state;
+    int n = 0;
+    for (int g = std::min(r, computedRows_) - 1; g >= 0; --g) {
+        if (GetBracketIndex(g) == -2) continue;
+        state = LoadRowState(*this, g);
+        parser.ScanRow(g, *this, state);
+        ++scannedRows_;
+        n = g + 1;
+        break;
+    }
+    const int limit = std::max(r, ScanLimit(*this, r));
+    int changed = 0;
+    bool agreed = false;
+    for (; n <= limit; ++n) {
+        state.prevAttribute = n > 0 ? AttributeOf(n - 1) : raLineBreak;
+        if (StateComputed(n) && LoadRowState(*this, n) == state) {
+            agreed = true;  // everything below is still right
+            break;
+        }
+        StoreRowState(*this, n, state);
+        if (notify) {
+            ++changed;
+            for (TEditor* e : editors_) e->Invalidate();
+        }
+        parser.ScanRow(n, *this, state);
+        ++scannedRows_;
+    }
+    if (!agreed) computedRows_ = n;
+    return changed;
+}
+
 void TEditorScreenStrings::Clear() {
     for (TEditor* e : editors_) e->ClearSelection();
     undo_->Clear();
     lastChange_ = {0, Count(), 0, 0, true};
     TEditorStringList::Clear();
     lastChange_ = {};
+    computedRows_ = 0;
     for (TEditor* e : editors_) {
         e->SetRowCol(0, 0);
         e->SetTopRow(0);

@@ -66,9 +66,19 @@ public:
     void Clear() override;
     void EndUpdate() override;
 
-    // Colouring state updates (the scanner fills them in).
-    virtual void FullScan() {}
-    virtual int Rescan(int /*row*/, bool /*notify*/) { return 0; }
+    // Colouring state: FullScan starts over after the text or the colouring
+    // rules changed; Rescan brings the states up to date after an edit at
+    // `row` and returns how many rows changed. Both stop two screens down
+    // (unless brackets are to be scanned in full); rows past the computed
+    // ones are brought up to date when they are needed.
+    virtual void FullScan();
+    virtual int Rescan(int row, bool notify);
+    // Whether the row's colouring state is up to date; EnsureState makes it so.
+    bool StateComputed(int row) const;
+    void EnsureState(int row);
+    // Rows the scanner went over since the count was reset (for measuring).
+    int64_t ScannedRows() const { return scannedRows_; }
+    void ResetScannedRows() { scannedRows_ = 0; }
 
     // Row splitting: SplitText cuts the text at line breaks into `list`,
     // every row raLineBreak; CountRows is how many rows a line makes.
@@ -104,6 +114,8 @@ public:
 protected:
     explicit TEditorScreenStrings(TEditor* owner);
     void Changed() override;
+    void RowsInserted(int at, int count) override;
+    void RowsDeleted(int at, int count) override;
     virtual std::unique_ptr<TEditorUndoObj> CreateUndoObject();
     virtual std::unique_ptr<TEditorWrapOption> CreateWrapOption();
     // Rebuilds the rows for the current wrap setting. Rows are whole lines
@@ -123,6 +135,8 @@ private:
     TRowMarks marksInUse_ = 0;
     std::unique_ptr<TEditorUndoObj> undo_;
     std::unique_ptr<TEditorWrapOption> wrapOption_;
+    int computedRows_ = 0;  // rows below this have no computed state
+    int64_t scannedRows_ = 0;
     bool wordWrap_ = false;
 };
 

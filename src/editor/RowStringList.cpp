@@ -99,6 +99,7 @@ void TRowStringList::InsertRowsRaw(int at, int count) {
     EnsureRoom(rows_.size() + static_cast<size_t>(count));
     rows_.InsertZeroed(static_cast<size_t>(at), static_cast<size_t>(count));
     offsets_.InsertUniformParts(static_cast<size_t>(at), static_cast<size_t>(count), BreakLength(raLineBreak));
+    RowsInserted(at, count);
 }
 
 void TRowStringList::DeleteRowsRaw(int at, int count) {
@@ -106,6 +107,7 @@ void TRowStringList::DeleteRowsRaw(int at, int count) {
     for (int k = 0; k < count; ++k) FreeRow(rows_[at + k]);
     rows_.Erase(static_cast<size_t>(at), static_cast<size_t>(count));
     offsets_.RemoveParts(static_cast<size_t>(at), static_cast<size_t>(count));
+    RowsDeleted(at, count);
 }
 
 void TRowStringList::Insert(int i, std::string_view s) {

@@ -81,6 +81,9 @@ public:
 protected:
     virtual void Changed();
     virtual void Changing();
+    // Rows came or went at `at` (every change of the row count passes here).
+    virtual void RowsInserted(int /*at*/, int /*count*/) {}
+    virtual void RowsDeleted(int /*at*/, int /*count*/) {}
 
     void CheckIndex(int i) const;
     TRowAttribute AttributeOf(int i) const { return static_cast<TRowAttribute>(rows_[i].stateA & 3u); }

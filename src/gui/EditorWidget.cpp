@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -60,66 +61,54 @@ void EditorWidget::ApplyFont() {
     fontKey_ = key;
     font_ = EditorFont(f.name, f.size);
     QFontMetrics fm(font_);
-    metrics_.cellWidth = std::max(1, fm.horizontalAdvance(QLatin1Char('M')));
-    metrics_.rowHeight = std::max(1, fm.height());
     ascent_ = fm.ascent();
-    const editor::TEditorMargin& m = editor_->Properties().margin;
-    metrics_.leftMargin = m.left;
-    metrics_.topMargin = m.top;
-    editor_->SetMetrics(metrics_);
+}
+
+void EditorWidget::Relayout() {
+    QFontMetrics fm(font_);
+    editor_->RecomputeMetrics(fm.height() + fm.leading(), std::max(1, fm.horizontalAdvance(QLatin1Char('0'))),
+                              viewport()->width(), viewport()->height());
+    metrics_ = editor_->Metrics();
 }
 
 void EditorWidget::Refresh() {
     if (!editor_) return;
     ApplyFont();
-    const editor::TLastChange& change = editor_->Store().LastChange();
-    editor::TEditorPainter painter(*editor_, metrics_);
-    if (change.valid && measuredRows_ >= 0) {
-        // Only the rebuilt rows can have widened the text.
-        for (int r = change.startRow; r < change.startRow + change.insertedRows && r < editor_->RowCount(); ++r)
-            maxColumns_ = std::max(maxColumns_, editor_->TextWidth(editor_->RowText(r)));
-        measuredRows_ = editor_->RowCount();
-    } else if (measuredRows_ != editor_->RowCount() || !change.valid) {
-        maxColumns_ = painter.MaxColumns();
-        measuredRows_ = editor_->RowCount();
-    }
+    Relayout();
     UpdateScrollBars();
     viewport()->update();
 }
 
 void EditorWidget::UpdateScrollBars() {
     if (!editor_) return;
-    editor::TEditorPainter painter(*editor_, metrics_);
-    int rows = painter.VisibleRows(viewport()->height());
-    int cols = std::max(1, (viewport()->width() - metrics_.leftMargin) / metrics_.cellWidth);
-    editor_->SetVisibleRows(rows);
-    editor_->SetVisibleColumns(cols);
-    editor_->SetClientSize(viewport()->width(), viewport()->height());
     syncing_ = true;
-    verticalScrollBar()->setRange(0, std::max(0, editor_->RowCount() - 1));
+    const int rows = editor_->VisibleRows(), cols = editor_->VisibleColumns();
+    verticalScrollBar()->setRange(0, editor_->MaxTopRow());
     verticalScrollBar()->setPageStep(rows);
     verticalScrollBar()->setValue(editor_->TopRow());
-    horizontalScrollBar()->setRange(0, std::max(0, std::max(maxColumns_, editor_->Col()) + 1 - cols));
+    horizontalScrollBar()->setRange(0, editor_->MaxLeftColumn());
     horizontalScrollBar()->setPageStep(cols);
     horizontalScrollBar()->setValue(editor_->LeftColumn());
     syncing_ = false;
     viewport()->update();
 }
 
-void EditorWidget::paintEvent(QPaintEvent*) {
+void EditorWidget::paintEvent(QPaintEvent* event) {
     QPainter p(viewport());
     if (!editor_) {
         p.fillRect(viewport()->rect(), palette().base());
         return;
     }
     QtCanvas canvas(p, font_, ascent_);
-    editor::TEditorPainter painter(*editor_, metrics_);
-    editor::TRect area{0, 0, viewport()->width(), viewport()->height()};
-    painter.Paint(canvas, area, editor_->LeftColumn(), caretOn_);
+    editor::TEditorPainter painter(*editor_);
+    QRect r = event->rect();
+    painter.Paint(canvas, {r.left(), r.top(), r.right() + 1, r.bottom() + 1}, caretOn_);
 }
 
 void EditorWidget::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    if (!editor_) return;
+    Relayout();
     UpdateScrollBars();
 }
 

@@ -61,6 +61,7 @@ protected:
 
 private:
     void ApplyFont();
+    void Relayout();
     void UpdateScrollBars();
     void UpdateCursor();
     void TypeText(const QString& text);
@@ -71,8 +72,6 @@ private:
     std::string fontKey_;
     editor::TPaintMetrics metrics_;
     int ascent_ = 12;
-    int maxColumns_ = 0;
-    int measuredRows_ = -1;
     bool syncing_ = false;
     bool caretOn_ = true;
     QTimer blink_;

@@ -1,0 +1,99 @@
+// The colouring definition: colour records, bracket items (block comments
+// and the like), the reserved word list, and the settings of the editor's
+// scanner. Every change notifies the fountain's listeners.
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editor/EditorProperties.h"
+
+namespace editor {
+
+class TFountainParser;
+
+// Raised when a 15th bracket item is added.
+class EFountainBracketError : public std::runtime_error {
+public:
+    EFountainBracketError();
+};
+
+struct TFountainBracketItem {
+    std::string leftBracket;   // Shift-JIS
+    std::string rightBracket;
+    TFountainColor itemColor;
+};
+
+class TFountain {
+public:
+    static constexpr int kMaxBrackets = 14;  // the row state keeps index + 2 in four bits
+    using Listener = std::function<void()>;
+
+    virtual ~TFountain() = default;
+
+    const std::vector<TFountainBracketItem>& Brackets() const { return brackets_; }
+    void SetBrackets(std::vector<TFountainBracketItem> items);
+    void AddBracket(TFountainBracketItem item);
+    const TFountainColor& Reserve() const { return reserve_; }
+    void SetReserve(const TFountainColor& c);
+    // Sorted, without duplicates.
+    const std::vector<std::string>& ReserveWordList() const { return words_; }
+    void SetReserveWordList(std::vector<std::string> words);
+    bool IsReserveWord(std::string_view word) const;
+
+    int Subscribe(Listener l);
+    void Unsubscribe(int id);
+    // Changes made inside an update notify once at its end.
+    void BeginUpdate() { ++updating_; }
+    void EndUpdate();
+
+protected:
+    void Changed();
+
+private:
+    std::vector<TFountainBracketItem> brackets_;
+    TFountainColor reserve_;
+    std::vector<std::string> words_;
+    std::vector<std::pair<int, Listener>> listeners_;
+    int nextListener_ = 1;
+    int updating_ = 0;
+    bool pending_ = false;
+};
+
+class TEditorFountain : public TFountain {
+public:
+    TEditorFountain();
+
+    // The eleven records; Reserve reads and writes the fountain's own.
+    const TEditorColors& Colors() const { return colors_; }
+    void SetColors(const TEditorColors& colors);
+    const std::string& Commenter() const { return commenter_; }
+    void SetCommenter(std::string s);
+    bool ControlCode() const { return controlCode_; }
+    void SetControlCode(bool on);
+    const std::string& HexPrefix() const { return hexPrefix_; }
+    void SetHexPrefix(std::string s);
+    bool Mail() const { return mail_; }
+    void SetMail(bool on);
+    // Only the first character counts.
+    const std::string& Quotation() const { return quotation_; }
+    void SetQuotation(std::string s);
+    bool Url() const { return url_; }
+    void SetUrl(bool on);
+    // Whether any record has the italic style (painting then draws every token).
+    bool AnyItalic() const;
+
+private:
+    TEditorColors colors_;
+    std::string commenter_;
+    bool controlCode_ = false;
+    std::string hexPrefix_;
+    bool mail_ = false;
+    std::string quotation_;
+    bool url_ = false;
+};
+
+}  // namespace editor

@@ -1,0 +1,82 @@
+// The colouring scanner: cuts a row into tokens by the fountain's rules and
+// the character table, carries its state from row to row, and keeps the
+// stored row states up to date.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "editor/EditorFountain.h"
+#include "editor/RowStringList.h"
+#include "editor/Tokens.h"
+
+namespace editor {
+
+// The scanner's state at the start of a row (packed into the row store).
+struct TRowState {
+    TRowAttribute prevAttribute = raLineBreak;
+    int bracketIndex = -1;  // -2 not computed, -1 none
+    int elementIndex = 0;
+    int remain = 0;         // bytes at the row start that finish a token cut by wrap
+    int extra = 0;
+    int startToken = 0;     // kind of that token
+    int prevToken = 0;
+    std::string data;
+
+    bool operator==(const TRowState& o) const {
+        return prevAttribute == o.prevAttribute && bracketIndex == o.bracketIndex && elementIndex == o.elementIndex &&
+               remain == o.remain && extra == o.extra && startToken == o.startToken && prevToken == o.prevToken &&
+               data == o.data;
+    }
+};
+
+TRowState LoadRowState(const TRowAttributeStringList& rows, int row);
+void StoreRowState(TRowAttributeStringList& rows, int row, const TRowState& s);
+
+class TEditorParser {
+public:
+    // With a fountain: the editor scanner. Without: the plain token scanner,
+    // which knows only the character table and opens no brackets.
+    explicit TEditorParser(const TEditorFountain* fountain);
+
+    void Init(std::string_view text, const TRowState& state);
+    TTokenKind NextToken();
+    size_t TokenStart() const { return start_; }
+    size_t TokenLength() const { return pos_ - start_; }
+    std::string_view TokenText() const { return text_.substr(start_, pos_ - start_); }
+    bool IsReserveWord() const;
+    // The colour record of the current token; nullptr when it has none.
+    const TFountainColor* TokenColor() const;
+    int OpenBracket() const { return open_; }
+    int LastBracketItem() const { return lastBracket_; }
+    TTokenKind Kind() const { return kind_; }
+
+    // Advances `state` (the state at the start of row r) to the state at the
+    // start of row r + 1.
+    void ScanRow(int r, const TRowAttributeStringList& rows, TRowState& state);
+
+private:
+    TTokenKind Dispatch();
+    TTokenKind CharacterTable(bool continuation);
+    TTokenKind BracketBody();
+    TTokenKind Continue();
+    bool MailMatch();
+    unsigned char At(size_t i) const { return i < text_.size() ? static_cast<unsigned char>(text_[i]) : 0; }
+    void SkipChar();
+
+    const TEditorFountain* fountain_;
+    std::string_view text_;
+    size_t pos_ = 0;
+    size_t start_ = 0;
+    TTokenKind kind_ = tokEnd;
+    int open_ = -1;
+    int lastBracket_ = -1;
+    int startToken_ = 0;
+    int remain_ = 0;
+    int carriedBracket_ = -1;
+    bool continuing_ = false;
+};
+
+}  // namespace editor
