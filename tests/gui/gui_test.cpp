@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QImage>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -195,4 +196,35 @@ TEST(MainWindowView, TypingInputMethodAndRefusedCharacters) {
     Key(ed, Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(p.form.ActiveDocument()->Editor1().Lines().GetTextStr(), "int x;\r\n");
     EXPECT_EQ(p.ui.clipboard, "日本語");
+}
+
+TEST(MainWindowView, DocumentWindowShowsColouredTokensAndLineNumbers) {
+    TempDir dir;
+    dir.Write("VKBUILD.INI", "[EDIT]\r\nLOWNUM=1\r\nRULER=1\r\n");
+    std::string file = dir.Write("c.r", "int x; // note\r\n/* open\r\nstill */ y\r\n");
+    Program p(dir.path(), {file});
+    auto* doc = p.window.DocumentViewOf(p.form.ActiveChild());
+    ASSERT_NE(doc, nullptr);
+    gui::EditorWidget* ed = doc->Editor();
+    ed->resize(500, 300);
+    QApplication::processEvents();
+    QImage shot = ed->viewport()->grab().toImage();
+    const editor::TPaintMetrics& m = p.form.ActiveDocument()->Editor1().Metrics();
+    EXPECT_GT(m.leftbarWidth, 0);  // line numbers shown
+    EXPECT_GT(m.rulerHeight, 0);
+    // Counts pixels of a colour family inside the cells [c0, c1) of a row.
+    auto count = [&](int row, int c0, int c1, auto pred) {
+        int n = 0;
+        for (int y = m.topMargin + row * m.rowHeight; y < m.topMargin + (row + 1) * m.rowHeight; ++y)
+            for (int x = m.leftMargin + c0 * m.cellWidth; x < m.leftMargin + c1 * m.cellWidth; ++x)
+                if (pred(shot.pixelColor(x, y))) ++n;
+        return n;
+    };
+    auto blue = [](QColor c) { return c.blue() > 150 && c.red() < 80 && c.green() < 80; };
+    auto red = [](QColor c) { return c.red() > 150 && c.blue() < 80 && c.green() < 80; };
+    EXPECT_GT(count(0, 0, 3, blue), 0);   // "int" is a reserved word
+    EXPECT_EQ(count(0, 0, 3, red), 0);
+    EXPECT_GT(count(0, 7, 14, red), 0);   // the line comment
+    EXPECT_GT(count(2, 0, 8, red), 0);    // the block comment goes on into the third line
+    EXPECT_EQ(count(2, 9, 10, red), 0);   // and ends before "y"
 }
