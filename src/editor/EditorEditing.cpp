@@ -85,6 +85,15 @@ std::vector<std::string> SplitLines(std::string_view s) {
     return lines;
 }
 
+// A box's left column may lie beyond the end of a row: text put there is
+// preceded by the blanks that reach the column.
+void PadToColumn(std::string& row, size_t& at, int col, const TMeasure& m) {
+    if (at < row.size()) return;
+    int width = TextWidth(row, m);
+    if (width < col) row.append(static_cast<size_t>(col - width), ' ');
+    at = row.size();
+}
+
 }  // namespace
 
 // ---- Typing ---------------------------------------------------------------------
@@ -99,6 +108,7 @@ void TEditor::InsertText(std::string_view s) {
         RemoveSelection(list);
         std::string row0 = list.Get(0);
         size_t at = static_cast<size_t>(std::clamp(list.GetInsertPosition(0) - 1, 0, static_cast<int>(row0.size())));
+        if (selMode_ == smBox) PadToColumn(row0, at, selCols_.leftCol, Measure());
         row0.insert(at, s);
         list.Put(0, row0);
         t = list.JoinedText();
@@ -187,6 +197,7 @@ void TEditor::SetSelText(std::string_view input) {
         RemoveSelection(list);
         std::string row0 = list.Get(0);
         size_t at = static_cast<size_t>(std::clamp(list.GetInsertPosition(0) - 1, 0, static_cast<int>(row0.size())));
+        if (selMode_ == smBox) PadToColumn(row0, at, selCols_.leftCol, Measure());
         row0.insert(at, s);
         list.Put(0, row0);
         t = list.JoinedText();
@@ -323,10 +334,8 @@ void TEditor::Backspace() {
         ShowCaret();
         return;
     }
-    if (R >= RowCount()) {
-        SetCol(i - 1);
-        return;
-    }
+    // The empty place after a final line break is an empty row: with
+    // BackSpaceUnIndent the column goes back to an indentation above.
     std::string text(RowText(R));
     const int e = IndentWidth(text, m);
     bool allBlank = !text.empty();
@@ -416,9 +425,8 @@ void TEditor::DeleteKey() {
     const int k = UnlimitedByteIndexOfColumn(map, col_);
     const int B = std::max(store_->FirstRowOfLine(R), R - 1);
     if (k < static_cast<int>(text.size())) {
-        const TChar* ch = CharAt(Chars(text, Measure()), col_);
-        std::vector<TChar> chars = Chars(text, Measure());
-        ch = CharAt(chars, col_);
+        const std::vector<TChar> chars = Chars(text, Measure());
+        const TChar* ch = CharAt(chars, col_);
         if (!ch) return;
         std::string t = text.substr(0, static_cast<size_t>(ch->byte)) + text.substr(static_cast<size_t>(ch->byte + ch->length));
         if (RowAttribute(R) == raLineBreak) t += kCrLf;
@@ -490,36 +498,44 @@ void TEditor::BoxPaste(std::string_view s) {
     const bool selected = Selected();
     const int start = selected ? selCols_.topRow : row_;
     const int c = (selected ? selCols_.leftCol : col_) + 1;  // 1-based
-    int lastTaken = std::min(RowCount() - 1, start + count - 1);
-    if (selected) lastTaken = std::max(lastTaken, std::min(selBytes_.endRow, RowCount() - 1));
-    const int taken = std::max(0, lastTaken - start + 1);
 
     TEditorStringList result;
     if (selected) RemoveSelection(result);
+    // Lines beyond the rows the selection leaves go into the store rows after
+    // it; a normal selection's rows are gone, so those rows are not reused.
+    const int cut = result.Count();
+    const int next = !selected || selMode_ == smBox ? start + cut : std::min(selBytes_.endRow, RowCount() - 1) + 1;
+    int lastTaken = selected ? std::min(selBytes_.endRow, RowCount() - 1) : start - 1;
+    if (count > cut) lastTaken = std::max(lastTaken, std::min(RowCount() - 1, next + count - cut - 1));
+    const int taken = std::max(0, lastTaken - start + 1);
     const TMeasure m = Measure();
     int caretCol = 0;
     for (int j = 0; j < count; ++j) {
         const std::string& line = lines[static_cast<size_t>(j)];
-        if (j < result.Count()) {
+        const int storeRow = next + j - cut;
+        if (j < cut) {
             std::string row = result.Get(j);
-            size_t at = static_cast<size_t>(std::max(0, result.GetInsertPosition(j) - 1));
-            if (row.size() < at) row.append(at - row.size(), ' ');
+            size_t at = std::min(static_cast<size_t>(std::max(0, result.GetInsertPosition(j) - 1)), row.size());
+            PadToColumn(row, at, c - 1, m);
             row.insert(at, line);
             result.Put(j, row);
             caretCol = TextWidth(row.substr(0, at + line.size()));
-        } else if (start + j < RowCount()) {
-            std::string row(RowText(start + j));
+        } else if (storeRow < RowCount()) {
+            std::string row(RowText(storeRow));
             int width = editor::TextWidth(row, m);
             size_t at;
             if (width < c - 1) {
                 row.append(static_cast<size_t>(c - 1 - width), ' ');
                 at = row.size();
             } else {
-                at = static_cast<size_t>(ByteIndex(start + j, c - 1));
+                at = static_cast<size_t>(ByteIndex(storeRow, c - 1));
+                // A double-byte character across the column stays whole, left of the piece.
+                const std::string map = ColumnMap(storeRow);
+                if (static_cast<size_t>(c - 1) < map.size() && map[static_cast<size_t>(c - 1)] == '5') ++at;
             }
             row.insert(at, line);
             int r = result.Add(row);
-            result.SetRowAttribute(r, RowAttribute(start + j));
+            result.SetRowAttribute(r, RowAttribute(storeRow));
             caretCol = editor::TextWidth(row.substr(0, at + line.size()), m);
         } else {
             std::string row(static_cast<size_t>(c - 1), ' ');

@@ -36,10 +36,10 @@ void TEditor::MouseDown(TMouseButton button, int x, int y, const TKeyState& keys
     if (dragAllowed && x >= metrics_.leftMargin) {
         PositionFromPoint(x, y, false, &col, &row);
         if (IsInSelection(row, col)) {
-            // The caret shows the press place; the selection stays for the drag.
-            row_ = std::clamp(row, 0, MaxCaretRow());
-            col_ = col;
-            Invalidate();
+            // The caret shows the press place (on a character's first column,
+            // since a release without a drag leaves it there); the selection
+            // stays for the drag.
+            SetRowCol(row, col);
             if (c.selDragMode == dmAutomatic) dragState_ = 1;
             return;
         }
@@ -60,7 +60,9 @@ void TEditor::MouseMove(int x, int y, bool leftDown, const TKeyState& keys) {
     const int half = std::max(1, metrics_.cellWidth / 2);
     int col = 0, row = 0;
     if (leftDown && dragState_ == 1) {
-        if (std::abs(x - pressX_) >= half || std::abs(y - pressY_) >= half) dragState_ = 2;
+        // An armed drag has ended the ordinary tracking: the selection stays.
+        if (std::abs(x - pressX_) < half && std::abs(y - pressY_) < half) return;
+        dragState_ = 2;
     }
     if (leftDown && dragState_ == 2) {
         cursor_ = keys.ctrl ? TCursorKind::DragCopy : TCursorKind::Drag;
@@ -123,6 +125,8 @@ void TEditor::Drop(int x, int y, bool copy) {
     PositionFromPoint(x, y, false, &col, &row);
     if (y < metrics_.topMargin) row = std::max(0, topRow_ - 1);
     row = std::clamp(row, 0, MaxCaretRow());
+    // Never between the two bytes of a character.
+    if (const std::string map = ColumnMap(row); col > 0 && col < static_cast<int>(map.size()) && map[col] == '5') --col;
     bool outside = x < 0 || y < 0 || (clientWidth_ > 0 && x >= clientWidth_) || (clientHeight_ > 0 && y >= clientHeight_);
     if (outside || IsInSelection(row, col) || props_.readOnly) {
         ClearSelection();

@@ -160,8 +160,9 @@ int64_t TEditor::SelStart() const {
 
 void TEditor::SetSelStart(int64_t n) {
     if (Marked()) ClearSelection();
-    if (RowCount() == 0) return;
-    if (n <= 0) {
+    // Every offset of an empty text is its start; a caret left beyond it
+    // would pad the next insertion with blanks.
+    if (n <= 0 || RowCount() == 0) {
         SetRowCol(0, 0);
         return;
     }
@@ -324,8 +325,13 @@ void TEditor::DeleteSelection() {
     bool many = endRow > startRow;
     if (many) HideCaret();
     ClearSelection();
+    const bool box = selMode_ == smBox;
+    const int topRow = selCols_.topRow, leftCol = selCols_.leftCol;
     store_->ReplaceRows(startRow, std::min(endRow, RowCount() - 1) - startRow + 1, t);
-    SetCaretOffset(base, n);
+    // A box's left column may lie beyond the end of its top row, where an
+    // offset would run on into the next row.
+    if (box) SetRowCol(topRow, leftCol);
+    else SetCaretOffset(base, n);
     if (many) ShowCaret();
 }
 
@@ -395,7 +401,8 @@ int64_t TEditor::CharFromPos(int x, int y, int* rowOut) const {
     std::string map = ColumnMap(row);
     while (col > 0 && (KindAt(map, col) == '5' || KindAt(map, col) == '3')) --col;
     if (rowOut) *rowOut = row;
-    return CaretOffset(0, row, col);
+    // Past the end of a row the offset is the row's end, not a later row's.
+    return store_->RowOffset(row) + ByteIndex(row, col);
 }
 
 }  // namespace editor
