@@ -21,6 +21,7 @@
 #include "editor/EditorProperties.h"
 #include "editor/EditorScreenStrings.h"
 #include "editor/EditorStrings.h"
+#include "editor/Tokens.h"
 
 namespace editor {
 
@@ -44,6 +45,13 @@ enum class TMouseButton { Left, Right, Middle };
 enum TVirtualKey : int {
     vkBack = 8, vkTab = 9, vkReturn = 13, vkPrior = 33, vkNext = 34, vkEnd = 35, vkHome = 36, vkLeft = 37,
     vkUp = 38, vkRight = 39, vkDown = 40, vkInsert = 45, vkDelete = 46,
+};
+
+struct TToken {
+    std::string text;
+    TTokenKind kind = tokEnd;
+    int row = 0;             // first row of the token's line
+    int start = 0, end = 0;  // bytes from the start of that line
 };
 
 struct TKeyState {
@@ -218,10 +226,12 @@ public:
     void MouseUp(TMouseButton button, int x, int y, const TKeyState& keys);
     TCursorKind CursorKind() const { return cursor_; }
     int DragState() const { return dragState_; }
-    // Plain-scanner token under (row, byte): selects it (double click).
+    // The token under (row, column), scanned over the row's whole line with
+    // the colouring scanner or with the plain one (the character table only).
+    TToken TokenAt(int row, int col, bool useFountain) const;
+    // Selects the plain-scanner token there (double click).
     void SelectTokenAt(int row, int col);
-    // Plain-scanner token text at the caret.
-    std::string TokenAtCaret() const;
+    std::string TokenAtCaret(bool useFountain = false) const;
 
     // ---- Keys and typing --------------------------------------------------------
     void KeyDown(int key, const TKeyState& keys, bool repeat);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editor/Editor.h"
+#include "editor/EditorParser.h"
 #include "editor/Tokens.h"
 
 namespace editor {
@@ -110,12 +111,15 @@ void TEditor::CaretKey(int key, const TKeyState& keys, bool repeat) {
 
 namespace {
 
-// Word starts of a row: the starts of its tokens, single-byte symbols left
-// out; columns of the TAB-expanded text.
-std::vector<int> WordStarts(std::string_view expanded) {
+// Word starts of a row: the starts of the colouring scanner's tokens from
+// an empty state, single-byte symbols left out; columns of the TAB-expanded
+// text (blanks are never tokens).
+std::vector<int> WordStarts(std::string_view expanded, const TEditorFountain& fountain) {
     std::vector<int> starts;
-    for (const TPlainToken& t : PlainTokens(expanded))
-        if (t.kind != tokSymbol) starts.push_back(static_cast<int>(t.start));
+    TEditorParser parser(&fountain);
+    parser.Init(expanded, TRowState{});
+    for (TTokenKind k = parser.NextToken(); k != tokEnd; k = parser.NextToken())
+        if (k != tokSymbol) starts.push_back(static_cast<int>(parser.TokenStart()));
     return starts;
 }
 
@@ -131,7 +135,7 @@ void TEditor::WordRight() {
     const TMeasure m = Measure();
     std::string expanded = ExpandTabs(RowText(row), m);
     int target = -1;
-    for (int s : WordStarts(expanded)) {
+    for (int s : WordStarts(expanded, ActiveFountain())) {
         if (s > col) {
             target = s;
             break;
@@ -162,7 +166,7 @@ void TEditor::WordLeft() {
     const TMeasure m = Measure();
     std::string expanded = ExpandTabs(RowText(row), m);
     int target = -1;
-    for (int s : WordStarts(expanded))
+    for (int s : WordStarts(expanded, ActiveFountain()))
         if (s < col) target = s;
     if (target < 0) target = row > 0 ? EndColumn(row - 1) : 0, row = row > 0 ? row - 1 : 0;
     if (row != row_ || target != col_) SetRowCol(row, target);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "editor/Editor.h"
+#include "editor/EditorParser.h"
 #include "editor/Tokens.h"
 
 namespace editor {
@@ -190,29 +191,51 @@ void TEditor::Drop(int x, int y, bool copy) {
     ShowCaret();
 }
 
-void TEditor::SelectTokenAt(int row, int col) {
-    std::string_view text = RowText(row);
-    int byte = ByteIndex(row, col);
-    for (const TPlainToken& t : PlainTokens(text)) {
-        if (static_cast<size_t>(byte) >= t.start && static_cast<size_t>(byte) < t.end) {
-            if (Marked()) ClearSelection();
-            selMode_ = smNormal;
-            SetRowCol(row, ColumnOfByte(text, static_cast<int>(t.start), Measure()));
-            StartSelection();
-            SetRowCol(row, ColumnOfByte(text, static_cast<int>(t.end), Measure()));
-            Extend();
-            return;
-        }
+TToken TEditor::TokenAt(int row, int col, bool useFountain) const {
+    TToken result;
+    if (row < 0 || row >= RowCount()) return result;
+    // The whole line, its rows joined; the offset counts the rows before.
+    int first = store_->FirstRowOfLine(row), last = store_->LastRowOfLine(row);
+    std::string line;
+    size_t offset = 0;
+    for (int r = first; r <= last; ++r) {
+        if (r == row) offset = line.size() + static_cast<size_t>(ByteIndex(row, col));
+        line += RowText(r);
     }
+    TRowState state = useFountain ? LoadRowState(*store_, first) : TRowState{};
+    state.bracketIndex = -2;  // no bracket opens
+    state.startToken = 0;
+    state.remain = 0;
+    TEditorParser parser(useFountain ? &ActiveFountain() : nullptr);
+    parser.Init(line, state);
+    for (TTokenKind k = parser.NextToken(); k != tokEnd; k = parser.NextToken()) {
+        size_t s = parser.TokenStart(), e = s + parser.TokenLength();
+        if (offset >= s && offset < e) {
+            result.text.assign(parser.TokenText());
+            result.kind = k;
+            result.row = first;
+            result.start = static_cast<int>(s);
+            result.end = static_cast<int>(e);
+            return result;
+        }
+        if (s > offset) break;
+    }
+    return result;
 }
 
-std::string TEditor::TokenAtCaret() const {
-    std::string_view text = RowText(row_);
-    int byte = ByteIndex(row_, col_);
-    for (const TPlainToken& t : PlainTokens(text))
-        if (static_cast<size_t>(byte) >= t.start && static_cast<size_t>(byte) < t.end)
-            return std::string(text.substr(t.start, t.end - t.start));
-    return {};
+void TEditor::SelectTokenAt(int row, int col) {
+    TToken t = TokenAt(row, col, false);
+    if (t.text.empty()) return;
+    if (Marked()) ClearSelection();
+    selMode_ = smNormal;
+    // Token bytes count from the line's first row; place by text offset.
+    int64_t base = store_->RowOffset(t.row);
+    SetCaretOffset(0, base + t.start);
+    StartSelection();
+    SetCaretOffset(0, base + t.end);
+    Extend();
 }
+
+std::string TEditor::TokenAtCaret(bool useFountain) const { return TokenAt(row_, col_, useFountain).text; }
 
 }  // namespace editor
