@@ -308,6 +308,9 @@ private:
     void WordRight();
     void WordLeft();
     std::string JoinForReplace(const TEditorStringList& list) const;
+    // The text that replaces the selected rows when s takes the selection's
+    // place; the rows, the base row and the offset of the insertion from it.
+    std::string TextReplacingSelection(std::string_view s, int* first, int* taken, int* base, int64_t* start);
 
     TEditorScreenStrings* store_ = nullptr;
     std::unique_ptr<TEditorStrings> lines_;

@@ -98,24 +98,31 @@ void PadToColumn(std::string& row, size_t& at, int col, const TMeasure& m) {
 
 // ---- Typing ---------------------------------------------------------------------
 
+std::string TEditor::TextReplacingSelection(std::string_view s, int* first, int* taken, int* base, int64_t* start) {
+    // The selection cut out, s put where its first row had it.
+    TEditorStringList list;
+    RemoveSelection(list);
+    std::string row0 = list.Get(0);
+    size_t at = static_cast<size_t>(std::clamp(list.GetInsertPosition(0) - 1, 0, static_cast<int>(row0.size())));
+    if (selMode_ == smBox) PadToColumn(row0, at, selCols_.leftCol, Measure());
+    row0.insert(at, s);
+    list.Put(0, row0);
+    *first = selBytes_.startRow;
+    *taken = std::min(selBytes_.endRow, RowCount() - 1) - *first + 1;
+    *base = std::max(store_->FirstRowOfLine(selCols_.topRow), selCols_.topRow - 1);
+    *start = CaretOffset(*base, selCols_.topRow, selCols_.leftCol);
+    return list.JoinedText();
+}
+
 void TEditor::InsertText(std::string_view s) {
     if (props_.readOnly || s.empty()) return;
     int first = row_, taken = 0, B = 0;
     int64_t p = 0;
     std::string t;
     if (Selected()) {
-        TEditorStringList list;
-        RemoveSelection(list);
-        std::string row0 = list.Get(0);
-        size_t at = static_cast<size_t>(std::clamp(list.GetInsertPosition(0) - 1, 0, static_cast<int>(row0.size())));
-        if (selMode_ == smBox) PadToColumn(row0, at, selCols_.leftCol, Measure());
-        row0.insert(at, s);
-        list.Put(0, row0);
-        t = list.JoinedText();
-        first = selBytes_.startRow;
-        taken = std::min(selBytes_.endRow, RowCount() - 1) - first + 1;
-        B = std::max(store_->FirstRowOfLine(selCols_.topRow), selCols_.topRow - 1);
-        p = CaretOffset(B, selCols_.topRow, selCols_.leftCol) + static_cast<int64_t>(s.size());
+        int64_t start = 0;
+        t = TextReplacingSelection(s, &first, &taken, &B, &start);
+        p = start + static_cast<int64_t>(s.size());
     } else {
         const int R = row_;
         B = std::max(store_->FirstRowOfLine(R), R - 1);
@@ -193,18 +200,7 @@ void TEditor::SetSelText(std::string_view input) {
     int64_t start = 0;
     std::string t;
     if (Selected()) {
-        TEditorStringList list;
-        RemoveSelection(list);
-        std::string row0 = list.Get(0);
-        size_t at = static_cast<size_t>(std::clamp(list.GetInsertPosition(0) - 1, 0, static_cast<int>(row0.size())));
-        if (selMode_ == smBox) PadToColumn(row0, at, selCols_.leftCol, Measure());
-        row0.insert(at, s);
-        list.Put(0, row0);
-        t = list.JoinedText();
-        first = selBytes_.startRow;
-        taken = std::min(selBytes_.endRow, RowCount() - 1) - first + 1;
-        B = std::max(store_->FirstRowOfLine(selCols_.topRow), selCols_.topRow - 1);
-        start = CaretOffset(B, selCols_.topRow, selCols_.leftCol);
+        t = TextReplacingSelection(s, &first, &taken, &B, &start);
     } else {
         const int R = row_;
         B = std::max(store_->FirstRowOfLine(R), R - 1);
