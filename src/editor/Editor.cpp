@@ -21,13 +21,21 @@ void TEditor::SetFountain(TEditorFountain* fountain) {
     if (fountain == fountain_) return;
     if (fountain_) fountain_->Unsubscribe(fountainListener_);
     fountain_ = fountain;
-    if (fountain_) fountainListener_ = fountain_->Subscribe([this] { FountainChanged(); });
+    if (fountain_)
+        fountainListener_ = fountain_->Subscribe([this] { FountainChanged(); },
+                                                 [this] {
+                                                     // Gone: back to the View's rules.
+                                                     fountain_ = nullptr;
+                                                     FountainChanged();
+                                                 });
     FountainChanged();
 }
 
 void TEditor::FountainChanged() {
     if (store_->Owner() == this) store_->FullScan();
-    Invalidate();
+    // Whether any record is italic decides how rows are drawn.
+    if (clientHeight_ > 0) Relayout();
+    else Invalidate();
 }
 
 std::string_view TEditor::RowText(int row) const {
@@ -90,6 +98,7 @@ int TEditor::ByteIndex(int row, int col) const {
 }
 
 void TEditor::StringsChanged() {
+    LineCountChanged();
     Invalidate();
     if (!store_->LastChange().valid) return;
     modified_ = true;
@@ -97,6 +106,7 @@ void TEditor::StringsChanged() {
 }
 
 void TEditor::TextReset() {
+    LineCountChanged();
     Invalidate();
 }
 
@@ -165,7 +175,28 @@ int Digits(long long n) {
     return d;
 }
 
+// Digits of the largest number the left bar shows.
+int LeftbarDigits(const TEditor& ed) {
+    const TEditorLeftbar& l = ed.Properties().leftbar;
+    if (!l.visible || !l.showNumber) return l.column;
+    const int rows = ed.RowCount();
+    long long b = std::max(0, rows - 1);
+    if (l.showNumberMode == nmLine && ed.WordWrap()) {
+        b = 0;
+        for (int r = 0; r + 1 < rows; ++r) b += ed.RowAttribute(r) == raLineBreak;
+    }
+    int e = rows > 0 && ed.RowAttribute(rows - 1) == raEndOfText ? 0 : 1;
+    int z = l.zeroBase ? 0 : 1;
+    long long largest = std::max(0LL, b + e + z);
+    return std::min(8, std::max(l.column, Digits(largest)));
+}
+
 }  // namespace
+
+void TEditor::LineCountChanged() {
+    // A line more or less can widen or narrow the left bar, shifting the text.
+    if (clientHeight_ > 0 && LeftbarDigits(*this) != metrics_.digits) Relayout();
+}
 
 void TEditor::RecomputeMetrics(int fontHeight, int averageCharWidth, int width, int height) {
     fontHeight_ = std::max(1, fontHeight);
@@ -183,19 +214,7 @@ void TEditor::RecomputeMetrics(int fontHeight, int averageCharWidth, int width, 
     m.imagebarWidth = p.imagebar.visible
                           ? p.imagebar.leftMargin + p.imagebar.digitWidth + p.imagebar.markWidth + p.imagebar.rightMargin
                           : 0;
-    const int rows = RowCount();
-    m.digits = p.leftbar.column;
-    if (p.leftbar.visible && p.leftbar.showNumber) {
-        long long b = std::max(0, rows - 1);
-        if (p.leftbar.showNumberMode == nmLine && WordWrap()) {
-            b = 0;
-            for (int r = 0; r + 1 < rows; ++r) b += store_->GetRowAttribute(r) == raLineBreak;
-        }
-        int e = rows > 0 && RowAttribute(rows - 1) == raEndOfText ? 0 : 1;
-        int z = p.leftbar.zeroBase ? 0 : 1;
-        long long largest = std::max(0LL, b + e + z);
-        m.digits = std::min(8, std::max(p.leftbar.column, Digits(largest)));
-    }
+    m.digits = LeftbarDigits(*this);
     m.leftbarWidth = p.leftbar.visible ? p.leftbar.leftMargin + m.digits * m.cellWidth + p.leftbar.rightMargin + 2 : 0;
     m.leftMargin = p.margin.left + m.imagebarWidth + m.leftbarWidth;
     m.italic = ActiveFountain().AnyItalic();

@@ -342,6 +342,7 @@ private:
     TPaintMetrics metrics_;
     int fontHeight_ = 16, averageCharWidth_ = 8;
     void Relayout();
+    void LineCountChanged();
 
     // Selection.
     TSelectionState selState_ = sstNone;

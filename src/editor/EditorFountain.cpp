@@ -47,13 +47,20 @@ bool TFountain::IsReserveWord(std::string_view word) const {
                               [](std::string_view a, std::string_view b) { return a < b; });
 }
 
-int TFountain::Subscribe(Listener l) {
-    listeners_.emplace_back(nextListener_, std::move(l));
+TFountain::~TFountain() {
+    auto copy = std::move(listeners_);
+    listeners_.clear();
+    for (Subscriber& s : copy)
+        if (s.destroyed) s.destroyed();
+}
+
+int TFountain::Subscribe(Listener l, Listener destroyed) {
+    listeners_.push_back({nextListener_, std::move(l), std::move(destroyed)});
     return nextListener_++;
 }
 
 void TFountain::Unsubscribe(int id) {
-    listeners_.erase(std::remove_if(listeners_.begin(), listeners_.end(), [id](auto& p) { return p.first == id; }),
+    listeners_.erase(std::remove_if(listeners_.begin(), listeners_.end(), [id](auto& s) { return s.id == id; }),
                      listeners_.end());
 }
 
@@ -68,8 +75,8 @@ void TFountain::Changed() {
     }
     pending_ = false;
     auto copy = listeners_;
-    for (auto& [id, l] : copy)
-        if (l) l();
+    for (Subscriber& s : copy)
+        if (s.changed) s.changed();
 }
 
 TEditorFountain::TEditorFountain() {

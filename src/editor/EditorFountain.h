@@ -32,7 +32,10 @@ public:
     static constexpr int kMaxBrackets = 14;  // the row state keeps index + 2 in four bits
     using Listener = std::function<void()>;
 
-    virtual ~TFountain() = default;
+    TFountain() = default;
+    TFountain(const TFountain&) = delete;
+    TFountain& operator=(const TFountain&) = delete;
+    virtual ~TFountain();
 
     const std::vector<TFountainBracketItem>& Brackets() const { return brackets_; }
     void SetBrackets(std::vector<TFountainBracketItem> items);
@@ -44,7 +47,9 @@ public:
     void SetReserveWordList(std::vector<std::string> words);
     bool IsReserveWord(std::string_view word) const;
 
-    int Subscribe(Listener l);
+    // `destroyed` is called when the fountain goes away before the listener
+    // unsubscribed, so that a user never keeps a dangling fountain.
+    int Subscribe(Listener l, Listener destroyed = nullptr);
     void Unsubscribe(int id);
     // Changes made inside an update notify once at its end.
     void BeginUpdate() { ++updating_; }
@@ -57,7 +62,11 @@ private:
     std::vector<TFountainBracketItem> brackets_;
     TFountainColor reserve_;
     std::vector<std::string> words_;
-    std::vector<std::pair<int, Listener>> listeners_;
+    struct Subscriber {
+        int id;
+        Listener changed, destroyed;
+    };
+    std::vector<Subscriber> listeners_;
     int nextListener_ = 1;
     int updating_ = 0;
     bool pending_ = false;

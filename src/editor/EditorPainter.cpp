@@ -65,14 +65,28 @@ TLayout Layout(std::string_view text, const TMeasure& m) {
 size_t CutLength(std::string_view s) {
     if (s.size() <= static_cast<size_t>(kMaxMapColumns)) return s.size();
     size_t n = kMaxMapColumns;
-    if (!platform::IsTrailByteAt(s, n) && platform::IsLeadByte(static_cast<unsigned char>(s[n - 1])) &&
-        !platform::IsTrailByteAt(s, n - 1))
-        ++n;
-    return std::min(n, s.size());
+    if (platform::IsTrailByteAt(s, n)) ++n;  // byte 1000 is the second half of a character
+    return n;
 }
 
 TRect Intersect(const TRect& a, const TRect& b) {
     return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+}
+
+// The canvas does not clip: a run is cut to the cells that start inside
+// [left, right), so that text scrolled left never covers the left bar. A
+// double-byte character cut at the left is left out whole.
+void ClippedRun(Canvas& canvas, int x, int y, std::string_view bytes, int cw, TColor color, uint8_t style, int left,
+                int right) {
+    if (bytes.empty() || right <= left || cw <= 0) return;
+    size_t from = x < left ? static_cast<size_t>((left - x + cw - 1) / cw) : 0;
+    if (from >= bytes.size()) return;
+    if (from > 0 && platform::IsTrailByteAt(bytes, from)) ++from;
+    size_t to = x < right ? static_cast<size_t>((right - x + cw - 1) / cw) : 0;
+    if (to < bytes.size() && to > 0 && platform::IsTrailByteAt(bytes, to)) ++to;
+    to = std::min(to, bytes.size());
+    if (to <= from) return;
+    canvas.TextRun(x + static_cast<int>(from) * cw, y, bytes.substr(from, to - from), cw, color, style);
 }
 
 }  // namespace
@@ -244,10 +258,11 @@ void TEditorPainter::PaintImagebar(Canvas& canvas, int first, int last) {
 void TEditorPainter::EofMark(Canvas& canvas, int x, int y, const TRect& clip) {
     const TEditorMark& eof = ed_.Properties().marks.eofMark;
     if (!eof.visible) return;
-    TRect r = Intersect({x, y, x + 6 * m_.cellWidth, y + m_.fontHeight}, clip);
+    const TRect area = Intersect({m_.leftMargin, y, clip.right, y + m_.fontHeight}, clip);
+    TRect r = Intersect({x, y, x + 6 * m_.cellWidth, y + m_.fontHeight}, area);
     if (r.right <= r.left) return;
     canvas.FillRect(r, back_);
-    canvas.TextRun(x, y, "[EOF]", m_.cellWidth, Or(eof.color, fore_), 0);
+    ClippedRun(canvas, x, y, "[EOF]", m_.cellWidth, Or(eof.color, fore_), 0, area.left, area.right);
 }
 
 void TEditorPainter::ReturnMark(Canvas& canvas, int x, int y, TColor c) {
@@ -295,8 +310,10 @@ void TEditorPainter::PaintTextRow(Canvas& canvas, int row, int y, const TRect& c
     const size_t cut = CutLength(layout.display);
     const int width = static_cast<int>(layout.display.size());
 
-    // Selected columns of this row.
+    // Selected columns of this row; rows of a selection that goes on below
+    // are selected to the right edge.
     int selFrom = 0, selTo = 0;
+    bool selToEdge = false;
     if (ed_.Marked()) {
         const TEditor::TColumnRange& c = ed_.SelectionColumns();
         if (row >= c.topRow && row <= c.bottomRow) {
@@ -305,7 +322,8 @@ void TEditorPainter::PaintTextRow(Canvas& canvas, int row, int y, const TRect& c
                 selTo = c.rightCol;
             } else {
                 selFrom = row == c.topRow ? c.leftCol : 0;
-                selTo = row == c.bottomRow ? c.rightCol : width + (ed_.RowAttribute(row) == raLineBreak ? 1 : 0);
+                selToEdge = row != c.bottomRow;
+                selTo = selToEdge ? std::max(width, selFrom) + 1 : c.rightCol;
             }
         }
     }
@@ -314,7 +332,9 @@ void TEditorPainter::PaintTextRow(Canvas& canvas, int row, int y, const TRect& c
     canvas.FillRect(rowRect, back_);
     if (static_cast<int>(text.size() + 5) * cw < offset) return;  // scrolled out of sight
     const int rightLimit = m_.leftMargin + kMaxMapColumns * cw - offset;
-    if (cut > 0) canvas.TextRun(x0, y, std::string_view(layout.display).substr(0, cut), cw, fore_, 0);
+    if (cut > 0)
+        ClippedRun(canvas, x0, y, std::string_view(layout.display).substr(0, cut), cw, fore_, 0, rowRect.left,
+                   rowRect.right);
 
     // Tokens whose colours differ from the defaults.
     const TEditorFountain& fountain = ed_.ActiveFountain();
@@ -342,22 +362,25 @@ void TEditorPainter::PaintTextRow(Canvas& canvas, int row, int y, const TRect& c
         if (tx >= rowRect.right) break;
         if (x0 + c1 * cw <= m_.leftMargin) continue;
         canvas.FillRect(Intersect({tx, y, x0 + c1 * cw, y + m_.fontHeight}, rowRect), bk);
-        canvas.TextRun(tx, y, std::string_view(layout.display).substr(static_cast<size_t>(c0), static_cast<size_t>(c1 - c0)),
-                       cw, fg, rec->style);
+        ClippedRun(canvas, tx, y,
+                   std::string_view(layout.display).substr(static_cast<size_t>(c0), static_cast<size_t>(c1 - c0)), cw,
+                   fg, rec->style, rowRect.left, rowRect.right);
     }
 
     // The selection over it.
     bool breakSelected = false;
+    const TFountainColor& selRec = ed_.SelectionState() == sstHit ? fountain.Colors().hit : fountain.Colors().select;
+    const TColor sfg = Or(selRec.color, back_);
     if (selTo > selFrom) {
-        const TFountainColor& rec = ed_.SelectionState() == sstHit ? fountain.Colors().hit : fountain.Colors().select;
-        TColor sbk = Or(rec.bkColor, fore_), sfg = Or(rec.color, back_);
-        int from = std::min(selFrom, static_cast<int>(cut)), to = std::min(selTo, static_cast<int>(cut) + 1);
-        canvas.FillRect(Intersect({x0 + selFrom * cw, y, x0 + selTo * cw, y + m_.fontHeight}, rowRect), sbk);
+        const TColor sbk = Or(selRec.bkColor, fore_);
+        int from = std::min(selFrom, static_cast<int>(cut)), to = std::min(selTo, static_cast<int>(cut));
+        const int selRight = selToEdge ? rowRect.right : x0 + selTo * cw;
+        canvas.FillRect(Intersect({x0 + selFrom * cw, y, selRight, y + m_.fontHeight}, rowRect), sbk);
         int textTo = std::min(to, width);
         if (textTo > from)
-            canvas.TextRun(x0 + from * cw, y,
-                           std::string_view(layout.display).substr(static_cast<size_t>(from), static_cast<size_t>(textTo - from)),
-                           cw, sfg, 0);
+            ClippedRun(canvas, x0 + from * cw, y,
+                       std::string_view(layout.display).substr(static_cast<size_t>(from), static_cast<size_t>(textTo - from)),
+                       cw, sfg, 0, rowRect.left, rowRect.right);
         breakSelected = selTo > width;
     }
 
@@ -365,17 +388,16 @@ void TEditorPainter::PaintTextRow(Canvas& canvas, int row, int y, const TRect& c
     int c = std::min(x0 + width * cw, rightLimit);
     if (layout.display.size() > static_cast<size_t>(kMaxMapColumns) && cut > static_cast<size_t>(kMaxMapColumns))
         c = rightLimit + cw;
-    if (c < rowRect.right) {
+    if (c < rowRect.right && c >= m_.leftMargin) {
         const TEditorMarks& marks = ed_.Properties().marks;
-        TColor selFg = Or(fountain.Colors().select.color, back_);
         if (layout.display.size() <= static_cast<size_t>(kMaxMapColumns)) {
             TRowAttribute a = ed_.RowAttribute(row);
             if (a == raEndOfText) {
                 EofMark(canvas, c, y, clip);
             } else if (a == raLineBreak && marks.retMark.visible) {
-                ReturnMark(canvas, c, y, breakSelected ? selFg : Or(marks.retMark.color, fore_));
+                ReturnMark(canvas, c, y, breakSelected ? sfg : Or(marks.retMark.color, fore_));
             } else if (a == raWrapped && marks.wrapMark.visible) {
-                WrapMark(canvas, c, y, Or(marks.wrapMark.color, fore_));
+                WrapMark(canvas, c, y, breakSelected ? sfg : Or(marks.wrapMark.color, fore_));
             }
         } else if (marks.hideMark.visible) {
             HideMark(canvas, c, y, Or(marks.hideMark.color, fore_));

@@ -82,6 +82,12 @@ TTokenKind TEditorParser::NextToken() {
     unsigned char c = At(pos_);
     if (pos_ >= text_.size() || c == 0 || c == '\r' || c == '\n') {
         kind_ = tokEnd;
+    } else if (startToken_ != 0 && remain_ > 0 && pos_ >= static_cast<size_t>(remain_)) {
+        // The cut token's rest on this row was blanks: scan normally.
+        if (startToken_ == tokBracket) open_ = -1;  // its bracket closed in them
+        startToken_ = remain_ = 0;
+        continuing_ = false;
+        kind_ = open_ >= 0 ? BracketBody() : Dispatch();
     } else if (startToken_ != 0) {
         kind_ = Continue();
     } else if (open_ >= 0) {
@@ -120,7 +126,8 @@ TTokenKind TEditorParser::Continue() {
     const int kind = startToken_;
     TTokenKind result;
     if (remain_ > 0) {
-        pos_ = std::min(text_.size(), pos_ + static_cast<size_t>(remain_));
+        // The remain bytes are counted from the row's start, blanks included.
+        pos_ = std::min(text_.size(), static_cast<size_t>(remain_));
         result = static_cast<TTokenKind>(kind);
         if (kind == tokBracket) {
             open_ = -1;

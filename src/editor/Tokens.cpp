@@ -22,10 +22,13 @@ bool ProlongedOrIteration(unsigned char a, unsigned char b) { return a == 0x81 &
 size_t Number(std::string_view t, size_t i, TTokenKind& kind) {
     kind = tokInteger;
     while (Digit(At(t, i))) ++i;
-    if (At(t, i) == '.' && (Digit(At(t, i + 1)) || At(t, i + 1) == 'E' || At(t, i + 1) == 'e')) {
+    // A "." after the digits makes a float even when it is not taken.
+    if (At(t, i) == '.') {
         kind = tokFloat;
-        ++i;
-        while (Digit(At(t, i))) ++i;
+        if (Digit(At(t, i + 1)) || At(t, i + 1) == 'E' || At(t, i + 1) == 'e') {
+            ++i;
+            while (Digit(At(t, i))) ++i;
+        }
     }
     if (At(t, i) == 'E' || At(t, i) == 'e') {
         kind = tokFloat;
