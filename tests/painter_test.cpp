@@ -283,11 +283,17 @@ TEST(Painter, TextScrolledLeftStaysOutOfTheLeftBar) {
         p.Paint();
         const int left = p.M().leftMargin;
         for (const RecordingCanvas::Run& r : p.canvas.runs)
-            if (r.color != clWindowText) EXPECT_GE(r.x, left) << c.text << ": " << r.text;
+            if (r.color != clWindowText) {
+                EXPECT_GE(r.x, left) << c.text << ": " << r.text;
+            }
         for (const RecordingCanvas::Segment& s : p.canvas.lines)
-            if (s.y1 != s.y2) EXPECT_GE(std::min(s.x1, s.x2), left) << c.text;  // marks, not the underline
+            if (s.y1 != s.y2) {
+                EXPECT_GE(std::min(s.x1, s.x2), left) << c.text;  // marks, not the underline
+            }
         for (const RecordingCanvas::Fill& f : p.canvas.fills)
-            if (f.color == clWhite && f.r.top >= p.Y(0) && f.r.Width() > 1) EXPECT_GE(f.r.left, left) << c.text;
+            if (f.color == clWhite && f.r.top >= p.Y(0) && f.r.Width() > 1) {
+                EXPECT_GE(f.r.left, left) << c.text;
+            }
         EXPECT_EQ(p.Number(0), "   1");
     }
     Painted p("abcdefghij\r\n");

@@ -327,6 +327,12 @@ bool TMDIChild::Editor1KeyDown(int key, const editor::TKeyState& keys) {
     return false;
 }
 
+bool TMDIChild::TakesKey(int key, const editor::TKeyState& keys) {
+    if (!keys.ctrl || keys.alt) return false;
+    if (keys.shift) return key == 'I' || key == 'U';
+    return key == 'Y' || key == editor::vkDelete || key == editor::vkBack;
+}
+
 void TMDIChild::Editor1DblClick() { editor_->SelectTokenAt(editor_->Row(), editor_->Col()); }
 
 void TMDIChild::TypingRefused(const std::string& text) {

@@ -67,6 +67,8 @@ public:
     void CaretMoved();
     // The document window's keys, before the editor's: true when consumed.
     bool Editor1KeyDown(int key, const editor::TKeyState& keys);
+    // Whether Editor1KeyDown handles `key` (it must win over window menus).
+    static bool TakesKey(int key, const editor::TKeyState& keys);
     void Editor1DblClick();
     // A typed character that Shift-JIS cannot hold (UTF-8).
     void TypingRefused(const std::string& text);

@@ -104,19 +104,11 @@ void TMainForm::FormCreate() {
 
 void TMainForm::FormActivate() {
     if (firstActivation_) {
-        bool projectOpened = false;
+        // A ".PRJ" parameter opens its project once projects exist; until
+        // then the sources on the command line are opened.
         for (const std::string& arg : commandLine_) {
-            if (UpperExt(arg) == ".PRJ") {
-                // Projects open with the project support; until then the
-                // sources on the command line are opened instead.
-                break;
-            }
-        }
-        if (!projectOpened) {
-            for (const std::string& arg : commandLine_) {
-                std::string ext = UpperExt(arg);
-                if ((ext == ".R" || ext == ".H") && platform::FileExists(arg)) OpenDocumentWindow(arg);
-            }
+            std::string ext = UpperExt(arg);
+            if ((ext == ".R" || ext == ".H") && platform::FileExists(arg)) OpenDocumentWindow(arg);
         }
     }
     firstActivation_ = false;

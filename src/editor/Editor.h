@@ -246,6 +246,8 @@ public:
     // The shortcuts of the editor's own popup menu (clipboard, box paste,
     // box mode), offered each key first; true when the key was one of them.
     bool ShortcutKey(int key, const TKeyState& keys);
+    // Whether `key` is one of those shortcuts (it must win over window menus).
+    static bool IsShortcutKey(int key, const TKeyState& keys);
     int PendingImeBytes() const { return pendingIme_; }
 
     // ---- Editing commands ---------------------------------------------------------
@@ -307,7 +309,6 @@ private:
     void CaretKey(int key, const TKeyState& keys, bool repeat);
     void WordRight();
     void WordLeft();
-    std::string JoinForReplace(const TEditorStringList& list) const;
     // The text that replaces the selected rows when s takes the selection's
     // place; the rows, the base row and the offset of the insertion from it.
     std::string TextReplacingSelection(std::string_view s, int* first, int* taken, int* base, int64_t* start);

@@ -209,6 +209,10 @@ void TEditor::CharMessage(unsigned char c, const TKeyState& keys, std::optional<
     }
 }
 
+bool TEditor::IsShortcutKey(int key, const TKeyState& keys) {
+    return keys.ctrl && !keys.alt && !keys.shift && (key == 'X' || key == 'C' || key == 'V' || key == 'B' || key == 'K');
+}
+
 bool TEditor::ShortcutKey(int key, const TKeyState& keys) {
     if (!keys.ctrl || keys.alt || keys.shift) return false;
     switch (key) {

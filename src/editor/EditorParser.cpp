@@ -10,7 +10,6 @@ namespace {
 
 bool Digit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool HexDigit(unsigned char c) { return Digit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
-bool Ident(unsigned char c) { return Digit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 
 // The URL set: "#", "%", "&", "+", "-" through ":", "=", "?", letters, "_", "~".
 bool UrlByte(unsigned char c) {

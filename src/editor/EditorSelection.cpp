@@ -311,13 +311,11 @@ void TEditor::RemoveSelection(TEditorStringList& list) const {
     list.EndUpdate();
 }
 
-std::string TEditor::JoinForReplace(const TEditorStringList& list) const { return list.JoinedText(); }
-
 void TEditor::DeleteSelection() {
     if (!Selected() || props_.readOnly) return;
     TEditorStringList list;
     RemoveSelection(list);
-    std::string t = JoinForReplace(list);
+    std::string t = list.JoinedText();
     const int startRow = selBytes_.startRow;
     const int endRow = selBytes_.endRow;
     int base = std::max(store_->FirstRowOfLine(startRow), startRow - 1);

@@ -124,22 +124,4 @@ TTokenKind CharTableToken(std::string_view t, size_t pos, size_t& end) {
     return tokSymbol;
 }
 
-std::vector<TPlainToken> PlainTokens(std::string_view text) {
-    std::vector<TPlainToken> tokens;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        if (text[pos] == ' ') {
-            ++pos;
-            continue;
-        }
-        size_t end = pos;
-        TTokenKind kind = CharTableToken(text, pos, end);
-        if (kind == tokEnd) break;
-        if (end <= pos) end = pos + 1;
-        tokens.push_back({pos, end, kind});
-        pos = end;
-    }
-    return tokens;
-}
-
 }  // namespace editor

@@ -4,9 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
-#include <vector>
 
 namespace editor {
 
@@ -21,15 +19,5 @@ enum TTokenKind : uint8_t {
 // where it stops. Blanks (space, full-width space are symbols) are tokens
 // of their own kind here; callers skip what they do not count.
 TTokenKind CharTableToken(std::string_view text, size_t pos, size_t& end);
-
-struct TPlainToken {
-    size_t start;
-    size_t end;
-    TTokenKind kind;
-};
-
-// The plain token scanner: the row cut by the character table, spaces
-// skipped (they are never tokens).
-std::vector<TPlainToken> PlainTokens(std::string_view text);
 
 }  // namespace editor

@@ -39,6 +39,7 @@ DocumentWindow::DocumentWindow(app::TMDIChild& form, QWidget* parent) : QWidget(
     editor_->onKeyDown = [this](int key, const editor::TKeyState& keys) {
         return form_ ? form_->Editor1KeyDown(key, keys) : false;
     };
+    editor_->takesKey = [](int key, const editor::TKeyState& keys) { return app::TMDIChild::TakesKey(key, keys); };
     editor_->onDoubleClick = [this] {
         if (form_) form_->Editor1DblClick();
     };

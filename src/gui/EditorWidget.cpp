@@ -46,6 +46,7 @@ void EditorWidget::Detach() {
     }
     editor_ = nullptr;
     onKeyDown = nullptr;
+    takesKey = nullptr;
     onWheel = nullptr;
     onFocus = nullptr;
     onContextMenu = nullptr;
@@ -189,10 +190,7 @@ bool EditorWidget::event(QEvent* event) {
         auto* key = static_cast<QKeyEvent*>(event);
         editor::TKeyState keys = Keys(key->modifiers());
         int vk = VirtualKey(key->key());
-        bool editorKey = keys.ctrl && !keys.alt &&
-                         ((!keys.shift && (vk == 'X' || vk == 'C' || vk == 'V' || vk == 'B' || vk == 'K' || vk == 'Y')) ||
-                          vk == editor::vkDelete || vk == editor::vkBack || (keys.shift && (vk == 'I' || vk == 'U')));
-        if (editorKey) {
+        if (vk && (editor::TEditor::IsShortcutKey(vk, keys) || (takesKey && takesKey(vk, keys)))) {
             event->accept();
             return true;
         }

@@ -29,6 +29,8 @@ public:
     // The document window's own key handling, before the editor's: true
     // when it consumed the key.
     std::function<bool(int key, const editor::TKeyState& keys)> onKeyDown;
+    // Whether onKeyDown wants a key that a menu shortcut would take first.
+    std::function<bool(int key, const editor::TKeyState& keys)> takesKey;
     std::function<void(int delta)> onWheel;
     std::function<void(bool focused)> onFocus;
     std::function<void(const QPoint& globalPos)> onContextMenu;
