@@ -29,7 +29,7 @@ public:
 };
 
 void Configure(TEditor& ed) {
-    editor::TEditorFountain& v = ed.View();
+    editor::TEditorViewInfo& v = ed.View();
     v.BeginUpdate();
     editor::TEditorColors c = v.Colors();
     c.comment = {editor::clWhite, editor::clRed, 0};
@@ -40,7 +40,7 @@ void Configure(TEditor& ed) {
     v.SetCommenter("//");
     v.SetQuotation("\"");
     v.SetHexPrefix("0x;0X");
-    v.SetReserveWordList({"int", "if", "while", "return", "string", "for", "void"});
+    ed.SetReserveWordList({"int", "if", "while", "return", "string", "for", "void"});
     v.EndUpdate();
     editor::TEditorLeftbar bar;
     bar.visible = true;

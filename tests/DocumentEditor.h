@@ -50,7 +50,7 @@ inline void ConfigureDocumentFountain(editor::TEditorFountain& f) {
 
 inline void ConfigureLikeDocument(editor::TEditor& ed) {
     using namespace editor;
-    ConfigureDocumentFountain(ed.View());
+    ConfigureDocumentFountain(ed.View().Fountain());
     ed.Properties().color = clWhite;
     ed.Properties().font.color = clBlack;
     ed.SetImagebar({8, 2, 0, 2, false});

@@ -157,9 +157,9 @@ TEST(ScanRow, BlockCommentRunsIntoTheNextLineThroughBlankRows) {
     // Open from row 1 on; blank rows pass the state through.
     EXPECT_EQ(LoadRowState(s, 0).bracketIndex, -1);
     for (int r = 1; r <= 3; ++r) EXPECT_EQ(LoadRowState(s, r).bracketIndex, 0) << r;
-    EXPECT_EQ(Tokens(&ed.View(), s.Text(3), LoadRowState(s, 3)), "Bracket(b */) Ank(c)");
+    EXPECT_EQ(Tokens(&ed.View().Fountain(), s.Text(3), LoadRowState(s, 3)), "Bracket(b */) Ank(c)");
     {
-        TEditorParser p(&ed.View());
+        TEditorParser p(&ed.View().Fountain());
         p.Init(s.Text(3), LoadRowState(s, 3));
         p.NextToken();
         ASSERT_NE(p.TokenColor(), nullptr);
@@ -168,7 +168,7 @@ TEST(ScanRow, BlockCommentRunsIntoTheNextLineThroughBlankRows) {
     EXPECT_EQ(LoadRowState(s, 4).bracketIndex, -1);
     // A left bracket after the commenter opens nothing.
     EXPECT_EQ(LoadRowState(s, 5).bracketIndex, -1);
-    EXPECT_EQ(Tokens(&ed.View(), s.Text(5), LoadRowState(s, 5)), "Ank(f)");
+    EXPECT_EQ(Tokens(&ed.View().Fountain(), s.Text(5), LoadRowState(s, 5)), "Ank(f)");
 }
 
 TEST(ScanRow, TokensCutByTheWrapContinueOnTheNextRow) {
@@ -212,8 +212,8 @@ TEST(ScanRow, TokensCutByTheWrapContinueOnTheNextRow) {
         EXPECT_EQ(st.startToken, c.startToken) << what;
         EXPECT_EQ(st.remain, c.remain) << what;
         EXPECT_EQ(st.bracketIndex, c.bracket) << what;
-        EXPECT_EQ(Tokens(&ed.View(), s.Text(c.row), st), c.tokens) << what;
-        TEditorParser p(&ed.View());
+        EXPECT_EQ(Tokens(&ed.View().Fountain(), s.Text(c.row), st), c.tokens) << what;
+        TEditorParser p(&ed.View().Fountain());
         p.Init(s.Text(c.row), st);
         p.NextToken();
         ASSERT_NE(p.TokenColor(), nullptr) << what;
@@ -305,7 +305,7 @@ TEST(Fountain, AnOutsideFountainRulesUntilItIsDestroyed) {
         EXPECT_EQ(LoadRowState(ed.Store(), 1).bracketIndex, -1);  // rescanned by its rules
     }
     // Its end leaves no dangling fountain: the View's rules again.
-    EXPECT_EQ(&ed.ActiveFountain(), &ed.View());
+    EXPECT_EQ(&ed.ActiveFountain(), &ed.View().Fountain());
     EXPECT_EQ(LoadRowState(ed.Store(), 1).bracketIndex, 0);
 }
 
@@ -318,5 +318,5 @@ TEST(Fountain, AnItalicRecordSwitchesTheEditorToItalicPainting) {
     c.reserve.style = fsItalic;
     ed.View().SetColors(c);
     EXPECT_TRUE(ed.Metrics().italic);
-    EXPECT_EQ(ed.View().Reserve().style, fsItalic);
+    EXPECT_EQ(ed.View().Fountain().Reserve().style, fsItalic);
 }

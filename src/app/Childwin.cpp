@@ -97,7 +97,7 @@ void TMDIChild::Configure(TSettings& s) {
     // The colouring definition: one bracket pair for block comments, "//"
     // comments, double-quoted strings; plain text, double-byte text,
     // numbers, strings, URLs and mail share the text colours.
-    editor::TEditorFountain& view = editor_->View();
+    editor::TEditorViewInfo& view = editor_->View();
     view.BeginUpdate();
     editor::TEditorColors c = view.Colors();
     for (editor::TFountainColor* k : {&c.ank, &c.dbcs, &c.integer, &c.str, &c.url, &c.mail}) {
@@ -117,7 +117,7 @@ void TMDIChild::Configure(TSettings& s) {
     view.SetMail(false);
     view.SetQuotation("\"");
     view.SetUrl(false);
-    view.SetReserveWordList(std::vector<std::string>(std::begin(kReservedWords), std::end(kReservedWords)));
+    editor_->SetReserveWordList(std::vector<std::string>(std::begin(kReservedWords), std::end(kReservedWords)));
     view.EndUpdate();
 
     p.hitStyle = editor::hsSelect;

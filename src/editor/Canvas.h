@@ -22,6 +22,13 @@ public:
     // one cell of `cellWidth` per byte, so a double-byte character covers two.
     virtual void TextRun(int x, int y, std::string_view bytes, int cellWidth, TColor color, uint8_t style) = 0;
     virtual void Line(int x1, int y1, int x2, int y2, TColor color) = 0;
+    // A one-pixel-high dotted line over [x1, x2): pixel x1 in `on`, the
+    // next in `off`, and so on.
+    virtual void DottedLine(int x1, int x2, int y, TColor on, TColor off) {
+        if (x2 <= x1) return;
+        FillRect({x1, y, x2, y + 1}, off);
+        for (int x = x1; x < x2; x += 2) FillRect({x, y, x + 1, y + 1}, on);
+    }
 };
 
 // The layout of the editor's window, recomputed from the font and the

@@ -6,14 +6,14 @@ namespace editor {
 
 TEditor::TEditor()
     : store_(TEditorScreenStrings::Create(this)), lines_(std::make_unique<TEditorStrings>(*this)) {
-    viewListener_ = view_.Subscribe([this] {
+    viewListener_ = view_.Fountain().Subscribe([this] {
         if (!fountain_) FountainChanged();
     });
 }
 
 TEditor::~TEditor() {
     if (fountain_) fountain_->Unsubscribe(fountainListener_);
-    view_.Unsubscribe(viewListener_);
+    view_.Fountain().Unsubscribe(viewListener_);
     if (store_) store_->RemoveEditor(this);
 }
 

@@ -97,13 +97,19 @@ public:
 
     // ---- Colouring ----------------------------------------------------------
     // The editor's own colouring definition (its View).
-    TEditorFountain& View() { return view_; }
-    const TEditorFountain& View() const { return view_; }
+    TEditorViewInfo& View() { return view_; }
+    const TEditorViewInfo& View() const { return view_; }
     // An outside definition used instead of the View's when set.
     void SetFountain(TEditorFountain* fountain);
-    const TEditorFountain& ActiveFountain() const { return fountain_ ? *fountain_ : view_; }
-    const std::vector<std::string>& ReserveWordList() const { return ActiveFountain().ReserveWordList(); }
-    void SetReserveWordList(std::vector<std::string> words) { view_.SetReserveWordList(std::move(words)); }
+    const TEditorFountain& ActiveFountain() const { return fountain_ ? *fountain_ : view_.Fountain(); }
+    // The View's reserved words; a list with other contents rescans every row.
+    const std::vector<std::string>& ReserveWordList() const { return view_.Fountain().ReserveWordList(); }
+    void SetReserveWordList(std::vector<std::string> words) { view_.Fountain().SetReserveWordList(std::move(words)); }
+    // Raised after each piece of a row is drawn, with the row's text, where
+    // its first cell lies, the row index, the piece and whether it is selected.
+    std::function<void(TEditor&, Canvas&, std::string_view lineStr, int x, int y, int index, const TRect& rect,
+                       bool selected)>
+        OnDrawLine;
     // A colouring option changed: all row states are rescanned, then repainted.
     void FountainChanged();
 
@@ -317,7 +323,7 @@ private:
     std::unique_ptr<TEditorStrings> lines_;
     TEditorProperties props_;
     TEditorClipboard* clipboard_ = nullptr;
-    TEditorFountain view_;
+    TEditorViewInfo view_;
     TEditorFountain* fountain_ = nullptr;
     int viewListener_ = 0;
     int fountainListener_ = 0;

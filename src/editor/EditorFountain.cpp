@@ -14,10 +14,17 @@ bool Same(const TFountainColor& a, const TFountainColor& b) {
     return a.bkColor == b.bkColor && a.color == b.color && a.style == b.style;
 }
 
+bool SameBrackets(const std::vector<TFountainBracketItem>& a, const std::vector<TFountainBracketItem>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+        return x.leftBracket == y.leftBracket && x.rightBracket == y.rightBracket && Same(x.itemColor, y.itemColor);
+    });
+}
+
 }  // namespace
 
 void TFountain::SetBrackets(std::vector<TFountainBracketItem> items) {
     if (items.size() > static_cast<size_t>(kMaxBrackets)) throw EFountainBracketError();
+    if (SameBrackets(items, brackets_)) return;
     brackets_ = std::move(items);
     Changed();
 }

@@ -105,4 +105,36 @@ private:
     bool url_ = false;
 };
 
+// The editor's View: owns the editor's own colouring definition and
+// publishes its settings. Setting a value equal to the current one does
+// nothing, so listeners only hear of real changes.
+class TEditorViewInfo {
+public:
+    TEditorFountain& Fountain() { return fountain_; }
+    const TEditorFountain& Fountain() const { return fountain_; }
+
+    const std::vector<TFountainBracketItem>& Brackets() const { return fountain_.Brackets(); }
+    void SetBrackets(std::vector<TFountainBracketItem> items) { fountain_.SetBrackets(std::move(items)); }
+    const TEditorColors& Colors() const { return fountain_.Colors(); }
+    void SetColors(const TEditorColors& colors) { fountain_.SetColors(colors); }
+    const std::string& Commenter() const { return fountain_.Commenter(); }
+    void SetCommenter(std::string s) { fountain_.SetCommenter(std::move(s)); }
+    bool ControlCode() const { return fountain_.ControlCode(); }
+    void SetControlCode(bool on) { fountain_.SetControlCode(on); }
+    const std::string& HexPrefix() const { return fountain_.HexPrefix(); }
+    void SetHexPrefix(std::string s) { fountain_.SetHexPrefix(std::move(s)); }
+    bool Mail() const { return fountain_.Mail(); }
+    void SetMail(bool on) { fountain_.SetMail(on); }
+    const std::string& Quotation() const { return fountain_.Quotation(); }
+    void SetQuotation(std::string s) { fountain_.SetQuotation(std::move(s)); }
+    bool Url() const { return fountain_.Url(); }
+    void SetUrl(bool on) { fountain_.SetUrl(on); }
+    // Several settings at once: listeners hear once, at the end.
+    void BeginUpdate() { fountain_.BeginUpdate(); }
+    void EndUpdate() { fountain_.EndUpdate(); }
+
+private:
+    TEditorFountain fountain_;
+};
+
 }  // namespace editor

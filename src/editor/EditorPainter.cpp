@@ -296,112 +296,187 @@ void TEditorPainter::PaintEndRow(Canvas& canvas, int row, int y, const TRect& cl
         EofMark(canvas, m_.leftMargin - ed_.LeftColumn() * m_.cellWidth, y, clip);
 }
 
+// One row's text laid out, its tokens and where its end mark goes; shared
+// by the pieces the selection splits the row into.
+struct TEditorPainter::TRowLayout {
+    int row = 0, y = 0, x0 = 0, bottom = 0;
+    std::string_view text;
+    std::string display;        // TABs expanded
+    std::vector<int> colOfByte;
+    size_t cut = 0;             // cells drawn (1000, or 1001 for a straddling character)
+    int width = 0;              // cells of the whole row
+    bool hidden = false;        // scrolled out of sight to the left
+    struct Token {
+        int c0, c1;
+        const TFountainColor* rec;
+    };
+    std::vector<Token> tokens;
+};
+
+void TEditorPainter::Run(Canvas& canvas, int x, int y, std::string_view bytes, TColor color, TColor back,
+                         uint8_t style, const TRect& clip) {
+    const int cw = m_.cellWidth;
+    ClippedRun(canvas, x, y, bytes, cw, color, static_cast<uint8_t>(style & ~fsUnderline), clip.left, clip.right);
+    if (style & fsUnderline) {
+        // A dotted underline instead of the font's, across the run's cells.
+        int x1 = std::max(x, clip.left), x2 = std::min(x + static_cast<int>(bytes.size()) * cw, clip.right);
+        int uy = y + m_.fontHeight - 1;
+        if (uy >= clip.top && uy < clip.bottom && x2 > x1) {
+            // The pattern starts with the run's first pixel.
+            if ((x1 - x) % 2) {
+                canvas.FillRect({x1, uy, x1 + 1, uy + 1}, back);
+                ++x1;
+            }
+            canvas.DottedLine(x1, x2, uy, color, back);
+        }
+    }
+}
+
 void TEditorPainter::PaintTextRow(Canvas& canvas, int row, int y, const TRect& clip) {
     TEditorScreenStrings& store = ed_.Store();
     store.EnsureState(row);
     const int cw = m_.cellWidth;
-    const int x0 = m_.leftMargin - ed_.LeftColumn() * cw;
-    const int offset = ed_.LeftColumn() * cw;
-    const TRect rowRect = Intersect({m_.leftMargin, y, clip.right, y + m_.fontHeight}, clip);
-    if (rowRect.right <= rowRect.left) return;
-    const std::string_view text = ed_.RowText(row);
-    const TMeasure measure = ed_.Measure();
-    const TLayout layout = Layout(text, measure);
-    const size_t cut = CutLength(layout.display);
-    const int width = static_cast<int>(layout.display.size());
+    TRowLayout l;
+    l.row = row;
+    l.y = y;
+    l.x0 = m_.leftMargin - ed_.LeftColumn() * cw;
+    // With a selection the rows close the underline gap, so the selection
+    // shows without stripes.
+    l.bottom = y + m_.fontHeight + (ed_.Marked() ? m_.underlineMargin : 0);
+    l.text = ed_.RowText(row);
+    {
+        TLayout lay = Layout(l.text, ed_.Measure());
+        l.display = std::move(lay.display);
+        l.colOfByte = std::move(lay.colOfByte);
+    }
+    l.cut = CutLength(l.display);
+    l.width = static_cast<int>(l.display.size());
+    l.hidden = static_cast<int>(l.text.size() + 5) * cw < ed_.LeftColumn() * cw;
 
-    // Selected columns of this row; rows of a selection that goes on below
-    // are selected to the right edge.
-    int selFrom = 0, selTo = 0;
-    bool selToEdge = false;
-    if (ed_.Marked()) {
-        const TEditor::TColumnRange& c = ed_.SelectionColumns();
-        if (row >= c.topRow && row <= c.bottomRow) {
-            if (ed_.SelectionMode() == smBox) {
-                selFrom = c.leftCol;
-                selTo = c.rightCol;
-            } else {
-                selFrom = row == c.topRow ? c.leftCol : 0;
-                selToEdge = row != c.bottomRow;
-                selTo = selToEdge ? std::max(width, selFrom) + 1 : c.rightCol;
-            }
+    if (!l.hidden) {
+        // The tokens with a colour record, up to the right edge of the clip.
+        const TEditorFountain& fountain = ed_.ActiveFountain();
+        TEditorParser parser(&fountain);
+        std::string joined;
+        std::string_view scan = l.text;
+        if (ed_.RowAttribute(row) == raWrapped && row + 1 < ed_.RowCount()) {
+            joined.assign(l.text);
+            joined += ed_.RowText(row + 1);
+            scan = joined;
+        }
+        parser.Init(scan, LoadRowState(store, row));
+        for (;;) {
+            TTokenKind kind = parser.NextToken();
+            if (kind == tokEnd || parser.TokenStart() >= l.text.size()) break;
+            size_t end = std::min(parser.TokenStart() + parser.TokenLength(), l.text.size());
+            int c0 = l.colOfByte[parser.TokenStart()];
+            int c1 = std::min(l.colOfByte[end], static_cast<int>(l.cut));
+            if (l.x0 + c0 * cw >= clip.right) break;
+            if (c1 <= c0 || l.x0 + c1 * cw <= m_.leftMargin) continue;
+            l.tokens.push_back({c0, c1, parser.TokenColor()});
         }
     }
 
-    // First pass: the whole row in the font's colour.
-    canvas.FillRect(rowRect, back_);
-    if (static_cast<int>(text.size() + 5) * cw < offset) return;  // scrolled out of sight
-    const int rightLimit = m_.leftMargin + kMaxMapColumns * cw - offset;
-    if (cut > 0)
-        ClippedRun(canvas, x0, y, std::string_view(layout.display).substr(0, cut), cw, fore_, 0, rowRect.left,
-                   rowRect.right);
-
-    // Tokens whose colours differ from the defaults.
-    const TEditorFountain& fountain = ed_.ActiveFountain();
-    TEditorParser parser(&fountain);
-    std::string joined;
-    std::string_view scan = text;
-    if (ed_.RowAttribute(row) == raWrapped && row + 1 < ed_.RowCount()) {
-        joined.assign(text);
-        joined += ed_.RowText(row + 1);
-        scan = joined;
+    // The selection splits the row into pieces.
+    const TRect full{m_.leftMargin, y, clip.right, l.bottom};
+    auto piece = [&](int left, int right, bool selected) {
+        TRect r = Intersect(Intersect({left, y, right, l.bottom}, full), clip);
+        if (r.right > r.left && r.bottom > r.top) RowPaint(canvas, l, r, selected);
+    };
+    const int edgeRight = std::max(full.right, clip.right);
+    if (!ed_.Marked() || row < ed_.SelectionColumns().topRow || row > ed_.SelectionColumns().bottomRow) {
+        piece(full.left, edgeRight, false);
+        return;
     }
-    parser.Init(scan, LoadRowState(store, row));
-    for (;;) {
-        TTokenKind kind = parser.NextToken();
-        if (kind == tokEnd || parser.TokenStart() >= text.size()) break;
-        const TFountainColor* rec = parser.TokenColor();
-        if (!rec) continue;
-        TColor bk = Or(rec->bkColor, back_), fg = Or(rec->color, fore_);
-        if (!m_.italic && bk == back_ && fg == fore_ && rec->style == 0) continue;
-        size_t end = std::min(parser.TokenStart() + parser.TokenLength(), text.size());
-        int c0 = layout.colOfByte[parser.TokenStart()], c1 = layout.colOfByte[end];
-        c1 = std::min(c1, static_cast<int>(cut));
-        if (c1 <= c0) continue;
-        int tx = x0 + c0 * cw;
-        if (tx >= rowRect.right) break;
-        if (x0 + c1 * cw <= m_.leftMargin) continue;
-        canvas.FillRect(Intersect({tx, y, x0 + c1 * cw, y + m_.fontHeight}, rowRect), bk);
-        ClippedRun(canvas, tx, y,
-                   std::string_view(layout.display).substr(static_cast<size_t>(c0), static_cast<size_t>(c1 - c0)), cw,
-                   fg, rec->style, rowRect.left, rowRect.right);
+    const TEditor::TColumnRange& c = ed_.SelectionColumns();
+    const std::string map = ed_.ColumnMap(row);
+    // A column inside a character (second half, TAB fill) moves to the next
+    // character, so that characters are never split.
+    auto X = [&](int col) {
+        while (col < static_cast<int>(map.size()) && (map[static_cast<size_t>(col)] == '5' || map[static_cast<size_t>(col)] == '3'))
+            ++col;
+        return l.x0 + col * cw;
+    };
+    if (ed_.SelectionMode() == smBox || c.topRow == c.bottomRow) {
+        int a = X(c.leftCol), b = X(c.rightCol);
+        piece(full.left, a, false);
+        piece(a, b, true);
+        piece(b, edgeRight, false);
+    } else if (row == c.topRow) {
+        int a = X(c.leftCol);
+        piece(full.left, a, false);
+        piece(a, edgeRight, true);
+    } else if (row == c.bottomRow) {
+        int b = X(c.rightCol);
+        piece(full.left, b, true);
+        piece(b, edgeRight, false);
+    } else {
+        piece(full.left, edgeRight, true);
     }
+}
 
-    // The selection over it.
-    bool breakSelected = false;
-    const TFountainColor& selRec = ed_.SelectionState() == sstHit ? fountain.Colors().hit : fountain.Colors().select;
-    const TColor sfg = Or(selRec.color, back_);
-    if (selTo > selFrom) {
-        const TColor sbk = Or(selRec.bkColor, fore_);
-        int from = std::min(selFrom, static_cast<int>(cut)), to = std::min(selTo, static_cast<int>(cut));
-        const int selRight = selToEdge ? rowRect.right : x0 + selTo * cw;
-        canvas.FillRect(Intersect({x0 + selFrom * cw, y, selRight, y + m_.fontHeight}, rowRect), sbk);
-        int textTo = std::min(to, width);
-        if (textTo > from)
-            ClippedRun(canvas, x0 + from * cw, y,
-                       std::string_view(layout.display).substr(static_cast<size_t>(from), static_cast<size_t>(textTo - from)),
-                       cw, sfg, 0, rowRect.left, rowRect.right);
-        breakSelected = selTo > width;
-    }
+void TEditorPainter::RowPaint(Canvas& canvas, const TRowLayout& l, const TRect& rect, bool selected) {
+    const int cw = m_.cellWidth;
+    const int y = l.y;
+    const TEditorColors& colors = ed_.ActiveFountain().Colors();
+    const TFountainColor& selRec = ed_.SelectionState() == sstHit ? colors.hit : colors.select;
+    const TColor bk = selected ? Or(selRec.bkColor, fore_) : back_;
+    const TColor fg = selected ? Or(selRec.color, back_) : fore_;
+    const std::string_view display(l.display);
 
-    // The row-end mark.
-    int c = std::min(x0 + width * cw, rightLimit);
-    if (layout.display.size() > static_cast<size_t>(kMaxMapColumns) && cut > static_cast<size_t>(kMaxMapColumns))
-        c = rightLimit + cw;
-    if (c < rowRect.right && c >= m_.leftMargin) {
-        const TEditorMarks& marks = ed_.Properties().marks;
-        if (layout.display.size() <= static_cast<size_t>(kMaxMapColumns)) {
-            TRowAttribute a = ed_.RowAttribute(row);
-            if (a == raEndOfText) {
-                EofMark(canvas, c, y, clip);
-            } else if (a == raLineBreak && marks.retMark.visible) {
-                ReturnMark(canvas, c, y, breakSelected ? sfg : Or(marks.retMark.color, fore_));
-            } else if (a == raWrapped && marks.wrapMark.visible) {
-                WrapMark(canvas, c, y, breakSelected ? sfg : Or(marks.wrapMark.color, fore_));
+    // First pass: the whole row in the font's colour (italic: only the
+    // background, every token follows).
+    canvas.FillRect(rect, bk);
+    if (!m_.italic && l.cut > 0) Run(canvas, l.x0, y, display.substr(0, l.cut), fg, bk, 0, rect);
+    if (l.hidden) return;
+
+    for (const TRowLayout::Token& t : l.tokens) {
+        const int tx = l.x0 + t.c0 * cw, tr = l.x0 + t.c1 * cw;
+        if (tx >= rect.right) break;
+        if (tr <= rect.left) continue;
+        const std::string_view bytes = display.substr(static_cast<size_t>(t.c0), static_cast<size_t>(t.c1 - t.c0));
+        const uint8_t style = t.rec ? t.rec->style : 0;
+        const TRect cell = Intersect({tx, y, tr, l.bottom}, rect);
+        if (selected) {
+            // The selection's colours; a token keeps only its style.
+            if (m_.italic) {
+                Run(canvas, tx, y, bytes, fg, bk, style, rect);
+            } else if (style != 0) {
+                canvas.FillRect(cell, bk);
+                Run(canvas, tx, y, bytes, fg, bk, style, rect);
             }
-        } else if (marks.hideMark.visible) {
-            HideMark(canvas, c, y, Or(marks.hideMark.color, fore_));
+            continue;
         }
+        const TColor tbk = t.rec ? Or(t.rec->bkColor, back_) : back_;
+        const TColor tfg = t.rec ? Or(t.rec->color, fore_) : fore_;
+        if (!m_.italic) {
+            if (tbk == back_ && tfg == fore_ && style == 0) continue;  // the first pass drew it
+            canvas.FillRect(cell, tbk);
+        } else if (tbk != back_) {
+            canvas.FillRect(cell, tbk);  // else over the filled row, transparent
+        }
+        Run(canvas, tx, y, bytes, tfg, tbk, style, rect);
+    }
+
+    if (ed_.OnDrawLine) ed_.OnDrawLine(ed_, canvas, l.text, l.x0, y, l.row, rect, selected);
+
+    // The row-end mark, drawn by the piece it falls in.
+    const int rightLimit = m_.leftMargin + kMaxMapColumns * cw - ed_.LeftColumn() * cw;
+    int c = std::min(l.x0 + l.width * cw, rightLimit);
+    if (l.width > kMaxMapColumns && l.cut > static_cast<size_t>(kMaxMapColumns)) c = rightLimit + cw;
+    if (c < rect.left || c >= rect.right) return;
+    const TEditorMarks& marks = ed_.Properties().marks;
+    if (l.width <= kMaxMapColumns) {
+        TRowAttribute a = ed_.RowAttribute(l.row);
+        if (a == raEndOfText) {
+            EofMark(canvas, c, y, rect);
+        } else if (a == raLineBreak && marks.retMark.visible) {
+            ReturnMark(canvas, c, y, selected ? fg : Or(marks.retMark.color, fore_));
+        } else if (a == raWrapped && marks.wrapMark.visible) {
+            WrapMark(canvas, c, y, selected ? fg : Or(marks.wrapMark.color, fore_));
+        }
+    } else if (marks.hideMark.visible) {
+        HideMark(canvas, c, y, selected ? fg : Or(marks.hideMark.color, fore_));
     }
 }
 

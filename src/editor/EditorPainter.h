@@ -28,7 +28,14 @@ private:
     void PaintRuler(Canvas& canvas, const TRect& clip);
     void PaintLeftbar(Canvas& canvas, int first, int last);
     void PaintImagebar(Canvas& canvas, int first, int last);
+    struct TRowLayout;
     void PaintTextRow(Canvas& canvas, int row, int y, const TRect& clip);
+    // One piece of a row, in the normal or the selection colours.
+    void RowPaint(Canvas& canvas, const TRowLayout& row, const TRect& rect, bool selected);
+    // A text run on the cell grid inside `clip`; the underline style is
+    // drawn as a dotted line over `back`.
+    void Run(Canvas& canvas, int x, int y, std::string_view bytes, TColor color, TColor back, uint8_t style,
+             const TRect& clip);
     void PaintEndRow(Canvas& canvas, int row, int y, const TRect& clip);
     void PaintCaret(Canvas& canvas, bool caretOn);
     void ReturnMark(Canvas& canvas, int x, int y, TColor c);
