@@ -99,7 +99,8 @@ int TEditor::ByteIndex(int row, int col) const {
 
 void TEditor::StringsChanged() {
     LineCountChanged();
-    Invalidate();
+    RepaintChange(store_->LastChange());
+    ScrollBarsChanged();
     if (!store_->LastChange().valid) return;
     modified_ = true;
     if (OnChange) OnChange(*this);
@@ -108,10 +109,7 @@ void TEditor::StringsChanged() {
 void TEditor::TextReset() {
     LineCountChanged();
     Invalidate();
-}
-
-void TEditor::Invalidate() {
-    if (OnInvalidate) OnInvalidate(*this);
+    ScrollBarsChanged();
 }
 
 int TEditor::MaxCaretRow() const {
@@ -125,39 +123,18 @@ void TEditor::ClampToRows() {
         row_ = limit;
         Normalise(true, -1);
     }
-    if (topRow_ > limit) topRow_ = limit;
-}
-
-void TEditor::SetTopRow(int row) {
-    row = std::clamp(row, 0, RowCount());
-    if (row == topRow_) return;
-    topRow_ = row;
-    if (OnScroll) OnScroll(*this);
-    Invalidate();
-}
-
-void TEditor::SetLeftColumn(int col) {
-    col = std::clamp(col, 0, MaxLeftColumn());
-    if (col == leftCol_) return;
-    leftCol_ = col;
-    if (OnScroll) OnScroll(*this);
-    Invalidate();
-}
-
-void TEditor::ScrollLines(int delta) { SetTopRow(topRow_ + delta); }
-
-void TEditor::ScrollCaretIntoView() {
-    if (row_ < topRow_) SetTopRow(row_);
-    else if (row_ >= topRow_ + visibleRows_) SetTopRow(row_ - visibleRows_ + 1);
-    if (col_ < leftCol_) SetLeftColumn(col_);
-    else if (col_ >= leftCol_ + visibleCols_) SetLeftColumn(col_ - visibleCols_ + 1);
+    if (topRow_ > limit) {
+        topRow_ = limit;
+        Invalidate();
+        ScrollBarsChanged();
+    }
 }
 
 void TEditor::SetFocused(bool focused) {
     if (focused_ == focused) return;
     focused_ = focused;
     if (focused) RefreshCaret();
-    else Invalidate();
+    else InvalidateCaret();
 }
 
 }  // namespace editor
@@ -227,6 +204,7 @@ void TEditor::RecomputeMetrics(int fontHeight, int averageCharWidth, int width, 
 void TEditor::Relayout() {
     RecomputeMetrics(fontHeight_, averageCharWidth_, clientWidth_, clientHeight_);
     Invalidate();
+    ScrollBarsChanged();
 }
 
 void TEditor::SetMargin(const TEditorMargin& m) {

@@ -36,6 +36,22 @@ public:
     virtual void SetText(std::string_view sjis, bool box) = 0;
 };
 
+// What the editor asks of the window that shows it; rectangles in client
+// pixels.
+class TEditorWindow {
+public:
+    virtual ~TEditorWindow() = default;
+    // Repaint `r` later.
+    virtual void InvalidateRect(const TRect& r) = 0;
+    // Move the pixels inside `area` by (dx, dy), keeping them inside it;
+    // what is uncovered is repainted later.
+    virtual void ScrollRect(const TRect& area, int dx, int dy) = 0;
+    // Repaint what is invalid now.
+    virtual void UpdateNow() = 0;
+    // The scroll ranges or positions changed.
+    virtual void ScrollBarsChanged() = 0;
+};
+
 enum TSelectionState : uint8_t { sstNone = 0, sstAnchored = 1, sstSelected = 2, sstHit = 3 };
 enum TSelectionMode : uint8_t { smNormal = 0, smBox = 1 };
 enum class TCursorKind { Default, LeftMargin, TopMargin, InSelection, Drag, DragCopy };
@@ -134,16 +150,36 @@ public:
     bool Overwrite() const { return overwrite_; }
     void SetOverwrite(bool on);
     // Nesting caret hiding; caret moves are not refreshed while updating.
-    void HideCaret() { ++hideCount_; }
-    void ShowCaret();
+    void BeginNoCaret();
+    void EndNoCaret();
     bool CaretVisible() const { return hideCount_ == 0; }
+    // Nesting hiding of the caret row's underline.
+    void BeginNoUnderline();
+    void EndNoUnderline();
+    bool UnderlineVisible() const;
     std::function<void(TEditor&)> OnCaretMoved;
 
     // ---- View geometry (told by the painting view) --------------------------
+    void SetWindow(TEditorWindow* window) { window_ = window; }
     int TopRow() const { return topRow_; }
+    // Scrolls so that `row` (0..RowCount) is the top row, moving the pixels
+    // on screen and repainting what was uncovered.
     void SetTopRow(int row);
     int LeftColumn() const { return leftCol_; }
     void SetLeftColumn(int col);
+    // Scroll bar moves: the top row within 0..MaxTopRow (with LockScroll the
+    // caret row moves along), the left column within 0..1000 + half a screen.
+    void ScrollBarTopRow(int row);
+    void ScrollBarLeftColumn(int col);
+    // Pixel row where `row` starts on screen.
+    int RowTop(int row) const { return metrics_.topMargin + (row - topRow_) * metrics_.rowHeight; }
+    // Repaint one row's text later; rows first..last at once.
+    void PaintRow(int row);
+    void PaintRows(int first, int last);
+    // Moves the text (and image bar) from `row` down by `count` rows.
+    void ScrollRowsBelow(int row, int count);
+    std::function<void(TEditor&)> OnTopRowChange;
+    std::function<void(TEditor&)> OnTopColChange;
     int VisibleRows() const { return visibleRows_; }
     void SetVisibleRows(int rows) { visibleRows_ = rows < 1 ? 1 : rows; }
     int VisibleColumns() const { return visibleCols_; }
@@ -173,7 +209,6 @@ public:
     void ScrollPages(int delta) { ScrollLines(delta * visibleRows_); }
     // Keeps the caret inside the window (scrolling as little as needed).
     void ScrollCaretIntoView();
-    std::function<void(TEditor&)> OnScroll;
 
     // ---- Selection ----------------------------------------------------------
     TSelectionState SelectionState() const { return selState_; }
@@ -287,8 +322,6 @@ public:
     bool Focused() const { return focused_; }
     void SetFocused(bool focused);
     std::function<void(TEditor&)> OnChange;
-    // Repaint request: the view redraws (rows or everything).
-    std::function<void(TEditor&)> OnInvalidate;
 
     // Called by the store after each notified change of its rows.
     virtual void StringsChanged();
@@ -296,8 +329,10 @@ public:
     virtual void TextReset();
     // Keeps the caret and top row inside the text (store's EndUpdate).
     void ClampToRows();
-    // Asks the view to repaint.
+    // Asks the view to repaint everything.
     void Invalidate();
+    // Asks the view to repaint the caret, its ruler mark and its underline.
+    void InvalidateCaret();
 
 private:
     friend class TEditorScreenStrings;
@@ -310,6 +345,14 @@ private:
     int CaretUnlimitedByte() const;
     void MoveCaretTo(int row, int col, int direction, bool vertical);
     void SelectionChanged();
+    void InvalidateRect(const TRect& r);
+    void InvalidateCaretAt(int row, int col);
+    void InvalidateUnderline(int row);
+    // Rows [first, last] on screen, from x = `left` to the right edge.
+    void InvalidateRows(int first, int last, int left);
+    // Repaints after a change of the rows (the store's last change).
+    void RepaintChange(const TLastChange& change);
+    void ScrollBarsChanged();
     void ExtendRowSelection(int row);
     void Drop(int x, int y, bool copy);
     void CaretKey(int key, const TKeyState& keys, bool repeat);
@@ -335,11 +378,14 @@ private:
     bool remembered_ = false;
     bool overwrite_ = false;
     int hideCount_ = 0;
+    int underlineHideCount_ = 0;
+    int shownRow_ = 0, shownCol_ = 0;  // where the caret was last drawn
     bool updating_ = false;
     bool keyRepeat_ = false;
     int pendingIme_ = 0;
 
     // View.
+    TEditorWindow* window_ = nullptr;
     int topRow_ = 0;
     int leftCol_ = 0;
     int visibleRows_ = 1;
@@ -358,6 +404,8 @@ private:
     TByteRange selBytes_;
     TColumnRange selCols_;
     TColumnRange savedCols_;
+    bool selShown_ = false;  // rows of the selection as last drawn
+    int selShownTop_ = 0, selShownBottom_ = 0;
 
     // Mouse.
     bool leftDown_ = false;

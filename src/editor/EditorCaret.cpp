@@ -55,8 +55,12 @@ void TEditor::Normalise(bool vertical, int d) {
 
 void TEditor::RefreshCaret() {
     ScrollCaretIntoView();
+    // Off where it was drawn, on where it is now (ruler mark and underline too).
+    InvalidateCaretAt(shownRow_, shownCol_);
+    shownRow_ = row_;
+    shownCol_ = col_;
+    InvalidateCaretAt(row_, col_);
     if (OnCaretMoved) OnCaretMoved(*this);
-    Invalidate();
 }
 
 void TEditor::SetRow(int row) {
@@ -121,9 +125,5 @@ void TEditor::SetOverwrite(bool on) {
     RefreshCaret();
 }
 
-void TEditor::ShowCaret() {
-    if (hideCount_ > 0) --hideCount_;
-    if (hideCount_ == 0) Invalidate();
-}
 
 }  // namespace editor

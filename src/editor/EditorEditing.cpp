@@ -183,10 +183,10 @@ void TEditor::InsertText(std::string_view s) {
         first = R;
     }
     if (Marked()) ClearSelection();
-    HideCaret();
+    BeginNoCaret();
     store_->ReplaceRows(first, taken, t);
     SetCaretOffset(B, p);
-    ShowCaret();
+    EndNoCaret();
 }
 
 void TEditor::SetSelText(std::string_view input) {
@@ -215,11 +215,11 @@ void TEditor::SetSelText(std::string_view input) {
         }
     }
     bool hide = s.find('\r') != std::string::npos;
-    if (hide) HideCaret();
+    if (hide) BeginNoCaret();
     if (Marked()) ClearSelection();
     store_->ReplaceRows(first, taken, t);
     SetCaretOffset(B, start + static_cast<int64_t>(s.size()));
-    if (hide) ShowCaret();
+    if (hide) EndNoCaret();
 }
 
 void TEditor::Tab() {
@@ -276,10 +276,10 @@ void TEditor::Enter(bool shift) {
         indent.assign(static_cast<size_t>(e), ' ');
     }
     if (shift) {
-        HideCaret();
+        BeginNoCaret();
         store_->ReplaceRows(F, 0, indent + std::string(kCrLf));
         SetCaretOffset(F, static_cast<int64_t>(indent.size()));
-        ShowCaret();
+        EndNoCaret();
         return;
     }
     std::string text(RowText(R));
@@ -288,10 +288,10 @@ void TEditor::Enter(bool shift) {
     if (RowAttribute(R) == raLineBreak) t += kCrLf;
     int mapLength = static_cast<int>(ColumnMap(R).size());
     int64_t offset = CaretOffset(F, R, std::min(mapLength, col_)) + static_cast<int64_t>(indent.size()) + 2;
-    HideCaret();
+    BeginNoCaret();
     store_->ReplaceRows(R, 1, t);
     SetCaretOffset(F, offset);
-    ShowCaret();
+    EndNoCaret();
 }
 
 void TEditor::Backspace() {
@@ -318,7 +318,7 @@ void TEditor::Backspace() {
             if (!chars.empty()) d.resize(static_cast<size_t>(chars.back().byte));
         }
         int64_t joint = store_->RowOffset(D) - store_->RowOffset(B) + static_cast<int64_t>(d.size());
-        HideCaret();
+        BeginNoCaret();
         if (R >= RowCount()) {
             store_->ReplaceRows(D, 1, d);
         } else {
@@ -327,7 +327,7 @@ void TEditor::Backspace() {
             store_->ReplaceRows(D, 2, t);
         }
         SetCaretOffset(B, joint);
-        ShowCaret();
+        EndNoCaret();
         return;
     }
     // The empty place after a final line break is an empty row: with
@@ -347,10 +347,10 @@ void TEditor::Backspace() {
     auto replaceRow = [&](const std::string& row, int caretCol) {
         std::string t = row;
         if (RowAttribute(R) == raLineBreak) t += kCrLf;
-        HideCaret();
+        BeginNoCaret();
         store_->ReplaceRows(R, 1, t);
         SetRowCol(std::min(R, MaxCaretRow()), caretCol);
-        ShowCaret();
+        EndNoCaret();
     };
     if (!props_.caret.backSpaceUnIndent || (!text.empty() && !allBlank && i != e)) {
         std::vector<TChar> chars = Chars(text, m);
@@ -366,10 +366,10 @@ void TEditor::Backspace() {
         int64_t offset = store_->RowOffset(R) - store_->RowOffset(B) + ch->byte;
         std::string t = row;
         if (RowAttribute(R) == raLineBreak) t += kCrLf;
-        HideCaret();
+        BeginNoCaret();
         store_->ReplaceRows(R, 1, t);
         SetCaretOffset(B, offset);
-        ShowCaret();
+        EndNoCaret();
         return;
     }
     // Un-indent: back to the indentation of the nearest row above that is
@@ -427,16 +427,16 @@ void TEditor::DeleteKey() {
         std::string t = text.substr(0, static_cast<size_t>(ch->byte)) + text.substr(static_cast<size_t>(ch->byte + ch->length));
         if (RowAttribute(R) == raLineBreak) t += kCrLf;
         int64_t offset = store_->RowOffset(R) - store_->RowOffset(B) + ch->byte;
-        HideCaret();
+        BeginNoCaret();
         store_->ReplaceRows(R, 1, t);
         SetCaretOffset(B, offset);
-        ShowCaret();
+        EndNoCaret();
         return;
     }
     if (RowAttribute(R) == raEndOfText) return;
     std::string padded = text + std::string(static_cast<size_t>(k) - text.size(), ' ');
     const int keepRow = row_, keepCol = col_;
-    HideCaret();
+    BeginNoCaret();
     if (R == RowCount() - 1) {
         store_->ReplaceRows(R, 1, padded);
     } else {
@@ -445,7 +445,7 @@ void TEditor::DeleteKey() {
         store_->ReplaceRows(R, 2, t);
     }
     SetRowCol(keepRow, keepCol);
-    ShowCaret();
+    EndNoCaret();
 }
 
 // ---- Clipboard --------------------------------------------------------------------
@@ -543,11 +543,11 @@ void TEditor::BoxPaste(std::string_view s) {
     for (int r = 0; r < result.Count(); ++r)
         if (result.GetRowAttribute(r) == raEndOfText) result.SetRowAttribute(r, raLineBreak);
     std::string t = result.JoinedText();
-    HideCaret();
+    BeginNoCaret();
     if (Marked()) ClearSelection();
     store_->ReplaceRows(start, taken, t);
     SetRowCol(start + count - 1, caretCol);
-    ShowCaret();
+    EndNoCaret();
 }
 
 // ---- Indenting --------------------------------------------------------------------
@@ -670,7 +670,7 @@ static void ReindentSelection(TEditor& ed, bool indent) {
     int aRow = cols.topRow, aCol = cols.leftCol, cRow = cols.bottomRow, cCol = cols.rightCol;
     bool caretAtTop = ed.Row() == cols.topRow && ed.Row() != cols.bottomRow;
     if (caretAtTop) std::swap(aRow, cRow), std::swap(aCol, cCol);
-    ed.HideCaret();
+    ed.BeginNoCaret();
     ed.ClearSelection();
     store.ReplaceRows(first, last - first + 1, t);
     aCol = shift(aRow, aCol);
@@ -681,7 +681,7 @@ static void ReindentSelection(TEditor& ed, bool indent) {
     ed.Extend();
     const TEditor::TByteRange& nb = ed.SelectionBytes();
     if (nb.startRow == nb.endRow && nb.startByte == nb.endByte + 1) ed.ClearSelection();
-    ed.ShowCaret();
+    ed.EndNoCaret();
 }
 
 // ---- Rows, undo, text -------------------------------------------------------------
@@ -689,13 +689,13 @@ static void ReindentSelection(TEditor& ed, bool indent) {
 void TEditor::DeleteRow(int r) {
     if (props_.readOnly || r < 0 || r >= RowCount()) return;
     if (Marked()) ClearSelection();
-    HideCaret();
+    BeginNoCaret();
     store_->ReplaceRows(r, 1, "");
     if (r > 0 && r - 1 < RowCount() && RowAttribute(r - 1) == raEndOfText && r >= RowCount())
         SetRowCol(r - 1, EndColumn(r - 1));
     else
         SetRowCol(r, 0);
-    ShowCaret();
+    EndNoCaret();
 }
 
 void TEditor::Undo() {

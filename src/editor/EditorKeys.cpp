@@ -41,20 +41,18 @@ void TEditor::CaretKey(int key, const TKeyState& keys, bool repeat) {
                 }
                 int newTop = std::max(0, topRow_ - step);
                 int moved = topRow_ - newTop;
-                HideCaret();
-                topRow_ = newTop;
-                if (OnScroll) OnScroll(*this);
+                BeginNoCaret();
+                SetTopRow(newTop);
                 SetRow(std::max(0, row_ - moved));
-                ShowCaret();
+                EndNoCaret();
             } else {
                 if (RowAttribute(topRow_) == raEndOfText && topRow_ < RowCount()) break;
                 int newTop = std::min(RowCount(), topRow_ + step);
                 int moved = newTop - topRow_;
-                HideCaret();
-                topRow_ = std::min(newTop, std::max(0, RowCount() - 1));
-                if (OnScroll) OnScroll(*this);
+                BeginNoCaret();
+                SetTopRow(std::min(newTop, std::max(0, RowCount() - 1)));
                 SetRow(row_ + moved);
-                ShowCaret();
+                EndNoCaret();
             }
             break;
         }

@@ -50,11 +50,11 @@ void TEditor::MouseDown(TMouseButton button, int x, int y, const TKeyState& keys
         SelectRow(std::max(0, row));
         return;
     }
-    HideCaret();
+    BeginNoCaret();
     if (Marked()) ClearSelection();
     SetRowCol(std::max(0, row), col);
     StartSelection();
-    ShowCaret();
+    EndNoCaret();
 }
 
 void TEditor::MouseMove(int x, int y, bool leftDown, const TKeyState& keys) {
@@ -185,10 +185,10 @@ void TEditor::Drop(int x, int y, bool copy) {
     int baseRow = std::max(store_->FirstRowOfLine(first), first - 1);
     int64_t offsetFromBaseRow = store_->RowOffset(first) - store_->RowOffset(baseRow) + caretAt;
     ClearSelection();
-    HideCaret();
+    BeginNoCaret();
     store_->ReplaceRows(first, std::min(last, RowCount() - 1) - first + 1, result);
     SetCaretOffset(baseRow, offsetFromBaseRow);
-    ShowCaret();
+    EndNoCaret();
 }
 
 TToken TEditor::TokenAt(int row, int col, bool useFountain) const {

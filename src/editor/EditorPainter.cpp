@@ -30,6 +30,20 @@ const char* const kDigitFont[10][9] = {
     {".###.", "#...#", "#...#", "#...#", ".####", "....#", "....#", "....#", ".###."},
 };
 
+// Pictures of the row marks 10..15, 7 × 9 pixels, each in its own colour.
+struct TMarkPicture {
+    TColor color;
+    const char* rows[9];
+};
+const TMarkPicture kMarkPictures[6] = {
+    {0x0000FF, {"..###..", ".#####.", "#######", "#######", "#######", ".#####.", "..###..", ".......", "......."}},
+    {0x008000, {"#######", "#######", "##...##", "##...##", "##...##", "#######", "#######", ".......", "......."}},
+    {0xFF0000, {"...#...", "..###..", "..###..", ".#####.", ".#####.", "#######", "#######", ".......", "......."}},
+    {0x008080, {"...#...", "..###..", ".#####.", "#######", ".#####.", "..###..", "...#...", ".......", "......."}},
+    {0x800080, {"#.....#", ".#...#.", "..#.#..", "...#...", "..#.#..", ".#...#.", "#.....#", ".......", "......."}},
+    {0x0080FF, {"##.....", "####...", "######.", "#######", "######.", "####...", "##.....", ".......", "......."}},
+};
+
 // Byte offsets of a row laid out on columns (TABs to their stops).
 struct TLayout {
     std::string display;          // the row with TABs expanded
@@ -131,7 +145,7 @@ void TEditorPainter::Paint(Canvas& canvas, const TRect& clip, bool caretOn) {
     }
     // The caret row's underline.
     const TEditorMark& ul = ed_.Properties().marks.underline;
-    if (ul.visible && !ed_.Marked()) {
+    if (ed_.UnderlineVisible()) {
         int y = m_.topMargin + h * (ed_.Row() - ed_.TopRow()) + m_.fontHeight;
         if (y > m_.topMargin && y < H) canvas.Line(m_.leftMargin, y, clip.right, y, Or(ul.color, fore_));
     }
@@ -247,8 +261,11 @@ void TEditorPainter::PaintImagebar(Canvas& canvas, int first, int last) {
         }
         for (int n = 10; n <= 15; ++n) {
             if (marks & (1u << n)) {
-                int mx = x + p.imagebar.digitWidth;
-                canvas.FillRect({mx, y + 3, mx + 6, y + 9}, 0x0000FF);  // a square per image mark
+                const TMarkPicture& pic = kMarkPictures[n - 10];
+                const int mx = x + p.imagebar.digitWidth;
+                for (int py = 0; py < 9; ++py)
+                    for (int px = 0; pic.rows[py][px]; ++px)
+                        if (pic.rows[py][px] == '#') canvas.FillRect({mx + px, y + 2 + py, mx + px + 1, y + 3 + py}, pic.color);
                 break;
             }
         }

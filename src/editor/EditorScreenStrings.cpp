@@ -346,7 +346,7 @@ int TEditorScreenStrings::Rescan(int r, bool notify) {
         StoreRowState(*this, n, state);
         if (notify) {
             ++changed;
-            for (TEditor* e : editors_) e->Invalidate();
+            for (TEditor* e : editors_) e->PaintRow(n);
         }
         parser.ScanRow(n, *this, state);
         ++scannedRows_;

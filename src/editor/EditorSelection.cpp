@@ -18,8 +18,21 @@ char KindAt(const std::string& map, int col) {
 }  // namespace
 
 void TEditor::SelectionChanged() {
+    // Repaint the rows it covered and covers; the caret row's underline
+    // comes and goes with it.
+    int top = selShownTop_, bottom = selShownBottom_;
+    bool any = selShown_;
+    selShown_ = Marked();
+    if (selShown_) {
+        selShownTop_ = selCols_.topRow;
+        selShownBottom_ = selCols_.bottomRow;
+        top = any ? std::min(top, selShownTop_) : selShownTop_;
+        bottom = any ? std::max(bottom, selShownBottom_) : selShownBottom_;
+        any = true;
+    }
+    if (any) InvalidateRows(top, bottom, metrics_.leftMargin);
+    InvalidateUnderline(row_);
     if (OnSelectionChange) OnSelectionChange(*this, selState_);
-    Invalidate();
 }
 
 void TEditor::StartSelection() {
@@ -188,10 +201,10 @@ void TEditor::SetSelLength(int64_t n) {
 }
 
 void TEditor::SelectAll() {
-    HideCaret();
+    BeginNoCaret();
     SetSelStart(0);
     SetSelLength(TextLength());
-    ShowCaret();
+    EndNoCaret();
 }
 
 bool TEditor::IsInSelection(int row, int col) const {
@@ -321,7 +334,7 @@ void TEditor::DeleteSelection() {
     int base = std::max(store_->FirstRowOfLine(startRow), startRow - 1);
     int64_t n = CaretOffset(base, selCols_.topRow, selCols_.leftCol);
     bool many = endRow > startRow;
-    if (many) HideCaret();
+    if (many) BeginNoCaret();
     ClearSelection();
     const bool box = selMode_ == smBox;
     const int topRow = selCols_.topRow, leftCol = selCols_.leftCol;
@@ -330,7 +343,7 @@ void TEditor::DeleteSelection() {
     // offset would run on into the next row.
     if (box) SetRowCol(topRow, leftCol);
     else SetCaretOffset(base, n);
-    if (many) ShowCaret();
+    if (many) EndNoCaret();
 }
 
 // ---- Edit-control queries -------------------------------------------------------

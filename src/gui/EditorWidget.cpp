@@ -30,20 +30,18 @@ EditorWidget::EditorWidget(editor::TEditor* editor, QWidget* parent) : QAbstract
     blink_.setInterval(QApplication::cursorFlashTime() > 0 ? QApplication::cursorFlashTime() / 2 : 500);
     connect(&blink_, &QTimer::timeout, this, [this] {
         caretOn_ = !caretOn_;
-        viewport()->update();
+        if (editor_) editor_->InvalidateCaret();
     });
-    if (editor_) {
-        editor_->OnInvalidate = [this](editor::TEditor&) { viewport()->update(); };
-        editor_->OnScroll = [this](editor::TEditor&) { UpdateScrollBars(); };
-    }
+    if (editor_) editor_->SetWindow(this);
     Refresh();
 }
 
+EditorWidget::~EditorWidget() {
+    if (editor_) editor_->SetWindow(nullptr);
+}
+
 void EditorWidget::Detach() {
-    if (editor_) {
-        editor_->OnInvalidate = nullptr;
-        editor_->OnScroll = nullptr;
-    }
+    if (editor_) editor_->SetWindow(nullptr);
     editor_ = nullptr;
     onKeyDown = nullptr;
     takesKey = nullptr;
@@ -91,10 +89,38 @@ void EditorWidget::UpdateScrollBars() {
     horizontalScrollBar()->setPageStep(cols);
     horizontalScrollBar()->setValue(editor_->LeftColumn());
     syncing_ = false;
-    viewport()->update();
+}
+
+void EditorWidget::InvalidateRect(const editor::TRect& r) {
+    QRect q = QRect(r.left, r.top, r.Width(), r.Height()) & viewport()->rect();
+    if (q.isEmpty()) return;
+    pending_ += q;
+    viewport()->update(q);
+}
+
+void EditorWidget::ScrollRect(const editor::TRect& area, int dx, int dy) {
+    const QRect a = QRect(area.left, area.top, area.Width(), area.Height()) & viewport()->rect();
+    if (a.isEmpty()) return;
+    if (std::abs(dx) >= a.width() || std::abs(dy) >= a.height()) {
+        InvalidateRect(area);  // nothing of it stays on screen
+        return;
+    }
+    const QRegion moved = (pending_ & a).translated(dx, dy) & a;
+    viewport()->scroll(dx, dy, a);
+    // Uncovered by the move, and awaiting paint like the rest.
+    pending_ += QRegion(a) - QRegion(a.translated(dx, dy));
+    if (!moved.isEmpty()) {
+        pending_ += moved;
+        viewport()->update(moved);
+    }
+}
+
+void EditorWidget::UpdateNow() {
+    if (!pending_.isEmpty() && viewport()->isVisible()) viewport()->repaint(pending_);
 }
 
 void EditorWidget::paintEvent(QPaintEvent* event) {
+    pending_ -= event->region();
     QPainter p(viewport());
     if (!editor_) {
         p.fillRect(viewport()->rect(), palette().base());
@@ -123,9 +149,9 @@ void EditorWidget::wheelEvent(QWheelEvent* event) {
 }
 
 void EditorWidget::RestartBlink() {
+    if (!caretOn_ && editor_) editor_->InvalidateCaret();
     caretOn_ = true;
     if (hasFocus()) blink_.start();
-    viewport()->update();
 }
 
 void EditorWidget::focusInEvent(QFocusEvent* event) {
@@ -148,9 +174,8 @@ void EditorWidget::contextMenuEvent(QContextMenuEvent* event) {
 
 void EditorWidget::scrollContentsBy(int, int) {
     if (syncing_ || !editor_) return;
-    editor_->SetTopRow(verticalScrollBar()->value());
-    editor_->SetLeftColumn(horizontalScrollBar()->value());
-    viewport()->update();
+    editor_->ScrollBarTopRow(verticalScrollBar()->value());
+    editor_->ScrollBarLeftColumn(horizontalScrollBar()->value());
 }
 
 editor::TKeyState EditorWidget::Keys(Qt::KeyboardModifiers m) {

@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QRegion>
 #include <QTimer>
 #include <functional>
 
@@ -13,10 +14,11 @@
 
 namespace gui {
 
-class EditorWidget : public QAbstractScrollArea {
+class EditorWidget : public QAbstractScrollArea, private editor::TEditorWindow {
     Q_OBJECT
 public:
     explicit EditorWidget(editor::TEditor* editor, QWidget* parent = nullptr);
+    ~EditorWidget() override;
 
     editor::TEditor* Editor() const { return editor_; }
     // The editor goes away before this widget does: stop using it.
@@ -62,6 +64,12 @@ protected:
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
+    // The editor's window requests.
+    void InvalidateRect(const editor::TRect& r) override;
+    void ScrollRect(const editor::TRect& area, int dx, int dy) override;
+    void UpdateNow() override;
+    void ScrollBarsChanged() override { UpdateScrollBars(); }
+
     void ApplyFont();
     void Relayout();
     void UpdateScrollBars();
@@ -77,6 +85,9 @@ private:
     bool syncing_ = false;
     bool caretOn_ = true;
     QTimer blink_;
+    // What was asked to be repainted and not painted yet: a scroll moves
+    // stale pixels along, so their new place must be painted too.
+    QRegion pending_;
 };
 
 }  // namespace gui

@@ -1,5 +1,7 @@
 #include "QtCanvas.h"
 
+#include <QImage>
+
 #include "Fonts.h"
 #include "platform/ShiftJis.h"
 #include "QtUi.h"
@@ -29,6 +31,17 @@ void QtCanvas::TextRun(int x, int y, std::string_view bytes, int cellWidth, edit
         if (!control) p_.drawText(cx, y + ascent_, Q(platform::SjisToUtf8(bytes.substr(i, len))));
         i += len;
     }
+}
+
+void QtCanvas::DottedLine(int x1, int x2, int y, editor::TColor on, editor::TColor off) {
+    if (x2 <= x1) return;
+    // A two-pixel pattern laid from x1.
+    QImage pattern(2, 1, QImage::Format_RGB32);
+    pattern.setPixelColor(0, 0, ToQColor(on));
+    pattern.setPixelColor(1, 0, ToQColor(off));
+    QBrush brush(pattern);
+    brush.setTransform(QTransform::fromTranslate(x1, y));
+    p_.fillRect(QRect(x1, y, x2 - x1, 1), brush);
 }
 
 void QtCanvas::Line(int x1, int y1, int x2, int y2, editor::TColor color) {
