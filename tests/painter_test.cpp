@@ -369,3 +369,151 @@ TEST(Painter, PartialClipPaintsOnlyItsRowsAndTheCaretRowIsUnderlined) {
     EXPECT_EQ(p.canvas.FillAt(edge - 1, p.Y(0) + 1), clGray);
     EXPECT_EQ(p.canvas.FillAt(1, p.Y(0) + 1), clBtnFace);
 }
+
+namespace {
+
+// A document editor whose reserved words carry `style`.
+void ReservedStyle(TEditor& ed, uint8_t style) {
+    TEditorColors c = ed.View().Colors();
+    c.reserve.style = style;
+    ed.View().SetColors(c);
+}
+
+void Select(TEditor& ed, int row0, int col0, int row1, int col1) {
+    ed.SetRowCol(row0, col0);
+    ed.StartSelection();
+    ed.SetRowCol(row1, col1);
+    ed.Extend();
+}
+
+}  // namespace
+
+TEST(Painter, SelectedTokensKeepOnlyTheirStyle) {
+    Painted p("return x;\r\n");
+    ReservedStyle(p.ed, fsBold);
+    Select(p.ed, 0, 0, 0, 8);
+    p.Paint();
+    // Over the selection "return" is redrawn bold in the selection's text colour.
+    const RecordingCanvas::Run* r = p.canvas.RunAt(p.X(0), p.Y(0));
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->color, clWhite);
+    EXPECT_EQ(r->style, fsBold);
+    EXPECT_EQ(p.canvas.FillAt(p.X(2) + 1, p.Y(0) + 1), kNavy);
+    // Outside it the reserved word's own colour.
+    EXPECT_EQ(p.canvas.TextColorAt(p.X(8), p.Y(0)), clBlue);
+    // Without a style of their own tokens are not drawn twice in the selection.
+    Painted q("return x;\r\n");
+    Select(q.ed, 0, 0, 0, 8);
+    q.Paint();
+    EXPECT_EQ(q.canvas.RunsStartingAt(q.X(0), q.Y(0)).size(), 1u);  // the selected piece's one pass
+}
+
+TEST(Painter, ItalicModeDrawsEveryTokenOverTheFilledRow) {
+    Painted p("int x; // c\r\n");
+    ReservedStyle(p.ed, fsItalic);
+    EXPECT_TRUE(p.M().italic);
+    p.Paint();
+    // No plain pass of the whole row: each token is its own run.
+    EXPECT_TRUE(p.canvas.RunsContaining("int x;").empty());
+    const RecordingCanvas::Run* word = p.canvas.RunAt(p.X(0), p.Y(0));
+    ASSERT_NE(word, nullptr);
+    EXPECT_EQ(word->text, "int");
+    EXPECT_EQ(word->style, fsItalic);
+    EXPECT_EQ(p.canvas.TextColorAt(p.X(4), p.Y(0)), clBlack);  // default tokens too
+    EXPECT_EQ(p.canvas.TextColorAt(p.X(7), p.Y(0)), clRed);
+    // Back to normal mode once no record is italic.
+    ReservedStyle(p.ed, 0);
+    EXPECT_FALSE(p.M().italic);
+    p.Paint();
+    EXPECT_FALSE(p.canvas.RunsContaining("int x; // c").empty());
+}
+
+TEST(Painter, UnderlinedTokensGetADottedLineInsteadOfTheFontUnderline) {
+    Painted p("return 1\r\n");
+    ReservedStyle(p.ed, fsUnderline);
+    p.Paint();
+    const RecordingCanvas::Run* r = p.canvas.RunAt(p.X(0), p.Y(0));
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->style & fsUnderline, 0);
+    const int y = p.Y(0) + p.M().fontHeight - 1;
+    // Font colour on the first pixel, then every other one, over the background.
+    EXPECT_EQ(p.canvas.FillAt(p.X(0), y), clBlue);
+    EXPECT_EQ(p.canvas.FillAt(p.X(0) + 1, y), clWhite);
+    EXPECT_EQ(p.canvas.FillAt(p.X(0) + 2, y), clBlue);
+    EXPECT_EQ(p.canvas.FillAt(p.X(6) - 1, y), clWhite);
+    EXPECT_NE(p.canvas.FillAt(p.X(7), y), clBlue);  // "1" is not underlined
+}
+
+TEST(Painter, OnDrawLineFollowsEveryPieceAndTheEndMarkIsDrawnOnce) {
+    struct Call {
+        std::string line;
+        int x, index;
+        TRect rect;
+        bool selected;
+    };
+    struct Case {
+        int row0, col0, row1, col1;
+        std::vector<bool> pieces;  // of row 0
+        TColor returnMark;         // of row 0
+    } cases[] = {
+        {1, 0, 1, 0, {false}, clGray},                       // nothing selected on row 0
+        {0, 1, 0, 3, {false, true, false}, clGray},          // the mark after the selection
+        {0, 2, 1, 1, {false, true}, clWhite},                // the line break selected
+    };
+    for (const Case& c : cases) {
+        Painted p("abcdef\r\nghi\r\n");
+        std::vector<Call> calls;
+        p.ed.OnDrawLine = [&](TEditor&, Canvas&, std::string_view line, int x, int, int index, const TRect& rect,
+                              bool selected) { calls.push_back({std::string(line), x, index, rect, selected}); };
+        if (c.row0 != c.row1 || c.col0 != c.col1) Select(p.ed, c.row0, c.col0, c.row1, c.col1);
+        p.Paint();
+        std::vector<bool> pieces;
+        int right = p.M().leftMargin;
+        for (const Call& k : calls) {
+            if (k.index != 0) continue;
+            EXPECT_EQ(k.line, "abcdef");
+            EXPECT_EQ(k.x, p.X(0));
+            EXPECT_EQ(k.rect.left, right);  // the pieces follow each other
+            right = k.rect.right;
+            pieces.push_back(k.selected);
+        }
+        EXPECT_EQ(pieces, c.pieces) << c.col0;
+        EXPECT_EQ(right, 800);
+        const int h = p.M().fontHeight, d = std::max(1, h / 8), mid = p.X(6) + p.M().cellWidth / 2;
+        int marks = 0;
+        for (const RecordingCanvas::Segment& s : p.canvas.lines)
+            if (s.x1 == mid && s.y1 == p.Y(0) + 2 * d && s.x2 == mid && s.y2 == p.Y(0) + h - 2 * d) {
+                ++marks;
+                EXPECT_EQ(s.color, c.returnMark) << c.col0;
+            }
+        EXPECT_EQ(marks, 1) << c.col0;
+    }
+}
+
+TEST(Painter, ImageBarShowsTheLowestDigitMarkAndTheLowestPictureMark) {
+    Painted p("a\r\nb\r\n");
+    p.ed.SetImagebar({8, 2, 8, 2, true});
+    p.ed.Store().SetMarks(0, (1u << 3) | (1u << 5) | (1u << 12) | (1u << 14));
+    p.ed.Store().SetMarks(1, 1u << 10);
+    p.Paint();
+    RecordingCanvas digit;
+    TEditorPainter::DrawDigit(digit, 2, p.Y(0) + 2, 3, clBlack);
+    EXPECT_TRUE(p.canvas.HasPixelsOf(digit, clBlack));
+    RecordingCanvas five;
+    TEditorPainter::DrawDigit(five, 2, p.Y(0) + 2, 5, clBlack);
+    EXPECT_FALSE(p.canvas.HasPixelsOf(five, clBlack));
+    // Picture 2 (mark 12) on row 0, picture 0 (mark 10) on row 1, each in its colour, right of the digits.
+    auto colourIn = [&](int row, TColor color) {
+        for (const RecordingCanvas::Fill& f : p.canvas.fills)
+            if (f.color == color && f.r.left >= 10 && f.r.right <= 18 && f.r.top >= p.Y(row) && f.r.bottom <= p.Y(row + 1))
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(colourIn(0, clBlue));
+    EXPECT_FALSE(colourIn(0, 0x800080));
+    EXPECT_TRUE(colourIn(1, clRed));
+    // The text moves right by the bar's width.
+    EXPECT_EQ(p.M().imagebarWidth, 20);
+    EXPECT_EQ(p.canvas.CharAt(p.X(0), p.Y(0)), 'a');
+    EXPECT_EQ(p.X(0), 20 + p.M().leftbarWidth + 4);
+}

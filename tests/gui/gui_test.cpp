@@ -10,6 +10,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
+#include <QScrollBar>
 #include <QToolBar>
 #include <filesystem>
 
@@ -227,4 +229,69 @@ TEST(MainWindowView, DocumentWindowShowsColouredTokensAndLineNumbers) {
     EXPECT_GT(count(0, 7, 14, red), 0);   // the line comment
     EXPECT_GT(count(2, 0, 8, red), 0);    // the block comment goes on into the third line
     EXPECT_EQ(count(2, 9, 10, red), 0);   // and ends before "y"
+}
+
+TEST(MainWindowView, ScrollingAndEditingLeaveNoStalePixels) {
+    // What the window shows after scrolls that move pixels and partial
+    // repaints must equal a full repaint of the same state.
+    TempDir dir;
+    dir.Write("VKBUILD.INI", "[EDIT]\r\nLOWNUM=1\r\nRULER=1\r\n");
+    std::string text;
+    for (int i = 0; i < 120; ++i) {
+        text += i % 7 == 0 ? "/* block\r\n   comment */ int x;\r\n" : "int v" + std::to_string(i) + " = \"s\"; // n\r\n";
+        if (i % 11 == 0) text += std::string(150, 'w') + "\r\n";
+    }
+    std::string file = dir.Write("s.r", text);
+    Program p(dir.path(), {file});
+    auto* doc = p.window.DocumentViewOf(p.form.ActiveChild());
+    ASSERT_NE(doc, nullptr);
+    gui::EditorWidget* ed = doc->Editor();
+    doc->resize(520, 360);
+    ed->setFocus();
+    QApplication::processEvents();
+    QWidget* top = ed->window();
+    auto same = [&](const char* step) {
+        QApplication::processEvents();
+        const QPoint at = ed->viewport()->mapTo(top, QPoint(0, 0));
+        const QSize size = ed->viewport()->size();
+        QImage shown = top->screen()->grabWindow(top->winId(), at.x(), at.y(), size.width(), size.height()).toImage();
+        QImage fresh = ed->viewport()->grab().toImage();
+        shown = shown.convertToFormat(QImage::Format_RGB32);
+        fresh = fresh.convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(shown.size(), fresh.size()) << step;
+        int differ = 0;
+        for (int y = 0; y < fresh.height(); ++y)
+            for (int x = 0; x < fresh.width(); ++x)
+                if (shown.pixel(x, y) != fresh.pixel(x, y)) ++differ;
+        EXPECT_EQ(differ, 0) << step;
+    };
+    same("opened");
+    Key(ed, Qt::Key_PageDown);
+    same("page down");
+    for (int i = 0; i < 30; ++i) Key(ed, Qt::Key_Down);
+    same("down to scroll by rows");
+    for (QChar c : QString("/* x")) Key(ed, c.unicode(), Qt::NoModifier, QString(c));
+    same("typed a comment start");
+    Key(ed, Qt::Key_Return);
+    same("line inserted");
+    Key(ed, Qt::Key_Backspace);
+    Key(ed, Qt::Key_Backspace);
+    same("lines joined");
+    Key(ed, Qt::Key_Down, Qt::ShiftModifier);
+    Key(ed, Qt::Key_Down, Qt::ShiftModifier);
+    same("selection extended");
+    Key(ed, Qt::Key_Up);
+    same("selection cleared");
+    Key(ed, Qt::Key_End);
+    for (int i = 0; i < 90; ++i) Key(ed, Qt::Key_Right);
+    same("scrolled sideways");
+    Key(ed, Qt::Key_Home);
+    same("back to the left");
+    ed->verticalScrollBar()->setValue(5);
+    same("scroll bar moved");
+    ed->verticalScrollBar()->setValue(ed->verticalScrollBar()->value() + 3);
+    same("scroll bar moved by three rows");
+    Key(ed, Qt::Key_PageUp);
+    Key(ed, Qt::Key_PageUp);
+    same("page up to the top");
 }
