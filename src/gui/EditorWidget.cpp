@@ -128,8 +128,12 @@ void EditorWidget::paintEvent(QPaintEvent* event) {
     }
     QtCanvas canvas(p, font_, ascent_);
     editor::TEditorPainter painter(*editor_);
-    QRect r = event->rect();
-    painter.Paint(canvas, {r.left(), r.top(), r.right() + 1, r.bottom() + 1}, caretOn_);
+    // Each rectangle of the region on its own: a changed row and a row
+    // uncovered by a scroll far below it are not painted with all between.
+    for (const QRect& r : event->region()) {
+        p.setClipRect(r);
+        painter.Paint(canvas, {r.left(), r.top(), r.right() + 1, r.bottom() + 1}, caretOn_);
+    }
 }
 
 void EditorWidget::resizeEvent(QResizeEvent* event) {
