@@ -22,8 +22,6 @@ namespace gui {
 EditorWidget::EditorWidget(editor::TEditor* editor, QWidget* parent) : QAbstractScrollArea(parent), editor_(editor) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setMouseTracking(true);
@@ -53,26 +51,34 @@ void EditorWidget::Detach() {
     blink_.stop();
 }
 
-void EditorWidget::ApplyFont() {
+bool EditorWidget::ApplyFont() {
     const editor::TEditorFont& f = editor_->Properties().font;
     std::string key = f.name + "/" + std::to_string(f.size);
-    if (key == fontKey_) return;
+    if (key == fontKey_) return false;
     fontKey_ = key;
     font_ = EditorFont(f.name, f.size);
     QFontMetrics fm(font_);
     ascent_ = fm.ascent();
+    return true;
 }
 
 void EditorWidget::Relayout() {
     QFontMetrics fm(font_);
     editor_->RecomputeMetrics(fm.height() + fm.leading(), std::max(1, fm.horizontalAdvance(QLatin1Char('0'))),
                               viewport()->width(), viewport()->height());
-    metrics_ = editor_->Metrics();
 }
 
 void EditorWidget::Refresh() {
     if (!editor_) return;
-    ApplyFont();
+    // Shown bars stay shown, disabled when there is nothing to scroll.
+    const editor::TScrollBars bars = editor_->Properties().scrollBars;
+    setVerticalScrollBarPolicy(bars == editor::ssVertical || bars == editor::ssBoth ? Qt::ScrollBarAlwaysOn
+                                                                                     : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(bars == editor::ssHorizontal || bars == editor::ssBoth ? Qt::ScrollBarAlwaysOn
+                                                                                         : Qt::ScrollBarAlwaysOff);
+    // Only a new font lays the window out again; everything else the
+    // editor repaints itself, as little as it needs.
+    if (!ApplyFont()) return;
     Relayout();
     UpdateScrollBars();
     viewport()->update();
@@ -290,9 +296,9 @@ void EditorWidget::inputMethodEvent(QInputMethodEvent* event) {
 
 QVariant EditorWidget::inputMethodQuery(Qt::InputMethodQuery query) const {
     if (query == Qt::ImCursorRectangle && editor_) {
-        int x = metrics_.leftMargin + (editor_->Col() - editor_->LeftColumn()) * metrics_.cellWidth;
-        int y = metrics_.topMargin + (editor_->Row() - editor_->TopRow()) * metrics_.rowHeight;
-        return QRect(x, y, metrics_.cellWidth, metrics_.rowHeight);
+        const editor::TPaintMetrics& m = editor_->Metrics();
+        int x = m.leftMargin + (editor_->Col() - editor_->LeftColumn()) * m.cellWidth;
+        return QRect(x, editor_->RowTop(editor_->Row()), m.cellWidth, m.rowHeight);
     }
     if (query == Qt::ImFont) return font_;
     return QAbstractScrollArea::inputMethodQuery(query);

@@ -23,9 +23,9 @@ public:
     editor::TEditor* Editor() const { return editor_; }
     // The editor goes away before this widget does: stop using it.
     void Detach();
-    // Re-reads font, text and scroll position after the editor changed.
+    // Re-reads the scroll bar choice and the font; a new font lays the
+    // window out again.
     void Refresh();
-    const editor::TPaintMetrics& Metrics() const { return metrics_; }
     const QFont& TextFont() const { return font_; }
 
     // The document window's own key handling, before the editor's: true
@@ -70,7 +70,7 @@ private:
     void UpdateNow() override;
     void ScrollBarsChanged() override { UpdateScrollBars(); }
 
-    void ApplyFont();
+    bool ApplyFont();  // false when the font is the one in use
     void Relayout();
     void UpdateScrollBars();
     void UpdateCursor();
@@ -80,7 +80,6 @@ private:
     editor::TEditor* editor_;
     QFont font_;
     std::string fontKey_;
-    editor::TPaintMetrics metrics_;
     int ascent_ = 12;
     bool syncing_ = false;
     bool caretOn_ = true;

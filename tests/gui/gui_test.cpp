@@ -277,6 +277,18 @@ TEST(MainWindowView, ScrollingAndEditingLeaveNoStalePixels) {
     Key(ed, Qt::Key_Backspace);
     Key(ed, Qt::Key_Backspace);
     same("lines joined");
+    // Edits in the middle of rows: the text right of the caret moves.
+    Key(ed, Qt::Key_Down);
+    Key(ed, Qt::Key_Home);
+    for (int i = 0; i < 3; ++i) Key(ed, Qt::Key_Right);
+    Key(ed, Qt::Key_Return);
+    same("row split in the middle");
+    Key(ed, Qt::Key_Backspace);
+    same("rows joined in the middle");
+    Key(ed, Qt::Key_Delete);
+    same("character deleted in the middle");
+    Key(ed, 'q', Qt::NoModifier, "q");
+    same("character typed in the middle");
     Key(ed, Qt::Key_Down, Qt::ShiftModifier);
     Key(ed, Qt::Key_Down, Qt::ShiftModifier);
     same("selection extended");
