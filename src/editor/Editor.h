@@ -353,6 +353,7 @@ private:
     // Repaints after a change of the rows (the store's last change).
     void RepaintChange(const TLastChange& change);
     void ScrollBarsChanged();
+    int ScreenRows() const;
     void ExtendRowSelection(int row);
     void Drop(int x, int y, bool copy);
     void CaretKey(int key, const TKeyState& keys, bool repeat);

@@ -15,6 +15,14 @@ constexpr int kUnknownSize = INT_MAX / 4;  // no size told yet: the whole window
 
 }  // namespace
 
+int TEditor::ScreenRows() const {
+    // Rows with any pixel in the window: the margin below the whole rows
+    // can hold more than one partly shown row.
+    const int h = std::max(1, metrics_.rowHeight);
+    if (clientHeight_ <= 0) return visibleRows_ + 1;
+    return std::max(visibleRows_ + 1, (clientHeight_ - metrics_.topMargin + h - 1) / h);
+}
+
 void TEditor::InvalidateRect(const TRect& r) {
     if (window_ && r.right > r.left && r.bottom > r.top) window_->InvalidateRect(r);
 }
@@ -30,20 +38,20 @@ void TEditor::ScrollBarsChanged() {
 void TEditor::InvalidateRows(int first, int last, int left) {
     if (!window_) return;
     first = std::max(first, topRow_);
-    last = std::min(last, topRow_ + visibleRows_);  // the partly shown row below too
+    last = std::min(last, topRow_ + ScreenRows() - 1);  // partly shown rows too
     if (last < first) return;
     const int right = clientWidth_ > 0 ? clientWidth_ : kUnknownSize;
     InvalidateRect({left, RowTop(first), right, RowTop(last + 1)});
 }
 
 void TEditor::InvalidateUnderline(int row) {
-    if (!props_.marks.underline.visible || row < topRow_ || row > topRow_ + visibleRows_) return;
+    if (!props_.marks.underline.visible || row < topRow_ || row >= topRow_ + ScreenRows()) return;
     const int y = RowTop(row) + metrics_.fontHeight;
     InvalidateRect({metrics_.leftMargin, y, clientWidth_ > 0 ? clientWidth_ : kUnknownSize, y + 1});
 }
 
 void TEditor::InvalidateCaret() {
-    if (row_ < topRow_ || row_ > topRow_ + visibleRows_) return;
+    if (row_ < topRow_ || row_ >= topRow_ + ScreenRows()) return;
     const int cw = metrics_.cellWidth;
     const int x = metrics_.leftMargin + (col_ - leftCol_) * cw;
     const int y = RowTop(row_);
@@ -55,7 +63,7 @@ void TEditor::InvalidateCaretAt(int row, int col) {
     if (!window_) return;
     const int cw = metrics_.cellWidth;
     const int x = metrics_.leftMargin + (col - leftCol_) * cw;
-    if (row >= topRow_ && row <= topRow_ + visibleRows_) {
+    if (row >= topRow_ && row < topRow_ + ScreenRows()) {
         const int y = RowTop(row);
         InvalidateRect({std::max(x, metrics_.leftMargin), y, x + 2 * cw + 1, y + metrics_.fontHeight});
         InvalidateUnderline(row);
@@ -84,7 +92,7 @@ void TEditor::EndNoUnderline() {
 }
 
 void TEditor::PaintRow(int row) {
-    if (row < topRow_ || row > topRow_ + visibleRows_) return;
+    if (row < topRow_ || row >= topRow_ + ScreenRows()) return;
     const int y = RowTop(row);
     InvalidateRect({metrics_.leftMargin, y, clientWidth_ > 0 ? clientWidth_ : kUnknownSize, y + metrics_.rowHeight});
 }
@@ -96,7 +104,7 @@ void TEditor::PaintRows(int first, int last) {
 
 void TEditor::ScrollRowsBelow(int row, int count) {
     if (!window_) return;
-    count = std::clamp(count, -(visibleRows_ + 1), visibleRows_ + 1);
+    count = std::clamp(count, -ScreenRows(), ScreenRows());
     const int top = std::max(metrics_.topMargin, RowTop(row));
     const int bottom = clientHeight_ > 0 ? clientHeight_ : kUnknownSize;
     if (count == 0 || top >= bottom) return;
@@ -128,9 +136,11 @@ void TEditor::RepaintChange(const TLastChange& change) {
     }
     const TEditorLeftbar& bar = props_.leftbar;
     if (bar.visible && bar.showNumber &&
-        (bar.showNumberMode == nmLine || (a != b && topRow_ + visibleRows_ >= RowCount()))) {
+        (bar.showNumberMode == nmLine || (a != b && topRow_ + ScreenRows() >= RowCount() - std::max(0, b - a)))) {
+        // Numbers past the end appear or go: the end was on screen before
+        // the change or is now (partly shown bottom rows too).
         const int x = metrics_.imagebarWidth;
-        const int first = std::max(s, topRow_), last = s + visibleRows_;
+        const int first = std::max(s, topRow_), last = topRow_ + ScreenRows() - 1;
         if (last >= first)
             InvalidateRect({x, RowTop(first), x + metrics_.leftbarWidth, RowTop(last + 1)});
     }
@@ -139,7 +149,7 @@ void TEditor::RepaintChange(const TLastChange& change) {
 void TEditor::SetTopRow(int row) {
     row = std::clamp(row, 0, RowCount());
     if (row == topRow_) return;
-    const int shift = std::clamp(topRow_ - row, -(visibleRows_ + 1), visibleRows_ + 1);
+    const int shift = std::clamp(topRow_ - row, -ScreenRows(), ScreenRows());
     topRow_ = row;
     if (window_) {
         // The rows, the left bar and the image bar move together; the top
