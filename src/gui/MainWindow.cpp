@@ -104,6 +104,9 @@ MainWindow::MainWindow(app::TMainForm& form, platform::Ui& ui) : form_(form), ui
 }
 
 MainWindow::~MainWindow() {
+    // The MDI area outlives this body and reports activations while its
+    // windows go: nobody here may hear them.
+    mdi_->disconnect(this);
     form_.SetView(nullptr);
     for (auto& [form, sub] : subWindows_) {
         if (auto* doc = qobject_cast<DocumentWindow*>(sub->widget())) doc->Detach();
