@@ -1,5 +1,6 @@
 #include "QtCanvas.h"
 
+#include <QGlyphRun>
 #include <QImage>
 
 #include "Fonts.h"
@@ -12,6 +13,22 @@ void QtCanvas::FillRect(const editor::TRect& r, editor::TColor color) {
     p_.fillRect(QRect(r.left, r.top, r.Width(), r.Height()), ToQColor(color));
 }
 
+namespace {
+
+// The UTF-16 character of one Shift-JIS character (0 when none).
+QChar CharOf(std::string_view bytes) {
+    const unsigned char c = static_cast<unsigned char>(bytes[0]);
+    if (bytes.size() == 1) {
+        if (c >= 0x20 && c < 0x7F) return QChar(c);
+        if (c >= 0xA1 && c <= 0xDF) return QChar(static_cast<char16_t>(0xFF61 + (c - 0xA1)));  // half-width katakana
+        return QChar();
+    }
+    const QString s = Q(platform::SjisToUtf8(bytes));
+    return s.size() == 1 ? s.at(0) : QChar();
+}
+
+}  // namespace
+
 void QtCanvas::TextRun(int x, int y, std::string_view bytes, int cellWidth, editor::TColor color, uint8_t style) {
     QFont font = font_;
     font.setBold(style & editor::fsBold);
@@ -20,17 +37,35 @@ void QtCanvas::TextRun(int x, int y, std::string_view bytes, int cellWidth, edit
     font.setStrikeOut(style & editor::fsStrikeOut);
     p_.setFont(font);
     p_.setPen(ToQColor(color));
-    // Each character goes to its own cell so that the grid holds whatever
-    // widths the font gives its glyphs.
+    const int baseline = y + ascent_;
+    // Plain text goes out as one glyph run with every glyph at its cell;
+    // styled text (which may need a synthesised face) and characters the
+    // font lacks are placed one by one, with the toolkit's fallbacks.
+    const bool plain = style == 0;
+    if (plain && !rawFont_.isValid()) rawFont_ = QRawFont::fromFont(font_);
+    QString chars;
+    QList<QPointF> positions;
     size_t i = 0;
     while (i < bytes.size()) {
-        unsigned char c = static_cast<unsigned char>(bytes[i]);
-        size_t len = platform::IsLeadByte(c) && i + 1 < bytes.size() ? 2 : 1;
-        int cx = x + static_cast<int>(i) * cellWidth;
-        bool control = c < 0x20 || c == 0x7F;
-        if (!control) p_.drawText(cx, y + ascent_, Q(platform::SjisToUtf8(bytes.substr(i, len))));
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        const size_t len = platform::IsLeadByte(c) && i + 1 < bytes.size() ? 2 : 1;
+        const int cx = x + static_cast<int>(i) * cellWidth;
+        const QChar ch = c == ' ' ? QChar() : CharOf(bytes.substr(i, len));
         i += len;
+        if (ch.isNull()) continue;  // blanks and control codes show nothing
+        if (plain && rawFont_.supportsCharacter(ch)) {
+            chars += ch;
+            positions.append(QPointF(cx, baseline));
+        } else {
+            p_.drawText(cx, baseline, QString(ch));
+        }
     }
+    if (chars.isEmpty()) return;
+    QGlyphRun run;
+    run.setRawFont(rawFont_);
+    run.setGlyphIndexes(rawFont_.glyphIndexesForString(chars));
+    run.setPositions(positions);
+    p_.drawGlyphRun(QPointF(0, 0), run);
 }
 
 void QtCanvas::DottedLine(int x1, int x2, int y, editor::TColor on, editor::TColor off) {

@@ -3,6 +3,7 @@
 
 #include <QFont>
 #include <QPainter>
+#include <QRawFont>
 
 #include "editor/Canvas.h"
 
@@ -20,6 +21,7 @@ public:
 private:
     QPainter& p_;
     QFont font_;
+    QRawFont rawFont_;  // of the plain font, made on first use
     int ascent_;
 };
 
