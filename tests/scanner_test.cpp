@@ -2,6 +2,8 @@
 // per-row state across rows and word wrap, and how far scans and rescans go.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <string>
 #include <vector>
 
@@ -39,7 +41,10 @@ const char* KindName(TTokenKind k) {
 
 // The row's tokens as "Kind(text) Kind(text)".
 std::string Tokens(const TEditorFountain* f, std::string_view text, const TRowState& state = {}) {
-    TEditorParser p(f);
+    TTokenParser plain;
+    std::optional<TEditorParser> coloured;
+    if (f) coloured.emplace(f);
+    TFountainParser& p = f ? static_cast<TFountainParser&>(*coloured) : plain;
     p.Init(text, state);
     std::string out;
     for (TTokenKind k; (k = p.NextToken()) != tokEnd;) {
@@ -146,6 +151,46 @@ TEST(Scanner, FifteenthBracketIsRefused) {
     EXPECT_EQ(f.Brackets().size(), 14u);
     EXPECT_THROW(f.SetBrackets(std::vector<TFountainBracketItem>(15)), EFountainBracketError);
     EXPECT_EQ(f.Brackets().size(), 14u);
+}
+
+TEST(Scanner, EachScannerNeedsItsFountainButTheTokenScanner) {
+    try {
+        TEditorParser p(nullptr);
+        FAIL() << "no error";
+    } catch (const EFountainParserError& e) {
+        EXPECT_STREQ(e.what(), "TFountainParser.Create need instance of TFountain");
+    }
+    EXPECT_THROW(TFountainParser(nullptr), EFountainParserError);
+    // A plain fountain's scanner knows its brackets and reserved words, not
+    // the editor's commenter or colours.
+    TFountain f;
+    f.SetBrackets({{"/*", "*/", {clWhite, clRed, 0}}});
+    f.SetReserve({clNone, clBlue, 0});
+    f.SetReserveWordList({"int"});
+    TFountainParser p(&f);
+    p.Init("int /* a */ // x", {});
+    std::vector<std::pair<std::string, TColor>> seen;
+    while (p.NextToken() != tokEnd) seen.push_back({std::string(p.TokenText()), p.TokenColor() ? p.TokenColor()->color : -1});
+    EXPECT_EQ(seen, (std::vector<std::pair<std::string, TColor>>{
+                        {"int", clBlue}, {"/* a */", clRed}, {"/", -1}, {"/", -1}, {"x", -1}}));
+}
+
+TEST(Scanner, BracketColoursChangeTogetherWithOneNotice) {
+    TEditorFountain f;
+    f.SetBrackets({{"/*", "*/", {}}, {"{", "}", {}}});
+    int notices = 0;
+    f.Subscribe([&] { ++notices; });
+    f.SetBracketsColor(clRed);
+    f.SetBracketsBkColor(clWhite);
+    f.SetBracketsStyle(fsBold);
+    EXPECT_EQ(notices, 3);
+    for (const TFountainBracketItem& b : f.Brackets()) {
+        EXPECT_EQ(b.itemColor.color, clRed);
+        EXPECT_EQ(b.itemColor.bkColor, clWhite);
+        EXPECT_EQ(b.itemColor.style, fsBold);
+    }
+    f.SetBracketsStyle(fsBold);  // unchanged: no notice
+    EXPECT_EQ(notices, 3);
 }
 
 TEST(ScanRow, BlockCommentRunsIntoTheNextLineThroughBlankRows) {

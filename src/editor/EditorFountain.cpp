@@ -22,7 +22,7 @@ bool SameBrackets(const std::vector<TFountainBracketItem>& a, const std::vector<
 
 }  // namespace
 
-void TFountain::SetBrackets(std::vector<TFountainBracketItem> items) {
+void TFountain::SetBrackets(TFountainBracketCollection items) {
     if (items.size() > static_cast<size_t>(kMaxBrackets)) throw EFountainBracketError();
     if (SameBrackets(items, brackets_)) return;
     brackets_ = std::move(items);
@@ -139,6 +139,24 @@ void TEditorFountain::SetUrl(bool on) {
     if (on == url_) return;
     url_ = on;
     Changed();
+}
+
+void TEditorFountain::SetBracketsBkColor(TColor c) {
+    TFountainBracketCollection items = Brackets();
+    for (TFountainBracketItem& b : items) b.itemColor.bkColor = c;
+    SetBrackets(std::move(items));
+}
+
+void TEditorFountain::SetBracketsColor(TColor c) {
+    TFountainBracketCollection items = Brackets();
+    for (TFountainBracketItem& b : items) b.itemColor.color = c;
+    SetBrackets(std::move(items));
+}
+
+void TEditorFountain::SetBracketsStyle(uint8_t style) {
+    TFountainBracketCollection items = Brackets();
+    for (TFountainBracketItem& b : items) b.itemColor.style = style;
+    SetBrackets(std::move(items));
 }
 
 bool TEditorFountain::AnyItalic() const {

@@ -21,11 +21,16 @@ public:
     EFountainBracketError();
 };
 
+using TEditorColor = TFountainColor;
+
 struct TFountainBracketItem {
     std::string leftBracket;   // Shift-JIS
     std::string rightBracket;
     TFountainColor itemColor;
 };
+
+// The bracket items in order; a fountain holds at most kMaxBrackets.
+using TFountainBracketCollection = std::vector<TFountainBracketItem>;
 
 class TFountain {
 public:
@@ -37,8 +42,8 @@ public:
     TFountain& operator=(const TFountain&) = delete;
     virtual ~TFountain();
 
-    const std::vector<TFountainBracketItem>& Brackets() const { return brackets_; }
-    void SetBrackets(std::vector<TFountainBracketItem> items);
+    const TFountainBracketCollection& Brackets() const { return brackets_; }
+    void SetBrackets(TFountainBracketCollection items);
     void AddBracket(TFountainBracketItem item);
     const TFountainColor& Reserve() const { return reserve_; }
     void SetReserve(const TFountainColor& c);
@@ -59,7 +64,7 @@ protected:
     void Changed();
 
 private:
-    std::vector<TFountainBracketItem> brackets_;
+    TFountainBracketCollection brackets_;
     TFountainColor reserve_;
     std::vector<std::string> words_;
     struct Subscriber {
@@ -92,6 +97,10 @@ public:
     void SetQuotation(std::string s);
     bool Url() const { return url_; }
     void SetUrl(bool on);
+    // Every bracket item's background, text colour or style at once (one notification).
+    void SetBracketsBkColor(TColor c);
+    void SetBracketsColor(TColor c);
+    void SetBracketsStyle(uint8_t style);
     // Whether any record has the italic style (painting then draws every token).
     bool AnyItalic() const;
 

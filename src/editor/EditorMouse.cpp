@@ -1,6 +1,7 @@
 // The mouse: placing the caret, selecting by dragging, selecting rows in the
 // left margin, and moving or copying the selection by drag and drop.
 #include <algorithm>
+#include <optional>
 #include <cstdlib>
 
 #include "editor/Editor.h"
@@ -206,7 +207,10 @@ TToken TEditor::TokenAt(int row, int col, bool useFountain) const {
     state.bracketIndex = -2;  // no bracket opens
     state.startToken = 0;
     state.remain = 0;
-    TEditorParser parser(useFountain ? &ActiveFountain() : nullptr);
+    TTokenParser plain;
+    std::optional<TEditorParser> coloured;
+    if (useFountain) coloured.emplace(&ActiveFountain());
+    TFountainParser& parser = coloured ? static_cast<TFountainParser&>(*coloured) : plain;
     parser.Init(line, state);
     for (TTokenKind k = parser.NextToken(); k != tokEnd; k = parser.NextToken()) {
         size_t s = parser.TokenStart(), e = s + parser.TokenLength();

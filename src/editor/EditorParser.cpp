@@ -55,9 +55,18 @@ void StoreRowState(TRowAttributeStringList& rows, int row, const TRowState& s) {
     if (!s.data.empty() || !rows.GetData(row).empty()) rows.SetData(row, s.data);
 }
 
-TEditorParser::TEditorParser(const TEditorFountain* fountain) : fountain_(fountain) {}
+TFountainParser::TFountainParser(const TFountain* fountain) : fountain_(fountain), rules_(nullptr) {
+    if (!fountain) throw EFountainParserError();
+}
 
-void TEditorParser::Init(std::string_view text, const TRowState& state) {
+TFountainParser::TFountainParser(const TFountain* fountain, const TEditorFountain* rules)
+    : fountain_(fountain), rules_(rules) {}
+
+TEditorParser::TEditorParser(const TEditorFountain* fountain) : TFountainParser(fountain, fountain) {
+    if (!fountain) throw EFountainParserError();
+}
+
+void TFountainParser::Init(std::string_view text, const TRowState& state) {
     text_ = text;
     pos_ = start_ = 0;
     kind_ = tokEnd;
@@ -69,12 +78,12 @@ void TEditorParser::Init(std::string_view text, const TRowState& state) {
     continuing_ = false;
 }
 
-void TEditorParser::SkipChar() {
+void TFountainParser::SkipChar() {
     if (pos_ < text_.size() && platform::IsLeadByte(At(pos_)) && pos_ + 1 < text_.size()) pos_ += 2;
     else ++pos_;
 }
 
-TTokenKind TEditorParser::NextToken() {
+TTokenKind TFountainParser::NextToken() {
     while (pos_ < text_.size() && Blank(At(pos_))) ++pos_;
     start_ = pos_;
     continuing_ = startToken_ != 0;
@@ -98,7 +107,7 @@ TTokenKind TEditorParser::NextToken() {
     return kind_;
 }
 
-TTokenKind TEditorParser::BracketBody() {
+TTokenKind TFountainParser::BracketBody() {
     const auto& items = fountain_->Brackets();
     if (open_ < 0 || open_ >= static_cast<int>(items.size())) {
         open_ = -1;
@@ -121,7 +130,7 @@ TTokenKind TEditorParser::BracketBody() {
     return tokBracket;
 }
 
-TTokenKind TEditorParser::Continue() {
+TTokenKind TFountainParser::Continue() {
     const int kind = startToken_;
     TTokenKind result;
     if (remain_ > 0) {
@@ -171,7 +180,7 @@ TTokenKind TEditorParser::Continue() {
             case tokDoubleQuote:
             case tokString: {
                 unsigned char q = kind == tokSingleQuote ? '\'' : kind == tokDoubleQuote ? '"'
-                                  : (fountain_ && !fountain_->Quotation().empty() ? static_cast<unsigned char>(fountain_->Quotation()[0]) : '"');
+                                  : (rules_ && !rules_->Quotation().empty() ? static_cast<unsigned char>(rules_->Quotation()[0]) : '"');
                 while (pos_ < text_.size()) {
                     if (At(pos_) == q) {
                         if (kind != tokString && At(pos_ + 1) == q) {
@@ -208,7 +217,7 @@ TTokenKind TEditorParser::Continue() {
     return result;
 }
 
-TTokenKind TEditorParser::CharacterTable(bool) {
+TTokenKind TFountainParser::CharacterTable(bool) {
     size_t end = pos_;
     TTokenKind k = CharTableToken(text_, pos_, end);
     if (end <= pos_) end = pos_ + 1;
@@ -216,7 +225,7 @@ TTokenKind TEditorParser::CharacterTable(bool) {
     return k == tokEnd ? tokSymbol : k;
 }
 
-bool TEditorParser::MailMatch() {
+bool TFountainParser::MailMatch() {
     if (!MailByte(At(pos_)) || At(pos_) == '@') return false;
     size_t i = pos_;
     bool at = false;
@@ -239,21 +248,21 @@ bool TEditorParser::MailMatch() {
     return false;
 }
 
-TTokenKind TEditorParser::Dispatch() {
-    if (fountain_) {
-        const TEditorFountain& f = *fountain_;
-        unsigned char c = At(pos_);
-        if (open_ == -1) {
-            const auto& items = f.Brackets();
-            for (size_t i = 0; i < items.size(); ++i) {
-                const std::string& left = items[i].leftBracket;
-                if (!left.empty() && text_.compare(pos_, left.size(), left) == 0) {
-                    pos_ += left.size();
-                    open_ = static_cast<int>(i);
-                    return BracketBody();
-                }
+TTokenKind TFountainParser::Dispatch() {
+    if (fountain_ && open_ == -1) {
+        const auto& items = fountain_->Brackets();
+        for (size_t i = 0; i < items.size(); ++i) {
+            const std::string& left = items[i].leftBracket;
+            if (!left.empty() && text_.compare(pos_, left.size(), left) == 0) {
+                pos_ += left.size();
+                open_ = static_cast<int>(i);
+                return BracketBody();
             }
         }
+    }
+    if (rules_) {
+        const TEditorFountain& f = *rules_;
+        unsigned char c = At(pos_);
         if (f.Mail() && MailMatch()) return tokMail;
         if (f.Url()) {
             size_t skip = 0;
@@ -311,26 +320,26 @@ TTokenKind TEditorParser::Dispatch() {
     return CharacterTable(false);
 }
 
-bool TEditorParser::IsReserveWord() const {
+bool TFountainParser::IsReserveWord() const {
     if (!fountain_ || continuing_ || kind_ == tokEnd || kind_ == tokBracket || kind_ == tokComment) return false;
     return fountain_->IsReserveWord(TokenText());
 }
 
-const TFountainColor* TEditorParser::TokenColor() const {
+const TFountainColor* TFountainParser::TokenColor() const {
     if (!fountain_) return nullptr;
-    if (IsReserveWord()) return &fountain_->Reserve();
-    const TEditorColors& c = fountain_->Colors();
+    if (IsReserveWord() || kind_ == tokReserve) return &fountain_->Reserve();
+    if (kind_ == tokBracket) {
+        const auto& items = fountain_->Brackets();
+        return lastBracket_ >= 0 && lastBracket_ < static_cast<int>(items.size())
+                   ? &items[static_cast<size_t>(lastBracket_)].itemColor
+                   : nullptr;
+    }
+    if (!rules_) return nullptr;
+    const TEditorColors& c = rules_->Colors();
     switch (kind_) {
         case tokSymbol: return &c.symbol;
         case tokInteger: case tokFloat: case tokHex: return &c.integer;
-        case tokBracket: {
-            const auto& items = fountain_->Brackets();
-            return lastBracket_ >= 0 && lastBracket_ < static_cast<int>(items.size())
-                       ? &items[static_cast<size_t>(lastBracket_)].itemColor
-                       : nullptr;
-        }
         case tokComment: return &c.comment;
-        case tokReserve: return &fountain_->Reserve();
         case tokAnk: return &c.ank;
         case tokDbcsSymbol: case tokDbcsDigit: case tokDbcsAlpha: case tokHiragana: case tokKatakana: case tokKanji:
         case tokKanaSymbol: case tokKana:
@@ -342,7 +351,7 @@ const TFountainColor* TEditorParser::TokenColor() const {
     }
 }
 
-void TEditorParser::ScanRow(int r, const TRowAttributeStringList& rows, TRowState& state) {
+void TFountainParser::ScanRow(int r, const TRowAttributeStringList& rows, TRowState& state) {
     const int count = rows.Count();
     const bool wrapped = rows.GetRowAttribute(r) == raWrapped && r < count - 1;
     if (state.startToken == tokComment) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -35,11 +36,18 @@ struct TRowState {
 TRowState LoadRowState(const TRowAttributeStringList& rows, int row);
 void StoreRowState(TRowAttributeStringList& rows, int row, const TRowState& s);
 
-class TEditorParser {
+// Raised when a scanner is made without its fountain.
+class EFountainParserError : public std::invalid_argument {
 public:
-    // With a fountain: the editor scanner. Without: the plain token scanner,
-    // which knows only the character table and opens no brackets.
-    explicit TEditorParser(const TEditorFountain* fountain);
+    EFountainParserError() : std::invalid_argument("TFountainParser.Create need instance of TFountain") {}
+};
+
+// The scanner of a fountain: its brackets and reserved words, then the
+// character table.
+class TFountainParser {
+public:
+    explicit TFountainParser(const TFountain* fountain);
+    virtual ~TFountainParser() = default;
 
     void Init(std::string_view text, const TRowState& state);
     TTokenKind NextToken();
@@ -57,6 +65,10 @@ public:
     // start of row r + 1.
     void ScanRow(int r, const TRowAttributeStringList& rows, TRowState& state);
 
+protected:
+    // `fountain` may be null here: a scanner of the character table alone.
+    TFountainParser(const TFountain* fountain, const TEditorFountain* rules);
+
 private:
     TTokenKind Dispatch();
     TTokenKind CharacterTable(bool continuation);
@@ -66,7 +78,8 @@ private:
     unsigned char At(size_t i) const { return i < text_.size() ? static_cast<unsigned char>(text_[i]) : 0; }
     void SkipChar();
 
-    const TEditorFountain* fountain_;
+    const TFountain* fountain_;
+    const TEditorFountain* rules_;  // commenter, quotation, URL, mail, ... and the colours
     std::string_view text_;
     size_t pos_ = 0;
     size_t start_ = 0;
@@ -77,6 +90,19 @@ private:
     int remain_ = 0;
     int carriedBracket_ = -1;
     bool continuing_ = false;
+};
+
+// The editor's scanner: the fountain's rules and colours as well.
+class TEditorParser : public TFountainParser {
+public:
+    explicit TEditorParser(const TEditorFountain* fountain);
+};
+
+// A scanner that needs no fountain: the character table only, no brackets,
+// no colours (token lookup, double-click selection).
+class TTokenParser : public TFountainParser {
+public:
+    TTokenParser() : TFountainParser(nullptr, nullptr) {}
 };
 
 }  // namespace editor
