@@ -10,6 +10,7 @@
 
 #include "MsgWindow.h"
 #include "build/Msg.h"
+#include "QtBenchMain.h"
 #include "QuietUi.h"
 
 namespace {
@@ -46,10 +47,4 @@ BENCHMARK(BM_MessageWindowOf20MB)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+VKB_QT_BENCHMARK_MAIN()

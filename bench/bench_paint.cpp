@@ -13,6 +13,7 @@
 
 #include "BenchData.h"
 #include "Fonts.h"
+#include "QtBenchMain.h"
 #include "QtCanvas.h"
 #include "editor/Editor.h"
 #include "editor/EditorPainter.h"
@@ -86,9 +87,10 @@ void BM_PaintWindowQPainter(benchmark::State& state) {
     ed.SetTopRow(1000);
     QImage image(ed.ClientWidth(), ed.ClientHeight(), QImage::Format_RGB32);
     QFont font = gui::EditorFont("ＭＳ ゴシック", 10);
+    QRawFont raw = QRawFont::fromFont(font);
     for (auto _ : state) {
         QPainter p(&image);
-        gui::QtCanvas canvas(p, font, 13);
+        gui::QtCanvas canvas(p, font, raw, 13);
         editor::TEditorPainter painter(ed);
         painter.Paint(canvas, {0, 0, ed.ClientWidth(), ed.ClientHeight()}, true);
     }
@@ -146,7 +148,7 @@ public:
     void UpdateNow() override {
         if (dirty_.isEmpty()) return;
         QPainter p(&image_);
-        gui::QtCanvas canvas(p, font_, 13);
+        gui::QtCanvas canvas(p, font_, raw_, 13);
         editor::TEditorPainter painter(ed_);
         for (const QRect& b : dirty_) {
             p.setClipRect(b);
@@ -162,6 +164,7 @@ private:
     TEditor& ed_;
     QImage image_;
     QFont font_;
+    QRawFont raw_ = QRawFont::fromFont(font_);
     QRegion dirty_;
 };
 
@@ -221,10 +224,4 @@ BENCHMARK(BM_LoadThenFullScanRows)->Unit(benchmark::kMillisecond)->Iterations(2)
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
+VKB_QT_BENCHMARK_MAIN()

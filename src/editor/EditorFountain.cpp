@@ -8,25 +8,9 @@ EFountainBracketError::EFountainBracketError()
     : std::runtime_error("TFountainBracketCollection\r\nYou can not add item over " +
                          std::to_string(TFountain::kMaxBrackets)) {}
 
-namespace {
-
-bool Same(const TFountainColor& a, const TFountainColor& b) {
-    return a.bkColor == b.bkColor && a.color == b.color && a.style == b.style;
-}
-
-bool SameBrackets(const std::vector<TFountainBracketItem>& a, const std::vector<TFountainBracketItem>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
-        return x.leftBracket == y.leftBracket && x.rightBracket == y.rightBracket && Same(x.itemColor, y.itemColor);
-    });
-}
-
-}  // namespace
-
 void TFountain::SetBrackets(TFountainBracketCollection items) {
     if (items.size() > static_cast<size_t>(kMaxBrackets)) throw EFountainBracketError();
-    if (SameBrackets(items, brackets_)) return;
-    brackets_ = std::move(items);
-    Changed();
+    Assign(brackets_, std::move(items));
 }
 
 void TFountain::AddBracket(TFountainBracketItem item) {
@@ -35,18 +19,12 @@ void TFountain::AddBracket(TFountainBracketItem item) {
     Changed();
 }
 
-void TFountain::SetReserve(const TFountainColor& c) {
-    if (Same(c, reserve_)) return;
-    reserve_ = c;
-    Changed();
-}
+void TFountain::SetReserve(const TFountainColor& c) { Assign(reserve_, c); }
 
 void TFountain::SetReserveWordList(std::vector<std::string> words) {
     std::sort(words.begin(), words.end());
     words.erase(std::unique(words.begin(), words.end()), words.end());
-    if (words == words_) return;
-    words_ = std::move(words);
-    Changed();
+    Assign(words_, std::move(words));
 }
 
 bool TFountain::IsReserveWord(std::string_view word) const {
@@ -91,55 +69,26 @@ TEditorFountain::TEditorFountain() {
 }
 
 void TEditorFountain::SetColors(const TEditorColors& c) {
-    const TEditorColors& o = colors_;
-    bool same = Same(c.ank, o.ank) && Same(c.comment, o.comment) && Same(c.dbcs, o.dbcs) && Same(c.hit, o.hit) &&
-                Same(c.integer, o.integer) && Same(c.mail, o.mail) && Same(c.select, o.select) && Same(c.str, o.str) &&
-                Same(c.symbol, o.symbol) && Same(c.url, o.url);
     BeginUpdate();
-    if (!same) {
-        colors_ = c;
-        Changed();
-    }
-    SetReserve(c.reserve);
+    Assign(colors_, c);
+    SetReserve(c.reserve);  // the fountain's own record
     EndUpdate();
 }
 
-void TEditorFountain::SetCommenter(std::string s) {
-    if (s == commenter_) return;
-    commenter_ = std::move(s);
-    Changed();
-}
+void TEditorFountain::SetCommenter(std::string s) { Assign(commenter_, std::move(s)); }
 
-void TEditorFountain::SetControlCode(bool on) {
-    if (on == controlCode_) return;
-    controlCode_ = on;
-    Changed();
-}
+void TEditorFountain::SetControlCode(bool on) { Assign(controlCode_, on); }
 
-void TEditorFountain::SetHexPrefix(std::string s) {
-    if (s == hexPrefix_) return;
-    hexPrefix_ = std::move(s);
-    Changed();
-}
+void TEditorFountain::SetHexPrefix(std::string s) { Assign(hexPrefix_, std::move(s)); }
 
-void TEditorFountain::SetMail(bool on) {
-    if (on == mail_) return;
-    mail_ = on;
-    Changed();
-}
+void TEditorFountain::SetMail(bool on) { Assign(mail_, on); }
 
 void TEditorFountain::SetQuotation(std::string s) {
     if (s.size() > 1) s.resize(1);
-    if (s == quotation_) return;
-    quotation_ = std::move(s);
-    Changed();
+    Assign(quotation_, std::move(s));
 }
 
-void TEditorFountain::SetUrl(bool on) {
-    if (on == url_) return;
-    url_ = on;
-    Changed();
-}
+void TEditorFountain::SetUrl(bool on) { Assign(url_, on); }
 
 void TEditorFountain::SetBracketsBkColor(TColor c) {
     TFountainBracketCollection items = Brackets();

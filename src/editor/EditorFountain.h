@@ -27,6 +27,7 @@ struct TFountainBracketItem {
     std::string leftBracket;   // Shift-JIS
     std::string rightBracket;
     TFountainColor itemColor;
+    bool operator==(const TFountainBracketItem&) const = default;
 };
 
 // The bracket items in order; a fountain holds at most kMaxBrackets.
@@ -62,6 +63,13 @@ public:
 
 protected:
     void Changed();
+    // Stores `value` and notifies, unless it is the value held already.
+    template <class T>
+    void Assign(T& field, T value) {
+        if (field == value) return;
+        field = std::move(value);
+        Changed();
+    }
 
 private:
     TFountainBracketCollection brackets_;

@@ -121,9 +121,7 @@ int TEditorPainter::DrawDigit(Canvas& canvas, int x, int y, int digit, TColor co
 }
 
 void TEditorPainter::Paint(Canvas& canvas, const TRect& clip, bool caretOn) {
-    const int W = ed_.ClientWidth() > 0 ? ed_.ClientWidth() : clip.right;
     const int H = ed_.ClientHeight() > 0 ? ed_.ClientHeight() : clip.bottom;
-    (void)W;
     const int h = std::max(1, m_.rowHeight);
     // Rows touched by the clip, aligned to the grid.
     int top = std::max(clip.top, m_.topMargin);
@@ -139,14 +137,14 @@ void TEditorPainter::Paint(Canvas& canvas, const TRect& clip, bool caretOn) {
     canvas.FillRect(Intersect({m_.leftMargin - ed_.Properties().margin.left, m_.topMargin - ed_.Properties().margin.top,
                                clip.right, clip.bottom}, clip), back_);
     for (int r = first; r <= last; ++r) {
-        int y = m_.topMargin + (r - ed_.TopRow()) * h;
+        int y = ed_.RowTop(r);
         if (r < ed_.RowCount()) PaintTextRow(canvas, r, y, clip);
         else PaintEndRow(canvas, r, y, clip);
     }
     // The caret row's underline.
     const TEditorMark& ul = ed_.Properties().marks.underline;
     if (ed_.UnderlineVisible()) {
-        int y = m_.topMargin + h * (ed_.Row() - ed_.TopRow()) + m_.fontHeight;
+        int y = ed_.RowTop(ed_.Row()) + m_.fontHeight;
         if (y > m_.topMargin && y < H) canvas.Line(m_.leftMargin, y, clip.right, y, Or(ul.color, fore_));
     }
     PaintCaret(canvas, caretOn);
@@ -207,14 +205,16 @@ void TEditorPainter::PaintLeftbar(Canvas& canvas, int first, int last) {
     const TColor bk = Or(l.bkColor, back_), fg = Or(l.color, fore_);
     const int rows = ed_.RowCount();
     const bool lastHasBreak = rows == 0 || ed_.RowAttribute(rows - 1) != raEndOfText;
-    // Line numbers need the count of lines before the first row shown.
-    int line = 0;
-    if (l.showNumberMode == nmLine) {
+    // Line numbers need the count of lines before the first row shown;
+    // without word wrap every row is a line.
+    int line = std::min(first, rows);
+    if (l.showNumberMode == nmLine && ed_.WordWrap()) {
+        line = 0;
         for (int r = 0; r < first && r < rows; ++r)
             if (ed_.RowAttribute(r) != raWrapped) ++line;
     }
     for (int r = first; r <= last; ++r) {
-        int y = m_.topMargin + (r - ed_.TopRow()) * m_.rowHeight;
+        int y = ed_.RowTop(r);
         canvas.FillRect({x0, y, x1 - 2, y + m_.rowHeight}, bk);
         long long number = -1;
         if (r < rows) {
@@ -248,7 +248,7 @@ void TEditorPainter::PaintImagebar(Canvas& canvas, int first, int last) {
     const TEditorProperties& p = ed_.Properties();
     const TColor bk = p.leftbar.visible && p.leftbar.bkColor != clNone ? p.leftbar.bkColor : back_;
     for (int r = first; r <= last; ++r) {
-        int y = m_.topMargin + (r - ed_.TopRow()) * m_.rowHeight;
+        int y = ed_.RowTop(r);
         canvas.FillRect({0, y, m_.imagebarWidth, y + m_.rowHeight}, bk);
         if (r >= ed_.RowCount()) continue;
         TRowMarks marks = ed_.Store().GetMarks(r);
@@ -498,10 +498,9 @@ void TEditorPainter::RowPaint(Canvas& canvas, const TRowLayout& l, const TRect& 
 }
 
 void TEditorPainter::PaintCaret(Canvas& canvas, bool caretOn) {
-    int caretRow = ed_.Row() - ed_.TopRow();
-    if (!caretOn || !ed_.Focused() || !ed_.CaretVisible() || caretRow < 0) return;
+    if (!caretOn || !ed_.Focused() || !ed_.CaretVisible() || ed_.Row() < ed_.TopRow()) return;
     const int cw = m_.cellWidth;
-    int cy = m_.topMargin + caretRow * m_.rowHeight;
+    int cy = ed_.RowTop(ed_.Row());
     int cx = m_.leftMargin + (ed_.Col() - ed_.LeftColumn()) * cw;
     if (cy >= ed_.ClientHeight() && ed_.ClientHeight() > 0) return;
     if (cx < m_.leftMargin || (ed_.ClientWidth() > 0 && cx >= ed_.ClientWidth())) return;

@@ -83,6 +83,20 @@ void TFountainParser::SkipChar() {
     else ++pos_;
 }
 
+void TFountainParser::SkipPastQuote(unsigned char q, bool doubledStays) {
+    while (pos_ < text_.size()) {
+        if (At(pos_) == q) {
+            if (doubledStays && At(pos_ + 1) == q) {
+                pos_ += 2;  // a doubled quote does not close
+                continue;
+            }
+            ++pos_;
+            return;
+        }
+        SkipChar();
+    }
+}
+
 TTokenKind TFountainParser::NextToken() {
     while (pos_ < text_.size() && Blank(At(pos_))) ++pos_;
     start_ = pos_;
@@ -181,17 +195,7 @@ TTokenKind TFountainParser::Continue() {
             case tokString: {
                 unsigned char q = kind == tokSingleQuote ? '\'' : kind == tokDoubleQuote ? '"'
                                   : (rules_ && !rules_->Quotation().empty() ? static_cast<unsigned char>(rules_->Quotation()[0]) : '"');
-                while (pos_ < text_.size()) {
-                    if (At(pos_) == q) {
-                        if (kind != tokString && At(pos_ + 1) == q) {
-                            pos_ += 2;  // a doubled quote does not close
-                            continue;
-                        }
-                        ++pos_;
-                        break;
-                    }
-                    SkipChar();
-                }
+                SkipPastQuote(q, kind != tokString);
                 result = static_cast<TTokenKind>(kind);
                 break;
             }
@@ -282,17 +286,7 @@ TTokenKind TFountainParser::Dispatch() {
         }
         if (!f.Quotation().empty() && c == static_cast<unsigned char>(f.Quotation()[0])) {
             ++pos_;
-            while (pos_ < text_.size()) {
-                if (At(pos_) == c) {
-                    if (At(pos_ + 1) == c) {
-                        pos_ += 2;
-                        continue;
-                    }
-                    ++pos_;
-                    break;
-                }
-                SkipChar();
-            }
+            SkipPastQuote(c, true);
             return tokString;
         }
         if (f.ControlCode() && c == '#' && At(pos_ + 1) == '$') {

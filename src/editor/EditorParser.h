@@ -77,6 +77,8 @@ private:
     bool MailMatch();
     unsigned char At(size_t i) const { return i < text_.size() ? static_cast<unsigned char>(text_[i]) : 0; }
     void SkipChar();
+    // To just past the closing quote `q` (or the end of the row).
+    void SkipPastQuote(unsigned char q, bool doubledStays);
 
     const TFountain* fountain_;
     const TEditorFountain* rules_;  // commenter, quotation, URL, mail, ... and the colours

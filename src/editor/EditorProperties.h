@@ -28,11 +28,13 @@ struct TFountainColor {
     TColor bkColor = clNone;
     TColor color = clNone;
     uint8_t style = 0;  // TFontStyle bits
+    bool operator==(const TFountainColor&) const = default;
 };
 
 // The eleven colour records.
 struct TEditorColors {
     TFountainColor ank, comment, dbcs, hit, integer, mail, reserve, select, str, symbol, url;
+    bool operator==(const TEditorColors&) const = default;
 };
 
 enum TEditorCaretStyle { csDefault, csBrief };

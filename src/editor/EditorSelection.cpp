@@ -20,17 +20,16 @@ char KindAt(const std::string& map, int col) {
 void TEditor::SelectionChanged() {
     // Repaint the rows it covered and covers; the caret row's underline
     // comes and goes with it.
-    int top = selShownTop_, bottom = selShownBottom_;
-    bool any = selShown_;
-    selShown_ = Marked();
-    if (selShown_) {
-        selShownTop_ = selCols_.topRow;
-        selShownBottom_ = selCols_.bottomRow;
-        top = any ? std::min(top, selShownTop_) : selShownTop_;
-        bottom = any ? std::max(bottom, selShownBottom_) : selShownBottom_;
-        any = true;
+    const bool marked = Marked();
+    if (selShown_ || marked) {
+        int top = marked ? selCols_.topRow : selShownTop_;
+        int bottom = marked ? selCols_.bottomRow : selShownBottom_;
+        if (selShown_) top = std::min(top, selShownTop_), bottom = std::max(bottom, selShownBottom_);
+        InvalidateRows(top, bottom, metrics_.leftMargin);
     }
-    if (any) InvalidateRows(top, bottom, metrics_.leftMargin);
+    selShown_ = marked;
+    selShownTop_ = selCols_.topRow;
+    selShownBottom_ = selCols_.bottomRow;
     InvalidateUnderline(row_);
     if (OnSelectionChange) OnSelectionChange(*this, selState_);
 }

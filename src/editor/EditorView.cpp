@@ -13,6 +13,9 @@ namespace {
 
 constexpr int kUnknownSize = INT_MAX / 4;  // no size told yet: the whole window
 
+int Right(const TEditor& e) { return e.ClientWidth() > 0 ? e.ClientWidth() : kUnknownSize; }
+int Bottom(const TEditor& e) { return e.ClientHeight() > 0 ? e.ClientHeight() : kUnknownSize; }
+
 }  // namespace
 
 int TEditor::ScreenRows() const {
@@ -28,7 +31,7 @@ void TEditor::InvalidateRect(const TRect& r) {
 }
 
 void TEditor::Invalidate() {
-    InvalidateRect({0, 0, clientWidth_ > 0 ? clientWidth_ : kUnknownSize, clientHeight_ > 0 ? clientHeight_ : kUnknownSize});
+    InvalidateRect({0, 0, Right(*this), Bottom(*this)});
 }
 
 void TEditor::ScrollBarsChanged() {
@@ -40,14 +43,14 @@ void TEditor::InvalidateRows(int first, int last, int left) {
     first = std::max(first, topRow_);
     last = std::min(last, topRow_ + ScreenRows() - 1);  // partly shown rows too
     if (last < first) return;
-    const int right = clientWidth_ > 0 ? clientWidth_ : kUnknownSize;
+    const int right = Right(*this);
     InvalidateRect({left, RowTop(first), right, RowTop(last + 1)});
 }
 
 void TEditor::InvalidateUnderline(int row) {
     if (!props_.marks.underline.visible || row < topRow_ || row >= topRow_ + ScreenRows()) return;
     const int y = RowTop(row) + metrics_.fontHeight;
-    InvalidateRect({metrics_.leftMargin, y, clientWidth_ > 0 ? clientWidth_ : kUnknownSize, y + 1});
+    InvalidateRect({metrics_.leftMargin, y, Right(*this), y + 1});
 }
 
 void TEditor::InvalidateCaret() {
@@ -94,7 +97,7 @@ void TEditor::EndNoUnderline() {
 void TEditor::PaintRow(int row) {
     if (row < topRow_ || row >= topRow_ + ScreenRows()) return;
     const int y = RowTop(row);
-    InvalidateRect({metrics_.leftMargin, y, clientWidth_ > 0 ? clientWidth_ : kUnknownSize, y + metrics_.rowHeight});
+    InvalidateRect({metrics_.leftMargin, y, Right(*this), y + metrics_.rowHeight});
 }
 
 void TEditor::PaintRows(int first, int last) {
@@ -106,9 +109,9 @@ void TEditor::ScrollRowsBelow(int row, int count) {
     if (!window_) return;
     count = std::clamp(count, -ScreenRows(), ScreenRows());
     const int top = std::max(metrics_.topMargin, RowTop(row));
-    const int bottom = clientHeight_ > 0 ? clientHeight_ : kUnknownSize;
+    const int bottom = Bottom(*this);
     if (count == 0 || top >= bottom) return;
-    const int right = clientWidth_ > 0 ? clientWidth_ : kUnknownSize;
+    const int right = Right(*this);
     window_->ScrollRect({metrics_.leftMargin, top, right, bottom}, 0, count * metrics_.rowHeight);
     // The image bar's marks move with their rows; the left bar's numbers stay.
     if (props_.imagebar.visible)
@@ -154,8 +157,8 @@ void TEditor::SetTopRow(int row) {
     if (window_) {
         // The rows, the left bar and the image bar move together; the top
         // area (ruler) stays.
-        const int right = clientWidth_ > 0 ? clientWidth_ : kUnknownSize;
-        const int bottom = clientHeight_ > 0 ? clientHeight_ : kUnknownSize;
+        const int right = Right(*this);
+        const int bottom = Bottom(*this);
         window_->ScrollRect({0, metrics_.topMargin, right, bottom}, 0, shift * metrics_.rowHeight);
         window_->UpdateNow();
         window_->ScrollBarsChanged();
@@ -169,8 +172,8 @@ void TEditor::SetLeftColumn(int col) {
     const int dx = (leftCol_ - col) * metrics_.cellWidth;
     leftCol_ = col;
     if (window_) {
-        const int right = clientWidth_ > 0 ? clientWidth_ : kUnknownSize;
-        const int bottom = clientHeight_ > 0 ? clientHeight_ : kUnknownSize;
+        const int right = Right(*this);
+        const int bottom = Bottom(*this);
         window_->ScrollRect({metrics_.leftMargin, 0, right, bottom}, dx, 0);
         // The ruler's caret mark stays with the caret's column, not the pixels.
         if (props_.ruler.visible) InvalidateRect({metrics_.leftMargin, 0, right, metrics_.rulerHeight});

@@ -57,6 +57,7 @@ bool EditorWidget::ApplyFont() {
     if (key == fontKey_) return false;
     fontKey_ = key;
     font_ = EditorFont(f.name, f.size);
+    rawFont_ = QRawFont::fromFont(font_);
     QFontMetrics fm(font_);
     ascent_ = fm.ascent();
     return true;
@@ -132,7 +133,7 @@ void EditorWidget::paintEvent(QPaintEvent* event) {
         p.fillRect(viewport()->rect(), palette().base());
         return;
     }
-    QtCanvas canvas(p, font_, ascent_);
+    QtCanvas canvas(p, font_, rawFont_, ascent_);
     editor::TEditorPainter painter(*editor_);
     // Each rectangle of the region on its own: a changed row and a row
     // uncovered by a scroll far below it are not painted with all between.

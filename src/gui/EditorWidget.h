@@ -5,6 +5,7 @@
 
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <QRawFont>
 #include <QRegion>
 #include <QTimer>
 #include <functional>
@@ -79,6 +80,7 @@ private:
 
     editor::TEditor* editor_;
     QFont font_;
+    QRawFont rawFont_;  // font_ for glyph runs
     std::string fontKey_;
     int ascent_ = 12;
     bool syncing_ = false;

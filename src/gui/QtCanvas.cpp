@@ -41,8 +41,7 @@ void QtCanvas::TextRun(int x, int y, std::string_view bytes, int cellWidth, edit
     // Plain text goes out as one glyph run with every glyph at its cell;
     // styled text (which may need a synthesised face) and characters the
     // font lacks are placed one by one, with the toolkit's fallbacks.
-    const bool plain = style == 0;
-    if (plain && !rawFont_.isValid()) rawFont_ = QRawFont::fromFont(font_);
+    const bool plain = style == 0 && rawFont_.isValid();
     QString chars;
     QList<QPointF> positions;
     size_t i = 0;

@@ -11,7 +11,10 @@ namespace gui {
 
 class QtCanvas : public editor::Canvas {
 public:
-    QtCanvas(QPainter& painter, const QFont& font, int ascent) : p_(painter), font_(font), ascent_(ascent) {}
+    // `raw` is `font` as QRawFont::fromFont gives it, made once per font by
+    // the caller (making it is dearer than painting a row).
+    QtCanvas(QPainter& painter, const QFont& font, const QRawFont& raw, int ascent)
+        : p_(painter), font_(font), rawFont_(raw), ascent_(ascent) {}
 
     void FillRect(const editor::TRect& r, editor::TColor color) override;
     void TextRun(int x, int y, std::string_view bytes, int cellWidth, editor::TColor color, uint8_t style) override;
@@ -21,7 +24,7 @@ public:
 private:
     QPainter& p_;
     QFont font_;
-    QRawFont rawFont_;  // of the plain font, made on first use
+    const QRawFont& rawFont_;
     int ascent_;
 };
 
