@@ -222,6 +222,23 @@ void BM_LoadThenFullScanRows(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadThenFullScanRows)->Unit(benchmark::kMillisecond)->Iterations(2);
 
+// Ctrl+End right after loading: the colouring states of every row up to the
+// last one are brought up to date once.
+void BM_ColourStatesUpToTheLastRow(benchmark::State& state) {
+    TEditor ed;
+    Configure(ed);
+    Layout(ed);
+    ed.Lines().LoadFromFile(bench::SourceFile());
+    for (auto _ : state) {
+        state.PauseTiming();
+        ed.Store().FullScan();
+        state.ResumeTiming();
+        ed.Store().EnsureState(ed.RowCount() - 1);
+    }
+    state.counters["rows"] = ed.RowCount();
+}
+BENCHMARK(BM_ColourStatesUpToTheLastRow)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 }  // namespace
 
 VKB_QT_BENCHMARK_MAIN()

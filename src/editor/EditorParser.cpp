@@ -83,6 +83,11 @@ void TFountainParser::SkipChar() {
     else ++pos_;
 }
 
+bool TFountainParser::StartsHere(std::string_view s) const {
+    // The first byte decides almost always; it is checked before the rest.
+    return !s.empty() && At(pos_) == static_cast<unsigned char>(s[0]) && text_.compare(pos_, s.size(), s) == 0;
+}
+
 void TFountainParser::SkipPastQuote(unsigned char q, bool doubledStays) {
     while (pos_ < text_.size()) {
         if (At(pos_) == q) {
@@ -134,7 +139,7 @@ TTokenKind TFountainParser::BracketBody() {
         return tokEnd;
     }
     while (pos_ < text_.size()) {
-        if (text_.compare(pos_, right.size(), right) == 0) {
+        if (StartsHere(right)) {
             pos_ += right.size();
             open_ = -1;
             return tokBracket;
@@ -257,7 +262,7 @@ TTokenKind TFountainParser::Dispatch() {
         const auto& items = fountain_->Brackets();
         for (size_t i = 0; i < items.size(); ++i) {
             const std::string& left = items[i].leftBracket;
-            if (!left.empty() && text_.compare(pos_, left.size(), left) == 0) {
+            if (StartsHere(left)) {
                 pos_ += left.size();
                 open_ = static_cast<int>(i);
                 return BracketBody();
@@ -280,7 +285,7 @@ TTokenKind TFountainParser::Dispatch() {
                 return tokUrl;
             }
         }
-        if (!f.Commenter().empty() && text_.compare(pos_, f.Commenter().size(), f.Commenter()) == 0) {
+        if (StartsHere(f.Commenter())) {
             pos_ = text_.size();
             return tokComment;
         }
@@ -302,8 +307,9 @@ TTokenKind TFountainParser::Dispatch() {
         const std::string& hex = f.HexPrefix();
         if (!hex.empty() && pos_ + hex.size() <= text_.size()) {
             bool same = true;
+            auto lower = [](unsigned char b) { return b >= 'A' && b <= 'Z' ? b + ('a' - 'A') : b; };
             for (size_t i = 0; i < hex.size() && same; ++i)
-                same = std::tolower(At(pos_ + i)) == std::tolower(static_cast<unsigned char>(hex[i]));
+                same = lower(At(pos_ + i)) == lower(static_cast<unsigned char>(hex[i]));
             if (same) {
                 pos_ += hex.size();
                 while (pos_ < text_.size() && HexDigit(At(pos_))) ++pos_;
@@ -367,7 +373,7 @@ void TFountainParser::ScanRow(int r, const TRowAttributeStringList& rows, TRowSt
     bool any = false;
     size_t lastStart = 0, lastEnd = 0;
     TTokenKind lastKind = tokEnd;
-    bool lastReserve = false;
+    bool lastContinuing = false;
     int bracketItem = -1;
     for (;;) {
         TTokenKind k = NextToken();
@@ -378,7 +384,7 @@ void TFountainParser::ScanRow(int r, const TRowAttributeStringList& rows, TRowSt
         lastStart = start_;
         lastEnd = pos_;
         lastKind = k;
-        lastReserve = IsReserveWord();
+        lastContinuing = continuing_;
         if (pos_ > len) break;
     }
     state.remain = 0;
@@ -403,6 +409,9 @@ void TFountainParser::ScanRow(int r, const TRowAttributeStringList& rows, TRowSt
             }
             return;
         }
+        // Only a token cut by the wrap needs the reserved word test.
+        const bool lastReserve = fountain_ && !lastContinuing && lastKind != tokBracket && lastKind != tokComment &&
+                                 fountain_->IsReserveWord(text.substr(lastStart, lastEnd - lastStart));
         state.startToken = lastReserve ? tokReserve : lastKind;
         if (lastKind == tokComment || lastKind == tokSingleQuote || lastKind == tokDoubleQuote) return;
         if (lastEnd >= text.size() && r + 1 < count && rows.GetRowAttribute(r + 1) == raWrapped) return;

@@ -77,6 +77,8 @@ private:
     bool MailMatch();
     unsigned char At(size_t i) const { return i < text_.size() ? static_cast<unsigned char>(text_[i]) : 0; }
     void SkipChar();
+    // Whether the text at the scan position starts with `s` (never when empty).
+    bool StartsHere(std::string_view s) const;
     // To just past the closing quote `q` (or the end of the row).
     void SkipPastQuote(unsigned char q, bool doubledStays);
 
