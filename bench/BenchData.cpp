@@ -79,7 +79,7 @@ std::string SourceFile() {
     std::filesystem::create_directories(folder);
     std::filesystem::path file = folder / "source-v1.r";
     if (!std::filesystem::exists(file)) {
-        platform::WriteFileAtomic(file.string(), MakeSourceText());
+        platform::WriteFileSafely(file.string(), MakeSourceText());
     }
     return file.string();
 }

@@ -218,7 +218,7 @@ TEST_F(IniFileOnDisk, LoadsSavesAndReportsFailures) {
 
 TEST_F(IniFileOnDisk, FailedSaveLeavesTheOldFile) {
     const std::string path = dir_ + "/p.PRJ";
-    platform::WriteFileAtomic(path, "[PROJECT]\r\nname=old\r\n");
+    platform::WriteFileSafely(path, "[PROJECT]\r\nname=old\r\n");
     ASSERT_EQ(::chmod(dir_.c_str(), 0555), 0);
     IniFile ini;
     ini.WriteString("PROJECT", "name", "new");

@@ -35,9 +35,13 @@ TEST(LoadFromFile, LineBreaksAndEndOfTextRows) {
         {"\n\n", "[]L[]L"},
         {"\r\r\n", "[]L[]L"},
         {"x", "[x]E"},
-        {"ab\x1A" "cd\r\nef", "[ab]E"},          // 0x1A ends the text
-        {"ab\r\n\x1A" "cd", "[ab]L"},
-        {"\x1A" "ab", ""},
+        // A final 0x1A (line breaks after it aside) ends the text; any other is text.
+        {"ab\r\n\x1A", "[ab]L"},
+        {"ab\x1A\r\n\n", "[ab]E"},
+        {"\x1A", ""},
+        {"ab\x1A" "cd\r\nef", "[ab\x1A" "cd]L[ef]E"},
+        {"ab\r\n\x1A" "cd", "[ab]L[\x1A" "cd]E"},
+        {"ab\x1A\x1A", "[ab\x1A]E"},
         {"\t\xE0\x40 \x95\x5C\r\n", "[\t\xE0\x40 \x95\x5C]L"},  // bytes kept as they are
     };
     for (const auto& c : cases) EXPECT_EQ(LoadRows(c.bytes), c.rows) << c.bytes;
@@ -100,6 +104,7 @@ TEST(SaveToFile, RoundTripGivesTheSameBytesWithCrLf) {
         {"", ""},
         {"\r\n", "\r\n"},
         {"\x82\xa0\t\x95\x5C\\\r\n\x83\x5C", "\x82\xa0\t\x95\x5C\\\r\n\x83\x5C"},
+        {"line1\r\nline2\x1Ahidden\r\nmore\r\n", "line1\r\nline2\x1Ahidden\r\nmore\r\n"},
     };
     for (const auto& c : cases) {
         TEditor ed;

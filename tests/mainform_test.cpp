@@ -3,7 +3,11 @@
 // quick-make rule.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <filesystem>
+#include <functional>
 
 #include "FakeUi.h"
 #include "TestFiles.h"
@@ -339,4 +343,143 @@ TEST_F(MainFormTest, CaretPanelFollowsTheCaretOnlyWhileFocused) {
     EXPECT_EQ(doc->Panel(0), "    2:  3");
     doc->Editor1().SetRowCol(99998, 0);
     EXPECT_EQ(doc->Panel(0), "99999:  1");
+}
+
+TEST_F(MainFormTest, SettingsThatCouldNotBeReadOrWrittenAreNeverReplaced) {
+    // Unreadable (a read error): a warning at start, one note at exit, the file untouched.
+    std::string ini = dir.File("VKBUILD.INI");
+    std::filesystem::create_symlink("/proc/self/mem", ini);
+    Start();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    form->FormDestroy();
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1].rfind("設定ファイルを読み込めなかったため、設定は保存しませんでした。", 0), 0u);
+    EXPECT_TRUE(std::filesystem::is_symlink(ini));
+
+    // Read-only: read at start, not replaced at exit, and the user is told.
+    std::filesystem::remove(ini);
+    dir.Write("VKBUILD.INI", "[VKC]\r\nPATH=/my/vkc\r\n");
+    ::chmod(ini.c_str(), 0444);
+    ui.messages.clear();
+    Start();
+    EXPECT_EQ(form->Settings().compilerFolder, "/my/vkc");
+    form->FormDestroy();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].rfind("設定ファイルを保存できません。", 0), 0u);
+    EXPECT_EQ(TempDir::Read(ini), "[VKC]\r\nPATH=/my/vkc\r\n");
+}
+
+TEST_F(MainFormTest, SavingKeepsTheCaretScrollAndSelection) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "line " + std::to_string(i) + "\r\n";
+    std::string path = dir.Write("k.r", text);
+    for (bool wrap : {false, true}) {
+        Start({path});
+        form->Settings().wordWrap = wrap;
+        TMDIChild* doc = Doc(0);
+        doc->Configure(form->Settings());
+        editor::TEditor& ed = doc->Editor1();
+        ed.SetVisibleRows(20);
+        ed.SetTopRow(40);
+        ed.SetRowCol(50, 4);
+        ed.InsertText("x");
+        ed.StartSelection();
+        ed.SetRowCol(52, 2);
+        ed.Extend();
+        std::string selected = ed.SelectedText();
+        ASSERT_FALSE(selected.empty());
+        form->Execute(ActionId::FileSave1);
+        EXPECT_FALSE(doc->DocumentChanged());
+        EXPECT_EQ(ed.Row(), 52);
+        EXPECT_EQ(ed.Col(), 2);
+        EXPECT_EQ(ed.TopRow(), 40);
+        EXPECT_TRUE(ed.Selected());
+        EXPECT_EQ(ed.SelectedText(), selected);
+        ed.ClearSelection();
+        ed.InsertText("y");  // lands where the caret was left
+        EXPECT_EQ(ed.Lines().Get(52), "liyne 52");
+        form->Execute(ActionId::FileClose1);
+        ui.answers = {MsgAnswer::Yes};
+        form->FormCloseQuery();
+        form.reset();
+        dir.Write("k.r", text);
+    }
+}
+
+TEST_F(MainFormTest, AFileChangedOrRemovedByAnotherProgramIsOverwrittenOnlyWhenTheUserSays) {
+    const std::string mine = "mine\r\n";
+    std::string path = dir.Write("ext.r", mine);
+    Start({path});
+    TMDIChild* doc = Doc(0);
+    doc->Editor1().Lines().Add("edit");
+    form->Execute(ActionId::FileSave1);  // unchanged on disk: no question
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(TempDir::Read(path), "mine\r\nedit\r\n");
+
+    const char* changed = "\nは他のプログラムによって変更されています。上書きしますか?";
+    const char* removed = "\nは他のプログラムによって削除または移動されています。保存しますか?";
+    struct Case { std::function<void()> outside; const char* asked; } cases[] = {
+        {[&] { dir.Write("ext.r", "theirs\r\n"); }, changed},
+        {[&] {  // replaced by another file of the same size and time
+             std::string o = dir.Write("o.r", TempDir::Read(path));
+             std::filesystem::last_write_time(o, std::filesystem::last_write_time(path));
+             std::filesystem::rename(o, path);
+         }, changed},
+        {[&] { std::filesystem::remove(path); }, removed},
+    };
+    for (auto& c : cases) {
+        for (MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
+            dir.Write("ext.r", mine);
+            form->CloseChild(*doc);
+            doc = form->OpenDocumentWindow(path);
+            doc->Editor1().Lines().Add("more");
+            c.outside();
+            std::string before = std::filesystem::exists(path) ? TempDir::Read(path) : "(none)";
+            ui.messages.clear();
+            ui.answers = {answer, MsgAnswer::Yes};
+            form->Execute(ActionId::FileSave1);
+            ASSERT_FALSE(ui.messages.empty());
+            EXPECT_EQ(ui.messages[0], path + c.asked);
+            std::string after = std::filesystem::exists(path) ? TempDir::Read(path) : "(none)";
+            EXPECT_EQ(after, answer == MsgAnswer::Yes ? "mine\r\nmore\r\n" : before);
+            EXPECT_EQ(doc->DocumentChanged(), answer == MsgAnswer::No);
+        }
+    }
+}
+
+TEST_F(MainFormTest, AFileOpensInOneWindowOnlyAndOnlyRegularFilesOpen) {
+    std::string path = dir.Write("one.r", "x\r\n");
+    std::string alias = dir.File("alias.r");
+    std::filesystem::create_symlink(path, alias);
+    std::string fifo = dir.File("pipe.r");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    Start({path});
+    TMDIChild* first = Doc(0);
+    form->FileNew1Execute();
+    EXPECT_EQ(form->OpenDocumentWindow(path), first);
+    EXPECT_EQ(form->OpenDocumentWindow(alias), first);
+    EXPECT_EQ(form->ActiveChild(), first);
+    EXPECT_EQ(form->Children().size(), 2u);
+
+    EXPECT_EQ(form->OpenDocumentWindow(fifo), nullptr);  // refused at once, not waited on
+    EXPECT_EQ(form->Children().size(), 2u);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find("通常のファイルではない"), std::string::npos);
+
+    ui.openResults = {FakeUi::Chose({fifo})};
+    form->ChildActivated(first);
+    form->Execute(ActionId::InsertFileAtCaretLine);
+    EXPECT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(first->Editor1().Lines().GetTextStr(), "x\r\n");
+}
+
+TEST_F(MainFormTest, InsertFileFollowsTheOpeningRulesForEndOfFileAndNulBytes) {
+    std::string path = dir.Write("doc.r", "one\r\n");
+    std::string part = dir.Write("part.h", std::string("a\x1A" "b\0c\r\n\x1A\r\n", 10));
+    Start({path});
+    ui.openResults = {FakeUi::Chose({part})};
+    form->Execute(ActionId::InsertFileAtCaretLine);
+    EXPECT_EQ(Doc(0)->Editor1().Lines().GetTextStr(), "a\x1A" "b c\r\n\r\none\r\n");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find("NUL文字が 1 個"), std::string::npos);
 }

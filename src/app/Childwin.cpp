@@ -17,6 +17,13 @@ std::string Format(const char* fmt, int a, int b = 0) {
     return buf;
 }
 
+void WarnNulBytes(platform::Ui& ui, const std::string& path, size_t count) {
+    if (count == 0) return;
+    ui.MessageBox(path + "\nにはNUL文字が " + std::to_string(count) +
+                      " 個含まれていました。空白に置き換えて表示しています。保存すると置き換えた空白が書き込まれます。",
+                  "警告", platform::MsgKind::Warning, platform::MsgButtons::Ok);
+}
+
 std::string LinesPanel(const editor::TEditor& ed) { return Format("%4d Lines", ed.Lines().Count()); }
 
 // Reserved words of the document windows, after one empty entry.
@@ -169,29 +176,41 @@ bool TMDIChild::LoadDocument(const std::string& path) {
                        platform::MsgButtons::Ok);
         return false;
     }
+    diskStamp_ = report.stamp;
+    stampPath_ = path;
     panels_[1] = LinesPanel(*editor_);
     changed_ = false;
     Changed();
-    if (report.nulBytes > 0) {
-        ui_.MessageBox(path + "\nにはNUL文字が " + std::to_string(report.nulBytes) +
-                           " 個含まれていました。空白に置き換えて表示しています。保存すると置き換えた空白が書き込まれます。",
-                       "警告", platform::MsgKind::Warning, platform::MsgButtons::Ok);
-    }
+    WarnNulBytes(ui_, path, report.nulBytes);
     return true;
 }
 
 bool TMDIChild::SaveDocument() {
+    const std::string path = Caption();
+    if (diskStamp_ && stampPath_ == path) {
+        std::optional<platform::FileStamp> now = platform::StampOf(path);
+        const char* question = !now ? "\nは他のプログラムによって削除または移動されています。保存しますか?"
+                               : *now != *diskStamp_ ? "\nは他のプログラムによって変更されています。上書きしますか?"
+                                                     : nullptr;
+        if (question && ui_.MessageBox(path + question, "確認", platform::MsgKind::Confirmation,
+                                       platform::MsgButtons::YesNo) != platform::MsgAnswer::Yes)
+            return false;
+    }
     try {
-        editor_->Lines().SaveToFile(Caption());
+        diskStamp_ = editor_->Lines().SaveToFile(path);
+        stampPath_ = path;
     } catch (const std::exception& e) {
         ui_.MessageBox("ファイルを保存できません。\n" + std::string(e.what()), "エラー", platform::MsgKind::Error,
                        platform::MsgButtons::Ok);
         return false;
     }
-    // Laying the rows out anew also empties the undo history.
+    // Laying the rows out anew also empties the undo history; the rows come
+    // back the same, so the user stays where they were.
+    editor::TEditor::TViewState where = editor_->SaveViewState();
     bool wrap = editor_->WordWrap();
     editor_->SetWordWrap(!wrap);
     editor_->SetWordWrap(wrap);
+    editor_->RestoreViewState(where);
     changed_ = false;
     panels_[3].clear();
     Changed();
@@ -251,6 +270,11 @@ void TMDIChild::InsertFileAtCaretLine() {
                        platform::MsgButtons::Ok);
         return;
     }
+    // The same rules as opening a file: the end-of-file byte, NUL bytes.
+    size_t size = bytes.size();
+    editor::TLoadReport report = editor::PrepareFileText(bytes.data(), &size);
+    bytes.resize(size);
+    WarnNulBytes(ui_, r.files.front(), report.nulBytes);
     // The file's lines, each followed by CR LF.
     std::string text;
     text.reserve(bytes.size() + 2);

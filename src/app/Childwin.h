@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "app/MdiChildForm.h"
 #include "app/Settings.h"
 #include "editor/Editor.h"
+#include "platform/FileIO.h"
 #include "platform/Ui.h"
 
 namespace app {
@@ -52,8 +54,13 @@ public:
     // Loads the file; on failure tells the user and returns false.
     bool LoadDocument(const std::string& path);
     // Saves to the caption's path; on failure tells the user, keeps the text
-    // and the changed flag, and returns false.
+    // and the changed flag, and returns false. A file that another program
+    // changed or removed since it was loaded or saved here is overwritten
+    // only when the user says so.
     bool SaveDocument();
+    // The file as this window last read or wrote it; nullopt for a window
+    // whose file it never read or wrote.
+    const std::optional<platform::FileStamp>& DiskStamp() const { return diskStamp_; }
 
     bool FormCloseQuery() override;
     void FormClose() override;
@@ -88,6 +95,8 @@ private:
     std::array<std::string, 5> panels_;
     bool changed_ = false;
     bool discardConfirmed_ = false;
+    std::optional<platform::FileStamp> diskStamp_;
+    std::string stampPath_;  // the path diskStamp_ belongs to
 };
 
 }  // namespace app

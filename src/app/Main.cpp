@@ -76,9 +76,11 @@ void TMainForm::FormCreate() {
     helpFile_ = programFolder_ + ProgramBaseName() + ".HLP";
 
     platform::IniFile ini;
+    settingsUnreadable_.clear();
     try {
         ini.LoadFromFile(SettingsPath());
     } catch (const std::exception& e) {
+        settingsUnreadable_ = e.what();
         ui_.MessageBox("設定ファイルを読み込めません。既定の設定で起動します。\n" + std::string(e.what()), "警告",
                        platform::MsgKind::Warning, platform::MsgButtons::Ok);
     }
@@ -146,10 +148,20 @@ void TMainForm::FormDestroy() {
     // user chose to drop are never saved by it (DiscardConfirmed).
 
     platform::IniFile ini;
-    try {
-        ini.LoadFromFile(SettingsPath());
-    } catch (const std::exception&) {
-        // Unreadable: written anew below.
+    std::string unreadable = settingsUnreadable_;
+    if (unreadable.empty()) {
+        // Read again: what other keys the file holds now is kept.
+        try {
+            ini.LoadFromFile(SettingsPath());
+        } catch (const std::exception& e) {
+            unreadable = e.what();
+        }
+    }
+    if (!unreadable.empty()) {
+        ui_.MessageBox("設定ファイルを読み込めなかったため、設定は保存しませんでした。\n" + unreadable, "警告",
+                       platform::MsgKind::Warning, platform::MsgButtons::Ok);
+        StopTimersAndHelp();
+        return;
     }
     if (openInitialDir_.empty()) openInitialDir_ = programFolder_;
     settings_.sourceFolder = openInitialDir_;
@@ -169,6 +181,10 @@ void TMainForm::FormDestroy() {
                        platform::MsgKind::Warning, platform::MsgButtons::Ok);
     }
 
+    StopTimersAndHelp();
+}
+
+void TMainForm::StopTimersAndHelp() {
     timer1_.SetEnabled(false);
     timer2_.SetEnabled(false);
     timer3_.SetEnabled(false);
@@ -197,7 +213,32 @@ bool TMainForm::CloseChild(TMdiChildForm& child) {
     return true;
 }
 
+TMDIChild* TMainForm::DocumentShowing(const std::string& path) const {
+    std::optional<platform::FileStamp> file = platform::StampOf(path);
+    for (auto& child : children_) {
+        auto* doc = dynamic_cast<TMDIChild*>(child.get());
+        if (!doc) continue;
+        if (doc->Caption() == path) return doc;
+        if (!file || IsUntitled(doc->Caption())) continue;
+        std::optional<platform::FileStamp> other = platform::StampOf(doc->Caption());
+        if (other && other->device == file->device && other->inode == file->inode) return doc;
+    }
+    return nullptr;
+}
+
 TMDIChild* TMainForm::OpenDocumentWindow(const std::string& path) {
+    if (TMDIChild* open = DocumentShowing(path)) {
+        active_ = open;
+        if (view_) view_->ActivateChild(*open);
+        AddRecentFile(open->Caption());
+        NotifyState();
+        return open;
+    }
+    if (platform::PathExists(path) && !platform::FileExists(path)) {
+        ui_.MessageBox(path + "\nは通常のファイルではないため開けません。", "エラー", platform::MsgKind::Error,
+                       platform::MsgButtons::Ok);
+        return nullptr;
+    }
     auto owned = std::make_unique<TMDIChild>(*this, ui_);
     TMDIChild* doc = owned.get();
     doc->SetCaption(path);

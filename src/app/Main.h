@@ -66,7 +66,12 @@ public:
     // Runs the child's close query; true when it closed.
     bool CloseChild(TMdiChildForm& child);
 
+    // A file already open in a document window brings that window forward
+    // instead; a path that names no regular file is refused with a message.
     TMDIChild* OpenDocumentWindow(const std::string& path);
+    // The document window showing the file `path` names (the same caption,
+    // or the same file on disk through another name); nullptr when none.
+    TMDIChild* DocumentShowing(const std::string& path) const;
 
     bool Enabled(ActionId id) const;
     bool Visible(ActionId id) const;
@@ -123,6 +128,7 @@ private:
     TMDIChild* CompilableDocument();
     void Run(const build::CompilerCommand& command);
     void RemoveChild(TMdiChildForm& child);
+    void StopTimersAndHelp();
     platform::FileDialogOptions SaveDialogOptions() const;
 
     platform::Ui& ui_;
@@ -136,6 +142,9 @@ private:
     std::string helpFile_;
     std::string keywordListFile_;
     bool templatesAvailable_ = false;
+    // Why the settings file could not be read at start; a file the program
+    // could not read is never written over with what it did not see.
+    std::string settingsUnreadable_;
 
     std::vector<std::unique_ptr<TMdiChildForm>> children_;
     TMdiChildForm* active_ = nullptr;

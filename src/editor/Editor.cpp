@@ -130,6 +130,26 @@ void TEditor::ClampToRows() {
     }
 }
 
+TEditor::TViewState TEditor::SaveViewState() const {
+    return {row_, col_, topRow_, leftCol_, selState_, selMode_, anchorRow_, anchorByte_, anchorCol_, selBytes_, selCols_};
+}
+
+void TEditor::RestoreViewState(const TViewState& s) {
+    ClearSelection();
+    SetTopRow(std::clamp(s.topRow, 0, MaxTopRow()));
+    SetLeftColumn(s.leftCol);
+    SetRowCol(std::clamp(s.row, 0, MaxCaretRow()), s.col);
+    if (s.selState == sstNone || s.row > MaxCaretRow() || s.anchorRow > MaxCaretRow()) return;
+    selMode_ = s.selMode;
+    anchorRow_ = s.anchorRow;
+    anchorByte_ = s.anchorByte;
+    anchorCol_ = s.anchorCol;
+    selBytes_ = s.bytes;
+    selCols_ = s.cols;
+    selState_ = s.selState;
+    if (Marked()) SelectionChanged();
+}
+
 void TEditor::SetFocused(bool focused) {
     if (focused_ == focused) return;
     focused_ = focused;

@@ -318,6 +318,20 @@ public:
     void Paste() { PasteFromClipboard(); }
     void Clear() { DeleteSelection(); }
 
+    // ---- Where the user is ---------------------------------------------------------
+    // Caret, scroll position and selection, kept across a relayout that
+    // gives the same rows (the save's wrap round trip).
+    struct TViewState {
+        int row = 0, col = 0, topRow = 0, leftCol = 0;
+        TSelectionState selState = sstNone;
+        TSelectionMode selMode = smNormal;
+        int anchorRow = 0, anchorByte = 0, anchorCol = 0;
+        TByteRange bytes;
+        TColumnRange cols;
+    };
+    TViewState SaveViewState() const;
+    void RestoreViewState(const TViewState& state);
+
     // ---- Focus, change notification -------------------------------------------------
     bool Focused() const { return focused_; }
     void SetFocused(bool focused);

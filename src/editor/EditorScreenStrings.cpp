@@ -449,12 +449,14 @@ TLoadReport TEditorScreenStrings::ReplaceAll(const std::function<platform::FileB
         Clear();
         platform::FileBlock block = source();
         char* begin = block.data.get();
-        char* end = begin + block.size;
+        size_t size = block.size;
         if (eofByteEnds) {
-            if (char* eof = static_cast<char*>(std::memchr(begin, 0x1A, block.size))) end = eof;
+            report = PrepareFileText(begin, &size);
+        } else {
+            report.nulBytes = BlankOutNuls(begin, begin + size);
         }
-        report.nulBytes = BlankOutNuls(begin, end);
-        BuildRowsFromBuffer(std::move(block.data), static_cast<size_t>(end - begin));
+        report.stamp = block.stamp;
+        BuildRowsFromBuffer(std::move(block.data), size);
         if (wordWrap_) WrapAll();
         FullScan();
         for (TEditor* e : editors_) e->TextReset();
@@ -467,8 +469,16 @@ TLoadReport TEditorScreenStrings::ReplaceAll(const std::function<platform::FileB
     return report;
 }
 
+TLoadReport PrepareFileText(char* begin, size_t* size) {
+    size_t end = *size;
+    while (end > 0 && (begin[end - 1] == '\r' || begin[end - 1] == '\n')) --end;
+    if (end > 0 && begin[end - 1] == 0x1A) *size = end - 1;
+    TLoadReport report;
+    report.nulBytes = BlankOutNuls(begin, begin + *size);
+    return report;
+}
+
 TLoadReport TEditorScreenStrings::LoadFromFile(const std::string& path) {
-    // A 0x1A byte ends the text of a file.
     return ReplaceAll([&] { return platform::ReadFileBlock(path); }, true);
 }
 
@@ -484,13 +494,13 @@ TLoadReport TEditorScreenStrings::SetText(std::string_view text) {
         false);
 }
 
-void TEditorScreenStrings::SaveToFile(const std::string& path) const {
-    platform::AtomicFileWriter out(path);
+platform::FileStamp TEditorScreenStrings::SaveToFile(const std::string& path) const {
+    platform::SafeFileWriter out(path, TextLength());
     for (int r = 0, n = Count(); r < n; ++r) {
         out.Write(Text(r));
         if (AttributeOf(r) == raLineBreak) out.Write(kCrLf);
     }
-    out.Commit();
+    return out.Commit();
 }
 
 }  // namespace editor

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,7 +32,13 @@ struct TLastChange {
 // What loading found that the caller should tell the user about.
 struct TLoadReport {
     size_t nulBytes = 0;  // NUL bytes in the text, each loaded as a blank
+    std::optional<platform::FileStamp> stamp;  // of the file read
 };
+
+// Makes a file's bytes the text they hold, in place: a 0x1A byte followed by
+// nothing but line breaks ends the text (any other 0x1A is kept as text, so
+// nothing is lost), and NUL bytes become blanks. `size` is cut accordingly.
+TLoadReport PrepareFileText(char* begin, size_t* size);
 
 struct TGathered {
     std::string text;
@@ -108,8 +115,9 @@ public:
     // Replaces everything with the file's text. On failure the store is
     // empty and the error (platform::FileError) reaches the caller.
     TLoadReport LoadFromFile(const std::string& path);
-    // Replaces the file atomically with GetText(); throws platform::FileError.
-    void SaveToFile(const std::string& path) const;
+    // Saves GetText() (see platform::SafeFileWriter); throws
+    // platform::FileError. Returns the stamp of the file written.
+    platform::FileStamp SaveToFile(const std::string& path) const;
 
 protected:
     explicit TEditorScreenStrings(TEditor* owner);

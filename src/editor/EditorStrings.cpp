@@ -139,7 +139,7 @@ TLoadReport TEditorStrings::InUpdate(const std::function<TLoadReport()>& replace
     return report;
 }
 
-void TEditorStrings::SaveToFile(const std::string& path) const { Store().SaveToFile(path); }
+platform::FileStamp TEditorStrings::SaveToFile(const std::string& path) const { return Store().SaveToFile(path); }
 
 void TEditorStrings::BeginUpdate() {
     if (updateCount_++ == 0) Store().BeginUpdate();

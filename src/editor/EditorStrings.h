@@ -33,7 +33,7 @@ public:
     void Assign(const platform::TStrings& source) override;
 
     TLoadReport LoadFromFile(const std::string& path);
-    void SaveToFile(const std::string& path) const;
+    platform::FileStamp SaveToFile(const std::string& path) const;
 
     void BeginUpdate() override;
     void EndUpdate() override;

@@ -4,8 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
+
+#include <vector>
 
 namespace platform {
 
@@ -20,20 +24,82 @@ std::string FolderOf(const std::string& path) {
 
 constexpr size_t kWriteChunk = 1 << 20;
 
-}  // namespace
+FileStamp StampFrom(const struct stat& st) {
+    FileStamp s;
+    s.device = st.st_dev;
+    s.inode = st.st_ino;
+    s.size = static_cast<int64_t>(st.st_size);
+    s.mtimeSec = static_cast<int64_t>(st.st_mtim.tv_sec);
+    s.mtimeNsec = static_cast<int64_t>(st.st_mtim.tv_nsec);
+    return s;
+}
 
-FileError::FileError(const std::string& path, const std::string& action, int err)
-    : std::runtime_error(action + " \"" + path + "\": " + std::strerror(err)), path_(path), err_(err) {}
-
-std::string ReadWholeFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+// Opens a file for reading only when it is a regular file. O_NONBLOCK keeps
+// the open itself from waiting for a pipe's writer.
+int OpenRegularForRead(const std::string& path, struct stat& st) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) throw FileError(path, "Cannot open", errno);
-    std::string data;
-    struct stat st{};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
+        int err = errno;
+        ::close(fd);
+        throw FileError(path, "Cannot read", err);
+    }
+    if (S_ISDIR(st.st_mode)) {
         ::close(fd);
         throw FileError(path, "Cannot read", EISDIR);
     }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw FileError(path, "Cannot read", "not a regular file (a pipe, device or socket)", EINVAL);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+bool InGroup(gid_t gid) {
+    if (gid == ::getegid()) return true;
+    int n = ::getgroups(0, nullptr);
+    if (n <= 0) return false;
+    std::vector<gid_t> groups(static_cast<size_t>(n));
+    n = ::getgroups(n, groups.data());
+    for (int i = 0; i < n; ++i)
+        if (groups[static_cast<size_t>(i)] == gid) return true;
+    return false;
+}
+
+// Unnamed temporary files need O_TMPFILE and /proc to give them a name later.
+bool UnnamedTempUsable() {
+    static const bool usable = ::access("/proc/self/fd", X_OK) == 0;
+    return usable;
+}
+
+std::string RandomSuffix() {
+    static std::mt19937_64 rng{std::random_device{}()};
+    static const char digits[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::string s;
+    for (int i = 0; i < 8; ++i) s += digits[rng() % (sizeof digits - 1)];
+    return s;
+}
+
+}  // namespace
+
+FileError::FileError(const std::string& path, const std::string& action, int err)
+    : FileError(path, action, std::strerror(err), err) {}
+
+FileError::FileError(const std::string& path, const std::string& action, const std::string& reason, int err)
+    : std::runtime_error(action + " \"" + path + "\": " + reason), path_(path), err_(err) {}
+
+std::optional<FileStamp> StampOf(const std::string& path) {
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return StampFrom(st);
+}
+
+std::string ReadWholeFile(const std::string& path, FileStamp* stamp) {
+    struct stat st{};
+    int fd = OpenRegularForRead(path, st);
+    if (stamp) *stamp = StampFrom(st);
+    std::string data;
     if (st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
     size_t chunk = 1 << 16;
     for (;;) {
@@ -57,20 +123,11 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 FileBlock ReadFileBlock(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw FileError(path, "Cannot open", errno);
     struct stat st{};
-    if (::fstat(fd, &st) != 0) {
-        int err = errno;
-        ::close(fd);
-        throw FileError(path, "Cannot read", err);
-    }
-    if (S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        throw FileError(path, "Cannot read", EISDIR);
-    }
+    int fd = OpenRegularForRead(path, st);
     size_t capacity = st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
     FileBlock block;
+    block.stamp = StampFrom(st);
     block.data.reset(new char[capacity + 1]);
     for (;;) {
         if (block.size == capacity) {
@@ -106,45 +163,120 @@ FileBlock ReadFileBlock(const std::string& path) {
     return block;
 }
 
-AtomicFileWriter::AtomicFileWriter(std::string path) : path_(std::move(path)) {
-    // Replace the file a link points to, not the link.
+SaveTarget ProbeSaveTarget(const std::string& path) {
+    SaveTarget t;
+    const std::string folder = FolderOf(path);
+    t.folderWritable = ::access(folder.c_str(), W_OK | X_OK) == 0;
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0) return t;
+    t.exists = true;
+    t.regular = S_ISREG(st.st_mode);
+    // The superuser passes every permission check; a file that nobody may
+    // write is still read-only for it.
+    t.fileWritable = ::access(path.c_str(), W_OK) == 0 && (::geteuid() != 0 || (st.st_mode & 0222) != 0);
+    t.ownedByUser = st.st_uid == ::geteuid() && InGroup(st.st_gid);
+    t.links = static_cast<unsigned long>(st.st_nlink);
+    return t;
+}
+
+SaveMethod ChooseSaveMethod(const SaveTarget& t) {
+    if (!t.exists) return SaveMethod::Replace;
+    if (!t.regular || !t.fileWritable) return SaveMethod::Refuse;
+    // A rename would drop the other links, change the owner, or is impossible.
+    if (!t.folderWritable || t.links > 1 || !t.ownedByUser) return SaveMethod::InPlace;
+    return SaveMethod::Replace;
+}
+
+SafeFileWriter::SafeFileWriter(std::string path, int64_t expectedSize)
+    : path_(std::move(path)), expected_(expectedSize) {
+    // Save the file a link points to, not the link.
     if (char* real = ::realpath(path_.c_str(), nullptr)) {
         path_ = real;
         ::free(real);
     }
-    std::string templ = FolderOf(path_) + "/.vkb-save-XXXXXX";
-    fd_ = ::mkostemp(templ.data(), O_CLOEXEC);
-    if (fd_ < 0) throw FileError(path_, "Cannot create", errno);
-    tempPath_ = templ;
-    struct stat st{};
+    SaveTarget target = ProbeSaveTarget(path_);
+    method_ = ChooseSaveMethod(target);
+    if (method_ == SaveMethod::Refuse) {
+        if (!target.regular) throw FileError(path_, "Cannot save", "not a regular file", EINVAL);
+        int err = ::access(path_.c_str(), W_OK) == 0 ? EACCES : errno;
+        throw FileError(path_, "Cannot save", std::string(std::strerror(err)) + " (the file is read-only)", err);
+    }
     mode_t mode = 0666;
-    if (::stat(path_.c_str(), &st) == 0) {
+    struct stat st{};
+    if (target.exists && ::stat(path_.c_str(), &st) == 0) {
         mode = st.st_mode & 07777;
     } else {
         mode_t mask = ::umask(0);
         ::umask(mask);
         mode &= ~mask;
     }
-    ::fchmod(fd_, mode);
+    if (method_ == SaveMethod::Replace) OpenReplacement(mode, target);
+    if (method_ == SaveMethod::InPlace) OpenInPlace();
     buffer_.reserve(kWriteChunk);
 }
 
-AtomicFileWriter::~AtomicFileWriter() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!committed_ && !tempPath_.empty()) ::unlink(tempPath_.c_str());
+void SafeFileWriter::OpenReplacement(mode_t mode, const SaveTarget& target) {
+    const std::string folder = FolderOf(path_);
+    int err = 0;
+    if (UnnamedTempUsable()) {
+        fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (fd_ < 0) err = errno;
+    }
+    if (fd_ < 0 && (err == 0 || err == EOPNOTSUPP || err == EISDIR || err == EINVAL)) {
+        // No unnamed files here: a named one, removed on failure.
+        std::string templ = folder + "/.vkb-save-XXXXXX";
+        fd_ = ::mkostemp(templ.data(), O_CLOEXEC);
+        if (fd_ >= 0) visibleTemp_ = templ;
+        else err = errno;
+    }
+    if (fd_ < 0) {
+        if (target.exists && (err == EACCES || err == EPERM || err == EROFS)) {
+            method_ = SaveMethod::InPlace;
+            return;
+        }
+        throw FileError(path_, "Cannot create", err);
+    }
+    ::fchmod(fd_, mode);
+    struct stat st{};
+    if (target.exists && ::stat(path_.c_str(), &st) == 0) {
+        struct stat mine{};
+        if (::fstat(fd_, &mine) == 0 && mine.st_gid != st.st_gid) (void)::fchown(fd_, static_cast<uid_t>(-1), st.st_gid);
+        ::fchmod(fd_, mode);  // a group change clears set-id bits
+    }
 }
 
-void AtomicFileWriter::Fail(const std::string& action, int err) {
+void SafeFileWriter::OpenInPlace() {
+    fd_ = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd_ < 0) throw FileError(path_, "Cannot open", errno);
+    if (expected_ >= 0) CheckSpace(expected_);
+    else deferred_ = true;
+}
+
+void SafeFileWriter::CheckSpace(int64_t size) {
+    struct stat st{};
+    struct statvfs vfs{};
+    if (::fstat(fd_, &st) != 0 || ::fstatvfs(fd_, &vfs) != 0) return;  // unknown: try anyway
+    int64_t allocated = static_cast<int64_t>(st.st_blocks) * 512;
+    int64_t available = static_cast<int64_t>(vfs.f_bavail) * static_cast<int64_t>(vfs.f_frsize);
+    if (size - allocated > available) Fail("Cannot save", ENOSPC);
+}
+
+SafeFileWriter::~SafeFileWriter() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!committed_ && !visibleTemp_.empty()) ::unlink(visibleTemp_.c_str());
+}
+
+void SafeFileWriter::Fail(const std::string& action, int err) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    ::unlink(tempPath_.c_str());
-    tempPath_.clear();
+    if (!visibleTemp_.empty()) ::unlink(visibleTemp_.c_str());
+    visibleTemp_.clear();
+    if (method_ == SaveMethod::InPlace && written_ > 0)
+        throw FileError(path_, action, std::string(std::strerror(err)) + " (the file may be incomplete)", err);
     throw FileError(path_, action, err);
 }
 
-void AtomicFileWriter::Flush() {
-    const char* p = buffer_.data();
-    size_t left = buffer_.size();
+void SafeFileWriter::WriteOut(const char* p, size_t left) {
     while (left > 0) {
         ssize_t n = ::write(fd_, p, left);
         if (n < 0) {
@@ -153,45 +285,79 @@ void AtomicFileWriter::Flush() {
         }
         p += n;
         left -= static_cast<size_t>(n);
+        written_ += n;
     }
+}
+
+void SafeFileWriter::Flush() {
+    WriteOut(buffer_.data(), buffer_.size());
     buffer_.clear();
 }
 
-void AtomicFileWriter::Write(std::string_view bytes) {
+void SafeFileWriter::Write(std::string_view bytes) {
     if (fd_ < 0) throw FileError(path_, "Cannot write", EBADF);
+    if (deferred_) {
+        buffer_.append(bytes);
+        return;
+    }
     if (buffer_.size() + bytes.size() > kWriteChunk) {
         Flush();
         if (bytes.size() >= kWriteChunk) {
-            buffer_.assign(bytes);
-            Flush();
+            WriteOut(bytes.data(), bytes.size());
             return;
         }
     }
     buffer_.append(bytes);
 }
 
-void AtomicFileWriter::Commit() {
-    if (fd_ < 0) throw FileError(path_, "Cannot write", EBADF);
-    Flush();
-    if (::fsync(fd_) != 0) Fail("Cannot write", errno);
-    if (::close(fd_) != 0) {
-        fd_ = -1;
-        Fail("Cannot write", errno);
+void SafeFileWriter::LinkReplacement() {
+    if (!visibleTemp_.empty()) return;
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    const std::string folder = FolderOf(path_);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = folder + "/.vkb-save-" + RandomSuffix();
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            visibleTemp_ = name;
+            return;
+        }
+        if (errno != EEXIST) Fail("Cannot write", errno);
     }
-    fd_ = -1;
-    if (::rename(tempPath_.c_str(), path_.c_str()) != 0) {
-        int err = errno;
-        ::unlink(tempPath_.c_str());
-        tempPath_.clear();
-        throw FileError(path_, "Cannot replace", err);
-    }
-    committed_ = true;
+    Fail("Cannot write", EEXIST);
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view bytes) {
-    AtomicFileWriter w(path);
+FileStamp SafeFileWriter::Commit() {
+    if (fd_ < 0) throw FileError(path_, "Cannot write", EBADF);
+    if (deferred_) {
+        CheckSpace(static_cast<int64_t>(buffer_.size()));
+        deferred_ = false;
+    }
+    Flush();
+    if (method_ == SaveMethod::InPlace && ::ftruncate(fd_, written_) != 0) Fail("Cannot write", errno);
+    if (::fsync(fd_) != 0) Fail("Cannot write", errno);
+    struct stat st{};
+    if (::fstat(fd_, &st) != 0) Fail("Cannot write", errno);
+    if (method_ == SaveMethod::Replace) {
+        LinkReplacement();
+        if (::rename(visibleTemp_.c_str(), path_.c_str()) != 0) Fail("Cannot replace", errno);
+        visibleTemp_.clear();
+        // The rename itself reaches the disk with the folder.
+        int dir = ::open(FolderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
+    }
+    int closed = ::close(fd_);
+    fd_ = -1;
+    committed_ = true;
+    if (closed != 0 && method_ == SaveMethod::InPlace) throw FileError(path_, "Cannot write", errno);
+    return StampFrom(st);
+}
+
+FileStamp WriteFileSafely(const std::string& path, std::string_view bytes) {
+    SafeFileWriter w(path, static_cast<int64_t>(bytes.size()));
     w.Write(bytes);
-    w.Commit();
+    return w.Commit();
 }
 
 }  // namespace platform

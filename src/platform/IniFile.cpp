@@ -172,7 +172,7 @@ std::string IniFile::ToBytes() const {
     return out;
 }
 
-void IniFile::SaveToFile(const std::string& path) const { WriteFileAtomic(path, ToBytes()); }
+void IniFile::SaveToFile(const std::string& path) const { WriteFileSafely(path, ToBytes()); }
 
 const IniFile::Block* IniFile::FindSection(std::string_view section) const {
     auto it = sections_.find(AnsiUpperCase(section));

@@ -83,6 +83,11 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
 
 bool FileExists(const std::string& path) { return StatIs(path, S_IFREG); }
 
+bool PathExists(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
 bool DirectoryExists(const std::string& path) { return StatIs(path, S_IFDIR); }
 
 std::optional<std::string> FindFileInFolder(const std::string& folder, std::string_view name) {

@@ -32,6 +32,7 @@ std::string ExcludeTrailingPathDelimiter(std::string_view folder);
 std::string JoinPath(std::string_view folder, std::string_view name);
 
 bool FileExists(const std::string& path);       // a regular file, or a link to one
+bool PathExists(const std::string& path);       // anything at all (links followed)
 bool DirectoryExists(const std::string& path);  // a directory, or a link to one
 
 // The path of the file called `name` in `folder`: the exact spelling when such

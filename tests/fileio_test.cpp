@@ -1,0 +1,185 @@
+// Saving and reading files: which files may be written and how, what an
+// interrupted save leaves, what counts as a changed file, what is read.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+#include "TestFiles.h"
+#include "platform/FileIO.h"
+
+using platform::SaveMethod;
+using platform::SaveTarget;
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+
+// Runs `body` in a child process, as an unprivileged user when this process
+// is the superuser (which passes every permission check); its exit code.
+int RunAsUser(const std::function<int()>& body) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) ::_exit(99);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int SaveExitCode(const std::string& path, const std::string& text) {
+    try {
+        platform::WriteFileSafely(path, text);
+        return 0;
+    } catch (const platform::FileError&) {
+        return 1;
+    }
+}
+
+std::vector<std::string> Entries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct stat StatOf(const std::string& path) {
+    struct stat st{};
+    ::stat(path.c_str(), &st);
+    return st;
+}
+
+}  // namespace
+
+TEST(SaveMethod, ChosenFromWhatTheRenameWouldChange) {
+    struct Case { SaveTarget t; SaveMethod m; } cases[] = {
+        {{false, true, true, true, true, 1}, SaveMethod::Replace},   // new file
+        {{true, true, true, true, true, 1}, SaveMethod::Replace},    // own file, own folder
+        {{true, true, false, true, true, 1}, SaveMethod::Refuse},    // read-only file
+        {{true, false, true, true, true, 1}, SaveMethod::Refuse},    // pipe or device
+        {{true, true, true, false, true, 1}, SaveMethod::InPlace},   // folder not writable
+        {{true, true, true, true, true, 2}, SaveMethod::InPlace},    // hard links
+        {{true, true, true, true, false, 1}, SaveMethod::InPlace},   // another owner
+        {{true, true, false, false, false, 3}, SaveMethod::Refuse},
+    };
+    for (const auto& c : cases) EXPECT_EQ(platform::ChooseSaveMethod(c.t), c.m);
+}
+
+TEST(SafeFileWriter, AReadOnlyFileIsNeverReplaced) {
+    TempDir dir;
+    std::string path = dir.Write("ro.r", "old\r\n");
+    ::chmod(path.c_str(), 0444);
+    struct stat before = StatOf(path);
+    EXPECT_THROW(platform::WriteFileSafely(path, "new\r\n"), platform::FileError);  // also as the superuser
+    EXPECT_EQ(RunAsUser([&] { return SaveExitCode(path, "new\r\n"); }), 1);
+    EXPECT_EQ(TempDir::Read(path), "old\r\n");
+    struct stat after = StatOf(path);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"ro.r"});
+}
+
+TEST(SafeFileWriter, HardLinksAndOwnersSurviveBecauseTheFileIsWrittenInPlace) {
+    TempDir dir;
+    std::string path = dir.Write("a.r", "a long old text that is longer than the new one\r\n");
+    std::string link = dir.File("b.r");
+    ASSERT_EQ(::link(path.c_str(), link.c_str()), 0);
+    ino_t inode = StatOf(path).st_ino;
+    EXPECT_EQ(platform::SafeFileWriter(path).Method(), SaveMethod::InPlace);
+    platform::FileStamp stamp = platform::WriteFileSafely(path, "new\r\n");
+    EXPECT_EQ(TempDir::Read(link), "new\r\n");  // truncated to the new length
+    EXPECT_EQ(StatOf(path).st_ino, inode);
+    EXPECT_EQ(platform::StampOf(path), stamp);
+
+    // A writable file in a folder the user may not write, owned by someone else.
+    std::string sub = dir.path() + "/locked";
+    ::mkdir(sub.c_str(), 0755);
+    std::string shared = sub + "/s.r";
+    {
+        std::ofstream(shared, std::ios::binary) << "old\r\n";
+    }
+    ::chmod(shared.c_str(), 0666);
+    ::chmod(sub.c_str(), 0555);
+    ::chmod(dir.path().c_str(), 0755);
+    struct stat before = StatOf(shared);
+    EXPECT_EQ(RunAsUser([&] { return SaveExitCode(shared, "by another user\r\n"); }), 0);
+    ::chmod(sub.c_str(), 0755);
+    EXPECT_EQ(TempDir::Read(shared), "by another user\r\n");
+    struct stat after = StatOf(shared);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(Entries(sub), std::vector<std::string>{"s.r"});
+}
+
+TEST(SafeFileWriter, AReplacementKeepsTheModeAndAnInterruptedSaveLeavesNothing) {
+    TempDir dir;
+    std::string path = dir.Write("x.r", "old\r\n");
+    ::chmod(path.c_str(), 0640);
+    {
+        platform::SafeFileWriter w(path);
+        EXPECT_EQ(w.Method(), SaveMethod::Replace);
+        w.Write(std::string(3 << 20, 'x'));
+        EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"x.r"});  // nothing visible while writing
+    }  // abandoned
+    EXPECT_EQ(TempDir::Read(path), "old\r\n");
+
+    // Killed half-way: no temporary file stays behind.
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        platform::SafeFileWriter w(path);
+        w.Write(std::string(4 << 20, 'y'));
+        ::raise(SIGKILL);
+    }
+    ::waitpid(pid, nullptr, 0);
+    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"x.r"});
+    EXPECT_EQ(TempDir::Read(path), "old\r\n");
+
+    platform::WriteFileSafely(path, "new\r\n");
+    EXPECT_EQ(TempDir::Read(path), "new\r\n");
+    EXPECT_EQ(StatOf(path).st_mode & 07777, 0640u);
+    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"x.r"});
+}
+
+TEST(FileStamp, ChangesWithContentIdentityAndRemoval) {
+    TempDir dir;
+    std::string path = dir.Write("s.r", "one\r\n");
+    auto first = platform::StampOf(path);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(platform::StampOf(path), first);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    { std::ofstream(path, std::ios::binary | std::ios::app) << "x"; }
+    EXPECT_NE(platform::StampOf(path), first);  // size and time
+    auto second = platform::StampOf(path);
+    std::string other = dir.Write("o.r", "one\r\nx");
+    std::filesystem::rename(other, path);  // same size, another file
+    EXPECT_NE(platform::StampOf(path)->inode, second->inode);
+    std::filesystem::remove(path);
+    EXPECT_FALSE(platform::StampOf(path));
+}
+
+TEST(ReadFile, OnlyRegularFilesAreRead) {
+    TempDir dir;
+    std::string fifo = dir.File("pipe.r");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    // Neither waits for a writer: both refuse at once.
+    EXPECT_THROW(platform::ReadWholeFile(fifo), platform::FileError);
+    EXPECT_THROW(platform::ReadFileBlock(fifo), platform::FileError);
+    EXPECT_THROW(platform::ReadWholeFile("/dev/zero"), platform::FileError);
+    EXPECT_THROW(platform::WriteFileSafely(fifo, "x"), platform::FileError);
+    std::string path = dir.Write("r.r", "abc");
+    platform::FileStamp stamp;
+    EXPECT_EQ(platform::ReadWholeFile(path, &stamp), "abc");
+    EXPECT_EQ(platform::StampOf(path), stamp);
+}
