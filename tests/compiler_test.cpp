@@ -170,3 +170,44 @@ TEST(RunCompiler, MissingProgramStartsNothing) {
     CompilerCommand c = CompileLinkCommand(empty.path(), empty.File("a.r"));
     EXPECT_FALSE(RunCompiler(c, ui).has_value());
 }
+
+// Every message names the line the editor shows: line breaks of any style,
+// literals continued by a final backslash, Shift-JIS trail bytes 0x5C and
+// conditions spanning lines.
+TEST(RunCompiler, MessagesNameTheLinesTheEditorShows) {
+    const std::string semi = " : error: ';' expected at end of statement";
+    const std::string assign = " : warning: assignment used as a condition";
+    struct Case { const char* source; std::vector<std::string> messages; } cases[] = {
+        // Line breaks: CR LF, LF and CR are each one.
+        {"int f()\r{\r\tint a = 1\r}\r", {"t.r(3)" + semi}},
+        {"a();\rb();\nc();\r\nd()\n", {"t.r(4)" + semi}},
+        {"/* a\r b */\r// c\rint a = 1\r", {"t.r(4)" + semi}},
+        {"int a;\r/* open\r\r", {"t.r(2) : error: unterminated comment"}},
+        // A backslash ending a line inside a literal: the literal goes on, the line is counted.
+        {"s = \"a\\\nb\";\nint a = 1\n", {"t.r(3)" + semi}},
+        {"s = \"a\\\r\nb\";\r\nint a = 1\r\n", {"t.r(3)" + semi}},
+        {"s = \"a\\\rb\\\rc\";\rint a = 1\r", {"t.r(4)" + semi}},
+        {"int a;\ns = \"a\\\nb;\nint c = 1;\n", {"t.r(2) : error: unterminated string literal"}},
+        // Double-byte characters: a trail byte 0x5C (表, ソ) is no backslash; a
+        // lead byte at the end of a line does not take the line break.
+        {"/* \x95\x5c\n*/ c = '\x83\x5c';\ns = \"\x95\x5c\";\n// \x95\x5c\nint a = 1\n", {"t.r(5)" + semi}},
+        {"s = \"x\x81\nint a = 1\n", {"t.r(1) : error: unterminated string literal", "t.r(2)" + semi}},
+        // Conditions spanning lines: no ';' before the parentheses close, and
+        // an assignment reported where its '=' is.
+        {"if (a == 1 &&\n    b = 2)\n\tx();\n", {"t.r(2)" + assign}},
+        {"if (a) {\n} else if (b &&\n\tc\n\t= d)\n\tx();\n", {"t.r(4)" + assign}},
+        {"while (a &&\n\tb\n\t)\n\tx();\nfor (i = 0;\n     i < n;\n     i++)\n\tx();\n", {}},
+        {"if (f(a)) g(b = 1);\nif (a) x = 1\n", {"t.r(2)" + semi}},
+    };
+    StandIn vkc;
+    FakeUi ui;
+    for (const Case& c : cases) {
+        TempDir src;
+        auto out = RunCompiler(CompileOnlyCommand(vkc.dir.path(), src.Write("t.r", c.source)), ui);
+        ASSERT_TRUE(out.has_value());
+        std::vector<std::string> messages;
+        for (const std::string& line : CompilerOutputLines(*out))
+            if (line.rfind("t.r(", 0) == 0) messages.push_back(line);
+        EXPECT_EQ(messages, c.messages) << c.source;
+    }
+}

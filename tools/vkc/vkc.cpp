@@ -16,6 +16,7 @@
 // bytes).
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -92,6 +93,60 @@ std::string Trim(const std::string& s) {
     return s.substr(a, b - a + 1);
 }
 
+// The lines of a source: CR LF, LF and CR each end one line, as the editor
+// counts them, so that a message's line is the line the editor jumps to.
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines(1);
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            lines.emplace_back();
+        } else {
+            lines.back() += c;
+        }
+    }
+    return lines;
+}
+
+enum class Quoted { Closed, Continued, Open };
+
+// Moves i past the rest of a quoted literal on line s. A double-byte
+// character is one unit, so a trail byte 0x5C (as in 表 or ソ) is no
+// backslash; a backslash escapes the next byte, or, last on the line, the
+// line break.
+Quoted SkipQuoted(const std::string& s, size_t& i, char quote) {
+    for (; i < s.size(); ++i) {
+        if (platform::IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) {
+            ++i;
+        } else if (s[i] == '\\') {
+            if (i + 1 == s.size()) return Quoted::Continued;
+            ++i;
+        } else if (s[i] == quote) {
+            ++i;
+            return Quoted::Closed;
+        }
+    }
+    return Quoted::Open;
+}
+
+// Where the word that heads a statement starts, past a leading "}" and
+// "else" ("} while (...)", "else if (...)").
+size_t HeadWordAt(const std::string& code) {
+    size_t i = code.find_first_not_of(" \t");
+    if (i == std::string::npos) return code.size();
+    if (code[i] == '}') i = std::min(code.size(), code.find_first_not_of(" \t", i + 1));
+    if (FirstWord(code.substr(i)) == "else") {
+        size_t j = code.find_first_not_of(" \t", i + 4);
+        if (j != std::string::npos && j > i + 4) i = j;
+    }
+    return i;
+}
+
+bool IsControlWord(const std::string& w) {
+    return w == "if" || w == "while" || w == "for" || w == "foreach" || w == "switch";
+}
+
 // Checks one source; `shown` is the name messages use for it.
 void CheckSource(const std::string& path, const std::string& shown, int depth) {
     std::string text;
@@ -100,107 +155,184 @@ void CheckSource(const std::string& path, const std::string& shown, int depth) {
                "ソースファイル '" + shown + "' を開けません");
         return;
     }
+    const std::vector<std::string> lines = SplitLines(text);
     std::vector<Open> stack;
     // The code of each line with comments and string contents blanked out.
-    std::vector<std::string> code(1);
-    int line = 1;
+    std::vector<std::string> code(lines.size());
     bool inBlock = false;
     int blockStart = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        unsigned char u = static_cast<unsigned char>(c);
-        if (c == '\r') continue;
-        if (c == '\n') {
-            ++line;
-            code.emplace_back();
-            continue;
-        }
-        if (inBlock) {
-            if (c == '*' && i + 1 < text.size() && text[i + 1] == '/') {
-                inBlock = false;
-                ++i;
-            }
-            continue;
-        }
-        if (platform::IsLeadByte(u) && i + 1 < text.size()) {  // a double-byte character, never split
-            ++i;
-            code.back() += "  ";
-            continue;
-        }
-        if (c == '/' && i + 1 < text.size() && text[i + 1] == '/') {
-            while (i + 1 < text.size() && text[i + 1] != '\n') ++i;
-            continue;
-        }
-        if (c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
-            inBlock = true;
-            blockStart = line;
-            ++i;
-            continue;
-        }
-        if (c == '"' || c == '\'') {
-            size_t j = i + 1;
-            bool closed = false;
-            for (; j < text.size() && text[j] != '\n' && text[j] != '\r'; ++j) {
-                unsigned char v = static_cast<unsigned char>(text[j]);
-                if (platform::IsLeadByte(v) && j + 1 < text.size()) {
-                    ++j;
-                    continue;
-                }
-                if (text[j] == '\\') {
-                    ++j;
-                    continue;
-                }
-                if (text[j] == c) {
-                    closed = true;
+    char quote = 0;  // a literal continued on the next line by a final backslash
+    int quoteStart = 0;
+    auto unterminated = [&] {
+        Report(shown, quoteStart, true, quote == '"' ? "unterminated string literal" : "unterminated character literal",
+               quote == '"' ? "文字列が閉じていません" : "文字定数が閉じていません");
+        quote = 0;
+    };
+    for (size_t n = 0; n < lines.size(); ++n) {
+        const std::string& s = lines[n];
+        std::string& out = code[n];
+        const int line = static_cast<int>(n) + 1;
+        size_t i = 0;
+        // The code keeps a literal's quotes, and a final backslash where it goes on.
+        auto quoted = [&] {
+            switch (SkipQuoted(s, i, quote)) {
+                case Quoted::Closed:
+                    out.append(quoteStart == line ? 2 : 1, quote);
+                    quote = 0;
                     break;
-                }
+                case Quoted::Continued:
+                    if (quoteStart == line) out += quote;
+                    out += '\\';
+                    i = s.size();
+                    break;
+                case Quoted::Open:
+                    unterminated();
+                    i = s.size();
+                    break;
             }
-            if (!closed) {
-                Report(shown, line, true, c == '"' ? "unterminated string literal" : "unterminated character literal",
-                       c == '"' ? "文字列が閉じていません" : "文字定数が閉じていません");
-                i = j - 1;
+        };
+        if (quote) quoted();
+        while (i < s.size()) {
+            char c = s[i];
+            if (inBlock) {
+                size_t close = s.find("*/", i);
+                inBlock = close == std::string::npos;
+                i = inBlock ? s.size() : close + 2;
                 continue;
             }
-            code.back() += c;
-            code.back() += c;
-            i = j;
-            continue;
-        }
-        code.back() += c;
-        if (c == '(' || c == '{' || c == '[') {
-            stack.push_back({c, line});
-        } else if (c == ')' || c == '}' || c == ']') {
-            char want = c == ')' ? '(' : c == '}' ? '{' : '[';
-            if (stack.empty() || stack.back().bracket != want) {
-                Report(shown, line, true, std::string("unmatched '") + c + "'",
-                       std::string("対応する括弧がありません: '") + c + "'");
-            } else {
-                stack.pop_back();
+            if (platform::IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < s.size()) {  // never split
+                out += "  ";
+                i += 2;
+                continue;
+            }
+            if (c == '/' && i + 1 < s.size() && s[i + 1] == '/') break;
+            if (c == '/' && i + 1 < s.size() && s[i + 1] == '*') {
+                inBlock = true;
+                blockStart = line;
+                i += 2;
+                continue;
+            }
+            if (c == '"' || c == '\'') {
+                quote = c;
+                quoteStart = line;
+                ++i;
+                quoted();
+                continue;
+            }
+            out += c;
+            ++i;
+            if (c == '(' || c == '{' || c == '[') {
+                stack.push_back({c, line});
+            } else if (c == ')' || c == '}' || c == ']') {
+                char want = c == ')' ? '(' : c == '}' ? '{' : '[';
+                if (stack.empty() || stack.back().bracket != want) {
+                    Report(shown, line, true, std::string("unmatched '") + c + "'",
+                           std::string("対応する括弧がありません: '") + c + "'");
+                } else {
+                    stack.pop_back();
+                }
             }
         }
     }
+    if (quote) unterminated();  // continued past the end of the file
     if (inBlock) Report(shown, blockStart, true, "unterminated comment", "コメントが閉じていません");
     for (const Open& o : stack)
         Report(shown, o.line, true, std::string("'") + o.bracket + "' is never closed",
                std::string("'") + o.bracket + "' が閉じていません");
 
-    std::vector<std::string> originals;
+    // A statement goes on while its parentheses are open or its line ends
+    // with a backslash. Braces end any parentheses left open, so that one
+    // missing ")" does not hide the rest of the file.
+    const size_t count = code.size();
+    std::vector<int> openAtEnd(count);
+    std::vector<size_t> head(count);
     {
-        std::istringstream lines(text);
-        std::string l;
-        while (std::getline(lines, l)) originals.push_back(l);
-        originals.resize(code.size());
+        int open = 0;
+        size_t current = 0;
+        bool goesOn = false;
+        for (size_t n = 0; n < count; ++n) {
+            std::string t = Trim(code[n]);
+            if (t.empty()) {
+                openAtEnd[n] = open;
+                head[n] = current;
+                continue;
+            }
+            if (!goesOn && open == 0) current = n;
+            head[n] = current;
+            goesOn = t.back() == '\\';
+            openAtEnd[n] = open;
+            if (Trim(code[current])[0] == '#') continue;  // a directive, not a statement
+            for (char c : t) {
+                if (c == '(' || c == '[') ++open;
+                else if ((c == ')' || c == ']') && open > 0) --open;
+                else if (c == '{' || c == '}') open = 0;
+            }
+            openAtEnd[n] = open;
+        }
+    }
+
+    // The condition of a control statement, followed across lines to its
+    // closing parenthesis: an assignment in it is reported on the line of
+    // its "=", and the line it closes on needs no ";".
+    std::vector<int> assignments(count);
+    std::vector<bool> closesControl(count);
+    for (size_t n = 0; n < count; ++n) {
+        if (head[n] != n) continue;
+        size_t at = HeadWordAt(code[n]);
+        std::string word = FirstWord(code[n].substr(at));
+        if (!IsControlWord(word)) continue;
+        size_t k = code[n].find_first_not_of(" \t", at + word.size());
+        if (k == std::string::npos || code[n][k] != '(') continue;
+        std::string cond;
+        std::vector<size_t> condLine;
+        int open = 0;
+        bool closed = false;
+        for (size_t m = n; m < count && !closed; ++m, k = 0) {
+            const std::string& c = code[m];
+            for (; k < c.size(); ++k) {
+                if (c[k] == '{' || c[k] == '}') {
+                    m = count;  // left open: already reported
+                    break;
+                }
+                if (c[k] == '(' || c[k] == '[') {
+                    if (open++ == 0) continue;
+                } else if ((c[k] == ')' || c[k] == ']') && --open == 0) {
+                    closed = true;
+                    closesControl[m] = c.find_first_not_of(" \t", k + 1) == std::string::npos;
+                    break;
+                }
+                cond += c[k];
+                condLine.push_back(m);
+            }
+            if (closed || m >= count) break;
+            cond += ' ';
+            condLine.push_back(m);
+        }
+        if (!closed || (word != "if" && word != "while")) continue;
+        for (size_t j = 0; j < cond.size(); ++j) {
+            if (cond[j] != '=') continue;
+            char before = j > 0 ? cond[j - 1] : ' ';
+            char after = j + 1 < cond.size() ? cond[j + 1] : ' ';
+            if (after == '=' || before == '=' || before == '!' || before == '<' || before == '>') {
+                if (after == '=') ++j;
+                continue;
+            }
+            ++assignments[condLine[j]];
+            break;
+        }
     }
 
     // Line checks on the code without comments and string contents.
-    for (size_t n = 0; n < code.size(); ++n) {
+    for (size_t n = 0; n < count; ++n) {
         std::string t = Trim(code[n]);
         if (t.empty()) continue;
         int lineNo = static_cast<int>(n) + 1;
-        if (t[0] == '#') {
-            if (t.rfind("#include", 0) == 0 && depth < 8) {
+        for (int a = 0; a < assignments[n]; ++a)
+            Report(shown, lineNo, false, "assignment used as a condition", "条件式の中で代入しています");
+        if (Trim(code[head[n]])[0] == '#') {
+            if (head[n] == n && t.rfind("#include", 0) == 0 && depth < 8) {
                 // The name comes from the original line (blanked in the code).
-                const std::string& original = originals[n];
+                const std::string& original = lines[n];
                 size_t a = original.find('"'), b = original.rfind('"');
                 if (a != std::string::npos && b > a) {
                     std::string name = original.substr(a + 1, b - a - 1);
@@ -215,27 +347,11 @@ void CheckSource(const std::string& path, const std::string& shown, int depth) {
             }
             continue;
         }
-        // Assignment used as a condition: if (a = b)
+        // A statement line must end with ";". Lines inside open parentheses,
+        // lines that open or close a block, continue an expression or head a
+        // control statement do not.
+        if (openAtEnd[n] > 0 || closesControl[n]) continue;
         std::string word = FirstWord(t);
-        if (word == "if" || word == "while") {
-            size_t open = t.find('('), close = t.rfind(')');
-            if (open != std::string::npos && close != std::string::npos && close > open) {
-                std::string cond = t.substr(open + 1, close - open - 1);
-                for (size_t k = 0; k < cond.size(); ++k) {
-                    if (cond[k] != '=') continue;
-                    char before = k > 0 ? cond[k - 1] : ' ';
-                    char after = k + 1 < cond.size() ? cond[k + 1] : ' ';
-                    if (after == '=' || before == '=' || before == '!' || before == '<' || before == '>') {
-                        if (after == '=') ++k;
-                        continue;
-                    }
-                    Report(shown, lineNo, false, "assignment used as a condition", "条件式の中で代入しています");
-                    break;
-                }
-            }
-        }
-        // A statement line must end with ";". Lines that open or close a
-        // block, continue an expression or head a control statement do not.
         char last = t.back();
         if (last == ';' || last == '{' || last == '}' || last == ',' || last == ':' || last == '(' || last == '\\' ||
             last == '&' || last == '|' || last == '+' || last == '-' || last == '*' || last == '/' || last == '=' ||
@@ -245,10 +361,8 @@ void CheckSource(const std::string& path, const std::string& shown, int depth) {
         if (t[0] == '{' || t[0] == '}') continue;
         // The next code line tells whether this one goes on.
         std::string next;
-        for (size_t m = n + 1; m < code.size() && next.empty(); ++m) next = Trim(code[m]);
+        for (size_t m = n + 1; m < count && next.empty(); ++m) next = Trim(code[m]);
         if (!next.empty() && std::string("{.+-*/&|?:),=<>[").find(next[0]) != std::string::npos) continue;
-        if (last == ')' && (word == "if" || word == "while" || word == "for" || word == "foreach" || word == "switch"))
-            continue;
         Report(shown, lineNo, true, "';' expected at end of statement", "文の終わりに ';' がありません");
     }
 }
