@@ -198,6 +198,9 @@ TEST(RunCompiler, MessagesNameTheLinesTheEditorShows) {
         {"if (a) {\n} else if (b &&\n\tc\n\t= d)\n\tx();\n", {"t.r(4)" + assign}},
         {"while (a &&\n\tb\n\t)\n\tx();\nfor (i = 0;\n     i < n;\n     i++)\n\tx();\n", {}},
         {"if (f(a)) g(b = 1);\nif (a) x = 1\n", {"t.r(2)" + semi}},
+        // The end-of-file byte: a final one is no text, any other is.
+        {"int a;\r\n\x1A\r\n", {}},
+        {"int a;\r\n\x1A;x\r\n", {"t.r(2)" + semi}},
     };
     StandIn vkc;
     FakeUi ui;

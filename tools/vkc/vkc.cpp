@@ -70,6 +70,9 @@ bool ReadFile(const std::string& path, std::string& out) {
     std::ostringstream s;
     s << in.rdbuf();
     out = s.str();
+    // A final end-of-file byte (line breaks after it aside) is no text.
+    size_t end = out.find_last_not_of("\r\n");
+    if (end != std::string::npos && out[end] == '\x1A') out.resize(end);
     return true;
 }
 
