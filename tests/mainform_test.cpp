@@ -483,3 +483,18 @@ TEST_F(MainFormTest, InsertFileFollowsTheOpeningRulesForEndOfFileAndNulBytes) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages[0].find("NUL文字が 1 個"), std::string::npos);
 }
+
+TEST(WindowPlace, StoredGeometryFitsTheScreensThatExist) {
+    using app::TWindowRect;
+    const std::vector<TWindowRect> two = {{0, 0, 1920, 1080}, {1920, 0, 1280, 1024}};
+    struct Case { TWindowRect stored, fitted; } cases[] = {
+        {{100, 50, 800, 600}, {100, 50, 800, 600}},              // fits: unchanged
+        {{99999, 1, 600, 400}, {1320, 1, 600, 400}},             // off every screen: onto the first
+        {{1, 1, 100000, 400}, {0, 1, 1920, 400}},                // wider than the screen
+        {{2000, 900, 600, 400}, {2000, 624, 600, 400}},          // mostly on the second: pulled onto it
+        {{-50, -20, 10, 10}, {0, 0, 200, 150}},                  // too small and off the edge
+        {{1800, 10, 600, 400}, {1920, 10, 600, 400}},            // overlaps the second more
+    };
+    for (const auto& c : cases) EXPECT_EQ(app::FitWindowToScreens(c.stored, two), c.fitted) << c.stored.left;
+    EXPECT_EQ(app::FitWindowToScreens({5, 5, 10, 10}, {}), (TWindowRect{5, 5, 200, 150}));
+}

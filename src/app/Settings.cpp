@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace app {
@@ -146,6 +147,27 @@ void TToolbarLayout::Write(platform::IniFile& ini, const std::string& section) c
     ini.WriteInteger(section, "DockPos", dockPos);
     ini.WriteInteger(section, "FloatLeft", floatLeft);
     ini.WriteInteger(section, "FloatTop", floatTop);
+}
+
+TWindowRect FitWindowToScreens(TWindowRect w, const std::vector<TWindowRect>& screens, TWindowRect minimum) {
+    w.width = std::max(w.width, minimum.width);
+    w.height = std::max(w.height, minimum.height);
+    if (screens.empty()) return w;
+    auto overlap = [&](const TWindowRect& s) {
+        int64_t dx = std::min<int64_t>(int64_t{w.left} + w.width, int64_t{s.left} + s.width) - std::max(w.left, s.left);
+        int64_t dy = std::min<int64_t>(int64_t{w.top} + w.height, int64_t{s.top} + s.height) - std::max(w.top, s.top);
+        return dx > 0 && dy > 0 ? dx * dy : 0;
+    };
+    const TWindowRect* best = &screens.front();
+    int64_t bestArea = overlap(*best);
+    for (const TWindowRect& s : screens)
+        if (int64_t a = overlap(s); a > bestArea) best = &s, bestArea = a;
+    const TWindowRect& s = *best;
+    w.width = std::min(w.width, s.width);
+    w.height = std::min(w.height, s.height);
+    w.left = std::clamp(w.left, s.left, s.left + s.width - w.width);
+    w.top = std::clamp(w.top, s.top, s.top + s.height - w.height);
+    return w;
 }
 
 }  // namespace app

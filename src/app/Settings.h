@@ -77,4 +77,15 @@ struct TToolbarLayout {
     void Write(platform::IniFile& ini, const std::string& section) const;
 };
 
+// A window's place on the desktop, in pixels.
+struct TWindowRect {
+    int left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const TWindowRect&) const = default;
+};
+// The stored main-window place made to fit the screens that exist now:
+// kept where it overlaps a screen most (else moved to the first screen),
+// no larger than that screen and wholly on it; at least `minimum` in size.
+TWindowRect FitWindowToScreens(TWindowRect window, const std::vector<TWindowRect>& screens,
+                               TWindowRect minimum = {0, 0, 200, 150});
+
 }  // namespace app

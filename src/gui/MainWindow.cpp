@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -182,7 +183,13 @@ void MainWindow::BuildToolbars() {
 
 void MainWindow::ApplySettings() {
     const app::TSettings& s = form_.Settings();
-    setGeometry(s.left, s.top, std::max(200, s.width), std::max(150, s.height));
+    std::vector<app::TWindowRect> screens;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        QRect a = screen->availableGeometry();
+        screens.push_back({a.x(), a.y(), a.width(), a.height()});
+    }
+    app::TWindowRect g = app::FitWindowToScreens({s.left, s.top, s.width, s.height}, screens);
+    setGeometry(g.left, g.top, g.width, g.height);
 
     // Toolbars by dock, row and position.
     std::vector<std::pair<const app::TToolbarLayout*, QToolBar*>> order;
