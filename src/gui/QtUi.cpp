@@ -9,6 +9,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPointer>
 #include <QProcess>
 #include <QTimer>
 #include <QUrl>
@@ -17,6 +18,21 @@ namespace gui {
 
 namespace {
 const char* const kBoxMime = "application/x-teditor-box-type";
+
+// Gives the keyboard back to the window and field that had it once a dialog
+// closes; without a window manager nobody else does.
+class ReturnFocus {
+public:
+    ReturnFocus() : window_(QApplication::activeWindow()), focus_(QApplication::focusWidget()) {}
+    ~ReturnFocus() {
+        if (window_) window_->activateWindow();
+        if (focus_) focus_->setFocus(Qt::OtherFocusReason);
+    }
+
+private:
+    QPointer<QWidget> window_;
+    QPointer<QWidget> focus_;
+};
 }
 
 QString Q(const std::string& utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
@@ -57,6 +73,7 @@ platform::MsgAnswer QtUi::MessageBox(const std::string& text, const std::string&
     QMessageBox box(icon, Q(caption), Q(text),
                     buttons == platform::MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     parent_);
+    ReturnFocus back;
     int r = box.exec();
     if (r == QMessageBox::Yes) return platform::MsgAnswer::Yes;
     if (r == QMessageBox::No) return platform::MsgAnswer::No;
@@ -65,6 +82,7 @@ platform::MsgAnswer QtUi::MessageBox(const std::string& text, const std::string&
 }
 
 platform::FileDialogResult QtUi::RunFileDialog(const platform::FileDialogOptions& o, bool save) {
+    ReturnFocus back;
     QFileDialog dlg(parent_, Q(o.title));
     dlg.setOption(QFileDialog::DontUseNativeDialog, true);
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -93,6 +111,7 @@ platform::FileDialogResult QtUi::SaveDialog(const platform::FileDialogOptions& o
 
 std::optional<std::string> QtUi::InputBox(const std::string& caption, const std::string& prompt,
                                           const std::string& value) {
+    ReturnFocus back;
     bool ok = false;
     QString text = QInputDialog::getText(parent_, Q(caption), Q(prompt), QLineEdit::Normal, Q(value), &ok);
     if (!ok) return std::nullopt;
@@ -100,6 +119,7 @@ std::optional<std::string> QtUi::InputBox(const std::string& caption, const std:
 }
 
 std::optional<std::string> QtUi::ChooseFolder(const std::string& caption, const std::string& initial) {
+    ReturnFocus back;
     QString dir = QFileDialog::getExistingDirectory(parent_, Q(caption), initial.empty() ? "/" : Q(initial),
                                                     QFileDialog::DontUseNativeDialog);
     if (dir.isEmpty()) return std::nullopt;
