@@ -73,7 +73,7 @@ TEST(MessageGrammar, JumpTargets) {
             EXPECT_EQ(t->line, c.number);
         }
     }
-    std::string bad;
+    std::optional<std::string> bad;
     EXPECT_FALSE(ParseJumpTarget("a.R(x1) : error: y", &bad));
     EXPECT_EQ(bad, "x1");
 }
@@ -116,15 +116,16 @@ TEST(RunCompiler, ReportsTheMistakesOfASource) {
     TempDir src;
     std::string file = src.Write("bad.r", "int main()\r\n{\r\n\tint a = 1\r\n\tstring s = \"open;\r\n}\r\n");
     FakeUi ui;
-    auto out = RunCompiler(CompileLinkCommand(vkc.dir.path(), file), ui);
-    ASSERT_TRUE(out.has_value());
+    CompilerRun run = RunCompiler(CompileLinkCommand(vkc.dir.path(), file), ui);
+    ASSERT_EQ(run.end, CompilerRun::End::Finished);
+    const std::string* out = &run.output;
     EXPECT_NE(out->find("bad.r(3) : error: ';' expected"), std::string::npos) << *out;
     EXPECT_NE(out->find("bad.r(4) : error: unterminated string"), std::string::npos) << *out;
     EXPECT_FALSE(std::filesystem::exists(src.File("bad.RX")));
 
     std::string good = src.Write("good.r", "int main()\r\n{\r\n\treturn 0;\r\n}\r\n");
-    out = RunCompiler(CompileOnlyCommand(vkc.dir.path(), good), ui);
-    ASSERT_TRUE(out.has_value());
+    run = RunCompiler(CompileOnlyCommand(vkc.dir.path(), good), ui);
+    ASSERT_EQ(run.end, CompilerRun::End::Finished);
     EXPECT_NE(out->find("0 error(s)"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(src.File("good.RO")));  // written in the source's folder
 }
@@ -134,11 +135,11 @@ TEST(RunCompiler, FloodArrivesWholeWhileTheUiStaysLive) {
     TempDir src;
     std::string file = src.Write("f.r", "int x;\r\n");
     FakeUi ui;
-    auto out = RunCompiler(CompileLinkCommand(vkc.dir.path(), file), ui);
-    ASSERT_TRUE(out.has_value());
-    EXPECT_GE(out->size(), 20000000u);
+    CompilerRun run = RunCompiler(CompileLinkCommand(vkc.dir.path(), file), ui);
+    ASSERT_EQ(run.end, CompilerRun::End::Finished);
+    EXPECT_GE(run.output.size(), 20000000u);
     EXPECT_GT(ui.processEventsCalls, 0);
-    std::vector<std::string> lines = CompilerOutputLines(*out);
+    std::vector<std::string> lines = CompilerOutputLines(run.output);
     EXPECT_EQ(lines.back(), "エラー 0 個、警告 0 個");  // the very last line came through, decoded
 }
 
@@ -157,16 +158,16 @@ TEST(RunCompiler, SlowCompilerCanBeAborted) {
         }
     } aborting;
     aborting.flag = &abort;
-    auto out = RunCompiler(CompileLinkCommand(vkc.dir.path(), file), aborting, &abort);
+    CompilerRun run = RunCompiler(CompileLinkCommand(vkc.dir.path(), file), aborting, &abort);
     auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    ASSERT_TRUE(out.has_value());
+    ASSERT_EQ(run.end, CompilerRun::End::Stopped);
     EXPECT_LT(seconds, 5.0);
-    EXPECT_NE(out->find("stand-in"), std::string::npos);  // what it wrote before the end is kept
+    EXPECT_NE(run.output.find("stand-in"), std::string::npos);  // what it wrote before the end is kept
 }
 
 TEST(RunCompiler, MissingProgramStartsNothing) {
     TempDir empty;
     FakeUi ui;
     CompilerCommand c = CompileLinkCommand(empty.path(), empty.File("a.r"));
-    EXPECT_FALSE(RunCompiler(c, ui).has_value());
+    EXPECT_EQ(RunCompiler(c, ui).end, CompilerRun::End::NotStarted);
 }

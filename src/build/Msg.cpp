@@ -10,7 +10,7 @@
 
 namespace build {
 
-std::optional<JumpTarget> ParseJumpTarget(const std::string& line, std::string* badNumber) {
+std::optional<JumpTarget> ParseJumpTarget(const std::string& line, std::optional<std::string>* badNumber) {
     size_t p1 = line.find('(');
     if (p1 == std::string::npos) return std::nullopt;
     size_t p2 = line.find(')');
@@ -36,18 +36,58 @@ std::optional<JumpTarget> ParseJumpTarget(const std::string& line, std::string* 
     return JumpTarget{line.substr(0, p1), value};
 }
 
+namespace {
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+// Plain ASCII passes, and reads the same in Shift-JIS.
+bool ValidUtf8(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size()) {
+        auto b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t n;
+        unsigned lo = 0x80, hi = 0xBF;  // range of the second byte
+        if (b >= 0xC2 && b <= 0xDF) n = 1;
+        else if (b >= 0xE0 && b <= 0xEF) {
+            n = 2;
+            if (b == 0xE0) lo = 0xA0;
+            if (b == 0xED) hi = 0x9F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            n = 3;
+            if (b == 0xF0) lo = 0x90;
+            if (b == 0xF4) hi = 0x8F;
+        } else {
+            return false;
+        }
+        if (i + n >= s.size()) return false;
+        for (size_t k = 1; k <= n; ++k) {
+            auto c = static_cast<unsigned char>(s[i + k]);
+            if (k == 1 ? (c < lo || c > hi) : (c < 0x80 || c > 0xBF)) return false;
+        }
+        i += n + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::vector<std::string> CompilerOutputLines(const std::string& output) {
-    std::string text = platform::SjisToUtf8(output);
     std::vector<std::string> lines;
     size_t i = 0;
-    while (i < text.size()) {
-        size_t j = text.find_first_of("\r\n", i);
-        if (j == std::string::npos) j = text.size();
-        std::string line = text.substr(i, j - i);
+    // Lines are cut on the raw bytes: CR and LF are never part of a
+    // Shift-JIS character, so each line is decoded on its own.
+    while (i < output.size()) {
+        size_t j = output.find_first_of("\r\n", i);
+        if (j == std::string::npos) j = output.size();
+        std::string_view raw(output.data() + i, j - i);
+        std::string line = ValidUtf8(raw) ? std::string(raw) : platform::SjisToUtf8(raw);
         std::replace(line.begin(), line.end(), '\t', ' ');
         std::replace(line.begin(), line.end(), '\0', ' ');
         lines.push_back(std::move(line));
-        if (j < text.size() && text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
+        if (j < output.size() && output[j] == '\r' && j + 1 < output.size() && output[j + 1] == '\n') ++j;
         i = j + 1;
     }
     return lines;
@@ -74,6 +114,40 @@ bool CaptionMatches(const std::string& caption, const std::string& fileText) {
     return platform::UpperCase(fileText).find(platform::UpperCase(name)) != std::string::npos;
 }
 
+int FindJumpWindow(const std::vector<std::string>& captions, const std::string& fileText) {
+    // The file text is not trimmed by the grammar; blanks around it name
+    // nothing.
+    size_t b = fileText.find_first_not_of(' ');
+    size_t e = fileText.find_last_not_of(' ');
+    std::string text = b == std::string::npos ? std::string() : platform::UpperCase(fileText.substr(b, e - b + 1));
+    auto first = [&](auto&& matches) {
+        for (size_t i = 0; i < captions.size(); ++i)
+            if (matches(captions[i])) return static_cast<int>(i);
+        return -1;
+    };
+    int found = -1;
+    if (!text.empty()) {
+        found = first([&](const std::string& c) { return platform::UpperCase(platform::ExtractFileName(c)) == text; });
+        if (found < 0) {
+            found = first([&](const std::string& c) {
+                std::string path = platform::UpperCase(c);
+                if (path.size() < text.size() || path.compare(path.size() - text.size(), text.size(), text) != 0)
+                    return false;
+                return path.size() == text.size() || text.front() == '/' || path[path.size() - text.size() - 1] == '/';
+            });
+        }
+    }
+    if (found < 0) found = first([&](const std::string& c) { return CaptionMatches(c, fileText); });
+    return found;
+}
+
+std::string ListedText(const std::string& item) {
+    if (item.size() <= kListedBytes) return item;
+    size_t cut = kListedBytes;
+    while (cut > 0 && (static_cast<unsigned char>(item[cut]) & 0xC0) == 0x80) --cut;  // whole characters
+    return item.substr(0, cut) + "…";
+}
+
 TMsgForm::TMsgForm(platform::Ui& ui, std::function<void(const JumpTarget&)> onJump)
     : TMdiChildForm(app::ChildKind::Message), ui_(ui), onJump_(std::move(onJump)) {
     SetCaption("Message");
@@ -90,11 +164,11 @@ void TMsgForm::ListBox1DblClick() {
     if (selected_ < 0 || selected_ >= static_cast<int>(items_.size())) return;
     const std::string& item = items_[static_cast<size_t>(selected_)];
     if (item.find('(') == std::string::npos) return;
-    std::string bad;
+    std::optional<std::string> bad;
     std::optional<JumpTarget> target = ParseJumpTarget(item, &bad);
     if (!target) {
-        if (!bad.empty())
-            ui_.MessageBox("'" + bad + "' は整数ではありません", "エラー", platform::MsgKind::Error,
+        if (bad)
+            ui_.MessageBox("'" + *bad + "' は整数ではありません", "エラー", platform::MsgKind::Error,
                            platform::MsgButtons::Ok);
         return;
     }

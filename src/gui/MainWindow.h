@@ -9,6 +9,7 @@
 
 #include "app/Main.h"
 
+class QLabel;
 class QMdiArea;
 class QMenu;
 class QToolBar;
@@ -82,6 +83,7 @@ private:
     std::vector<QAction*> windowListActions_;
     std::map<std::string, QToolBar*> toolbars_;
     std::map<app::TMdiChildForm*, ChildSubWindow*> subWindows_;
+    QLabel* buildPanel_ = nullptr;
     bool closing_ = false;
 };
 
