@@ -2,8 +2,11 @@
 // the stand-in compiler; the message grammar and the jump's window match.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <thread>
 
 #include "FakeUi.h"
 #include "TestFiles.h"
@@ -170,4 +173,108 @@ TEST(RunCompiler, MissingProgramStartsNothing) {
     FakeUi ui;
     CompilerCommand c = CompileLinkCommand(empty.path(), empty.File("a.r"));
     EXPECT_EQ(RunCompiler(c, ui).end, CompilerRun::End::NotStarted);
+}
+
+namespace {
+
+// A compiler folder whose VKC.EXE is the given file.
+struct ScriptCompiler {
+    TempDir dir;
+    explicit ScriptCompiler(const std::string& body, std::filesystem::perms mode = std::filesystem::perms::owner_all) {
+        dir.Write("VKC.EXE", body);
+        std::filesystem::permissions(dir.File("VKC.EXE"), mode);
+    }
+};
+
+// Records the longest wait between two turns of the user interface, and
+// stops the build at a given turn.
+struct TimingUi : FakeUi {
+    bool* stop = nullptr;
+    int stopAt = -1;
+    std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
+    double longestGapMs = 0;
+    void ProcessEvents() override {
+        auto now = std::chrono::steady_clock::now();
+        longestGapMs = std::max(longestGapMs, std::chrono::duration<double, std::milli>(now - last).count());
+        last = now;
+        if (++processEventsCalls == stopAt && stop) *stop = true;
+    }
+};
+
+// Whether a process is gone (or only a zombie waiting for its parent) within
+// a moment: a killed process closes its files before it is done dying.
+bool Gone(const std::string& pid) {
+    for (int i = 0; i < 50; ++i) {
+        std::string stat = TempDir::Read("/proc/" + pid + "/stat");
+        size_t close = stat.rfind(')');
+        if (stat.empty() || (close != std::string::npos && stat.compare(close + 2, 1, "Z") == 0)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(RunCompiler, ItsWholeGroupEndsWithItAndTheUiIsNeverStarved) {
+    // Background children note their ids in "pids" in the working folder.
+    struct Case {
+        const char* name;
+        const char* script;
+        int stopAt;  // turn of the user interface that stops the build; -1: none
+        CompilerRun::End end;
+        const char* output;  // expected at the start of the output
+        double minSeconds, maxSeconds;
+    } cases[] = {
+        {"leftover writer", "/usr/bin/yes x & echo $! >> pids\nexit 0\n", -1, CompilerRun::End::Finished, "", 0, 1.5},
+        {"leftover sleeper", "echo done\n/bin/sleep 30 & echo $! >> pids\nexit 0\n", -1, CompilerRun::End::Finished,
+         "done\n", 0, 1.5},
+        {"endless output", "exec /usr/bin/yes x\n", -1, CompilerRun::End::CutOff, "x\nx\n", 0, 10},
+        {"stopped", "/bin/sleep 30 & echo $! >> pids\necho started\n/bin/sleep 30\n", 20, CompilerRun::End::Stopped,
+         "started\n", 0, 1.5},
+        {"stopped, deaf to TERM", "trap '' TERM\n/bin/sleep 30 & echo $! >> pids\necho started\n/bin/sleep 30\n", 20,
+         CompilerRun::End::Stopped, "started\n", kStopGraceMs / 1000.0, kStopGraceMs / 1000.0 + 1.5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptCompiler vkc(std::string("#!/bin/sh\n") + c.script);
+        TempDir src;
+        bool stop = false;
+        TimingUi ui;
+        ui.stop = &stop;
+        ui.stopAt = c.stopAt;
+        auto start = std::chrono::steady_clock::now();
+        CompilerRun run = RunCompiler(CompileLinkCommand(vkc.dir.path(), src.File("a.r")), ui, &stop);
+        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(run.end, c.end);
+        EXPECT_EQ(run.output.compare(0, std::strlen(c.output), c.output), 0) << run.output.substr(0, 40);
+        EXPECT_GE(seconds, c.minSeconds);
+        EXPECT_LT(seconds, c.maxSeconds);
+        // Serviced every 50 ms by design; the margin is for a busy machine.
+        EXPECT_LT(ui.longestGapMs, 150);
+        if (c.end == CompilerRun::End::CutOff) EXPECT_EQ(run.output.size(), kOutputLimit);
+        std::string pids = TempDir::Read(src.File("pids"));
+        EXPECT_EQ(pids.empty(), c.end == CompilerRun::End::CutOff);
+        for (size_t i = 0, j; i < pids.size(); i = j + 1) {
+            j = pids.find('\n', i);
+            if (j == std::string::npos) j = pids.size();
+            EXPECT_TRUE(Gone(pids.substr(i, j - i))) << "survivor " << pids.substr(i, j - i);
+        }
+    }
+}
+
+TEST(RunCompiler, WhyItCouldNotStartIsTheSystemsReason) {
+    using P = std::filesystem::perms;
+    struct Case { const char* body; P mode; const char* reason; } cases[] = {
+        {"#!/bin/sh\necho hi\n", P::owner_read | P::owner_write, "Permission denied"},
+        {"MZ\x90 a Windows program", P::owner_all, "Exec format error"},
+    };
+    for (const Case& c : cases) {
+        ScriptCompiler vkc(c.body, c.mode);
+        FakeUi ui;
+        CompilerCommand command = CompileLinkCommand(vkc.dir.path(), vkc.dir.File("a.r"));
+        CompilerRun run = RunCompiler(command, ui);
+        EXPECT_EQ(run.end, CompilerRun::End::NotStarted);
+        EXPECT_EQ(run.error, c.reason);
+        EXPECT_EQ(CompilerRunNotice(command, run), command.commandLine + " を起動できません: " + c.reason);
+    }
 }
