@@ -101,6 +101,55 @@ TEST(CompilerOutput, LinesSplitTabsAndNulsBecomeBlanks) {
     EXPECT_EQ(CompilerOutputLines("a\r\n\r\n").size(), 2u);
 }
 
+TEST(MessageGrammar, EmptyParenthesesAreABadNumberNotANonTarget) {
+    std::optional<std::string> bad;
+    EXPECT_FALSE(ParseJumpTarget("a.R() : error", &bad));
+    EXPECT_EQ(bad, std::optional<std::string>(""));
+    bad.reset();
+    EXPECT_FALSE(ParseJumpTarget("a.R() : note", &bad));  // no target at all: nothing to report
+    EXPECT_FALSE(bad.has_value());
+}
+
+TEST(MessageGrammar, JumpWindowPrefersTheExactNameThenThePathThenSixCharacters) {
+    std::vector<std::string> windows = {"/src/LONGNAME.R", "/src/OTHERNAME.R", "/src/sub/a.r", "/x/b/a.r",
+                                        "/src/合計テスト.r"};
+    struct Case { const char* text; int window; } cases[] = {
+        {"OTHERNAME.R", 1},     // not LONGNAME.R, first by the six characters
+        {"othername.r", 1},     // ignoring case
+        {"b/a.r", 3},           // the path's end, at a folder boundary
+        {"/src/sub/A.R", 2},    // a full path
+        {"sub/ONGNAME.R", 0},   // neither: the six characters NAME.R, first window
+        {"合計テスト.r", 4},
+        {"c.r", -1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FindJumpWindow(windows, c.text), c.window) << c.text;
+}
+
+TEST(CompilerOutput, EachLineIsUtf8WhenItIsValidUtf8ElseShiftJis) {
+    std::string utf8Name = "合計テスト.r(9) : error: x";
+    std::string sjis = "\x95\x5c\x8e\xa6";                  // 表示
+    std::string halfWidth = "\xba\xdd\xca\xdf\xb2\xd9";        // ｺﾝﾊﾟｲﾙ: no valid UTF-8
+    std::string mixed = "合計.r(1) : error: " + sjis;       // the name as the file system has it
+    std::string out = utf8Name + "\r\n" + sjis + "\n" + halfWidth + "\nplain\n\xe5\x90\n" + mixed;
+    std::vector<std::string> lines = CompilerOutputLines(out);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[5], "合計.r(1) : error: 表示");
+    EXPECT_EQ(lines[0], utf8Name);
+    EXPECT_EQ(lines[1], "表示");
+    EXPECT_EQ(lines[2], "ｺﾝﾊﾟｲﾙ");
+    EXPECT_EQ(lines[3], "plain");
+    EXPECT_NE(lines[4], "\xe5\x90");  // a cut UTF-8 character is not valid UTF-8: decoded, visibly
+}
+
+TEST(CompilerOutput, ListedTextStopsAtFourKilobytesOfWholeCharacters) {
+    EXPECT_EQ(ListedText("short"), "short");
+    std::string exact(kListedBytes, 'a');
+    EXPECT_EQ(ListedText(exact), exact);
+    std::string longLine = std::string(kListedBytes - 1, 'a') + "表" + std::string(1 << 20, 'b');
+    std::string listed = ListedText(longLine);
+    EXPECT_EQ(listed, std::string(kListedBytes - 1, 'a') + "…");  // "表" would end past the limit
+}
+
 namespace {
 
 // A compiler folder of its own, with the stand-in and a configuration.

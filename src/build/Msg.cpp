@@ -72,6 +72,18 @@ bool ValidUtf8(std::string_view s) {
     return true;
 }
 
+// A line as UTF-8 when it is valid UTF-8, else as Shift-JIS. A message
+// names its file as the file system spells it (UTF-8) while the compiler's
+// own words may be Shift-JIS: the part before the first "(" (never a byte of
+// a Shift-JIS character) is judged on its own then.
+std::string DecodeLine(std::string_view raw) {
+    if (ValidUtf8(raw)) return std::string(raw);
+    size_t p = raw.find('(');
+    if (p != std::string_view::npos && ValidUtf8(raw.substr(0, p)))
+        return std::string(raw.substr(0, p)) + platform::SjisToUtf8(raw.substr(p));
+    return platform::SjisToUtf8(raw);
+}
+
 }  // namespace
 
 std::vector<std::string> CompilerOutputLines(const std::string& output) {
@@ -83,7 +95,7 @@ std::vector<std::string> CompilerOutputLines(const std::string& output) {
         size_t j = output.find_first_of("\r\n", i);
         if (j == std::string::npos) j = output.size();
         std::string_view raw(output.data() + i, j - i);
-        std::string line = ValidUtf8(raw) ? std::string(raw) : platform::SjisToUtf8(raw);
+        std::string line = DecodeLine(raw);
         std::replace(line.begin(), line.end(), '\t', ' ');
         std::replace(line.begin(), line.end(), '\0', ' ');
         lines.push_back(std::move(line));

@@ -24,9 +24,9 @@ std::optional<JumpTarget> ParseJumpTarget(const std::string& line,
                                           std::optional<std::string>* badNumber = nullptr);
 
 // Splits compiler output into list lines: CR LF, CR or LF end a line, TAB
-// becomes one blank, NUL becomes one blank. A line that is valid UTF-8 and
-// not plain ASCII is kept as it is (file names as the file system spells
-// them); any other is decoded from Shift-JIS.
+// becomes one blank, NUL becomes one blank. A line that is valid UTF-8 is
+// kept as it is (file names as the file system spells them); any other is
+// decoded from Shift-JIS, except a valid UTF-8 file name before its first "(".
 std::vector<std::string> CompilerOutputLines(const std::string& output);
 
 // Whether a document window captioned `caption` is the one a message's file
