@@ -294,6 +294,7 @@ TEST_F(BuildTest, ACompilerThatCannotStartIsReportedInTheList) {
     Start({file}, false);
     form->Execute(ActionId::Link);
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages().front()->Items(),
-              std::vector<std::string>{compiler.path() + "/VKC a.r を起動できません: Permission denied"});
+    const build::MessageLines& items = Messages().front()->Items();
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0], compiler.path() + "/VKC a.r を起動できません: Permission denied");
 }

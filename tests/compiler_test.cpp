@@ -92,7 +92,7 @@ TEST(MessageGrammar, CaptionMatchUsesTheLastSixCharactersIgnoringCase) {
 TEST(CompilerOutput, LinesSplitTabsAndNulsBecomeBlanks) {
     const char raw[] = "one\r\ntwo\rthree\nfour\tcol\n\x95\x5c\x8e\xa6\0end";
     std::string out(raw, sizeof raw - 1);
-    std::vector<std::string> lines = CompilerOutputLines(out);
+    MessageLines lines = CompilerOutputLines(out);
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[2], "three");
     EXPECT_EQ(lines[3], "four col");
@@ -131,7 +131,7 @@ TEST(CompilerOutput, EachLineIsUtf8WhenItIsValidUtf8ElseShiftJis) {
     std::string halfWidth = "\xba\xdd\xca\xdf\xb2\xd9";        // ｺﾝﾊﾟｲﾙ: no valid UTF-8
     std::string mixed = "合計.r(1) : error: " + sjis;       // the name as the file system has it
     std::string out = utf8Name + "\r\n" + sjis + "\n" + halfWidth + "\nplain\n\xe5\x90\n" + mixed;
-    std::vector<std::string> lines = CompilerOutputLines(out);
+    MessageLines lines = CompilerOutputLines(out);
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[5], "合計.r(1) : error: 表示");
     EXPECT_EQ(lines[0], utf8Name);
@@ -139,6 +139,20 @@ TEST(CompilerOutput, EachLineIsUtf8WhenItIsValidUtf8ElseShiftJis) {
     EXPECT_EQ(lines[2], "ｺﾝﾊﾟｲﾙ");
     EXPECT_EQ(lines[3], "plain");
     EXPECT_NE(lines[4], "\xe5\x90");  // a cut UTF-8 character is not valid UTF-8: decoded, visibly
+}
+
+TEST(CompilerOutput, MessageLinesFindEveryLineByIndexAndInOrder) {
+    // Runs of short lines, empty ones and lines long enough to force marks
+    // by size as well as by count.
+    std::vector<std::string> lines;
+    for (int i = 0; i < 1000; ++i) lines.push_back(i % 97 == 0 ? std::string(70000 + i, 'L') : i % 5 ? std::to_string(i) : "");
+    MessageLines store;
+    for (const std::string& l : lines) store.push_back(l);
+    ASSERT_EQ(store.size(), lines.size());
+    for (size_t i = 0; i < lines.size(); i += 7) EXPECT_EQ(store[i], lines[i]) << i;
+    EXPECT_TRUE(std::equal(store.begin(), store.end(), lines.begin(), lines.end()));
+    EXPECT_EQ(store.end() - store.begin(), 1000);
+    EXPECT_EQ(store.back(), lines.back());
 }
 
 TEST(CompilerOutput, ListedTextStopsAtFourKilobytesOfWholeCharacters) {
@@ -191,7 +205,7 @@ TEST(RunCompiler, FloodArrivesWholeWhileTheUiStaysLive) {
     ASSERT_EQ(run.end, CompilerRun::End::Finished);
     EXPECT_GE(run.output.size(), 20000000u);
     EXPECT_GT(ui.processEventsCalls, 0);
-    std::vector<std::string> lines = CompilerOutputLines(run.output);
+    MessageLines lines = CompilerOutputLines(run.output);
     EXPECT_EQ(lines.back(), "エラー 0 個、警告 0 個");  // the very last line came through, decoded
 }
 

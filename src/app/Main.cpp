@@ -484,7 +484,11 @@ build::TMsgForm* TMainForm::ShowCompilerOutput(const std::string& output, const 
     });
     build::TMsgForm* msg = form.get();
     msg->AddLines(build::CompilerOutputLines(output));
-    if (!notice.empty()) msg->AddLines({notice});
+    if (!notice.empty()) {
+        build::MessageLines last;
+        last.push_back(notice);
+        msg->AddLines(last);
+    }
     children_.push_back(std::move(form));
     active_ = msg;
     if (view_) view_->ChildAdded(*msg);

@@ -10,6 +10,45 @@
 
 namespace build {
 
+namespace {
+constexpr size_t kLinesPerMark = 64;
+constexpr size_t kBytesPerMark = 64 * 1024;
+}  // namespace
+
+void MessageLines::push_back(std::string_view line) {
+    if (marks_.empty() || count_ - marks_.back().line >= kLinesPerMark ||
+        text_.size() - marks_.back().offset >= kBytesPerMark)
+        marks_.push_back({count_, text_.size()});
+    text_.append(line);
+    text_ += '\n';
+    ++count_;
+}
+
+void MessageLines::append(const MessageLines& other) {
+    for (std::string_view line : other) push_back(line);
+}
+
+MessageLines::const_iterator MessageLines::At(size_t i) const {
+    if (i >= count_) return const_iterator(this, count_, text_.size());
+    auto mark = std::upper_bound(marks_.begin(), marks_.end(), i, [](size_t n, const Mark& m) { return n < m.line; });
+    --mark;
+    size_t offset = mark->offset;
+    for (size_t n = mark->line; n < i; ++n) offset = text_.find('\n', offset) + 1;
+    return const_iterator(this, i, offset);
+}
+
+std::string_view MessageLines::const_iterator::operator*() const {
+    const std::string& text = lines_->text_;
+    size_t end = text.find('\n', offset_);
+    return std::string_view(text).substr(offset_, end - offset_);
+}
+
+MessageLines::const_iterator& MessageLines::const_iterator::operator++() {
+    offset_ = lines_->text_.find('\n', offset_) + 1;
+    ++index_;
+    return *this;
+}
+
 std::optional<JumpTarget> ParseJumpTarget(const std::string& line, std::optional<std::string>* badNumber) {
     size_t p1 = line.find('(');
     if (p1 == std::string::npos) return std::nullopt;
@@ -86,8 +125,8 @@ std::string DecodeLine(std::string_view raw) {
 
 }  // namespace
 
-std::vector<std::string> CompilerOutputLines(const std::string& output) {
-    std::vector<std::string> lines;
+MessageLines CompilerOutputLines(const std::string& output) {
+    MessageLines lines;
     size_t i = 0;
     // Lines are cut on the raw bytes: CR and LF are never part of a
     // Shift-JIS character, so each line is decoded on its own.
@@ -98,7 +137,7 @@ std::vector<std::string> CompilerOutputLines(const std::string& output) {
         std::string line = DecodeLine(raw);
         std::replace(line.begin(), line.end(), '\t', ' ');
         std::replace(line.begin(), line.end(), '\0', ' ');
-        lines.push_back(std::move(line));
+        lines.push_back(line);
         if (j < output.size() && output[j] == '\r' && j + 1 < output.size() && output[j + 1] == '\n') ++j;
         i = j + 1;
     }
@@ -153,11 +192,11 @@ int FindJumpWindow(const std::vector<std::string>& captions, const std::string& 
     return found;
 }
 
-std::string ListedText(const std::string& item) {
-    if (item.size() <= kListedBytes) return item;
+std::string ListedText(std::string_view item) {
+    if (item.size() <= kListedBytes) return std::string(item);
     size_t cut = kListedBytes;
     while (cut > 0 && (static_cast<unsigned char>(item[cut]) & 0xC0) == 0x80) --cut;  // whole characters
-    return item.substr(0, cut) + "…";
+    return std::string(item.substr(0, cut)) + "…";
 }
 
 TMsgForm::TMsgForm(platform::Ui& ui, std::function<void(const JumpTarget&)> onJump)
@@ -165,16 +204,15 @@ TMsgForm::TMsgForm(platform::Ui& ui, std::function<void(const JumpTarget&)> onJu
     SetCaption("Message");
 }
 
-void TMsgForm::AddLines(std::vector<std::string> lines) {
-    if (items_.empty()) items_ = std::move(lines);
-    else items_.insert(items_.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+void TMsgForm::AddLines(const MessageLines& lines) {
+    items_.append(lines);
     Changed();
 }
 
 void TMsgForm::ListBox1DblClick() {
     // One item can be selected: it counts only when it holds "(".
     if (selected_ < 0 || selected_ >= static_cast<int>(items_.size())) return;
-    const std::string& item = items_[static_cast<size_t>(selected_)];
+    std::string item(items_[static_cast<size_t>(selected_)]);
     if (item.find('(') == std::string::npos) return;
     std::optional<std::string> bad;
     std::optional<JumpTarget> target = ParseJumpTarget(item, &bad);
@@ -194,7 +232,7 @@ void TMsgForm::ListBox1KeyDown(int key) {
 void TMsgForm::ListBox1KeyPress(char c) {
     if (c != 'c' && c != 'C') return;
     std::string all;
-    for (const std::string& item : items_) {
+    for (std::string_view item : items_) {
         all += item;
         all += "\r\n";
     }

@@ -2,14 +2,79 @@
 // which a message jumps to the line it names.
 #pragma once
 
+#include <compare>
+#include <cstddef>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/MdiChildForm.h"
 #include "platform/Ui.h"
 
 namespace build {
+
+// The lines of one listing in a single buffer, each followed by "\n" (no
+// line holds one). The start of every 64th line, and of the first line past
+// each 64 KB, is noted: millions of short lines cost little more than their
+// bytes, and finding a line scans less than 64 lines and 64 KB.
+class MessageLines {
+public:
+    class const_iterator {
+    public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = std::string_view;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = std::string_view;
+        const_iterator() = default;
+        const_iterator(const MessageLines* lines, size_t index, size_t offset)
+            : lines_(lines), index_(index), offset_(offset) {}
+        std::string_view operator*() const;
+        std::string_view operator[](difference_type n) const { return *(*this + n); }
+        const_iterator& operator++();  // the next line's start is found, not looked up
+        const_iterator operator++(int) {
+            const_iterator old = *this;
+            ++*this;
+            return old;
+        }
+        const_iterator& operator--() { return *this = *this - 1; }
+        const_iterator& operator+=(difference_type n) { return *this = *this + n; }
+        const_iterator& operator-=(difference_type n) { return *this = *this - n; }
+        friend const_iterator operator+(const const_iterator& it, difference_type n) { return it.lines_->At(it.index_ + n); }
+        friend const_iterator operator-(const const_iterator& it, difference_type n) { return it.lines_->At(it.index_ - n); }
+        friend difference_type operator-(const const_iterator& a, const const_iterator& b) {
+            return static_cast<difference_type>(a.index_) - static_cast<difference_type>(b.index_);
+        }
+        friend bool operator==(const const_iterator& a, const const_iterator& b) { return a.index_ == b.index_; }
+        friend auto operator<=>(const const_iterator& a, const const_iterator& b) { return a.index_ <=> b.index_; }
+
+    private:
+        const MessageLines* lines_ = nullptr;
+        size_t index_ = 0;
+        size_t offset_ = 0;  // where the line starts in the buffer
+    };
+
+    size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    std::string_view operator[](size_t i) const { return *At(i); }
+    std::string_view back() const { return (*this)[count_ - 1]; }
+    const_iterator begin() const { return At(0); }
+    const_iterator end() const { return At(count_); }
+    void push_back(std::string_view line);  // without line ends
+    void append(const MessageLines& other);
+    const_iterator At(size_t i) const;  // size() gives end()
+
+private:
+    struct Mark {
+        size_t line;
+        size_t offset;
+    };
+    std::string text_;
+    std::vector<Mark> marks_;
+    size_t count_ = 0;
+};
 
 struct JumpTarget {
     std::string file;  // the text before "(", not trimmed
@@ -27,7 +92,7 @@ std::optional<JumpTarget> ParseJumpTarget(const std::string& line,
 // becomes one blank, NUL becomes one blank. A line that is valid UTF-8 is
 // kept as it is (file names as the file system spells them); any other is
 // decoded from Shift-JIS, except a valid UTF-8 file name before its first "(".
-std::vector<std::string> CompilerOutputLines(const std::string& output);
+MessageLines CompilerOutputLines(const std::string& output);
 
 // Whether a document window captioned `caption` is the one a message's file
 // text names: the caption's file name, cut to its last six characters,
@@ -43,7 +108,7 @@ int FindJumpWindow(const std::vector<std::string>& captions, const std::string& 
 // An item as the list shows it: at most its first kListedBytes bytes (whole
 // characters), then "…". Copying and jumping use the whole item.
 constexpr size_t kListedBytes = 4096;
-std::string ListedText(const std::string& item);
+std::string ListedText(std::string_view item);
 
 class TMsgForm : public app::TMdiChildForm {
 public:
@@ -52,8 +117,8 @@ public:
     // `onJump` stores the request and starts the main window's Timer1.
     TMsgForm(platform::Ui& ui, std::function<void(const JumpTarget&)> onJump);
 
-    const std::vector<std::string>& Items() const { return items_; }
-    void AddLines(std::vector<std::string> lines);
+    const MessageLines& Items() const { return items_; }
+    void AddLines(const MessageLines& lines);
     int Selected() const { return selected_; }
     void SetSelected(int index) { selected_ = index; }
 
@@ -64,7 +129,7 @@ public:
 private:
     platform::Ui& ui_;
     std::function<void(const JumpTarget&)> onJump_;
-    std::vector<std::string> items_;
+    MessageLines items_;
     int selected_ = -1;
 };
 
