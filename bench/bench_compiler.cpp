@@ -29,7 +29,7 @@ void BM_RunCompilerFlood(benchmark::State& state) {
     size_t bytes = 0;
     for (auto _ : state) {
         auto out = build::RunCompiler(build::CompileLinkCommand(dir.string(), (dir / "f.r").string()), ui);
-        bytes = out ? out->size() : 0;
+        bytes = out.output.size();
     }
     state.counters["output_MB"] = static_cast<double>(bytes) / 1e6;
     state.counters["ui_polls"] = ui.events;
@@ -41,7 +41,7 @@ void BM_ListLinesOf20MB(benchmark::State& state) {
     QuietUi ui;
     auto out = build::RunCompiler(build::CompileLinkCommand(dir.string(), (dir / "f.r").string()), ui);
     size_t lines = 0;
-    for (auto _ : state) lines = build::CompilerOutputLines(*out).size();
+    for (auto _ : state) lines = build::CompilerOutputLines(out.output).size();
     state.counters["lines"] = static_cast<double>(lines);
 }
 BENCHMARK(BM_ListLinesOf20MB)->Unit(benchmark::kMillisecond)->Iterations(5);

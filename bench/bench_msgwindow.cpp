@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QListView>
 #include <QPixmap>
 #include <cstdlib>
@@ -44,6 +45,32 @@ void BM_MessageWindowOf20MB(benchmark::State& state) {
     state.counters["rows"] = static_cast<double>(rows);
 }
 BENCHMARK(BM_MessageWindowOf20MB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// One line of `state.range(0)` MB among short ones: listed, painted, then
+// the selection walks over it with the Down key, each step repainted.
+void BM_MessageWindowWithOneLongLine(benchmark::State& state) {
+    std::string output = "first(1) : warning: short\r\nlong(2) : warning: " +
+                         std::string(static_cast<size_t>(state.range(0)) << 20, 'x') + "\r\nlast(3) : error: short\r\n";
+    for (auto _ : state) {
+        bench::QuietUi ui;
+        build::TMsgForm form(ui, {});
+        form.AddLines(build::CompilerOutputLines(output));
+        gui::MsgWindow window(form);
+        window.resize(600, 400);
+        window.show();
+        QListView* list = window.List();
+        list->setCurrentIndex(list->model()->index(0, 0));
+        QPixmap shot = window.grab();
+        for (int i = 0; i < 2; ++i) {
+            QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+            QApplication::sendEvent(list, &down);
+            shot = window.grab();
+        }
+        benchmark::DoNotOptimize(shot.width());
+        window.Detach();
+    }
+}
+BENCHMARK(BM_MessageWindowWithOneLongLine)->Arg(1)->Arg(50)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

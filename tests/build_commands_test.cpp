@@ -227,3 +227,74 @@ TEST(BuildWhileClosing, SecondBuildIsRefusedWhileOneRuns) {
     for (auto& c : form.Children()) messages += c->Kind() == app::ChildKind::Message;
     EXPECT_EQ(messages, 1);
 }
+
+TEST_F(BuildTest, JumpsReachTheWindowTheMessageNames) {
+    std::string text;
+    for (int i = 0; i < 50; ++i) text += "int x;\r\n";
+    std::string longName = src.Write("LONGNAME.R", text);
+    std::string otherName = src.Write("OTHERNAME.R", text);
+    std::string japanese = src.Write("合計テスト.r", text);
+    Start({longName, otherName, japanese});
+    // As the compiler writes them: file names in UTF-8, its own words in Shift-JIS.
+    build::TMsgForm* msg = form->ShowCompilerOutput(
+        "OTHERNAME.R(40) : error: e\r\n合計テスト.r(9) : error: \x95\x5c\x8e\xa6\r\na.R() : error: empty\r\n");
+    EXPECT_EQ(msg->Items()[1], "合計テスト.r(9) : error: 表示");
+    struct Case { int item; std::string window; int row; } cases[] = {{0, otherName, 39}, {1, japanese, 8}};
+    for (const Case& c : cases) {
+        msg->SetSelected(c.item);
+        msg->ListBox1DblClick();
+        ui.FireTimers();
+        ASSERT_NE(form->ActiveDocument(), nullptr);
+        EXPECT_EQ(form->ActiveDocument()->Caption(), c.window);
+        EXPECT_EQ(form->ActiveDocument()->Editor1().Row(), c.row);
+    }
+    msg->SetSelected(2);
+    msg->ListBox1DblClick();
+    EXPECT_FALSE(ui.TimerPending(70));
+    EXPECT_EQ(ui.messages.back(), "'' は整数ではありません");
+}
+
+TEST_F(BuildTest, StopEndsTheBuildAndSaysSoInTheList) {
+    std::string file = src.Write("s.r", "int x;\r\n");
+    compiler.Write("VKC.CFG", "sleep=10000\r\n");
+    struct StoppingUi : FakeUi {
+        app::TMainForm* form = nullptr;
+        std::string status;
+        bool stopEnabled = false;
+        void ProcessEvents() override {
+            if (++processEventsCalls != 10) return;
+            status = form->BuildStatus();
+            stopEnabled = form->Enabled(ActionId::CompileStop);
+            form->Execute(ActionId::CompileStop);
+        }
+    } stopping;
+    std::filesystem::copy_file(VKC_STANDIN, compiler.File("VKC.EXE"));
+    program.Write("VKBUILD.INI", "[VKC]\r\nPATH=" + compiler.path() + "\r\n");
+    app::TMainForm f(stopping, program.path(), {file});
+    stopping.form = &f;
+    f.FormCreate();
+    f.FormActivate();
+    EXPECT_FALSE(f.Enabled(ActionId::CompileStop));
+    auto start = std::chrono::steady_clock::now();
+    f.Execute(ActionId::Link);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 3.0);
+    EXPECT_TRUE(stopping.stopEnabled);
+    EXPECT_EQ(stopping.status, "コンパイル中... (Ctrl+Breakで中止)");
+    EXPECT_EQ(f.BuildStatus(), "");
+    auto* msg = dynamic_cast<build::TMsgForm*>(f.Children().back().get());
+    ASSERT_NE(msg, nullptr);
+    ASSERT_GE(msg->Items().size(), 2u);  // what it wrote, then the notice
+    EXPECT_EQ(msg->Items().back(), "*** コンパイルを中止しました ***");
+}
+
+TEST_F(BuildTest, ACompilerThatCannotStartIsReportedInTheList) {
+    std::string file = src.Write("a.r", kBroken);
+    compiler.Write("VKC.EXE", "#!/bin/sh\necho never\n");  // no execute bit
+    program.Write("VKBUILD.INI", "[VKC]\r\nPATH=" + compiler.path() + "\r\n");
+    Start({file}, false);
+    form->Execute(ActionId::Link);
+    ASSERT_EQ(Messages().size(), 1u);
+    const build::MessageLines& items = Messages().front()->Items();
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0], compiler.path() + "/VKC a.r を起動できません: Permission denied");
+}

@@ -2,8 +2,11 @@
 // the stand-in compiler; the message grammar and the jump's window match.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
+#include <thread>
 
 #include "FakeUi.h"
 #include "TestFiles.h"
@@ -73,7 +76,7 @@ TEST(MessageGrammar, JumpTargets) {
             EXPECT_EQ(t->line, c.number);
         }
     }
-    std::string bad;
+    std::optional<std::string> bad;
     EXPECT_FALSE(ParseJumpTarget("a.R(x1) : error: y", &bad));
     EXPECT_EQ(bad, "x1");
 }
@@ -89,13 +92,76 @@ TEST(MessageGrammar, CaptionMatchUsesTheLastSixCharactersIgnoringCase) {
 TEST(CompilerOutput, LinesSplitTabsAndNulsBecomeBlanks) {
     const char raw[] = "one\r\ntwo\rthree\nfour\tcol\n\x95\x5c\x8e\xa6\0end";
     std::string out(raw, sizeof raw - 1);
-    std::vector<std::string> lines = CompilerOutputLines(out);
+    MessageLines lines = CompilerOutputLines(out);
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[2], "three");
     EXPECT_EQ(lines[3], "four col");
     EXPECT_EQ(lines[4], "表示 end");
     EXPECT_TRUE(CompilerOutputLines("").empty());
     EXPECT_EQ(CompilerOutputLines("a\r\n\r\n").size(), 2u);
+}
+
+TEST(MessageGrammar, EmptyParenthesesAreABadNumberNotANonTarget) {
+    std::optional<std::string> bad;
+    EXPECT_FALSE(ParseJumpTarget("a.R() : error", &bad));
+    EXPECT_EQ(bad, std::optional<std::string>(""));
+    bad.reset();
+    EXPECT_FALSE(ParseJumpTarget("a.R() : note", &bad));  // no target at all: nothing to report
+    EXPECT_FALSE(bad.has_value());
+}
+
+TEST(MessageGrammar, JumpWindowPrefersTheExactNameThenThePathThenSixCharacters) {
+    std::vector<std::string> windows = {"/src/LONGNAME.R", "/src/OTHERNAME.R", "/src/sub/a.r", "/x/b/a.r",
+                                        "/src/合計テスト.r"};
+    struct Case { const char* text; int window; } cases[] = {
+        {"OTHERNAME.R", 1},     // not LONGNAME.R, first by the six characters
+        {"othername.r", 1},     // ignoring case
+        {"b/a.r", 3},           // the path's end, at a folder boundary
+        {"/src/sub/A.R", 2},    // a full path
+        {"sub/ONGNAME.R", 0},   // neither: the six characters NAME.R, first window
+        {"合計テスト.r", 4},
+        {"c.r", -1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FindJumpWindow(windows, c.text), c.window) << c.text;
+}
+
+TEST(CompilerOutput, EachLineIsUtf8WhenItIsValidUtf8ElseShiftJis) {
+    std::string utf8Name = "合計テスト.r(9) : error: x";
+    std::string sjis = "\x95\x5c\x8e\xa6";                  // 表示
+    std::string halfWidth = "\xba\xdd\xca\xdf\xb2\xd9";        // ｺﾝﾊﾟｲﾙ: no valid UTF-8
+    std::string mixed = "合計.r(1) : error: " + sjis;       // the name as the file system has it
+    std::string out = utf8Name + "\r\n" + sjis + "\n" + halfWidth + "\nplain\n\xe5\x90\n" + mixed;
+    MessageLines lines = CompilerOutputLines(out);
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[5], "合計.r(1) : error: 表示");
+    EXPECT_EQ(lines[0], utf8Name);
+    EXPECT_EQ(lines[1], "表示");
+    EXPECT_EQ(lines[2], "ｺﾝﾊﾟｲﾙ");
+    EXPECT_EQ(lines[3], "plain");
+    EXPECT_NE(lines[4], "\xe5\x90");  // a cut UTF-8 character is not valid UTF-8: decoded, visibly
+}
+
+TEST(CompilerOutput, MessageLinesFindEveryLineByIndexAndInOrder) {
+    // Runs of short lines, empty ones and lines long enough to force marks
+    // by size as well as by count.
+    std::vector<std::string> lines;
+    for (int i = 0; i < 1000; ++i) lines.push_back(i % 97 == 0 ? std::string(70000 + i, 'L') : i % 5 ? std::to_string(i) : "");
+    MessageLines store;
+    for (const std::string& l : lines) store.push_back(l);
+    ASSERT_EQ(store.size(), lines.size());
+    for (size_t i = 0; i < lines.size(); i += 7) EXPECT_EQ(store[i], lines[i]) << i;
+    EXPECT_TRUE(std::equal(store.begin(), store.end(), lines.begin(), lines.end()));
+    EXPECT_EQ(store.end() - store.begin(), 1000);
+    EXPECT_EQ(store.back(), lines.back());
+}
+
+TEST(CompilerOutput, ListedTextStopsAtFourKilobytesOfWholeCharacters) {
+    EXPECT_EQ(ListedText("short"), "short");
+    std::string exact(kListedBytes, 'a');
+    EXPECT_EQ(ListedText(exact), exact);
+    std::string longLine = std::string(kListedBytes - 1, 'a') + "表" + std::string(1 << 20, 'b');
+    std::string listed = ListedText(longLine);
+    EXPECT_EQ(listed, std::string(kListedBytes - 1, 'a') + "…");  // "表" would end past the limit
 }
 
 namespace {
@@ -116,15 +182,16 @@ TEST(RunCompiler, ReportsTheMistakesOfASource) {
     TempDir src;
     std::string file = src.Write("bad.r", "int main()\r\n{\r\n\tint a = 1\r\n\tstring s = \"open;\r\n}\r\n");
     FakeUi ui;
-    auto out = RunCompiler(CompileLinkCommand(vkc.dir.path(), file), ui);
-    ASSERT_TRUE(out.has_value());
+    CompilerRun run = RunCompiler(CompileLinkCommand(vkc.dir.path(), file), ui);
+    ASSERT_EQ(run.end, CompilerRun::End::Finished);
+    const std::string* out = &run.output;
     EXPECT_NE(out->find("bad.r(3) : error: ';' expected"), std::string::npos) << *out;
     EXPECT_NE(out->find("bad.r(4) : error: unterminated string"), std::string::npos) << *out;
     EXPECT_FALSE(std::filesystem::exists(src.File("bad.RX")));
 
     std::string good = src.Write("good.r", "int main()\r\n{\r\n\treturn 0;\r\n}\r\n");
-    out = RunCompiler(CompileOnlyCommand(vkc.dir.path(), good), ui);
-    ASSERT_TRUE(out.has_value());
+    run = RunCompiler(CompileOnlyCommand(vkc.dir.path(), good), ui);
+    ASSERT_EQ(run.end, CompilerRun::End::Finished);
     EXPECT_NE(out->find("0 error(s)"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(src.File("good.RO")));  // written in the source's folder
 }
@@ -134,11 +201,11 @@ TEST(RunCompiler, FloodArrivesWholeWhileTheUiStaysLive) {
     TempDir src;
     std::string file = src.Write("f.r", "int x;\r\n");
     FakeUi ui;
-    auto out = RunCompiler(CompileLinkCommand(vkc.dir.path(), file), ui);
-    ASSERT_TRUE(out.has_value());
-    EXPECT_GE(out->size(), 20000000u);
+    CompilerRun run = RunCompiler(CompileLinkCommand(vkc.dir.path(), file), ui);
+    ASSERT_EQ(run.end, CompilerRun::End::Finished);
+    EXPECT_GE(run.output.size(), 20000000u);
     EXPECT_GT(ui.processEventsCalls, 0);
-    std::vector<std::string> lines = CompilerOutputLines(*out);
+    MessageLines lines = CompilerOutputLines(run.output);
     EXPECT_EQ(lines.back(), "エラー 0 個、警告 0 個");  // the very last line came through, decoded
 }
 
@@ -157,18 +224,122 @@ TEST(RunCompiler, SlowCompilerCanBeAborted) {
         }
     } aborting;
     aborting.flag = &abort;
-    auto out = RunCompiler(CompileLinkCommand(vkc.dir.path(), file), aborting, &abort);
+    CompilerRun run = RunCompiler(CompileLinkCommand(vkc.dir.path(), file), aborting, &abort);
     auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    ASSERT_TRUE(out.has_value());
+    ASSERT_EQ(run.end, CompilerRun::End::Stopped);
     EXPECT_LT(seconds, 5.0);
-    EXPECT_NE(out->find("stand-in"), std::string::npos);  // what it wrote before the end is kept
+    EXPECT_NE(run.output.find("stand-in"), std::string::npos);  // what it wrote before the end is kept
 }
 
 TEST(RunCompiler, MissingProgramStartsNothing) {
     TempDir empty;
     FakeUi ui;
     CompilerCommand c = CompileLinkCommand(empty.path(), empty.File("a.r"));
-    EXPECT_FALSE(RunCompiler(c, ui).has_value());
+    EXPECT_EQ(RunCompiler(c, ui).end, CompilerRun::End::NotStarted);
+}
+
+namespace {
+
+// A compiler folder whose VKC.EXE is the given file.
+struct ScriptCompiler {
+    TempDir dir;
+    explicit ScriptCompiler(const std::string& body, std::filesystem::perms mode = std::filesystem::perms::owner_all) {
+        dir.Write("VKC.EXE", body);
+        std::filesystem::permissions(dir.File("VKC.EXE"), mode);
+    }
+};
+
+// Records the longest wait between two turns of the user interface, and
+// stops the build at a given turn.
+struct TimingUi : FakeUi {
+    bool* stop = nullptr;
+    int stopAt = -1;
+    std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
+    double longestGapMs = 0;
+    void ProcessEvents() override {
+        auto now = std::chrono::steady_clock::now();
+        longestGapMs = std::max(longestGapMs, std::chrono::duration<double, std::milli>(now - last).count());
+        last = now;
+        if (++processEventsCalls == stopAt && stop) *stop = true;
+    }
+};
+
+// Whether a process is gone (or only a zombie waiting for its parent) within
+// a moment: a killed process closes its files before it is done dying.
+bool Gone(const std::string& pid) {
+    for (int i = 0; i < 50; ++i) {
+        std::string stat = TempDir::Read("/proc/" + pid + "/stat");
+        size_t close = stat.rfind(')');
+        if (stat.empty() || (close != std::string::npos && stat.compare(close + 2, 1, "Z") == 0)) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(RunCompiler, ItsWholeGroupEndsWithItAndTheUiIsNeverStarved) {
+    // Background children note their ids in "pids" in the working folder.
+    struct Case {
+        const char* name;
+        const char* script;
+        int stopAt;  // turn of the user interface that stops the build; -1: none
+        CompilerRun::End end;
+        const char* output;  // expected at the start of the output
+        double minSeconds, maxSeconds;
+    } cases[] = {
+        {"leftover writer", "/usr/bin/yes x & echo $! >> pids\nexit 0\n", -1, CompilerRun::End::Finished, "", 0, 1.5},
+        {"leftover sleeper", "echo done\n/bin/sleep 30 & echo $! >> pids\nexit 0\n", -1, CompilerRun::End::Finished,
+         "done\n", 0, 1.5},
+        {"endless output", "exec /usr/bin/yes x\n", -1, CompilerRun::End::CutOff, "x\nx\n", 0, 10},
+        {"stopped", "/bin/sleep 30 & echo $! >> pids\necho started\n/bin/sleep 30\n", 20, CompilerRun::End::Stopped,
+         "started\n", 0, 1.5},
+        {"stopped, deaf to TERM", "trap '' TERM\n/bin/sleep 30 & echo $! >> pids\necho started\n/bin/sleep 30\n", 20,
+         CompilerRun::End::Stopped, "started\n", kStopGraceMs / 1000.0, kStopGraceMs / 1000.0 + 1.5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptCompiler vkc(std::string("#!/bin/sh\n") + c.script);
+        TempDir src;
+        bool stop = false;
+        TimingUi ui;
+        ui.stop = &stop;
+        ui.stopAt = c.stopAt;
+        auto start = std::chrono::steady_clock::now();
+        CompilerRun run = RunCompiler(CompileLinkCommand(vkc.dir.path(), src.File("a.r")), ui, &stop);
+        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_EQ(run.end, c.end);
+        EXPECT_EQ(run.output.compare(0, std::strlen(c.output), c.output), 0) << run.output.substr(0, 40);
+        EXPECT_GE(seconds, c.minSeconds);
+        EXPECT_LT(seconds, c.maxSeconds);
+        // Serviced every 50 ms by design; the margin is for a busy machine.
+        EXPECT_LT(ui.longestGapMs, 150);
+        if (c.end == CompilerRun::End::CutOff) EXPECT_EQ(run.output.size(), kOutputLimit);
+        std::string pids = TempDir::Read(src.File("pids"));
+        EXPECT_EQ(pids.empty(), c.end == CompilerRun::End::CutOff);
+        for (size_t i = 0, j; i < pids.size(); i = j + 1) {
+            j = pids.find('\n', i);
+            if (j == std::string::npos) j = pids.size();
+            EXPECT_TRUE(Gone(pids.substr(i, j - i))) << "survivor " << pids.substr(i, j - i);
+        }
+    }
+}
+
+TEST(RunCompiler, WhyItCouldNotStartIsTheSystemsReason) {
+    using P = std::filesystem::perms;
+    struct Case { const char* body; P mode; const char* reason; } cases[] = {
+        {"#!/bin/sh\necho hi\n", P::owner_read | P::owner_write, "Permission denied"},
+        {"MZ\x90 a Windows program", P::owner_all, "Exec format error"},
+    };
+    for (const Case& c : cases) {
+        ScriptCompiler vkc(c.body, c.mode);
+        FakeUi ui;
+        CompilerCommand command = CompileLinkCommand(vkc.dir.path(), vkc.dir.File("a.r"));
+        CompilerRun run = RunCompiler(command, ui);
+        EXPECT_EQ(run.end, CompilerRun::End::NotStarted);
+        EXPECT_EQ(run.error, c.reason);
+        EXPECT_EQ(CompilerRunNotice(command, run), command.commandLine + " を起動できません: " + c.reason);
+    }
 }
 
 // Every message names the line the editor shows: line breaks of any style,

@@ -39,6 +39,7 @@ const std::array<ActionInfo, static_cast<size_t>(A::Count)> kActions = {{
     {A::Link, "ｺﾝﾊﾟｲﾙ＆ﾘﾝｸ(&L)", "F9", "ｺﾝﾊﾟｲﾙ＆ﾘﾝｸ|編集中のｿｰｽをｺﾝﾊﾟｲﾙしてﾘﾝｸ"},
     {A::QuickMake, "簡易メイク(&M)", "Ctrl+F9", "簡易ﾒｲｸ|開いているｿｰｽをまとめてﾒｲｸ"},
     {A::ProjectMake, "ﾌﾟﾛｼﾞｪｸﾄを構築", "Ctrl+Shift+F9", "ﾌﾟﾛｼﾞｪｸﾄを構築|ﾌﾟﾛｼﾞｪｸﾄ全体を構築"},
+    {A::CompileStop, "ｺﾝﾊﾟｲﾙの中止(&S)", "Ctrl+Break", "ｺﾝﾊﾟｲﾙの中止|実行中のｺﾝﾊﾟｲﾗを止める"},
 
     {A::ProjectOpen, "プロジェクトを開く(&O)", "", "ﾌﾟﾛｼﾞｪｸﾄを開く|新たにﾌﾟﾛｼﾞｪｸﾄを開く"},
     {A::ProjectClose, "プロジェクトを閉じる(&C)", "", "ﾌﾟﾛｼﾞｪｸﾄを閉じる|開いているﾌﾟﾛｼﾞｪｸﾄを閉じる"},
@@ -97,7 +98,8 @@ const std::vector<Menu>& MenuBar() {
         {"検索(&S)",
          {Act(A::SearchFind), Act(A::SearchFindNext), Act(A::SearchFindPrev), Act(A::SearchReplace), Sep(),
           Act(A::SearchJump), Act(A::SearchBracket)}},
-        {"コンパイル(&C)", {Act(A::Compile), Act(A::Link), Sep(), Act(A::QuickMake), Act(A::ProjectMake)}},
+        {"コンパイル(&C)",
+         {Act(A::Compile), Act(A::Link), Sep(), Act(A::QuickMake), Act(A::ProjectMake), Sep(), Act(A::CompileStop)}},
         {"プロジェクト(&P)",
          {Act(A::ProjectOpen), Act(A::ProjectClose), Sep(), Act(A::ProjectModify), Act(A::ProjectNew), Sep(),
           Act(A::RiCreate), Act(A::RiEdit)}},

@@ -17,7 +17,7 @@ enum class ActionId {
     // Search
     SearchFind, SearchFindNext, SearchFindPrev, SearchReplace, SearchJump, SearchBracket,
     // Compile
-    Compile, Link, QuickMake, ProjectMake,
+    Compile, Link, QuickMake, ProjectMake, CompileStop,
     // Project
     ProjectOpen, ProjectClose, ProjectModify, ProjectNew, RiCreate, RiEdit, ProjectWindowFront,
     // Options

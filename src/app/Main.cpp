@@ -338,6 +338,8 @@ bool TMainForm::Enabled(ActionId id) const {
             return !building_;
         case ActionId::QuickMake:
             return quickMakeEnabled_ && !building_;
+        case ActionId::CompileStop:
+            return building_;
         case ActionId::InsertFileAtCaretLine:
         case ActionId::EditCut1:
         case ActionId::EditCopy1:
@@ -402,6 +404,7 @@ void TMainForm::Execute(ActionId id) {
         case ActionId::Link: LinkExecute(); break;
         case ActionId::QuickMake: M1Click(); break;
         case ActionId::ProjectMake: MakeExecute(); break;
+        case ActionId::CompileStop: abortBuild_ = true; break;
         case ActionId::HelpAbout1:
             if (view_) view_->ShowAbout();
             break;
@@ -462,7 +465,7 @@ void TMainForm::Run(const build::CompilerCommand& command) {
     building_ = true;
     abortBuild_ = false;
     NotifyState();
-    std::optional<std::string> output = build::RunCompiler(command, ui_, &abortBuild_);
+    build::CompilerRun run = build::RunCompiler(command, ui_, &abortBuild_);
     building_ = false;
     if (closeAfterBuild_) {
         closeAfterBuild_ = false;
@@ -470,9 +473,11 @@ void TMainForm::Run(const build::CompilerCommand& command) {
         if (view_) view_->CloseMainWindow();
         return;
     }
-    if (output) ShowCompilerOutput(*output);
+    ShowCompilerOutput(run.output, build::CompilerRunNotice(command, run));
     NotifyState();
 }
+
+std::string TMainForm::BuildStatus() const { return building_ ? "コンパイル中... (Ctrl+Breakで中止)" : ""; }
 
 void TMainForm::CompileExecute() {
     if (building_ || !CompilerCheck()) return;
@@ -513,13 +518,18 @@ void TMainForm::MakeExecute() {
     // Projects are not open yet: the command is disabled until they are.
 }
 
-build::TMsgForm* TMainForm::ShowCompilerOutput(const std::string& output) {
+build::TMsgForm* TMainForm::ShowCompilerOutput(const std::string& output, const std::string& notice) {
     auto form = std::make_unique<build::TMsgForm>(ui_, [this](const build::JumpTarget& target) {
         jump_ = target;
         timer1_.SetEnabled(true);
     });
     build::TMsgForm* msg = form.get();
     msg->AddLines(build::CompilerOutputLines(output));
+    if (!notice.empty()) {
+        build::MessageLines last;
+        last.push_back(notice);
+        msg->AddLines(last);
+    }
     children_.push_back(std::move(form));
     active_ = msg;
     if (view_) view_->ChildAdded(*msg);
@@ -529,9 +539,17 @@ build::TMsgForm* TMainForm::ShowCompilerOutput(const std::string& output) {
 
 void TMainForm::Timer1Timer() {
     timer1_.SetEnabled(false);
+    std::vector<TMDIChild*> docs;
+    std::vector<std::string> captions;
     for (auto& child : children_) {
-        auto* doc = dynamic_cast<TMDIChild*>(child.get());
-        if (!doc || !build::CaptionMatches(doc->Caption(), jump_.file)) continue;
+        if (auto* doc = dynamic_cast<TMDIChild*>(child.get())) {
+            docs.push_back(doc);
+            captions.push_back(doc->Caption());
+        }
+    }
+    int found = build::FindJumpWindow(captions, jump_.file);
+    if (found >= 0) {
+        TMDIChild* doc = docs[static_cast<size_t>(found)];
         editor::TEditor& ed = doc->Editor1();
         int line = static_cast<int>(jump_.line);
         ed.SetRow(std::clamp(line - 1, 0, std::max(0, ed.RowCount() - 1)));
@@ -539,7 +557,6 @@ void TMainForm::Timer1Timer() {
         active_ = doc;
         if (view_) view_->ActivateChild(*doc);
         NotifyState();
-        return;
     }
 }
 

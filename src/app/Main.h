@@ -102,8 +102,12 @@ public:
     void M1Click();
     void MakeExecute();
     bool Building() const { return building_; }
-    // Lists compiler output in a new message window.
-    build::TMsgForm* ShowCompilerOutput(const std::string& output);
+    // The status bar's build panel: what runs and how to stop it; empty
+    // while nothing runs.
+    std::string BuildStatus() const;
+    // Lists compiler output in a new message window; a non-empty `notice`
+    // becomes its last line.
+    build::TMsgForm* ShowCompilerOutput(const std::string& output, const std::string& notice = {});
     // The stored jump request (Timer1 performs it).
     const build::JumpTarget& JumpRequest() const { return jump_; }
 

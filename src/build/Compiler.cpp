@@ -1,5 +1,9 @@
 #include "build/Compiler.h"
 
+#include <signal.h>
+
+#include <chrono>
+
 #include "platform/Path.h"
 
 namespace build {
@@ -79,26 +83,72 @@ CompilerCommand ProjectMakeCommand(const std::string& compilerFolder, const std:
     return Make(compilerFolder, shown, std::move(args), dir);
 }
 
-std::optional<std::string> RunCompiler(const CompilerCommand& command, platform::Ui& ui, const bool* abort) {
+CompilerRun RunCompiler(const CompilerCommand& command, platform::Ui& ui, const bool* stop, size_t limit) {
     struct Busy {
         platform::Ui& ui;
         explicit Busy(platform::Ui& u) : ui(u) { ui.SetBusy(true); }
         ~Busy() { ui.SetBusy(false); }
     } busy(ui);
 
+    CompilerRun run;
     platform::ChildProcess child;
-    if (!child.Start(command.spec, nullptr)) return std::nullopt;
-    std::string output;
-    // Reading while waiting keeps the pipe from filling and stopping the compiler.
-    while (child.Pump(output, 10)) {
+    if (!child.Start(command.spec, &run.error)) {
+        run.end = CompilerRun::End::NotStarted;
+        return run;
+    }
+    using Clock = std::chrono::steady_clock;
+    // Reads are cut into slices so that the user interface gets its turn
+    // between them, however fast the compiler writes.
+    constexpr int kWaitMs = 10;
+    constexpr int kSliceMs = 25;
+    bool ending = false;  // the group was told to go
+    Clock::time_point killAt;
+    auto endGroup = [&] {
+        ending = true;
+        killAt = Clock::now() + std::chrono::milliseconds(kStopGraceMs);
+        child.SignalGroup(SIGTERM);
+    };
+    for (;;) {
+        bool open = child.Read(run.output, kWaitMs, kSliceMs, limit);
         ui.ProcessEvents();
-        if (abort && *abort) {
-            child.Terminate();
+        if (!ending) {
+            if (run.output.size() >= limit) {
+                run.end = CompilerRun::End::CutOff;
+                endGroup();
+            } else if (stop && *stop) {
+                run.end = CompilerRun::End::Stopped;
+                endGroup();
+            } else if (child.LeaderExited()) {
+                // Anything it left running in the background goes with it.
+                endGroup();
+            }
+            continue;
+        }
+        if (!open && child.LeaderExited()) break;
+        if (Clock::now() >= killAt) {
+            child.SignalGroup(SIGKILL);
+            // What the killed writers left behind. A writer that left the
+            // group could hold the pipe for ever: it gets a short while only.
+            auto giveUp = Clock::now() + std::chrono::milliseconds(200);
+            while (child.Read(run.output, kWaitMs, kSliceMs, limit) && Clock::now() < giveUp) ui.ProcessEvents();
             break;
         }
     }
-    child.Drain(output, 200);
-    return output;
+    child.Reap();
+    return run;
+}
+
+std::string CompilerRunNotice(const CompilerCommand& command, const CompilerRun& run) {
+    switch (run.end) {
+        case CompilerRun::End::Finished: return {};
+        case CompilerRun::End::Stopped: return "*** コンパイルを中止しました ***";
+        case CompilerRun::End::CutOff:
+            return "*** 出力が " + std::to_string(run.output.size()) +
+                   " バイトを超えたため、以降を打ち切ってコンパイラを止めました ***";
+        case CompilerRun::End::NotStarted:
+            return command.commandLine + " を起動できません: " + run.error;
+    }
+    return {};
 }
 
 }  // namespace build

@@ -2,6 +2,7 @@
 // and running it with its output captured.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,10 +42,35 @@ CompilerCommand ProjectMakeCommand(const std::string& compilerFolder, const std:
                                    const std::string& dir, const std::vector<std::string>& sources,
                                    const std::vector<std::string>& objects);
 
-// Runs the command with the busy cursor on, keeping the user interface live
-// and the pipe drained; returns everything the compiler wrote, or nothing
-// when it could not be started. `abort` is checked between polls: when it
-// turns true the compiler is ended and what it wrote so far is returned.
-std::optional<std::string> RunCompiler(const CompilerCommand& command, platform::Ui& ui, const bool* abort = nullptr);
+// What one run of the compiler gave.
+struct CompilerRun {
+    enum class End {
+        Finished,    // the compiler ended by itself
+        Stopped,     // the user stopped it
+        CutOff,      // it wrote more than the limit and was stopped
+        NotStarted,  // it could not be started: `error` says why
+    };
+    End end = End::Finished;
+    std::string output;  // what it wrote, at most the limit
+    std::string error;
+};
+
+// Compiler output kept at most; a flood beyond it would only eat memory.
+constexpr size_t kOutputLimit = size_t{64} << 20;
+// How long a stopped compiler may take to go before it is killed.
+constexpr int kStopGraceMs = 2000;
+
+// Runs the command with the busy cursor on, reading its output and keeping
+// the user interface serviced at least every 50 ms. When the compiler has
+// exited, what it left in the pipe is read and the rest of its process group
+// (background children holding the pipe) is ended. `stop` is looked at
+// between reads: when it turns true the group is ended (TERM, KILL after
+// kStopGraceMs) and what was written so far is kept.
+CompilerRun RunCompiler(const CompilerCommand& command, platform::Ui& ui, const bool* stop = nullptr,
+                        size_t limit = kOutputLimit);
+
+// The line that closes a run's listing: why it ended early, or why it did
+// not start; empty for a run that finished.
+std::string CompilerRunNotice(const CompilerCommand& command, const CompilerRun& run);
 
 }  // namespace build

@@ -10,7 +10,46 @@
 
 namespace build {
 
-std::optional<JumpTarget> ParseJumpTarget(const std::string& line, std::string* badNumber) {
+namespace {
+constexpr size_t kLinesPerMark = 64;
+constexpr size_t kBytesPerMark = 64 * 1024;
+}  // namespace
+
+void MessageLines::push_back(std::string_view line) {
+    if (marks_.empty() || count_ - marks_.back().line >= kLinesPerMark ||
+        text_.size() - marks_.back().offset >= kBytesPerMark)
+        marks_.push_back({count_, text_.size()});
+    text_.append(line);
+    text_ += '\n';
+    ++count_;
+}
+
+void MessageLines::append(const MessageLines& other) {
+    for (std::string_view line : other) push_back(line);
+}
+
+MessageLines::const_iterator MessageLines::At(size_t i) const {
+    if (i >= count_) return const_iterator(this, count_, text_.size());
+    auto mark = std::upper_bound(marks_.begin(), marks_.end(), i, [](size_t n, const Mark& m) { return n < m.line; });
+    --mark;
+    size_t offset = mark->offset;
+    for (size_t n = mark->line; n < i; ++n) offset = text_.find('\n', offset) + 1;
+    return const_iterator(this, i, offset);
+}
+
+std::string_view MessageLines::const_iterator::operator*() const {
+    const std::string& text = lines_->text_;
+    size_t end = text.find('\n', offset_);
+    return std::string_view(text).substr(offset_, end - offset_);
+}
+
+MessageLines::const_iterator& MessageLines::const_iterator::operator++() {
+    offset_ = lines_->text_.find('\n', offset_) + 1;
+    ++index_;
+    return *this;
+}
+
+std::optional<JumpTarget> ParseJumpTarget(const std::string& line, std::optional<std::string>* badNumber) {
     size_t p1 = line.find('(');
     if (p1 == std::string::npos) return std::nullopt;
     size_t p2 = line.find(')');
@@ -36,18 +75,70 @@ std::optional<JumpTarget> ParseJumpTarget(const std::string& line, std::string* 
     return JumpTarget{line.substr(0, p1), value};
 }
 
-std::vector<std::string> CompilerOutputLines(const std::string& output) {
-    std::string text = platform::SjisToUtf8(output);
-    std::vector<std::string> lines;
+namespace {
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+// Plain ASCII passes, and reads the same in Shift-JIS.
+bool ValidUtf8(std::string_view s) {
     size_t i = 0;
-    while (i < text.size()) {
-        size_t j = text.find_first_of("\r\n", i);
-        if (j == std::string::npos) j = text.size();
-        std::string line = text.substr(i, j - i);
+    while (i < s.size()) {
+        auto b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t n;
+        unsigned lo = 0x80, hi = 0xBF;  // range of the second byte
+        if (b >= 0xC2 && b <= 0xDF) n = 1;
+        else if (b >= 0xE0 && b <= 0xEF) {
+            n = 2;
+            if (b == 0xE0) lo = 0xA0;
+            if (b == 0xED) hi = 0x9F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            n = 3;
+            if (b == 0xF0) lo = 0x90;
+            if (b == 0xF4) hi = 0x8F;
+        } else {
+            return false;
+        }
+        if (i + n >= s.size()) return false;
+        for (size_t k = 1; k <= n; ++k) {
+            auto c = static_cast<unsigned char>(s[i + k]);
+            if (k == 1 ? (c < lo || c > hi) : (c < 0x80 || c > 0xBF)) return false;
+        }
+        i += n + 1;
+    }
+    return true;
+}
+
+// A line as UTF-8 when it is valid UTF-8, else as Shift-JIS. A message
+// names its file as the file system spells it (UTF-8) while the compiler's
+// own words may be Shift-JIS: the part before the first "(" (never a byte of
+// a Shift-JIS character) is judged on its own then.
+std::string DecodeLine(std::string_view raw) {
+    if (ValidUtf8(raw)) return std::string(raw);
+    size_t p = raw.find('(');
+    if (p != std::string_view::npos && ValidUtf8(raw.substr(0, p)))
+        return std::string(raw.substr(0, p)) + platform::SjisToUtf8(raw.substr(p));
+    return platform::SjisToUtf8(raw);
+}
+
+}  // namespace
+
+MessageLines CompilerOutputLines(const std::string& output) {
+    MessageLines lines;
+    size_t i = 0;
+    // Lines are cut on the raw bytes: CR and LF are never part of a
+    // Shift-JIS character, so each line is decoded on its own.
+    while (i < output.size()) {
+        size_t j = output.find_first_of("\r\n", i);
+        if (j == std::string::npos) j = output.size();
+        std::string_view raw(output.data() + i, j - i);
+        std::string line = DecodeLine(raw);
         std::replace(line.begin(), line.end(), '\t', ' ');
         std::replace(line.begin(), line.end(), '\0', ' ');
-        lines.push_back(std::move(line));
-        if (j < text.size() && text[j] == '\r' && j + 1 < text.size() && text[j + 1] == '\n') ++j;
+        lines.push_back(line);
+        if (j < output.size() && output[j] == '\r' && j + 1 < output.size() && output[j + 1] == '\n') ++j;
         i = j + 1;
     }
     return lines;
@@ -74,27 +165,60 @@ bool CaptionMatches(const std::string& caption, const std::string& fileText) {
     return platform::UpperCase(fileText).find(platform::UpperCase(name)) != std::string::npos;
 }
 
+int FindJumpWindow(const std::vector<std::string>& captions, const std::string& fileText) {
+    // The file text is not trimmed by the grammar; blanks around it name
+    // nothing.
+    size_t b = fileText.find_first_not_of(' ');
+    size_t e = fileText.find_last_not_of(' ');
+    std::string text = b == std::string::npos ? std::string() : platform::UpperCase(fileText.substr(b, e - b + 1));
+    auto first = [&](auto&& matches) {
+        for (size_t i = 0; i < captions.size(); ++i)
+            if (matches(captions[i])) return static_cast<int>(i);
+        return -1;
+    };
+    int found = -1;
+    if (!text.empty()) {
+        found = first([&](const std::string& c) { return platform::UpperCase(platform::ExtractFileName(c)) == text; });
+        if (found < 0) {
+            found = first([&](const std::string& c) {
+                std::string path = platform::UpperCase(c);
+                if (path.size() < text.size() || path.compare(path.size() - text.size(), text.size(), text) != 0)
+                    return false;
+                return path.size() == text.size() || text.front() == '/' || path[path.size() - text.size() - 1] == '/';
+            });
+        }
+    }
+    if (found < 0) found = first([&](const std::string& c) { return CaptionMatches(c, fileText); });
+    return found;
+}
+
+std::string ListedText(std::string_view item) {
+    if (item.size() <= kListedBytes) return std::string(item);
+    size_t cut = kListedBytes;
+    while (cut > 0 && (static_cast<unsigned char>(item[cut]) & 0xC0) == 0x80) --cut;  // whole characters
+    return std::string(item.substr(0, cut)) + "…";
+}
+
 TMsgForm::TMsgForm(platform::Ui& ui, std::function<void(const JumpTarget&)> onJump)
     : TMdiChildForm(app::ChildKind::Message), ui_(ui), onJump_(std::move(onJump)) {
     SetCaption("Message");
 }
 
-void TMsgForm::AddLines(std::vector<std::string> lines) {
-    if (items_.empty()) items_ = std::move(lines);
-    else items_.insert(items_.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+void TMsgForm::AddLines(const MessageLines& lines) {
+    items_.append(lines);
     Changed();
 }
 
 void TMsgForm::ListBox1DblClick() {
     // One item can be selected: it counts only when it holds "(".
     if (selected_ < 0 || selected_ >= static_cast<int>(items_.size())) return;
-    const std::string& item = items_[static_cast<size_t>(selected_)];
+    std::string item(items_[static_cast<size_t>(selected_)]);
     if (item.find('(') == std::string::npos) return;
-    std::string bad;
+    std::optional<std::string> bad;
     std::optional<JumpTarget> target = ParseJumpTarget(item, &bad);
     if (!target) {
-        if (!bad.empty())
-            ui_.MessageBox("'" + bad + "' は整数ではありません", "エラー", platform::MsgKind::Error,
+        if (bad)
+            ui_.MessageBox("'" + *bad + "' は整数ではありません", "エラー", platform::MsgKind::Error,
                            platform::MsgButtons::Ok);
         return;
     }
@@ -108,7 +232,7 @@ void TMsgForm::ListBox1KeyDown(int key) {
 void TMsgForm::ListBox1KeyPress(char c) {
     if (c != 'c' && c != 'C') return;
     std::string all;
-    for (const std::string& item : items_) {
+    for (std::string_view item : items_) {
         all += item;
         all += "\r\n";
     }

@@ -2,8 +2,12 @@
 // which a message jumps to the line it names.
 #pragma once
 
+#include <compare>
+#include <cstddef>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/MdiChildForm.h"
@@ -11,24 +15,100 @@
 
 namespace build {
 
+// The lines of one listing in a single buffer, each followed by "\n" (no
+// line holds one). The start of every 64th line, and of the first line past
+// each 64 KB, is noted: millions of short lines cost little more than their
+// bytes, and finding a line scans less than 64 lines and 64 KB.
+class MessageLines {
+public:
+    class const_iterator {
+    public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = std::string_view;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = std::string_view;
+        const_iterator() = default;
+        const_iterator(const MessageLines* lines, size_t index, size_t offset)
+            : lines_(lines), index_(index), offset_(offset) {}
+        std::string_view operator*() const;
+        std::string_view operator[](difference_type n) const { return *(*this + n); }
+        const_iterator& operator++();  // the next line's start is found, not looked up
+        const_iterator operator++(int) {
+            const_iterator old = *this;
+            ++*this;
+            return old;
+        }
+        const_iterator& operator--() { return *this = *this - 1; }
+        const_iterator& operator+=(difference_type n) { return *this = *this + n; }
+        const_iterator& operator-=(difference_type n) { return *this = *this - n; }
+        friend const_iterator operator+(const const_iterator& it, difference_type n) { return it.lines_->At(it.index_ + n); }
+        friend const_iterator operator-(const const_iterator& it, difference_type n) { return it.lines_->At(it.index_ - n); }
+        friend difference_type operator-(const const_iterator& a, const const_iterator& b) {
+            return static_cast<difference_type>(a.index_) - static_cast<difference_type>(b.index_);
+        }
+        friend bool operator==(const const_iterator& a, const const_iterator& b) { return a.index_ == b.index_; }
+        friend auto operator<=>(const const_iterator& a, const const_iterator& b) { return a.index_ <=> b.index_; }
+
+    private:
+        const MessageLines* lines_ = nullptr;
+        size_t index_ = 0;
+        size_t offset_ = 0;  // where the line starts in the buffer
+    };
+
+    size_t size() const { return count_; }
+    bool empty() const { return count_ == 0; }
+    std::string_view operator[](size_t i) const { return *At(i); }
+    std::string_view back() const { return (*this)[count_ - 1]; }
+    const_iterator begin() const { return At(0); }
+    const_iterator end() const { return At(count_); }
+    void push_back(std::string_view line);  // without line ends
+    void append(const MessageLines& other);
+    const_iterator At(size_t i) const;  // size() gives end()
+
+private:
+    struct Mark {
+        size_t line;
+        size_t offset;
+    };
+    std::string text_;
+    std::vector<Mark> marks_;
+    size_t count_ = 0;
+};
+
 struct JumpTarget {
     std::string file;  // the text before "(", not trimmed
     long line = 0;
 };
 
 // "file(line) ... : ... warning|error ..." with each delimiter after the
-// previous one. nullopt when the line is not a jump target; `badNumber` is
-// set when it is one but the text between the parentheses is no integer.
-std::optional<JumpTarget> ParseJumpTarget(const std::string& line, std::string* badNumber = nullptr);
+// previous one. nullopt when the line is not a jump target; `badNumber` gets
+// the text between the parentheses when the line is one but that text (even
+// an empty one) is no integer.
+std::optional<JumpTarget> ParseJumpTarget(const std::string& line,
+                                          std::optional<std::string>* badNumber = nullptr);
 
 // Splits compiler output into list lines: CR LF, CR or LF end a line, TAB
-// becomes one blank, NUL becomes one blank. Shift-JIS is decoded to UTF-8.
-std::vector<std::string> CompilerOutputLines(const std::string& output);
+// becomes one blank, NUL becomes one blank. A line that is valid UTF-8 is
+// kept as it is (file names as the file system spells them); any other is
+// decoded from Shift-JIS, except a valid UTF-8 file name before its first "(".
+MessageLines CompilerOutputLines(const std::string& output);
 
 // Whether a document window captioned `caption` is the one a message's file
 // text names: the caption's file name, cut to its last six characters,
 // occurs in the text ignoring case.
 bool CaptionMatches(const std::string& caption, const std::string& fileText);
+
+// The window (index into `captions`, in window order) a jump to `fileText`
+// goes to, -1 for none: the first whose file name is the text, else the
+// first whose path ends in it, else the first that CaptionMatches; each
+// ignoring case.
+int FindJumpWindow(const std::vector<std::string>& captions, const std::string& fileText);
+
+// An item as the list shows it: at most its first kListedBytes bytes (whole
+// characters), then "…". Copying and jumping use the whole item.
+constexpr size_t kListedBytes = 4096;
+std::string ListedText(std::string_view item);
 
 class TMsgForm : public app::TMdiChildForm {
 public:
@@ -37,8 +117,8 @@ public:
     // `onJump` stores the request and starts the main window's Timer1.
     TMsgForm(platform::Ui& ui, std::function<void(const JumpTarget&)> onJump);
 
-    const std::vector<std::string>& Items() const { return items_; }
-    void AddLines(std::vector<std::string> lines);
+    const MessageLines& Items() const { return items_; }
+    void AddLines(const MessageLines& lines);
     int Selected() const { return selected_; }
     void SetSelected(int index) { selected_ = index; }
 
@@ -49,7 +129,7 @@ public:
 private:
     platform::Ui& ui_;
     std::function<void(const JumpTarget&)> onJump_;
-    std::vector<std::string> items_;
+    MessageLines items_;
     int selected_ = -1;
 };
 

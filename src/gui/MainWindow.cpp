@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -97,17 +98,24 @@ MainWindow::MainWindow(app::TMainForm& form, platform::Ui& ui) : form_(form), ui
         form_.ChildActivated(child ? child->Form() : nullptr);
     });
     statusBar()->showMessage(QString());
+    buildPanel_ = new QLabel(this);
+    statusBar()->addPermanentWidget(buildPanel_);
+    buildPanel_->hide();
     BuildMenus();
     BuildToolbars();
     about_ = new TAboutBox(this);
     if (auto* qtUi = dynamic_cast<QtUi*>(&ui_)) qtUi->SetParent(this);
     form_.SetView(this);
+    // Ctrl+Break must reach the form wherever the focus is, also while a
+    // build waits for the compiler.
+    qApp->installEventFilter(this);
 }
 
 MainWindow::~MainWindow() {
     // The MDI area outlives this body and reports activations while its
     // windows go: nobody here may hear them.
     mdi_->disconnect(this);
+    qApp->removeEventFilter(this);
     form_.SetView(nullptr);
     for (auto& [form, sub] : subWindows_) {
         if (auto* doc = qobject_cast<DocumentWindow*>(sub->widget())) doc->Detach();
@@ -121,7 +129,11 @@ void MainWindow::BuildMenus() {
         auto id = static_cast<ActionId>(i);
         const app::ActionInfo& info = app::Action(id);
         auto* a = new QAction(Caption(info.caption), this);
-        if (!info.shortcut.empty()) a->setShortcut(QKeySequence(Caption(info.shortcut)));
+        QKeySequence keys(Caption(info.shortcut));
+        if (!keys.isEmpty() && keys[0].key() != Qt::Key_unknown) a->setShortcut(keys);
+        // A key the toolkit cannot name (Ctrl+Break) is caught by eventFilter;
+        // the menu still shows it.
+        else if (!info.shortcut.empty()) a->setText(Caption(info.caption) + '\t' + Caption(info.shortcut));
         a->setStatusTip(Caption(app::LongHint(info.hint)));
         a->setToolTip(Caption(app::ShortHint(info.hint)));
         connect(a, &QAction::triggered, this, [this, id] { form_.Execute(id); });
@@ -307,6 +319,9 @@ void MainWindow::StateChanged() {
         if (templateSeparator_) templateSeparator_->setVisible(shown);
     }
     for (auto& [childForm, sub] : subWindows_) sub->setWindowTitle(Q(childForm->Caption()));
+    std::string build = form_.BuildStatus();
+    buildPanel_->setText(Q(build));
+    buildPanel_->setVisible(!build.empty());
 }
 
 void MainWindow::RebuildWindowMenu() {
@@ -396,7 +411,26 @@ bool MainWindow::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
+namespace {
+
+// Ctrl+Break, or Ctrl+Pause. Qt under X11 names neither with Ctrl held (key
+// 0): the X key symbols Break and Pause tell them.
+bool IsStopKey(const QKeyEvent* key) {
+    if (!(key->modifiers() & Qt::ControlModifier)) return false;
+    constexpr quint32 kXkBreak = 0xff6b;
+    constexpr quint32 kXkPause = 0xff13;
+    quint32 sym = key->nativeVirtualKey();
+    return key->key() == Qt::Key_Pause || sym == kXkBreak || sym == kXkPause;
+}
+
+}  // namespace
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && IsStopKey(static_cast<QKeyEvent*>(event)) &&
+        form_.Enabled(ActionId::CompileStop)) {
+        form_.Execute(ActionId::CompileStop);
+        return true;
+    }
     // F1 and F2 pressed while the MDI client area itself has the focus.
     if ((watched == mdi_ || watched == mdi_->viewport()) && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);

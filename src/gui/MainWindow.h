@@ -1,6 +1,6 @@
 // The main window's view: an MDI frame with the menu bar, the two dockable
-// toolbars and a one-panel status bar showing the long hints. It shows a
-// TMainForm and forwards every user action to it.
+// toolbars and a status bar showing the long hints, plus a panel while a
+// build runs. It shows a TMainForm and forwards every user action to it.
 #pragma once
 
 #include <QMainWindow>
@@ -9,6 +9,7 @@
 
 #include "app/Main.h"
 
+class QLabel;
 class QMdiArea;
 class QMenu;
 class QToolBar;
@@ -82,6 +83,7 @@ private:
     std::vector<QAction*> windowListActions_;
     std::map<std::string, QToolBar*> toolbars_;
     std::map<app::TMdiChildForm*, ChildSubWindow*> subWindows_;
+    QLabel* buildPanel_ = nullptr;
     bool closing_ = false;
 };
 

@@ -18,7 +18,8 @@ QVariant MsgListModel::data(const QModelIndex& index, int role) const {
     if (!form_ || role != Qt::DisplayRole || index.row() < 0 ||
         index.row() >= static_cast<int>(form_->Items().size()))
         return {};
-    return Q(form_->Items()[static_cast<size_t>(index.row())]);
+    // A megabyte line laid out on every repaint would freeze the list.
+    return Q(build::ListedText(form_->Items()[static_cast<size_t>(index.row())]));
 }
 
 void MsgListModel::Detach() {

@@ -2,10 +2,15 @@
 // with its own environment and working folder, and its standard output on a
 // pipe that the caller drains while it runs. Standard input and standard
 // error are this process's own.
+//
+// The child leads a process group of its own, so that whatever it starts in
+// the background can be ended with it. The group is signalled only while the
+// leader is not yet reaped: until then its id cannot name anything else.
 #pragma once
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -21,31 +26,33 @@ struct ProcessSpec {
 class ChildProcess {
 public:
     ChildProcess() = default;
-    ~ChildProcess();  // ends a child that still runs
+    ~ChildProcess();  // kills a group still there and reaps the leader
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // False (with the reason) when the program cannot be started.
+    // False, with the system's reason (that of the failed exec or chdir in
+    // the child), when the program cannot be started.
     bool Start(const ProcessSpec& spec, std::string* error);
-    // Reads what is there without blocking longer than `waitMs` for output;
-    // returns whether the child still runs.
-    bool Pump(std::string& out, int waitMs);
-    // After the child ended: what is still in the pipe, up to its end. Stops
-    // early if something else keeps the pipe open and stays silent for
-    // `quietMs`.
-    void Drain(std::string& out, int quietMs);
-    // Ends the child: TERM, then KILL when it does not go within `graceMs`.
-    void Terminate(int graceMs = 500);
-    bool Running() const { return pid_ > 0 && !exited_; }
+
+    // Waits up to `waitMs` for output, then reads for at most `budgetMs`,
+    // appending to `out` while it is shorter than `limit` and dropping the
+    // rest. Returns false once every writer has closed the pipe (then it
+    // just waits `waitMs`).
+    bool Read(std::string& out, int waitMs, int budgetMs, size_t limit);
+    bool PipeOpen() const { return pipe_ >= 0; }
+
+    // Whether the leader has ended; it stays unreaped (a zombie) until Reap.
+    bool LeaderExited();
+    // Sends `sig` to the whole group; nothing once the leader is reaped.
+    void SignalGroup(int sig);
+    // Waits for the leader and closes the pipe.
+    void Reap();
     int ExitStatus() const { return status_; }
 
 private:
-    bool ReadAvailable(std::string& out);
-    void Reap(bool block);
-
-    pid_t pid_ = -1;
+    pid_t pid_ = -1;  // also the group's id
     int pipe_ = -1;
-    bool exited_ = false;
+    bool reaped_ = true;
     int status_ = 0;
 };
 

@@ -12,7 +12,9 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QToolBar>
+#include <chrono>
 #include <filesystem>
 
 #include "DocumentWindow.h"
@@ -306,4 +308,53 @@ TEST(MainWindowView, ScrollingAndEditingLeaveNoStalePixels) {
     Key(ed, Qt::Key_PageUp);
     Key(ed, Qt::Key_PageUp);
     same("page up to the top");
+}
+
+TEST(MainWindowView, CtrlBreakStopsABuildThatTheStatusBarAnnounces) {
+    TempDir dir, compiler;
+    std::filesystem::copy_file(VKC_STANDIN, compiler.File("VKC.EXE"));
+    compiler.Write("VKC.CFG", "sleep=10000\r\n");
+    dir.Write("VKBUILD.INI", "[VKC]\r\nPATH=" + compiler.path() + "\r\n");
+    std::string file = dir.Write("s.r", "int x;\r\n");
+    // While the compiler runs: read the status bar, then press Ctrl+Break as
+    // X11 delivers it (key 0, the Break key symbol) to whatever has the focus.
+    struct PressingUi : FakeUi {
+        gui::MainWindow* window = nullptr;
+        QStringList panels;
+        void ProcessEvents() override {
+            QApplication::processEvents();
+            if (++processEventsCalls != 10) return;
+            for (QLabel* l : window->statusBar()->findChildren<QLabel*>())
+                if (l->isVisible()) panels << l->text();
+            QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : window;
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::ControlModifier, 0, 0xff6b, 0);
+            QApplication::sendEvent(target, &press);
+        }
+    } ui;
+    app::TMainForm form(ui, dir.path(), {file});
+    gui::MainWindow window(form, ui);
+    ui.window = &window;
+    form.FormCreate();
+    window.ApplySettings();
+    window.show();
+    form.FormActivate();
+    EXPECT_FALSE(window.ActionFor(ActionId::CompileStop)->isEnabled());
+    EXPECT_TRUE(window.ActionFor(ActionId::CompileStop)->text().endsWith("\tCtrl+Break"));
+    auto start = std::chrono::steady_clock::now();
+    window.ActionFor(ActionId::Link)->trigger();
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 3.0);
+    EXPECT_TRUE(ui.panels.contains(QString::fromUtf8("コンパイル中... (Ctrl+Breakで中止)")));
+    auto* msg = qobject_cast<gui::MsgWindow*>(window.MdiArea()->subWindowList().back()->widget());
+    ASSERT_NE(msg, nullptr);
+    QAbstractItemModel* model = msg->List()->model();
+    EXPECT_EQ(model->index(model->rowCount() - 1, 0).data().toString(), QString::fromUtf8("*** コンパイルを中止しました ***"));
+    for (QLabel* l : window.statusBar()->findChildren<QLabel*>()) EXPECT_FALSE(l->isVisible() && !l->text().isEmpty());
+
+    // A megabyte line is listed cut; the item itself stays whole.
+    form.ShowCompilerOutput("long(1) : warning: " + std::string(1 << 20, 'x'));
+    msg = qobject_cast<gui::MsgWindow*>(window.MdiArea()->subWindowList().back()->widget());
+    ASSERT_NE(msg, nullptr);
+    QString shown = msg->List()->model()->index(0, 0).data().toString();
+    EXPECT_EQ(shown.size(), 4097);
+    EXPECT_TRUE(shown.endsWith(QString::fromUtf8("…")));
 }
