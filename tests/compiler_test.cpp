@@ -377,11 +377,11 @@ TEST(RunCompiler, MessagesNameTheLinesTheEditorShows) {
     FakeUi ui;
     for (const Case& c : cases) {
         TempDir src;
-        auto out = RunCompiler(CompileOnlyCommand(vkc.dir.path(), src.Write("t.r", c.source)), ui);
-        ASSERT_TRUE(out.has_value());
+        CompilerRun run = RunCompiler(CompileOnlyCommand(vkc.dir.path(), src.Write("t.r", c.source)), ui);
+        ASSERT_EQ(run.end, CompilerRun::End::Finished);
         std::vector<std::string> messages;
-        for (const std::string& line : CompilerOutputLines(*out))
-            if (line.rfind("t.r(", 0) == 0) messages.push_back(line);
+        for (std::string_view line : CompilerOutputLines(run.output))
+            if (line.rfind("t.r(", 0) == 0) messages.emplace_back(line);
         EXPECT_EQ(messages, c.messages) << c.source;
     }
 }
