@@ -88,7 +88,7 @@ std::string TEditor::ColumnMap(int row) const { return BuildColumnMap(RowText(ro
 
 int TEditor::EndColumn(int row) const {
     if (row < 0 || row >= RowCount()) return 0;
-    return TextWidth(RowText(row));
+    return TextWidthUpTo(RowText(row), kBeyondCaret, Measure());
 }
 
 int TEditor::ByteIndex(int row, int col) const {
@@ -98,6 +98,7 @@ int TEditor::ByteIndex(int row, int col) const {
 }
 
 void TEditor::StringsChanged() {
+    exactOffset_ = -1;  // offsets moved with the text
     LineCountChanged();
     RepaintChange(store_->LastChange());
     ScrollBarsChanged();
@@ -107,6 +108,7 @@ void TEditor::StringsChanged() {
 }
 
 void TEditor::TextReset() {
+    exactOffset_ = -1;
     LineCountChanged();
     Invalidate();
     ScrollBarsChanged();

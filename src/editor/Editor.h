@@ -133,7 +133,8 @@ public:
     TMeasure Measure() const;
     std::string ColumnMap(int row) const;
     int TextWidth(std::string_view bytes) const { return editor::TextWidth(bytes, Measure()); }
-    int EndColumn(int row) const;  // 0 outside the store
+    // The row's width in columns, at most kBeyondCaret; 0 outside the store.
+    int EndColumn(int row) const;
     int ByteIndex(int row, int col) const;  // limited to the row's length
 
     // ---- Caret ------------------------------------------------------------
@@ -342,6 +343,8 @@ private:
     void Remember(bool vertical, int col);
     void RefreshCaret();
     int CaretByte() const { return ByteIndex(row_, col_); }
+    // The caret's byte for selecting: the exact offset's byte when one is set.
+    int SelectionCaretByte() const;
     int CaretUnlimitedByte() const;
     void MoveCaretTo(int row, int col, int direction, bool vertical);
     void SelectionChanged();
@@ -400,6 +403,10 @@ private:
 
     // Selection.
     TSelectionState selState_ = sstNone;
+    // The text offset the caret stands for after SetSelStart or SetSelLength,
+    // which may lie beyond the columns a caret can reach: selections start
+    // and end there, not at the caret's column. Any caret move forgets it.
+    int64_t exactOffset_ = -1;
     TSelectionMode selMode_ = smNormal;
     int anchorRow_ = 0, anchorByte_ = 0, anchorCol_ = 0;
     TByteRange selBytes_;

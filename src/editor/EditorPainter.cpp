@@ -318,10 +318,11 @@ void TEditorPainter::PaintEndRow(Canvas& canvas, int row, int y, const TRect& cl
 struct TEditorPainter::TRowLayout {
     int row = 0, y = 0, x0 = 0, bottom = 0;
     std::string_view text;
+    std::string_view shown;     // the bytes of the cells that can be shown
     std::string display;        // TABs expanded
     std::vector<int> colOfByte;
     size_t cut = 0;             // cells drawn (1000, or 1001 for a straddling character)
-    int width = 0;              // cells of the whole row
+    int width = 0;              // cells of the shown bytes (more than 1000 when the row goes on)
     bool hidden = false;        // scrolled out of sight to the left
     struct Token {
         int c0, c1;
@@ -361,8 +362,11 @@ void TEditorPainter::PaintTextRow(Canvas& canvas, int row, int y, const TRect& c
     // shows without stripes.
     l.bottom = y + m_.fontHeight + (ed_.Marked() ? m_.underlineMargin : 0);
     l.text = ed_.RowText(row);
+    // Only the first 1000 cells of a row are ever shown: the bytes beyond
+    // them are neither laid out nor coloured.
+    l.shown = ColumnsPrefix(l.text, kBeyondCaret);
     {
-        TLayout lay = Layout(l.text, ed_.Measure());
+        TLayout lay = Layout(l.shown, ed_.Measure());
         l.display = std::move(lay.display);
         l.colOfByte = std::move(lay.colOfByte);
     }
@@ -381,11 +385,15 @@ void TEditorPainter::PaintTextRow(Canvas& canvas, int row, int y, const TRect& c
             joined += ed_.RowText(row + 1);
             scan = joined;
         }
-        parser.Init(scan, LoadRowState(store, row));
+        // The scanner sees a window well past the shown cells, so that a
+        // token running on beyond them costs no more than the window (only
+        // a token longer than the window could scan otherwise).
+        constexpr size_t kScanWindow = 64 * 1024;
+        parser.Init(scan.substr(0, std::max(kScanWindow, l.shown.size())), LoadRowState(store, row));
         for (;;) {
             TTokenKind kind = parser.NextToken();
-            if (kind == tokEnd || parser.TokenStart() >= l.text.size()) break;
-            size_t end = std::min(parser.TokenStart() + parser.TokenLength(), l.text.size());
+            if (kind == tokEnd || parser.TokenStart() >= l.shown.size()) break;
+            size_t end = std::min(parser.TokenStart() + parser.TokenLength(), l.shown.size());
             int c0 = l.colOfByte[parser.TokenStart()];
             int c1 = std::min(l.colOfByte[end], static_cast<int>(l.cut));
             if (l.x0 + c0 * cw >= clip.right) break;

@@ -274,6 +274,39 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
     EndUpdate();
 }
 
+void TEditorScreenStrings::ReplaceBytes(int row, int start, int end, std::string_view t) {
+    if (row < 0 || row >= Count()) return;
+    const int length = static_cast<int>(Text(row).size());
+    start = std::clamp(start, 0, length);
+    end = std::clamp(end, start, length);
+    if (start == end && t.empty()) return;
+    const TRowAttribute attribute = AttributeOf(row);
+    if (wordWrap_ || (attribute == raEndOfText && t.empty() && end - start == length)) {
+        // A line is split into rows again, and an emptied last row without a
+        // line break goes: the whole row is replaced.
+        std::string whole(Text(row).substr(0, static_cast<size_t>(start)));
+        whole += t;
+        whole += Text(row).substr(static_cast<size_t>(end));
+        if (attribute == raLineBreak) whole += kCrLf;
+        ReplaceRows(row, 1, whole);
+        return;
+    }
+    BeginUpdate();
+    if (TUndoData* u = undo_->NewRecord()) {
+        TGathered g = GatherText(row, 1);
+        u->startRow = row;
+        u->oldText = std::move(g.text);
+        u->lastAttribute = g.lastAttribute;
+        u->insertedRows = 1;
+    }
+    ReplaceBytesRaw(row, static_cast<size_t>(start), static_cast<size_t>(end - start), t);
+    // The row's own state comes from the rows above and stays; the rows
+    // below follow from its text.
+    int c = row + 1 < Count() ? Rescan(row + 1, true) : 0;
+    lastChange_ = {row, 1, 1, 1 + c, true};
+    EndUpdate();
+}
+
 // ---- Colouring state -------------------------------------------------------------
 
 namespace {
@@ -312,6 +345,7 @@ void TEditorScreenStrings::FullScan() {
     for (int n = 0; n <= limit; ++n) {
         state.prevAttribute = n > 0 ? AttributeOf(n - 1) : raLineBreak;
         StoreRowState(*this, n, state);
+        if (n + 1 == Count()) break;  // no row below needs the state after the last one
         parser.ScanRow(n, *this, state);
         ++scannedRows_;
     }
@@ -347,6 +381,10 @@ int TEditorScreenStrings::Rescan(int r, bool notify) {
         if (notify) {
             ++changed;
             for (TEditor* e : editors_) e->PaintRow(n);
+        }
+        if (n + 1 == count) {
+            ++n;  // no row below needs the state after the last one
+            break;
         }
         parser.ScanRow(n, *this, state);
         ++scannedRows_;

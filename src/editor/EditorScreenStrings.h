@@ -62,6 +62,11 @@ public:
     // The editing primitive: replaces n rows at `row` with `text`
     // (CR, LF or CR LF line breaks); n = 0 inserts.
     void ReplaceRows(int row, int n, std::string_view text);
+    // Replaces bytes [start, end) of `row` with `text`, which holds no line
+    // break: the row keeps its attribute, marks and colouring state, its
+    // text is changed in place, and only the rows below it whose state
+    // changes are rescanned. The change is published like ReplaceRows'.
+    void ReplaceBytes(int row, int start, int end, std::string_view text);
 
     void Clear() override;
     void EndUpdate() override;
