@@ -36,6 +36,15 @@ void TEditor::FountainChanged() {
     // Whether any record is italic decides how rows are drawn.
     if (clientHeight_ > 0) Relayout();
     else Invalidate();
+    AskForStates();
+}
+
+bool TEditor::UpdateStatesSlice(int milliseconds) {
+    return store_->ScanSome(std::chrono::milliseconds(std::max(0, milliseconds)));
+}
+
+void TEditor::AskForStates() {
+    if (window_ && store_->StatesPending()) window_->StatesPending();
 }
 
 std::string_view TEditor::RowText(int row) const {
@@ -102,6 +111,7 @@ void TEditor::StringsChanged() {
     LineCountChanged();
     RepaintChange(store_->LastChange());
     ScrollBarsChanged();
+    AskForStates();
     if (!store_->LastChange().valid) return;
     modified_ = true;
     if (OnChange) OnChange(*this);
@@ -112,6 +122,7 @@ void TEditor::TextReset() {
     LineCountChanged();
     Invalidate();
     ScrollBarsChanged();
+    AskForStates();
 }
 
 int TEditor::MaxCaretRow() const {

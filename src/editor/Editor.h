@@ -50,6 +50,9 @@ public:
     virtual void UpdateNow() = 0;
     // The scroll ranges or positions changed.
     virtual void ScrollBarsChanged() = 0;
+    // Rows wait for their colouring states: call TEditor::UpdateStatesSlice
+    // now and then, while the window is idle, until it returns false.
+    virtual void StatesPending() {}
 };
 
 enum TSelectionState : uint8_t { sstNone = 0, sstAnchored = 1, sstSelected = 2, sstHit = 3 };
@@ -128,6 +131,11 @@ public:
         OnDrawLine;
     // A colouring option changed: all row states are rescanned, then repainted.
     void FountainChanged();
+    // A slice of the background work on the colouring states of the rows
+    // below the computed ones (after loading, or an edit that changed the
+    // state of rows below the screen): about `milliseconds` of it; true
+    // while more remains. The window drives it (StatesPending).
+    bool UpdateStatesSlice(int milliseconds);
 
     // ---- Measures ---------------------------------------------------------
     TMeasure Measure() const;
@@ -161,7 +169,10 @@ public:
     std::function<void(TEditor&)> OnCaretMoved;
 
     // ---- View geometry (told by the painting view) --------------------------
-    void SetWindow(TEditorWindow* window) { window_ = window; }
+    void SetWindow(TEditorWindow* window) {
+        window_ = window;
+        AskForStates();
+    }
     int TopRow() const { return topRow_; }
     // Scrolls so that `row` (0..RowCount) is the top row, moving the pixels
     // on screen and repainting what was uncovered.
@@ -400,6 +411,8 @@ private:
     int fontHeight_ = 16, averageCharWidth_ = 8;
     void Relayout();
     void LineCountChanged();
+    // Tells the window when rows wait for their colouring states.
+    void AskForStates();
 
     // Selection.
     TSelectionState selState_ = sstNone;

@@ -393,6 +393,56 @@ int TEditorScreenStrings::Rescan(int r, bool notify) {
     return changed;
 }
 
+bool TEditorScreenStrings::ScanSome(std::chrono::nanoseconds budget) {
+    const TEditor* owner = Owner();
+    const int count = Count();
+    if (!owner || computedRows_ >= count) return false;
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    const Clock::time_point until = start + budget;
+    TEditorParser parser(&owner->ActiveFountain());
+    TRowState state;
+    int n = computedRows_;
+    size_t bytes = 0;  // scanned in this slice
+    if (n > 0) {
+        // The last computed row, scanned for the state of the next one (a
+        // long row the last slice left for this one).
+        state = LoadRowState(*this, n - 1);
+        parser.ScanRow(n - 1, *this, state);
+        bytes = Text(n - 1).size();
+        ++scannedRows_;
+    }
+    // The clock is read every few rows and before every long row; a long
+    // row whose scan would run past the budget, at the pace of the slice so
+    // far, is left for the next slice (which always scans it).
+    constexpr size_t kLongRow = 16 * 1024;
+    size_t sinceCheck = 0;
+    for (int k = 0; n < count; ++n, ++k) {
+        state.prevAttribute = n > 0 ? AttributeOf(n - 1) : raLineBreak;
+        if (LoadRowState(*this, n) != state) {
+            StoreRowState(*this, n, state);
+            for (TEditor* e : editors_) e->PaintRow(n);
+        }
+        if (n + 1 == count) continue;  // no row below needs the state after the last one
+        const size_t length = Text(n).size();
+        if (k % 16 == 15 || sinceCheck > 4 * kLongRow || length > kLongRow) {
+            const Clock::time_point now = Clock::now();
+            const auto pace = (now - start) / static_cast<int64_t>(bytes + 1);
+            if (now >= until || (length > kLongRow && now + pace * static_cast<int64_t>(length) > until)) {
+                ++n;  // this row's state is done; the scan of its text is not
+                break;
+            }
+            sinceCheck = 0;
+        }
+        parser.ScanRow(n, *this, state);
+        bytes += length;
+        sinceCheck += length;
+        ++scannedRows_;
+    }
+    computedRows_ = n;
+    return computedRows_ < count;
+}
+
 void TEditorScreenStrings::Clear() {
     for (TEditor* e : editors_) e->ClearSelection();
     undo_->Clear();

@@ -4,6 +4,7 @@
 // lines, moves marks with the text and publishes one last-change record.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -81,6 +82,13 @@ public:
     // Whether the row's colouring state is up to date; EnsureState makes it so.
     bool StateComputed(int row) const;
     void EnsureState(int row);
+    // Whether rows below the computed ones wait for their states.
+    bool StatesPending() const { return computedRows_ < Count() && Owner(); }
+    // Brings the states of the rows after the computed ones up to date, in
+    // text order, for about `budget` (at least a few rows); true while rows
+    // remain. Rows shown in an editor whose state changes are repainted.
+    // What it computes equals a scan from the top.
+    bool ScanSome(std::chrono::nanoseconds budget);
     // Rows the scanner went over since the count was reset (for measuring).
     int64_t ScannedRows() const { return scannedRows_; }
     void ResetScannedRows() { scannedRows_ = 0; }
