@@ -415,9 +415,10 @@ void TEditorPainter::PaintTextRow(Canvas& canvas, int row, int y, const TRect& c
             joined += ed_.RowText(row + 1);
             scan = joined;
         }
-        // The scanner sees a window well past the shown cells, so that a
-        // token running on beyond them costs no more than the window (only
-        // a token longer than the window could scan otherwise).
+        // The scanner sees the row's first 64 KB (the shown bytes at least):
+        // a token running on past the shown cells is followed no further, so
+        // a long row costs no more, and only a token longer than that (a
+        // 64 KB mail address, say) could be coloured otherwise.
         constexpr size_t kScanWindow = 64 * 1024;
         parser.Init(scan.substr(0, std::max(kScanWindow, l.shown.size())), LoadRowState(store, row));
         for (;;) {
