@@ -1,13 +1,16 @@
 // Painting a 120 × 60-cell window of coloured source (the core onto a
 // canvas that only counts, and through QPainter into an offscreen image),
 // and the colouring state work of typing inside a block comment at the top
-// of the 2-million-line text and of loading it.
+// of the 2-million-line text and of loading it, and the states brought up
+// to date in slices after such an edit.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 
@@ -238,6 +241,46 @@ void BM_ColourStatesUpToTheLastRow(benchmark::State& state) {
     state.counters["rows"] = ed.RowCount();
 }
 BENCHMARK(BM_ColourStatesUpToTheLastRow)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A block comment opened on the first row changes the state of every row
+// below; the states are then brought up to date in 10 ms slices, as the
+// window does while idle. The time is from the edit until the states are
+// complete; the counters give the longest slice and how many there were.
+void BM_StatesInSlicesAfterAnEditAtTheTop(benchmark::State& state) {
+    TEditor ed;
+    Configure(ed);
+    Layout(ed);
+    ed.Lines().LoadFromFile(bench::SourceFile());
+    while (ed.UpdateStatesSlice(1000)) {}
+    using Clock = std::chrono::steady_clock;
+    double longest = 0, slices = 0, jumpAfter = 0;
+    bool open = false;
+    for (auto _ : state) {
+        ed.SetRowCol(0, 0);
+        if (open) {
+            ed.DeleteKey();
+            ed.DeleteKey();
+        } else {
+            ed.InsertText("/*");
+        }
+        open = !open;
+        for (bool more = true; more;) {
+            const Clock::time_point t0 = Clock::now();
+            more = ed.UpdateStatesSlice(10);
+            longest = std::max(longest, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+            ++slices;
+        }
+        // Ctrl+End then finds the states done.
+        const Clock::time_point t0 = Clock::now();
+        ed.Store().EnsureState(ed.RowCount() - 1);
+        jumpAfter = std::max(jumpAfter, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    }
+    state.counters["longest_slice_ms"] = longest;
+    state.counters["slices_per_edit"] = slices / static_cast<double>(state.iterations());
+    state.counters["ctrl_end_after_ms"] = jumpAfter;
+    state.counters["rows"] = ed.RowCount();
+}
+BENCHMARK(BM_StatesInSlicesAfterAnEditAtTheTop)->Unit(benchmark::kMillisecond)->Iterations(4);
 
 }  // namespace
 

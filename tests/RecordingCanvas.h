@@ -21,7 +21,11 @@ public:
         int cellWidth;
         editor::TColor color;
         uint8_t style;
+        std::optional<editor::TRect> clip;  // what of it shows, when drawn clipped
         int Right() const { return x + static_cast<int>(text.size()) * cellWidth; }
+        bool Shows(int px, int py) const {
+            return !clip || (px >= clip->left && px < clip->right && py >= clip->top && py < clip->bottom);
+        }
     };
     struct Segment {
         int x1, y1, x2, y2;
@@ -34,14 +38,18 @@ public:
 
     void FillRect(const editor::TRect& r, editor::TColor color) override { fills.push_back({r, color}); }
     void TextRun(int x, int y, std::string_view bytes, int cellWidth, editor::TColor color, uint8_t style) override {
-        runs.push_back({x, y, std::string(bytes), cellWidth, color, style});
+        runs.push_back({x, y, std::string(bytes), cellWidth, color, style, std::nullopt});
+    }
+    void ClipTextRun(int x, int y, std::string_view bytes, int cellWidth, editor::TColor color, uint8_t style,
+                     const editor::TRect& clip) override {
+        runs.push_back({x, y, std::string(bytes), cellWidth, color, style, clip});
     }
     void Line(int x1, int y1, int x2, int y2, editor::TColor color) override { lines.push_back({x1, y1, x2, y2, color}); }
 
     // The run drawn last over the cell whose top-left pixel is (x, y).
     const Run* RunAt(int x, int y) const {
         for (auto it = runs.rbegin(); it != runs.rend(); ++it)
-            if (it->y == y && x >= it->x && x < it->Right()) return &*it;
+            if (it->y == y && x >= it->x && x < it->Right() && it->Shows(x, y)) return &*it;
         return nullptr;
     }
     // The colour the text of that cell was drawn in last.

@@ -284,7 +284,8 @@ TEST(Painter, TextScrolledLeftStaysOutOfTheLeftBar) {
         const int left = p.M().leftMargin;
         for (const RecordingCanvas::Run& r : p.canvas.runs)
             if (r.color != clWindowText) {
-                EXPECT_GE(r.x, left) << c.text << ": " << r.text;
+                // A character across the edge is drawn clipped to the text area.
+                EXPECT_GE(r.clip ? r.clip->left : r.x, left) << c.text << ": " << r.text;
             }
         for (const RecordingCanvas::Segment& s : p.canvas.lines)
             if (s.y1 != s.y2) {
@@ -516,4 +517,86 @@ TEST(Painter, ImageBarShowsTheLowestDigitMarkAndTheLowestPictureMark) {
     EXPECT_EQ(p.M().imagebarWidth, 20);
     EXPECT_EQ(p.canvas.CharAt(p.X(0), p.Y(0)), 'a');
     EXPECT_EQ(p.X(0), 20 + p.M().leftbarWidth + 4);
+}
+
+TEST(Painter, DoubleByteCharactersAcrossARepaintEdgeAreDrawnClipped) {
+    // "日本語" after one byte: the characters start at odd columns.
+    Painted p("x\x93\xfa\x96\x7b\x8c\xea\r\n");
+    const int cw = p.M().cellWidth;
+    // A repaint whose left edge cuts 日 (columns 1-2) in half, and whose
+    // right edge cuts 語 (columns 5-6): both are drawn, clipped to it.
+    const TRect clip{p.X(2), p.Y(0), p.X(6), p.Y(1)};
+    p.canvas = {};
+    TEditorPainter(p.ed).Paint(p.canvas, clip, false);
+    auto shownAt = [&](int col) -> std::string {
+        const RecordingCanvas::Run* r = p.canvas.RunAt(p.X(col), p.Y(0));
+        if (!r) return "";
+        const size_t i = static_cast<size_t>((p.X(col) - r->x) / cw);
+        return r->text.substr(i, 1);
+    };
+    EXPECT_EQ(shownAt(2), "\xfa");  // the second half of 日, inside the repaint
+    EXPECT_EQ(shownAt(5), "\x8c");  // the first half of 語
+    for (const RecordingCanvas::Run& r : p.canvas.runs) {
+        if (r.x < p.M().leftMargin && !r.clip) continue;  // the left bar's numbers
+        const int from = r.clip ? std::max(r.x, r.clip->left) : r.x;
+        const int to = r.clip ? std::min(r.Right(), r.clip->right) : r.Right();
+        EXPECT_GE(from, clip.left) << r.text;
+        EXPECT_LE(to, clip.right) << r.text;
+    }
+    // At the text area's edge after a sideways scroll of one column, the
+    // character across it shows its second half.
+    p.ed.SetLeftColumn(2);
+    p.Paint();
+    const RecordingCanvas::Run* edge = p.canvas.RunAt(p.M().leftMargin, p.Y(0));
+    ASSERT_NE(edge, nullptr);
+    ASSERT_TRUE(edge->clip.has_value());
+    EXPECT_EQ(edge->clip->left, p.M().leftMargin);
+    EXPECT_EQ(edge->text, "\x93\xfa");
+    EXPECT_EQ(edge->x, p.M().leftMargin - cw);
+}
+
+TEST(Painter, OverwriteCaretShowsTheCharacterUnderIt) {
+    Painted p("ab\x93\xfa\r\n");
+    p.ed.SetFocused(true);
+    p.ed.SetOverwrite(true);
+    for (int col : {1, 2}) {
+        p.ed.SetRowCol(0, col);
+        p.Paint();
+        const int cw = p.M().cellWidth;
+        const int w = col == 2 ? 2 * cw : cw;
+        // The block, then the character over it in the background's colour.
+        const RecordingCanvas::Fill& block = p.canvas.fills.back();
+        EXPECT_EQ(block.r.left, p.X(col));
+        EXPECT_EQ(block.r.Width(), w);
+        const RecordingCanvas::Run& over = p.canvas.runs.back();
+        EXPECT_EQ(over.x, p.X(col));
+        EXPECT_EQ(over.text, col == 1 ? "b" : "\x93\xfa");
+        EXPECT_EQ(over.color, p.ed.Properties().color == clNone ? clWhite : p.ed.Properties().color);
+        EXPECT_NE(over.color, block.color);
+    }
+}
+
+TEST(Painter, RulerMarkShowsTheNumbersUnderItInTheBackgroundColour) {
+    Painted p("0123456789012345678901234567890\r\n");
+    TEditorRuler r = p.ed.Properties().ruler;
+    r.visible = true;
+    r.bkColor = clSilver;
+    r.markColor = clBlack;
+    p.ed.SetRuler(r);
+    p.Layout();
+    p.ed.SetRowCol(0, 20);  // the cell where "20" is written
+    p.Paint();
+    const int cx = p.X(20);
+    // Pixels of the digit "2" inside the mark (its first column, 1 right of
+    // the tick) end up in the ruler's background colour, not the mark's.
+    int background = 0, mark = 0;
+    for (int y = 1; y < 9; ++y) {
+        for (int x = cx + 1; x < cx + p.M().cellWidth - 1; ++x) {
+            std::optional<TColor> c = p.canvas.FillAt(x, y);
+            if (c == clSilver) ++background;
+            if (c == clBlack) ++mark;
+        }
+    }
+    EXPECT_GT(background, 5);
+    EXPECT_GT(mark, 5);
 }

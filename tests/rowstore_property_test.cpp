@@ -3,12 +3,15 @@
 // VKB_PROPERTY_STEPS raises the step count for longer runs by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "editor/Editor.h"
+#include "editor/EditorParser.h"
 
 using namespace editor;
 
@@ -167,4 +170,87 @@ TEST(RowStoreProperty, RandomEditsMatchAStringModel) {
         }
     }
     EXPECT_GT(maxRows, 20);  // the sequences build texts worth checking
+}
+
+namespace {
+
+// The states a scan from the top gives every row.
+std::vector<TRowState> ReferenceStates(const TEditor& ed) {
+    const TEditorScreenStrings& s = ed.Store();
+    std::vector<TRowState> out;
+    TEditorParser parser(&ed.ActiveFountain());
+    TRowState state;
+    for (int r = 0; r < s.Count(); ++r) {
+        state.prevAttribute = r > 0 ? s.GetRowAttribute(r - 1) : raLineBreak;
+        out.push_back(state);
+        parser.ScanRow(r, s, state);
+    }
+    return out;
+}
+
+std::string CommentText(Generator& gen) {
+    static const char* pieces[] = {"/*", "*/", "a", "\"", " ", "//", "\r\n", "x\r\n", "\x95\x5C", "\r\n\r\n"};
+    std::string t;
+    for (int n = gen.Below(6); n > 0; --n) t += pieces[gen.Below(10)];
+    return t;
+}
+
+}  // namespace
+
+// Edits of rows and inside rows, states brought up to date when rows are
+// needed and in background slices: every state the store calls computed
+// equals a scan from the top, at every step, and the slices finish.
+TEST(RowStoreProperty, ColouringStatesEqualAScanFromTheTopAtEveryStep) {
+    for (uint32_t seed : {4u, 5u, 6u}) {
+        Generator gen(seed);
+        TEditor ed;
+        ed.SetVisibleRows(2);  // edits rescan only a few rows themselves
+        TEditorViewInfo& v = ed.View();
+        v.SetBrackets({{"/*", "*/", {clWhite, clRed, 0}}});
+        v.SetCommenter("//");
+        v.SetQuotation("\"");
+        std::string text;
+        for (int i = 0; i < 60; ++i) text += CommentText(gen) + "\r\n";
+        ed.Lines().SetTextStr(text);
+        TEditorScreenStrings& s = ed.Store();
+        int slices = 0;
+        for (int step = 0; step < Steps() / 3; ++step) {
+            const int rows = s.Count();
+            const int op = gen.Below(6);
+            if (op == 0) {
+                const int a = gen.Below(rows + 1);
+                const int n = gen.Below(std::min(3, rows - a) + 1);
+                const std::string t = CommentText(gen);
+                if (n > 0 || !t.empty()) s.ReplaceRows(a, n, t);
+            } else if (op == 1 && rows > 0) {
+                const int r = gen.Below(rows);
+                std::string t = CommentText(gen);
+                t.erase(std::remove_if(t.begin(), t.end(), [](char c) { return c == '\r' || c == '\n'; }), t.end());
+                const int length = static_cast<int>(s.Text(r).size());
+                const int from = gen.Below(length + 1);
+                s.ReplaceBytes(r, from, from + gen.Below(length - from + 1), t);
+            } else if (op == 2 && rows > 0) {
+                s.EnsureState(gen.Below(rows));
+            } else {
+                if (s.StatesPending()) ++slices;
+                s.ScanSome(std::chrono::nanoseconds(0));  // a slice of a few rows
+            }
+            const std::vector<TRowState> reference = ReferenceStates(ed);
+            for (int r = 0; r < s.Count(); ++r) {
+                if (!s.StateComputed(r)) continue;
+                ASSERT_TRUE(LoadRowState(s, r) == reference[static_cast<size_t>(r)])
+                    << "row " << r << " step " << step << " seed " << seed;
+            }
+        }
+        // Slices end, with every row computed.
+        int more = 0;
+        while (s.ScanSome(std::chrono::nanoseconds(0))) ASSERT_LT(++more, 100000);
+        EXPECT_FALSE(s.StatesPending());
+        const std::vector<TRowState> reference = ReferenceStates(ed);
+        for (int r = 0; r < s.Count(); ++r) {
+            ASSERT_TRUE(s.StateComputed(r)) << r;
+            ASSERT_TRUE(LoadRowState(s, r) == reference[static_cast<size_t>(r)]) << r;
+        }
+        EXPECT_GT(slices, 50);  // slices found work often
+    }
 }

@@ -21,6 +21,14 @@ public:
     // Shift-JIS bytes laid on the cell grid from (x, y), the top of the row:
     // one cell of `cellWidth` per byte, so a double-byte character covers two.
     virtual void TextRun(int x, int y, std::string_view bytes, int cellWidth, TColor color, uint8_t style) = 0;
+    // The same, showing only what lies inside `clip`: a character across
+    // the edge of a repaint or of the text area. A canvas that cannot clip
+    // draws the characters whole.
+    virtual void ClipTextRun(int x, int y, std::string_view bytes, int cellWidth, TColor color, uint8_t style,
+                             const TRect& clip) {
+        (void)clip;
+        TextRun(x, y, bytes, cellWidth, color, style);
+    }
     virtual void Line(int x1, int y1, int x2, int y2, TColor color) = 0;
     // A one-pixel-high dotted line over [x1, x2): pixel x1 in `on`, the
     // next in `off`, and so on.

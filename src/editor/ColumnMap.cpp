@@ -82,6 +82,22 @@ int TextWidth(std::string_view text, const TMeasure& m) {
     return col;
 }
 
+int TextWidthUpTo(std::string_view text, int limit, const TMeasure& m) {
+    int col = 0;
+    for (size_t i = 0; i < text.size() && col < limit; ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == '\t') {
+            col += m.TabSpan(col);
+        } else if (platform::IsLeadByte(c) && i + 1 < text.size()) {
+            col += 2;
+            ++i;
+        } else {
+            ++col;
+        }
+    }
+    return std::min(col, limit);
+}
+
 int IndentWidth(std::string_view text, const TMeasure& m) {
     if (text.empty()) return -1;
     int col = 0;

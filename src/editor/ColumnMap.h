@@ -4,6 +4,7 @@
 // selections, word wrap and painting all measure with it.
 #pragma once
 
+#include <algorithm>
 #include <bitset>
 #include <string>
 #include <string_view>
@@ -17,6 +18,10 @@ using TDelimiters = std::bitset<256>;
 const TDelimiters& DefaultDelimiters();
 
 constexpr int kMaxMapColumns = 1000;
+// A column beyond every place the caret can take (1000, or 1001 after a
+// double-byte character across the limit): widths measured for the caret
+// stop here, so that a long row costs no more than what can be shown.
+constexpr int kBeyondCaret = kMaxMapColumns + 2;
 
 // How rows are measured: the tab width t and, with word wrap on, the wrap
 // width W (0 when off); a TAB never runs past a wrap column.
@@ -40,6 +45,15 @@ int ByteIndexOfColumn(const std::string& map, int textLength, int col);
 int UnlimitedByteIndexOfColumn(const std::string& map, int col);
 
 int TextWidth(std::string_view text, const TMeasure& m);
+// min(TextWidth(text), limit), looking at no more than `limit` bytes.
+int TextWidthUpTo(std::string_view text, int limit, const TMeasure& m);
+// The bytes of `text` that make up its first `cols` columns, and the
+// character that reaches into them last (so a double-byte character is
+// never cut).
+inline std::string_view ColumnsPrefix(std::string_view text, int cols) {
+    const size_t n = cols < 0 ? 0 : static_cast<size_t>(cols) + 1;
+    return text.substr(0, std::min(text.size(), n));
+}
 // Leading blanks in columns (space 1, full-width space 2, TAB to its stop);
 // -1 for empty text.
 int IndentWidth(std::string_view text, const TMeasure& m);

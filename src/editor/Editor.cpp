@@ -36,6 +36,15 @@ void TEditor::FountainChanged() {
     // Whether any record is italic decides how rows are drawn.
     if (clientHeight_ > 0) Relayout();
     else Invalidate();
+    AskForStates();
+}
+
+bool TEditor::UpdateStatesSlice(int milliseconds) {
+    return store_->ScanSome(std::chrono::milliseconds(std::max(0, milliseconds)));
+}
+
+void TEditor::AskForStates() {
+    if (window_ && store_->StatesPending()) window_->StatesPending();
 }
 
 std::string_view TEditor::RowText(int row) const {
@@ -88,7 +97,7 @@ std::string TEditor::ColumnMap(int row) const { return BuildColumnMap(RowText(ro
 
 int TEditor::EndColumn(int row) const {
     if (row < 0 || row >= RowCount()) return 0;
-    return TextWidth(RowText(row));
+    return TextWidthUpTo(RowText(row), kBeyondCaret, Measure());
 }
 
 int TEditor::ByteIndex(int row, int col) const {
@@ -98,18 +107,22 @@ int TEditor::ByteIndex(int row, int col) const {
 }
 
 void TEditor::StringsChanged() {
+    exactOffset_ = -1;  // offsets moved with the text
     LineCountChanged();
     RepaintChange(store_->LastChange());
     ScrollBarsChanged();
+    AskForStates();
     if (!store_->LastChange().valid) return;
     modified_ = true;
     if (OnChange) OnChange(*this);
 }
 
 void TEditor::TextReset() {
+    exactOffset_ = -1;
     LineCountChanged();
     Invalidate();
     ScrollBarsChanged();
+    AskForStates();
 }
 
 int TEditor::MaxCaretRow() const {

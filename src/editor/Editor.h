@@ -50,6 +50,9 @@ public:
     virtual void UpdateNow() = 0;
     // The scroll ranges or positions changed.
     virtual void ScrollBarsChanged() = 0;
+    // Rows wait for their colouring states: call TEditor::UpdateStatesSlice
+    // now and then, while the window is idle, until it returns false.
+    virtual void StatesPending() {}
 };
 
 enum TSelectionState : uint8_t { sstNone = 0, sstAnchored = 1, sstSelected = 2, sstHit = 3 };
@@ -128,12 +131,18 @@ public:
         OnDrawLine;
     // A colouring option changed: all row states are rescanned, then repainted.
     void FountainChanged();
+    // A slice of the background work on the colouring states of the rows
+    // below the computed ones (after loading, or an edit that changed the
+    // state of rows below the screen): about `milliseconds` of it; true
+    // while more remains. The window drives it (StatesPending).
+    bool UpdateStatesSlice(int milliseconds);
 
     // ---- Measures ---------------------------------------------------------
     TMeasure Measure() const;
     std::string ColumnMap(int row) const;
     int TextWidth(std::string_view bytes) const { return editor::TextWidth(bytes, Measure()); }
-    int EndColumn(int row) const;  // 0 outside the store
+    // The row's width in columns, at most kBeyondCaret; 0 outside the store.
+    int EndColumn(int row) const;
     int ByteIndex(int row, int col) const;  // limited to the row's length
 
     // ---- Caret ------------------------------------------------------------
@@ -160,7 +169,10 @@ public:
     std::function<void(TEditor&)> OnCaretMoved;
 
     // ---- View geometry (told by the painting view) --------------------------
-    void SetWindow(TEditorWindow* window) { window_ = window; }
+    void SetWindow(TEditorWindow* window) {
+        window_ = window;
+        AskForStates();
+    }
     int TopRow() const { return topRow_; }
     // Scrolls so that `row` (0..RowCount) is the top row, moving the pixels
     // on screen and repainting what was uncovered.
@@ -356,6 +368,8 @@ private:
     void Remember(bool vertical, int col);
     void RefreshCaret();
     int CaretByte() const { return ByteIndex(row_, col_); }
+    // The caret's byte for selecting: the exact offset's byte when one is set.
+    int SelectionCaretByte() const;
     int CaretUnlimitedByte() const;
     void MoveCaretTo(int row, int col, int direction, bool vertical);
     void SelectionChanged();
@@ -411,9 +425,15 @@ private:
     int fontHeight_ = 16, averageCharWidth_ = 8;
     void Relayout();
     void LineCountChanged();
+    // Tells the window when rows wait for their colouring states.
+    void AskForStates();
 
     // Selection.
     TSelectionState selState_ = sstNone;
+    // The text offset the caret stands for after SetSelStart or SetSelLength,
+    // which may lie beyond the columns a caret can reach: selections start
+    // and end there, not at the caret's column. Any caret move forgets it.
+    int64_t exactOffset_ = -1;
     TSelectionMode selMode_ = smNormal;
     int anchorRow_ = 0, anchorByte_ = 0, anchorCol_ = 0;
     TByteRange selBytes_;

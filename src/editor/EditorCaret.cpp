@@ -22,6 +22,7 @@ void TEditor::Remember(bool vertical, int col) {
 
 void TEditor::Normalise(bool vertical, int d) {
     const TEditorCaret& c = props_.caret;
+    exactOffset_ = -1;
     std::string map = ColumnMap(row_);
     const int b = static_cast<int>(map.size());
     if (!vertical) remembered_ = false;
@@ -64,6 +65,7 @@ void TEditor::RefreshCaret() {
 }
 
 void TEditor::SetRow(int row) {
+    exactOffset_ = -1;
     int rows = RowCount();
     if (row == row_ && row != rows) return;
     row = std::clamp(row, 0, rows);
@@ -73,12 +75,14 @@ void TEditor::SetRow(int row) {
 }
 
 void TEditor::SetCol(int col) {
+    exactOffset_ = -1;
     int d = col > col_ ? 1 : -1;
     col_ = std::clamp(col, 0, kMaxMapColumns + 1);
     Normalise(false, d);
 }
 
 void TEditor::SetRowCol(int row, int col) {
+    exactOffset_ = -1;
     if (row == row_ && col == col_) return;
     bool wasUpdating = updating_;
     updating_ = true;
@@ -109,7 +113,7 @@ void TEditor::SetCaretOffset(int baseRow, int64_t offset) {
     }
     std::string_view text = RowText(row);
     int64_t index = std::min<int64_t>(target - store_->RowOffset(row), static_cast<int64_t>(text.size()));
-    SetRowCol(row, TextWidth(text.substr(0, static_cast<size_t>(index))));
+    SetRowCol(row, TextWidthUpTo(text.substr(0, static_cast<size_t>(index)), kBeyondCaret, Measure()));
 }
 
 int64_t TEditor::CaretOffset(int baseRow, int row, int col) const {

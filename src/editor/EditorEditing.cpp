@@ -94,6 +94,48 @@ void PadToColumn(std::string& row, size_t& at, int col, const TMeasure& m) {
     at = row.size();
 }
 
+// Typing `s` (no line break) at byte k of a row as a change of that row
+// alone: the bytes [*from, *to) it replaces and what replaces them. False
+// when overwriting runs on into the next row of a wrapped line.
+bool TypedInRow(std::string_view text, bool wrapped, bool overwrite, int k, std::string_view s, const TMeasure& m,
+                int* from, int* to, std::string* piece) {
+    const int length = static_cast<int>(text.size());
+    if (k >= length) {
+        // Past the end: blanks up to the caret first.
+        *from = *to = length;
+        piece->assign(static_cast<size_t>(k - length), ' ');
+        piece->append(s);
+        return true;
+    }
+    *from = *to = k;
+    piece->assign(s);
+    if (!overwrite) return true;
+    // Overwrite length(s) columns; s's characters never take more than two
+    // bytes each, so the characters near the caret are enough.
+    const int need = static_cast<int>(s.size());
+    const std::vector<TChar> chars = Chars(text.substr(0, static_cast<size_t>(k) + 2 * s.size() + 4), m);
+    size_t idx = 0;
+    while (idx < chars.size() && chars[idx].byte < k) ++idx;
+    int covered = 0;
+    bool splitHalf = false;
+    while (covered < need) {
+        if (idx >= chars.size()) {
+            if (wrapped) return false;
+            *to = length;
+            break;
+        }
+        const TChar& ch = chars[idx++];
+        const int w = ch.length == 2 ? 2 : 1;
+        if (covered + w > need) splitHalf = true;  // half of a double-byte character stays
+        covered += w;
+        *to = ch.byte + ch.length;
+    }
+    if (splitHalf) *piece += ' ';
+    return true;
+}
+
+bool HasBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+
 }  // namespace
 
 // ---- Typing ---------------------------------------------------------------------
@@ -128,6 +170,18 @@ void TEditor::InsertText(std::string_view s) {
         B = std::max(store_->FirstRowOfLine(R), R - 1);
         p = CaretOffset(B, R, col_) + static_cast<int64_t>(s.size());
         const int k = CaretUnlimitedByte();
+        int from = 0, to = 0;
+        std::string piece;
+        if (R < RowCount() && !HasBreak(s) &&
+            TypedInRow(RowText(R), RowAttribute(R) == raWrapped, overwrite_, k, s, Measure(), &from, &to, &piece)) {
+            // A change of the caret's row alone.
+            if (Marked()) ClearSelection();
+            BeginNoCaret();
+            store_->ReplaceBytes(R, from, to, piece);
+            SetCaretOffset(B, p);
+            EndNoCaret();
+            return;
+        }
         if (R >= RowCount()) {
             t.assign(static_cast<size_t>(k), ' ');
             t += s;
@@ -332,7 +386,7 @@ void TEditor::Backspace() {
     }
     // The empty place after a final line break is an empty row: with
     // BackSpaceUnIndent the column goes back to an indentation above.
-    std::string text(RowText(R));
+    const std::string_view text = RowText(R);
     const int e = IndentWidth(text, m);
     bool allBlank = !text.empty();
     for (size_t j = 0; j < text.size();) {
@@ -344,30 +398,19 @@ void TEditor::Backspace() {
         j += len;
     }
     const int B = std::max(store_->FirstRowOfLine(R), R - 1);
-    auto replaceRow = [&](const std::string& row, int caretCol) {
-        std::string t = row;
-        if (RowAttribute(R) == raLineBreak) t += kCrLf;
-        BeginNoCaret();
-        store_->ReplaceRows(R, 1, t);
-        SetRowCol(std::min(R, MaxCaretRow()), caretCol);
-        EndNoCaret();
-    };
+    // The characters up to the caret's column (a row may be far longer).
+    const std::vector<TChar> chars = Chars(ColumnsPrefix(text, i + 2), m);
     if (!props_.caret.backSpaceUnIndent || (!text.empty() && !allBlank && i != e)) {
-        std::vector<TChar> chars = Chars(text, m);
-        int width = chars.empty() ? 0 : chars.back().col + chars.back().width;
-        if (i > width) {
+        if (i > EndColumn(R)) {
             SetCol(i - 1);
             return;
         }
         const TChar* ch = (i < static_cast<int>(map.size()) && map[static_cast<size_t>(i)] == '3') ? CharAt(chars, i)
                                                                                                       : CharAt(chars, i - 1);
         if (!ch) return;
-        std::string row = text.substr(0, static_cast<size_t>(ch->byte)) + text.substr(static_cast<size_t>(ch->byte + ch->length));
         int64_t offset = store_->RowOffset(R) - store_->RowOffset(B) + ch->byte;
-        std::string t = row;
-        if (RowAttribute(R) == raLineBreak) t += kCrLf;
         BeginNoCaret();
-        store_->ReplaceRows(R, 1, t);
+        store_->ReplaceBytes(R, ch->byte, ch->byte + ch->length, "");
         SetCaretOffset(B, offset);
         EndNoCaret();
         return;
@@ -385,24 +428,26 @@ void TEditor::Backspace() {
         }
     }
     if (target < static_cast<int>(map.size())) {
-        std::vector<TChar> chars = Chars(text, m);
-        std::string row;
+        // The row's bytes before the caret become the indentation's.
+        std::string head;
         for (const TChar& ch : chars) {
             if (ch.col + ch.width <= target) {
-                row.append(text, static_cast<size_t>(ch.byte), static_cast<size_t>(ch.length));
+                head.append(text, static_cast<size_t>(ch.byte), static_cast<size_t>(ch.length));
                 continue;
             }
-            if (ch.col < target) row.append(static_cast<size_t>(target - ch.col), ' ');  // a straddling character
+            if (ch.col < target) head.append(static_cast<size_t>(target - ch.col), ' ');  // a straddling character
             break;
         }
         const TChar* at = CharAt(chars, i);
         size_t rest = static_cast<size_t>(k);
         if (at && text[static_cast<size_t>(at->byte)] == '\t' && i > at->col) {
-            row.append(static_cast<size_t>(at->col + at->width - i), ' ');
+            head.append(static_cast<size_t>(at->col + at->width - i), ' ');
             rest = static_cast<size_t>(at->byte + 1);
         }
-        if (rest < text.size()) row += text.substr(rest);
-        replaceRow(row, target);
+        BeginNoCaret();
+        store_->ReplaceBytes(R, 0, static_cast<int>(std::min(rest, text.size())), head);
+        SetRowCol(std::min(R, MaxCaretRow()), target);
+        EndNoCaret();
     } else {
         SetCol(target);
     }
@@ -416,25 +461,24 @@ void TEditor::DeleteKey() {
     }
     const int R = row_;
     if (R >= RowCount()) return;
-    std::string text(RowText(R));
+    const std::string_view text = RowText(R);
     const std::string map = ColumnMap(R);
     const int k = UnlimitedByteIndexOfColumn(map, col_);
     const int B = std::max(store_->FirstRowOfLine(R), R - 1);
     if (k < static_cast<int>(text.size())) {
-        const std::vector<TChar> chars = Chars(text, Measure());
+        // The characters up to the caret's column (a row may be far longer).
+        const std::vector<TChar> chars = Chars(ColumnsPrefix(text, col_ + 2), Measure());
         const TChar* ch = CharAt(chars, col_);
         if (!ch) return;
-        std::string t = text.substr(0, static_cast<size_t>(ch->byte)) + text.substr(static_cast<size_t>(ch->byte + ch->length));
-        if (RowAttribute(R) == raLineBreak) t += kCrLf;
         int64_t offset = store_->RowOffset(R) - store_->RowOffset(B) + ch->byte;
         BeginNoCaret();
-        store_->ReplaceRows(R, 1, t);
+        store_->ReplaceBytes(R, ch->byte, ch->byte + ch->length, "");
         SetCaretOffset(B, offset);
         EndNoCaret();
         return;
     }
     if (RowAttribute(R) == raEndOfText) return;
-    std::string padded = text + std::string(static_cast<size_t>(k) - text.size(), ' ');
+    std::string padded = std::string(text) + std::string(static_cast<size_t>(k) - text.size(), ' ');
     const int keepRow = row_, keepCol = col_;
     BeginNoCaret();
     if (R == RowCount() - 1) {

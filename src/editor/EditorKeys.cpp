@@ -131,7 +131,9 @@ void TEditor::WordRight() {
         col = -1;
     }
     const TMeasure m = Measure();
-    std::string expanded = ExpandTabs(RowText(row), m);
+    // Only the columns the caret can reach count: a word start beyond them
+    // puts the caret at the limit as the row's end does.
+    std::string expanded = ExpandTabs(ColumnsPrefix(RowText(row), kBeyondCaret), m);
     int target = -1;
     for (int s : WordStarts(expanded, ActiveFountain())) {
         if (s > col) {
@@ -162,7 +164,7 @@ void TEditor::WordLeft() {
         }
     }
     const TMeasure m = Measure();
-    std::string expanded = ExpandTabs(RowText(row), m);
+    std::string expanded = ExpandTabs(ColumnsPrefix(RowText(row), kBeyondCaret), m);
     int target = -1;
     for (int s : WordStarts(expanded, ActiveFountain()))
         if (s < col) target = s;

@@ -87,20 +87,34 @@ TRect Intersect(const TRect& a, const TRect& b) {
     return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
 }
 
-// The canvas does not clip: a run is cut to the cells that start inside
-// [left, right), so that text scrolled left never covers the left bar. A
-// double-byte character cut at the left is left out whole.
-void ClippedRun(Canvas& canvas, int x, int y, std::string_view bytes, int cw, TColor color, uint8_t style, int left,
-                int right) {
-    if (bytes.empty() || right <= left || cw <= 0) return;
-    size_t from = x < left ? static_cast<size_t>((left - x + cw - 1) / cw) : 0;
-    if (from >= bytes.size()) return;
-    if (from > 0 && platform::IsTrailByteAt(bytes, from)) ++from;
-    size_t to = x < right ? static_cast<size_t>((right - x + cw - 1) / cw) : 0;
-    if (to < bytes.size() && to > 0 && platform::IsTrailByteAt(bytes, to)) ++to;
-    to = std::min(to, bytes.size());
-    if (to <= from) return;
-    canvas.TextRun(x + static_cast<int>(from) * cw, y, bytes.substr(from, to - from), cw, color, style);
+// A run cut to the characters with a pixel inside `clip`; a character
+// across its left or right edge is drawn clipped to it, so that text
+// scrolled left never covers the left bar and a repaint of part of a row
+// draws what a repaint of the whole row draws there.
+void ClippedRun(Canvas& canvas, int x, int y, std::string_view bytes, int cw, TColor color, uint8_t style,
+                const TRect& clip) {
+    if (bytes.empty() || clip.right <= clip.left || cw <= 0) return;
+    const int n = static_cast<int>(bytes.size());
+    // Cells [from, to) have a pixel inside; widened to whole characters.
+    int from = x < clip.left ? (clip.left - x) / cw : 0;
+    int to = x < clip.right ? std::min(n, (clip.right - x + cw - 1) / cw) : 0;
+    if (from >= to) return;
+    if (platform::IsTrailByteAt(bytes, static_cast<size_t>(from))) --from;
+    if (to < n && platform::IsTrailByteAt(bytes, static_cast<size_t>(to))) ++to;
+    auto piece = [&](int a, int b) { return bytes.substr(static_cast<size_t>(a), static_cast<size_t>(b - a)); };
+    int first = from, last = to;
+    if (x + first * cw < clip.left) {
+        const int len = platform::IsLeadByte(static_cast<unsigned char>(bytes[static_cast<size_t>(first)])) && first + 1 < n ? 2 : 1;
+        canvas.ClipTextRun(x + first * cw, y, piece(first, first + len), cw, color, style, clip);
+        first += len;
+    }
+    if (last > first && x + last * cw > clip.right) {
+        int start = last - 1;
+        if (start > first && platform::IsTrailByteAt(bytes, static_cast<size_t>(start))) --start;
+        canvas.ClipTextRun(x + start * cw, y, piece(start, last), cw, color, style, clip);
+        last = start;
+    }
+    if (last > first) canvas.TextRun(x + first * cw, y, piece(first, last), cw, color, style);
 }
 
 }  // namespace
@@ -112,11 +126,16 @@ TEditorPainter::TEditorPainter(TEditor& editor)
       fore_(Or(editor.Properties().font.color, clBlack)) {}
 
 int TEditorPainter::DrawDigit(Canvas& canvas, int x, int y, int digit, TColor color) {
+    return DrawDigitIn(canvas, x, y, digit, color, {x, y, x + 5, y + 9});
+}
+
+int TEditorPainter::DrawDigitIn(Canvas& canvas, int x, int y, int digit, TColor color, const TRect& clip) {
     const char* const* rows = kDigitFont[digit % 10];
     int width = static_cast<int>(std::string_view(rows[0]).size());
     for (int r = 0; r < 9; ++r)
         for (int c = 0; c < width; ++c)
-            if (rows[r][c] == '#') canvas.FillRect({x + c, y + r, x + c + 1, y + r + 1}, color);
+            if (rows[r][c] == '#' && x + c >= clip.left && x + c < clip.right && y + r >= clip.top && y + r < clip.bottom)
+                canvas.FillRect({x + c, y + r, x + c + 1, y + r + 1}, color);
     return width;
 }
 
@@ -187,9 +206,20 @@ void TEditorPainter::PaintRuler(Canvas& canvas, const TRect& clip) {
             for (char d : digits) dx += DrawDigit(canvas, dx, 0, d - '0', fg) + 1;
         }
     }
-    // The caret's column, marked in MarkColor.
+    // The caret's column, marked in MarkColor; the numbers under the mark
+    // show through it in the ruler's background colour.
     int cx = left + (ed_.Col() - ed_.LeftColumn()) * cw;
-    if (cx >= left && cx < right) canvas.FillRect({cx + 1, 1, cx + cw - 1, tickBottom}, Or(r.markColor, fore_));
+    if (cx >= left && cx < right) {
+        const TRect mark{cx + 1, 1, cx + cw - 1, tickBottom};
+        canvas.FillRect(mark, Or(r.markColor, fore_));
+        // Numbers start at gauge starts at or left of the caret's column
+        // and run on for a few cells.
+        for (int col = ed_.Col() - ed_.Col() % G; col >= ed_.LeftColumn() && col > ed_.Col() - 8; col -= G) {
+            const std::string digits = std::to_string(col);
+            int dx = left + (col - ed_.LeftColumn()) * cw + 1;
+            for (char d : digits) dx += DrawDigitIn(canvas, dx, 0, d - '0', bk, mark) + 1;
+        }
+    }
     if (r.edge) {
         canvas.Line(left, m_.rulerHeight - 2, right, m_.rulerHeight - 2, kEdgeLight);
         canvas.Line(left, m_.rulerHeight - 1, right, m_.rulerHeight - 1, kEdgeDark);
@@ -279,7 +309,7 @@ void TEditorPainter::EofMark(Canvas& canvas, int x, int y, const TRect& clip) {
     TRect r = Intersect({x, y, x + 6 * m_.cellWidth, y + m_.fontHeight}, area);
     if (r.right <= r.left) return;
     canvas.FillRect(r, back_);
-    ClippedRun(canvas, x, y, "[EOF]", m_.cellWidth, Or(eof.color, fore_), 0, area.left, area.right);
+    ClippedRun(canvas, x, y, "[EOF]", m_.cellWidth, Or(eof.color, fore_), 0, area);
 }
 
 void TEditorPainter::ReturnMark(Canvas& canvas, int x, int y, TColor c) {
@@ -318,10 +348,11 @@ void TEditorPainter::PaintEndRow(Canvas& canvas, int row, int y, const TRect& cl
 struct TEditorPainter::TRowLayout {
     int row = 0, y = 0, x0 = 0, bottom = 0;
     std::string_view text;
+    std::string_view shown;     // the bytes of the cells that can be shown
     std::string display;        // TABs expanded
     std::vector<int> colOfByte;
     size_t cut = 0;             // cells drawn (1000, or 1001 for a straddling character)
-    int width = 0;              // cells of the whole row
+    int width = 0;              // cells of the shown bytes (more than 1000 when the row goes on)
     bool hidden = false;        // scrolled out of sight to the left
     struct Token {
         int c0, c1;
@@ -333,7 +364,7 @@ struct TEditorPainter::TRowLayout {
 void TEditorPainter::Run(Canvas& canvas, int x, int y, std::string_view bytes, TColor color, TColor back,
                          uint8_t style, const TRect& clip) {
     const int cw = m_.cellWidth;
-    ClippedRun(canvas, x, y, bytes, cw, color, static_cast<uint8_t>(style & ~fsUnderline), clip.left, clip.right);
+    ClippedRun(canvas, x, y, bytes, cw, color, static_cast<uint8_t>(style & ~fsUnderline), clip);
     if (style & fsUnderline) {
         // A dotted underline instead of the font's, across the run's cells.
         int x1 = std::max(x, clip.left), x2 = std::min(x + static_cast<int>(bytes.size()) * cw, clip.right);
@@ -361,8 +392,11 @@ void TEditorPainter::PaintTextRow(Canvas& canvas, int row, int y, const TRect& c
     // shows without stripes.
     l.bottom = y + m_.fontHeight + (ed_.Marked() ? m_.underlineMargin : 0);
     l.text = ed_.RowText(row);
+    // Only the first 1000 cells of a row are ever shown: the bytes beyond
+    // them are neither laid out nor coloured.
+    l.shown = ColumnsPrefix(l.text, kBeyondCaret);
     {
-        TLayout lay = Layout(l.text, ed_.Measure());
+        TLayout lay = Layout(l.shown, ed_.Measure());
         l.display = std::move(lay.display);
         l.colOfByte = std::move(lay.colOfByte);
     }
@@ -381,11 +415,16 @@ void TEditorPainter::PaintTextRow(Canvas& canvas, int row, int y, const TRect& c
             joined += ed_.RowText(row + 1);
             scan = joined;
         }
-        parser.Init(scan, LoadRowState(store, row));
+        // The scanner sees the row's first 64 KB (the shown bytes at least):
+        // a token running on past the shown cells is followed no further, so
+        // a long row costs no more, and only a token longer than that (a
+        // 64 KB mail address, say) could be coloured otherwise.
+        constexpr size_t kScanWindow = 64 * 1024;
+        parser.Init(scan.substr(0, std::max(kScanWindow, l.shown.size())), LoadRowState(store, row));
         for (;;) {
             TTokenKind kind = parser.NextToken();
-            if (kind == tokEnd || parser.TokenStart() >= l.text.size()) break;
-            size_t end = std::min(parser.TokenStart() + parser.TokenLength(), l.text.size());
+            if (kind == tokEnd || parser.TokenStart() >= l.shown.size()) break;
+            size_t end = std::min(parser.TokenStart() + parser.TokenLength(), l.shown.size());
             int c0 = l.colOfByte[parser.TokenStart()];
             int c1 = std::min(l.colOfByte[end], static_cast<int>(l.cut));
             if (l.x0 + c0 * cw >= clip.right) break;
@@ -509,7 +548,17 @@ void TEditorPainter::PaintCaret(Canvas& canvas, bool caretOn) {
     int w = std::max(1, cw - ed_.Properties().margin.character);
     if (col < static_cast<int>(map.size()) && map[static_cast<size_t>(col)] == '4') w *= 2;
     if (ed_.Overwrite()) {
+        // A block in the font's colour with the character under it drawn
+        // over it in the background's, so that it stays readable.
         canvas.FillRect({cx, cy, cx + w, cy + m_.fontHeight}, fore_);
+        const std::string_view text = ed_.RowText(ed_.Row());
+        const int byte = ed_.ByteIndex(ed_.Row(), col);
+        const char kind = col < static_cast<int>(map.size()) ? map[static_cast<size_t>(col)] : '\0';
+        if ((kind == '1' || kind == '2' || kind == '4') && text[static_cast<size_t>(byte)] != '\t') {
+            const size_t len = kind == '4' ? 2 : 1;
+            canvas.ClipTextRun(cx, cy, text.substr(static_cast<size_t>(byte), len), cw, back_, 0,
+                               {cx, cy, cx + w, cy + m_.fontHeight});
+        }
     } else if (ed_.Caret().style == csBrief) {
         canvas.FillRect({cx, cy + m_.fontHeight - 2, cx + w, cy + m_.fontHeight}, fore_);
     } else {

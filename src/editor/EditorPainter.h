@@ -22,6 +22,8 @@ public:
     // The pixel digit font of the ruler and the image bar: 5 × 9 pixels,
     // "1" 3 pixels wide. Returns the width drawn.
     static int DrawDigit(Canvas& canvas, int x, int y, int digit, TColor color);
+    // The pixels of the digit that lie inside `clip`.
+    static int DrawDigitIn(Canvas& canvas, int x, int y, int digit, TColor color, const TRect& clip);
 
 private:
     void PaintCorner(Canvas& canvas);

@@ -274,6 +274,39 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
     EndUpdate();
 }
 
+void TEditorScreenStrings::ReplaceBytes(int row, int start, int end, std::string_view t) {
+    if (row < 0 || row >= Count()) return;
+    const int length = static_cast<int>(Text(row).size());
+    start = std::clamp(start, 0, length);
+    end = std::clamp(end, start, length);
+    if (start == end && t.empty()) return;
+    const TRowAttribute attribute = AttributeOf(row);
+    if (wordWrap_ || (attribute == raEndOfText && t.empty() && end - start == length)) {
+        // A line is split into rows again, and an emptied last row without a
+        // line break goes: the whole row is replaced.
+        std::string whole(Text(row).substr(0, static_cast<size_t>(start)));
+        whole += t;
+        whole += Text(row).substr(static_cast<size_t>(end));
+        if (attribute == raLineBreak) whole += kCrLf;
+        ReplaceRows(row, 1, whole);
+        return;
+    }
+    BeginUpdate();
+    if (TUndoData* u = undo_->NewRecord()) {
+        TGathered g = GatherText(row, 1);
+        u->startRow = row;
+        u->oldText = std::move(g.text);
+        u->lastAttribute = g.lastAttribute;
+        u->insertedRows = 1;
+    }
+    ReplaceBytesRaw(row, static_cast<size_t>(start), static_cast<size_t>(end - start), t);
+    // The row's own state comes from the rows above and stays; the rows
+    // below follow from its text.
+    int c = row + 1 < Count() ? Rescan(row + 1, true) : 0;
+    lastChange_ = {row, 1, 1, 1 + c, true};
+    EndUpdate();
+}
+
 // ---- Colouring state -------------------------------------------------------------
 
 namespace {
@@ -312,6 +345,7 @@ void TEditorScreenStrings::FullScan() {
     for (int n = 0; n <= limit; ++n) {
         state.prevAttribute = n > 0 ? AttributeOf(n - 1) : raLineBreak;
         StoreRowState(*this, n, state);
+        if (n + 1 == Count()) break;  // no row below needs the state after the last one
         parser.ScanRow(n, *this, state);
         ++scannedRows_;
     }
@@ -348,11 +382,65 @@ int TEditorScreenStrings::Rescan(int r, bool notify) {
             ++changed;
             for (TEditor* e : editors_) e->PaintRow(n);
         }
+        if (n + 1 == count) {
+            ++n;  // no row below needs the state after the last one
+            break;
+        }
         parser.ScanRow(n, *this, state);
         ++scannedRows_;
     }
     if (!agreed) computedRows_ = n;
     return changed;
+}
+
+bool TEditorScreenStrings::ScanSome(std::chrono::nanoseconds budget) {
+    const TEditor* owner = Owner();
+    const int count = Count();
+    if (!owner || computedRows_ >= count) return false;
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    const Clock::time_point until = start + budget;
+    TEditorParser parser(&owner->ActiveFountain());
+    TRowState state;
+    int n = computedRows_;
+    size_t bytes = 0;  // scanned in this slice
+    if (n > 0) {
+        // The last computed row, scanned for the state of the next one (a
+        // long row the last slice left for this one).
+        state = LoadRowState(*this, n - 1);
+        parser.ScanRow(n - 1, *this, state);
+        bytes = Text(n - 1).size();
+        ++scannedRows_;
+    }
+    // The clock is read every few rows and before every long row; a long
+    // row whose scan would run past the budget, at the pace of the slice so
+    // far, is left for the next slice (which always scans it).
+    constexpr size_t kLongRow = 16 * 1024;
+    size_t sinceCheck = 0;
+    for (int k = 0; n < count; ++n, ++k) {
+        state.prevAttribute = n > 0 ? AttributeOf(n - 1) : raLineBreak;
+        if (LoadRowState(*this, n) != state) {
+            StoreRowState(*this, n, state);
+            for (TEditor* e : editors_) e->PaintRow(n);
+        }
+        if (n + 1 == count) continue;  // no row below needs the state after the last one
+        const size_t length = Text(n).size();
+        if (k % 16 == 15 || sinceCheck > 4 * kLongRow || length > kLongRow) {
+            const Clock::time_point now = Clock::now();
+            const auto pace = (now - start) / static_cast<int64_t>(bytes + 1);
+            if (now >= until || (length > kLongRow && now + pace * static_cast<int64_t>(length) > until)) {
+                ++n;  // this row's state is done; the scan of its text is not
+                break;
+            }
+            sinceCheck = 0;
+        }
+        parser.ScanRow(n, *this, state);
+        bytes += length;
+        sinceCheck += length;
+        ++scannedRows_;
+    }
+    computedRows_ = n;
+    return computedRows_ < count;
 }
 
 void TEditorScreenStrings::Clear() {

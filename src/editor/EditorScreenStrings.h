@@ -4,6 +4,7 @@
 // lines, moves marks with the text and publishes one last-change record.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -69,6 +70,11 @@ public:
     // The editing primitive: replaces n rows at `row` with `text`
     // (CR, LF or CR LF line breaks); n = 0 inserts.
     void ReplaceRows(int row, int n, std::string_view text);
+    // Replaces bytes [start, end) of `row` with `text`, which holds no line
+    // break: the row keeps its attribute, marks and colouring state, its
+    // text is changed in place, and only the rows below it whose state
+    // changes are rescanned. The change is published like ReplaceRows'.
+    void ReplaceBytes(int row, int start, int end, std::string_view text);
 
     void Clear() override;
     void EndUpdate() override;
@@ -83,6 +89,13 @@ public:
     // Whether the row's colouring state is up to date; EnsureState makes it so.
     bool StateComputed(int row) const;
     void EnsureState(int row);
+    // Whether rows below the computed ones wait for their states.
+    bool StatesPending() const { return computedRows_ < Count() && Owner(); }
+    // Brings the states of the rows after the computed ones up to date, in
+    // text order, for about `budget` (at least a few rows); true while rows
+    // remain. Rows shown in an editor whose state changes are repainted.
+    // What it computes equals a scan from the top.
+    bool ScanSome(std::chrono::nanoseconds budget);
     // Rows the scanner went over since the count was reset (for measuring).
     int64_t ScannedRows() const { return scannedRows_; }
     void ResetScannedRows() { scannedRows_ = 0; }

@@ -34,6 +34,12 @@ void TEditor::SelectionChanged() {
     if (OnSelectionChange) OnSelectionChange(*this, selState_);
 }
 
+int TEditor::SelectionCaretByte() const {
+    const int length = static_cast<int>(RowText(row_).size());
+    if (exactOffset_ < 0) return std::min(length, ByteIndex(row_, col_));
+    return static_cast<int>(std::clamp<int64_t>(exactOffset_ - store_->RowOffset(row_), 0, length));
+}
+
 void TEditor::StartSelection() {
     if (Marked()) ClearSelection();
     if (RowCount() == 0 && row_ == 0 && store_->Count() == 0) {
@@ -42,7 +48,7 @@ void TEditor::StartSelection() {
     }
     selState_ = sstAnchored;
     anchorRow_ = row_;
-    anchorByte_ = std::min(static_cast<int>(RowText(row_).size()), ByteIndex(row_, col_));
+    anchorByte_ = SelectionCaretByte();
     anchorCol_ = selMode_ == smBox ? col_ : std::min(col_, EndColumn(row_));
     selBytes_ = {row_, row_, anchorByte_, anchorByte_ - 1};
     selCols_ = {row_, row_, anchorCol_, anchorCol_};
@@ -58,7 +64,7 @@ void TEditor::UpdateSelection() {
     if (!Marked()) return;
     savedCols_ = selCols_;
     const int A = anchorRow_, a = anchorByte_, ca = anchorCol_;
-    const int R = row_, c = ByteIndex(row_, col_), cr = col_;
+    const int R = row_, c = SelectionCaretByte(), cr = col_;
     selBytes_.startRow = std::min(A, R);
     selBytes_.endRow = std::max(A, R);
     if (A == R) {
@@ -167,7 +173,7 @@ int64_t TEditor::SelLength() const {
 
 int64_t TEditor::SelStart() const {
     if (Marked()) return store_->RowOffset(selBytes_.startRow) + selBytes_.startByte;
-    return store_->RowOffset(row_) + ByteIndex(row_, col_);
+    return store_->RowOffset(row_) + SelectionCaretByte();
 }
 
 void TEditor::SetSelStart(int64_t n) {
@@ -179,6 +185,7 @@ void TEditor::SetSelStart(int64_t n) {
         return;
     }
     SetCaretOffset(0, n);
+    exactOffset_ = n;
 }
 
 void TEditor::SetSelLength(int64_t n) {
@@ -186,11 +193,16 @@ void TEditor::SetSelLength(int64_t n) {
     selMode_ = smNormal;
     bool wasUpdating = updating_;
     updating_ = true;
-    if (Marked()) SetRowCol(selCols_.topRow, selCols_.leftCol);
+    if (Marked()) {
+        const int64_t start = SelStart();
+        SetRowCol(selCols_.topRow, selCols_.leftCol);
+        exactOffset_ = start;
+    }
     if (n > 0) {
         StartSelection();
-        int64_t start = store_->RowOffset(row_) + ByteIndex(row_, col_);
+        const int64_t start = store_->RowOffset(row_) + anchorByte_;
         SetCaretOffset(0, start + n);
+        exactOffset_ = start + n;  // the end may lie beyond the caret's columns
         Extend();
     } else {
         ClearSelection();
@@ -269,6 +281,7 @@ void TEditor::ExtendRowSelection(int row) {
         row_ = row;
         col_ = 0;
     }
+    exactOffset_ = -1;
     if (selState_ == sstAnchored || selState_ == sstNone) selState_ = sstSelected;
     UpdateSelection();
     updating_ = wasUpdating;

@@ -1,5 +1,6 @@
 #include "editor/RowStringList.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -17,8 +18,20 @@ void TRowStringList::CheckIndex(int i) const {
     if (i < 0 || i >= Count()) throw platform::EListError(i);
 }
 
+void TRowStringList::FreeText(Row& r) {
+    if (!(r.aux & kOwned)) return;
+    const uint32_t side = r.aux & kSideMask;
+    Side* s = side ? &sides_[side] : nullptr;
+    std::free(s && s->buffer ? s->buffer : const_cast<char*>(r.text));
+    if (s) {
+        s->buffer = nullptr;
+        s->capacity = 0;
+    }
+    r.aux &= ~kOwned;
+}
+
 void TRowStringList::FreeRow(Row& r) {
-    if (r.aux & kOwned) std::free(const_cast<char*>(r.text));
+    FreeText(r);
     uint32_t side = r.aux & kSideMask;
     if (side != 0) {
         sides_[side] = Side{};
@@ -47,20 +60,92 @@ void TRowStringList::SetTextRaw(int i, std::string_view s) {
         if (!copy) throw std::bad_alloc();
         std::memcpy(copy, s.data(), s.size());
     }
-    if (r.aux & kOwned) std::free(const_cast<char*>(r.text));
+    FreeText(r);
     r.text = copy;
     r.length = static_cast<uint32_t>(s.size());
-    r.aux = copy ? (r.aux | kOwned) : (r.aux & ~kOwned);
+    if (copy) r.aux |= kOwned;
     offsets_.ChangeLength(i, static_cast<int64_t>(s.size()) - oldLength);
+    DropSideIfEmpty(i);
+}
+
+void TRowStringList::ReplaceBytesRaw(int i, size_t from, size_t count, std::string_view s) {
+    // Shorter rows are copied whole: that costs no more than the change.
+    constexpr size_t kInPlace = 16 * 1024;
+    Row& r = rows_[i];
+    const size_t length = r.length;
+    from = std::min(from, length);
+    count = std::min(count, length - from);
+    const size_t newLength = length - count + s.size();
+    if (newLength > 0xFFFFFFFFu) throw std::length_error("a row of more than 4 GiB");
+    const size_t tail = length - from - count;
+    if (newLength < kInPlace) {
+        std::string text;
+        text.reserve(newLength);
+        text.append(r.text ? r.text : "", from);
+        text.append(s);
+        text.append(r.text ? r.text + from + count : "", tail);
+        SetTextRaw(i, text);
+        return;
+    }
+    Side* side = (r.aux & kOwned) ? SideOf(i) : nullptr;
+    char* text = const_cast<char*>(r.text);
+    bool fits = side && side->buffer;
+    if (fits) {
+        const size_t before = static_cast<size_t>(text - side->buffer);
+        const size_t after = side->capacity - before - length;
+        if (s.size() > count) {
+            const size_t grow = s.size() - count;
+            if (from <= tail && before >= grow) {
+                std::memmove(text - grow, text, from);  // the head moves left
+                text -= grow;
+            } else if (after >= grow) {
+                std::memmove(text + from + s.size(), text + from + count, tail);
+            } else if (before >= grow) {
+                std::memmove(text - grow, text, from);
+                text -= grow;
+            } else {
+                fits = false;
+            }
+        } else if (s.size() < count) {
+            const size_t shrink = count - s.size();
+            if (from <= tail) {
+                std::memmove(text + shrink, text, from);  // the head moves right
+                text += shrink;
+            } else {
+                std::memmove(text + from + s.size(), text + from + count, tail);
+            }
+        }
+    }
+    if (fits) {
+        if (!s.empty()) std::memcpy(text + from, s.data(), s.size());
+    } else {
+        // A new buffer with room on both sides for the edits to come.
+        const size_t room = std::clamp<size_t>(newLength / 16, 4096, size_t{1} << 20);
+        char* buffer = static_cast<char*>(std::malloc(newLength + 2 * room));
+        if (!buffer) throw std::bad_alloc();
+        text = buffer + room;
+        if (from) std::memcpy(text, r.text, from);
+        if (!s.empty()) std::memcpy(text + from, s.data(), s.size());
+        if (tail) std::memcpy(text + from + s.size(), r.text + from + count, tail);
+        FreeText(r);
+        r.aux |= kOwned;
+        Side& made = MakeSide(i);
+        made.buffer = buffer;
+        made.capacity = newLength + 2 * room;
+    }
+    Row& row = rows_[i];
+    row.text = text;
+    row.length = static_cast<uint32_t>(newLength);
+    offsets_.ChangeLength(i, static_cast<int64_t>(newLength) - static_cast<int64_t>(length));
 }
 
 void TRowStringList::SetTextInBlock(int i, const char* text, size_t length) {
     if (length > 0xFFFFFFFFu) throw std::length_error("a row of more than 4 GiB");
     Row& r = rows_[i];
-    if (r.aux & kOwned) std::free(const_cast<char*>(r.text));
+    FreeText(r);
     r.text = text;
     r.length = static_cast<uint32_t>(length);
-    r.aux &= ~kOwned;
+    DropSideIfEmpty(i);
 }
 
 void TRowStringList::AdoptBlock(std::unique_ptr<char[]> block) { blocks_.push_back(std::move(block)); }
@@ -200,7 +285,7 @@ TRowStringList::Side& TRowStringList::MakeSide(int i) {
 
 void TRowStringList::DropSideIfEmpty(int i) {
     Side* s = SideOf(i);
-    if (!s || !s->data.empty() || s->insertPosition != 0) return;
+    if (!s || !s->data.empty() || s->insertPosition != 0 || s->buffer) return;
     freeSides_.push_back(rows_[i].aux & kSideMask);
     rows_[i].aux &= kOwned;
 }
@@ -266,12 +351,24 @@ void TRowStringList::TakeRow(int dst, TRowStringList& src, int srcIndex) {
     int32_t insertPosition = fromSide ? fromSide->insertPosition : 0;
 
     if (from.aux & kOwned) {
+        // The text's buffer, when it has one, goes along with it.
+        char* buffer = nullptr;
+        size_t capacity = 0;
+        if (Side* s = src.SideOf(srcIndex)) {
+            std::swap(buffer, s->buffer);
+            std::swap(capacity, s->capacity);
+        }
         Row& to = rows_[dst];
         int64_t oldLength = to.length;
-        if (to.aux & kOwned) std::free(const_cast<char*>(to.text));
+        FreeText(to);
         to.text = from.text;
         to.length = from.length;
         to.aux |= kOwned;
+        if (buffer) {
+            Side& made = MakeSide(dst);
+            made.buffer = buffer;
+            made.capacity = capacity;
+        }
         offsets_.ChangeLength(dst, static_cast<int64_t>(to.length) - oldLength);
         // The source no longer owns the text it handed over.
         src.offsets_.ChangeLength(srcIndex, -static_cast<int64_t>(from.length));

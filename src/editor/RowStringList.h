@@ -92,6 +92,11 @@ protected:
     void InsertRowsRaw(int at, int count);  // zeroed rows (raLineBreak, empty)
     void DeleteRowsRaw(int at, int count);
     void SetTextRaw(int i, std::string_view s);
+    // Replaces bytes [from, from + count) of row i with `s` in place. A long
+    // row gets a buffer with room on both sides, and the shorter of the two
+    // parts around the change moves, so an edit near either end of a long
+    // row costs what it changes, not the row's length.
+    void ReplaceBytesRaw(int i, size_t from, size_t count, std::string_view s);
     void SetStateARaw(int i, uint32_t value);
     // Row `dst` takes over every field of `src`'s row `srcIndex`; the source
     // row's text is moved when it owns it, copied otherwise.
@@ -121,12 +126,18 @@ private:
     struct Side {
         std::string data;
         int32_t insertPosition = 0;
+        // An owned text edited in place lies inside this buffer, with room
+        // before and after it; null when the text is its own allocation.
+        char* buffer = nullptr;
+        size_t capacity = 0;
     };
 
     static int64_t Contribution(const Row& r) {
         return static_cast<int64_t>(r.length) + BreakLength(static_cast<TRowAttribute>(r.stateA & 3u));
     }
     void FreeRow(Row& r);
+    // Frees an owned text (and forgets its buffer); the row keeps its fields.
+    void FreeText(Row& r);
     void EnsureRoom(size_t needed);
     Side* SideOf(int i);
     const Side* SideOf(int i) const;

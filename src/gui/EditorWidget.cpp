@@ -30,8 +30,18 @@ EditorWidget::EditorWidget(editor::TEditor* editor, QWidget* parent) : QAbstract
         caretOn_ = !caretOn_;
         if (editor_) editor_->InvalidateCaret();
     });
+    // Each slice takes about 10 ms, so keys and paints go on between them.
+    states_.setSingleShot(true);
+    states_.setInterval(0);
+    connect(&states_, &QTimer::timeout, this, [this] {
+        if (editor_ && editor_->UpdateStatesSlice(10)) states_.start();
+    });
     if (editor_) editor_->SetWindow(this);
     Refresh();
+}
+
+void EditorWidget::StatesPending() {
+    if (!states_.isActive()) states_.start();
 }
 
 EditorWidget::~EditorWidget() {
@@ -49,6 +59,7 @@ void EditorWidget::Detach() {
     onDoubleClick = nullptr;
     onRefused = nullptr;
     blink_.stop();
+    states_.stop();
 }
 
 bool EditorWidget::ApplyFont() {

@@ -70,6 +70,7 @@ private:
     void ScrollRect(const editor::TRect& area, int dx, int dy) override;
     void UpdateNow() override;
     void ScrollBarsChanged() override { UpdateScrollBars(); }
+    void StatesPending() override;
 
     bool ApplyFont();  // false when the font is the one in use
     void Relayout();
@@ -86,6 +87,8 @@ private:
     bool syncing_ = false;
     bool caretOn_ = true;
     QTimer blink_;
+    // Slices of the colouring-state work, one per idle moment.
+    QTimer states_;
     // What was asked to be repainted and not painted yet: a scroll moves
     // stale pixels along, so their new place must be painted too.
     QRegion pending_;

@@ -67,6 +67,14 @@ void QtCanvas::TextRun(int x, int y, std::string_view bytes, int cellWidth, edit
     p_.drawGlyphRun(QPointF(0, 0), run);
 }
 
+void QtCanvas::ClipTextRun(int x, int y, std::string_view bytes, int cellWidth, editor::TColor color, uint8_t style,
+                           const editor::TRect& clip) {
+    p_.save();
+    p_.setClipRect(QRect(clip.left, clip.top, clip.Width(), clip.Height()), Qt::IntersectClip);
+    TextRun(x, y, bytes, cellWidth, color, style);
+    p_.restore();
+}
+
 void QtCanvas::DottedLine(int x1, int x2, int y, editor::TColor on, editor::TColor off) {
     if (x2 <= x1) return;
     // A two-pixel pattern laid from x1.

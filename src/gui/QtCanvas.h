@@ -18,6 +18,8 @@ public:
 
     void FillRect(const editor::TRect& r, editor::TColor color) override;
     void TextRun(int x, int y, std::string_view bytes, int cellWidth, editor::TColor color, uint8_t style) override;
+    void ClipTextRun(int x, int y, std::string_view bytes, int cellWidth, editor::TColor color, uint8_t style,
+                     const editor::TRect& clip) override;
     void Line(int x1, int y1, int x2, int y2, editor::TColor color) override;
     void DottedLine(int x1, int x2, int y, editor::TColor on, editor::TColor off) override;
 

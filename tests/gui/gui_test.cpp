@@ -242,6 +242,12 @@ TEST(MainWindowView, ScrollingAndEditingLeaveNoStalePixels) {
     for (int i = 0; i < 120; ++i) {
         text += i % 7 == 0 ? "/* block\r\n   comment */ int x;\r\n" : "int v" + std::to_string(i) + " = \"s\"; // n\r\n";
         if (i % 11 == 0) text += std::string(150, 'w') + "\r\n";
+        if (i % 3 == 1) {
+            // Double-byte characters at odd and at even columns.
+            std::string line = i % 2 ? "x" : "";
+            for (int k = 0; k < 60; ++k) line += "\x93\xfa\x96\x7b\x8c\xea";  // 日本語
+            text += line + "\r\n";
+        }
     }
     std::string file = dir.Write("s.r", text);
     Program p(dir.path(), {file});
@@ -308,6 +314,12 @@ TEST(MainWindowView, ScrollingAndEditingLeaveNoStalePixels) {
     Key(ed, Qt::Key_PageUp);
     Key(ed, Qt::Key_PageUp);
     same("page up to the top");
+    // Sideways through double-byte text: what a scroll uncovers starts or
+    // ends inside characters.
+    for (int v : {1, 2, 3, 5, 4, 1, 0, 7, 6}) {
+        ed->horizontalScrollBar()->setValue(v);
+        same(("scrolled sideways to column " + std::to_string(v)).c_str());
+    }
 }
 
 TEST(MainWindowView, CtrlBreakStopsABuildThatTheStatusBarAnnounces) {

@@ -1,0 +1,177 @@
+// Keys and repaints on one 20 MB line, the whole text: typing, Backspace,
+// Delete and Ctrl+Right at column 500, each followed by painting what it
+// invalidated into an offscreen image, and one repaint of the whole window.
+// Each should cost what it touches near the caret and on screen, not the
+// row's length; the memory counters show whether anything grows per key.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QRegion>
+#include <memory>
+#include <string>
+
+#include "BenchData.h"
+#include "Fonts.h"
+#include "QtBenchMain.h"
+#include "QtCanvas.h"
+#include "editor/Editor.h"
+#include "editor/EditorPainter.h"
+
+using editor::TEditor;
+
+namespace {
+
+constexpr size_t kLineBytes = 20u << 20;
+
+// Source-like bytes without a line break: code, TABs, comments, strings and
+// double-byte text.
+std::string LongLine() {
+    static const char* const pieces[] = {
+        "int value = 42; ", "\t", "/* a comment */ ", "s = \"text\"; ", "\x93\xfa\x96\x7b\x8c\xea ",
+        "while (x < 0x1F) ", "// not to the end ", "return y; ",
+    };
+    std::string s;
+    s.reserve(kLineBytes + 64);
+    for (size_t i = 0; s.size() < kLineBytes; ++i) s += pieces[(i * 7 + i / 3) % 8];
+    s.resize(kLineBytes);
+    return s;
+}
+
+void Configure(TEditor& ed) {
+    editor::TEditorViewInfo& v = ed.View();
+    v.BeginUpdate();
+    editor::TEditorColors c = v.Colors();
+    c.comment = {editor::clWhite, editor::clRed, 0};
+    c.reserve = {editor::clWhite, editor::clBlue, 0};
+    c.symbol = {editor::clWhite, 0x800080, 0};
+    v.SetColors(c);
+    v.SetBrackets({{"/*", "*/", {editor::clWhite, editor::clRed, 0}}});
+    v.SetCommenter("//");
+    v.SetQuotation("\"");
+    v.SetHexPrefix("0x;0X");
+    ed.SetReserveWordList({"int", "if", "while", "return", "string", "for", "void"});
+    v.EndUpdate();
+    editor::TEditorLeftbar bar;
+    bar.visible = true;
+    ed.SetLeftbar(bar);
+    editor::TEditorMarks marks;
+    marks.eofMark = marks.retMark = marks.underline = marks.hideMark = {editor::clGray, true};
+    ed.SetMarks(marks);
+    ed.SetFocused(true);
+}
+
+// A window of 120 × 60 cells whose pixels live in an image; only what the
+// editor invalidates is painted, as on screen.
+class ImageWindow : public editor::TEditorWindow {
+public:
+    explicit ImageWindow(TEditor& ed)
+        : ed_(ed), image_(ed.ClientWidth(), ed.ClientHeight(), QImage::Format_RGB32),
+          font_(gui::EditorFont("ＭＳ ゴシック", 10)) {
+        ed.SetWindow(this);
+        dirty_ = QRegion(image_.rect());
+        UpdateNow();
+    }
+    ~ImageWindow() override { ed_.SetWindow(nullptr); }
+    void InvalidateRect(const editor::TRect& r) override {
+        dirty_ += QRect(r.left, r.top, r.Width(), r.Height()) & image_.rect();
+    }
+    void ScrollRect(const editor::TRect& area, int, int) override {
+        dirty_ += QRect(area.left, area.top, area.Width(), area.Height()) & image_.rect();
+    }
+    void UpdateNow() override {
+        if (dirty_.isEmpty()) return;
+        QPainter p(&image_);
+        gui::QtCanvas canvas(p, font_, raw_, 13);
+        editor::TEditorPainter painter(ed_);
+        for (const QRect& b : dirty_) {
+            p.setClipRect(b);
+            painter.Paint(canvas, {b.left(), b.top(), b.right() + 1, b.bottom() + 1}, true);
+        }
+        dirty_ = QRegion();
+    }
+    void ScrollBarsChanged() override {}
+    void PaintAll() {
+        dirty_ = QRegion(image_.rect());
+        UpdateNow();
+    }
+
+private:
+    TEditor& ed_;
+    QImage image_;
+    QFont font_;
+    QRawFont raw_ = QRawFont::fromFont(font_);
+    QRegion dirty_;
+};
+
+TEditor& Loaded() {
+    static std::unique_ptr<TEditor> ed = [] {
+        auto e = std::make_unique<TEditor>();
+        Configure(*e);
+        e->RecomputeMetrics(16, 8, 0, 0);
+        const editor::TPaintMetrics& m = e->Metrics();
+        e->RecomputeMetrics(16, 8, m.leftMargin + 120 * 8 + 4, m.topMargin + 60 * m.rowHeight + 5);
+        e->Lines().SetTextStr(LongLine());
+        return e;
+    }();
+    return *ed;
+}
+
+enum Op { kType, kBackspace, kDelete, kCtrlRight };
+
+void BM_LongLineKey(benchmark::State& state) {
+    TEditor& ed = Loaded();
+    ImageWindow window(ed);
+    const Op op = static_cast<Op>(state.range(0));
+    ed.SetRowCol(0, 500);
+    int64_t keys = 0;
+    const int64_t rssBefore = bench::CurrentRss();
+    for (auto _ : state) {
+        state.PauseTiming();
+        ed.SetRowCol(0, 500);
+        window.UpdateNow();
+        state.ResumeTiming();
+        switch (op) {
+            case kType: ed.CharMessage('x', {}, std::nullopt, nullptr); break;
+            case kBackspace: ed.CharMessage(8, {}, std::nullopt, nullptr); break;
+            case kDelete: ed.KeyDown(editor::vkDelete, {}, false); break;
+            case kCtrlRight: ed.KeyDown(editor::vkRight, {false, true, false}, false); break;
+        }
+        window.UpdateNow();
+        ++keys;
+    }
+    const int64_t grown = bench::CurrentRss() - rssBefore;
+    state.counters["rss_growth_bytes_per_key"] = static_cast<double>(grown) / static_cast<double>(keys);
+    state.counters["line_bytes"] = static_cast<double>(ed.RowText(0).size());
+    static const char* const names[] = {"typing", "Backspace", "Delete", "Ctrl+Right"};
+    state.SetLabel(names[op]);
+}
+BENCHMARK(BM_LongLineKey)
+    ->Arg(kType)->Arg(kBackspace)->Arg(kDelete)->Arg(kCtrlRight)
+    ->Unit(benchmark::kMicrosecond)->MinTime(0.2)->Repetitions(9)->ReportAggregatesOnly(true);
+
+// The whole 120 × 60-cell window painted once, the long row at the top.
+void BM_LongLineRepaint(benchmark::State& state) {
+    TEditor& ed = Loaded();
+    ImageWindow window(ed);
+    ed.SetRowCol(0, 500);
+    for (auto _ : state) window.PaintAll();
+}
+BENCHMARK(BM_LongLineRepaint)->Unit(benchmark::kMicrosecond)->MinTime(0.2)->Repetitions(9)->ReportAggregatesOnly(true);
+
+// A caret blink: the caret's cells invalidated and painted.
+void BM_LongLineCaretBlink(benchmark::State& state) {
+    TEditor& ed = Loaded();
+    ImageWindow window(ed);
+    ed.SetRowCol(0, 500);
+    for (auto _ : state) {
+        ed.InvalidateCaret();
+        window.UpdateNow();
+    }
+}
+BENCHMARK(BM_LongLineCaretBlink)->Unit(benchmark::kMicrosecond)->MinTime(0.2)->Repetitions(9)->ReportAggregatesOnly(true);
+
+}  // namespace
+
+VKB_QT_BENCHMARK_MAIN()
