@@ -436,24 +436,23 @@ void TRowScan::Edit(size_t from, size_t removed, size_t inserted) {
     const size_t end = from + removed;
     // Where an old offset lies now; those inside the replaced bytes go to the end of the new ones.
     auto moved = [&](size_t x) { return x >= end ? x - removed + inserted : x <= from ? x : from + inserted; };
-    const size_t lo = dirty ? std::min(dirtyFrom, from) : from;
-    const size_t hi = std::max(dirty ? moved(dirtyTo) : 0, from + inserted);
-    size_t kept = 0;
-    for (TScanPoint p : points) {
-        if (p.offset >= end) {
-            // A point that held before an earlier edit, and the text after it has changed since.
-            if (dirty && p.offset < dirtyTo) continue;
+    size_t kept = 0, verified = 0;
+    for (size_t i = 0; i < points.size(); ++i) {
+        TScanPoint p = points[i];
+        const bool tokensBeforeHold = !dirty || i < held;
+        const bool tokensFromHold = !dirty || i >= held;
+        if (tokensBeforeHold && p.offset <= from && p.horizon <= from) {
+            points[kept++] = p;  // nothing before it looked at the edited bytes
+            verified = kept;
+        } else if (tokensFromHold && p.offset >= end) {
             p.offset = moved(p.offset);
             p.horizon = moved(p.horizon);
-        } else if (p.offset > lo || p.horizon > lo) {
-            continue;
+            points[kept++] = p;
         }
-        points[kept++] = p;
     }
     points.resize(kept);
+    held = verified;
     dirty = true;
-    dirtyFrom = lo;
-    dirtyTo = hi;
 }
 
 int TFountainParser::ScanLongRow(std::string_view text, int bracket, TRowScan& scan, size_t spacing) {
@@ -469,18 +468,11 @@ int TFountainParser::ScanLongRow(std::string_view text, int bracket, TRowScan& s
     TRowState start;
     start.bracketIndex = bracket;
     Init(text, start);
-    // Resume at the last point that still holds; the old points past the
-    // edits are where the new tokens may meet the old ones.
+    // Resume at the last point that still holds; the old points after it
+    // are where the new tokens may meet the old ones.
     std::vector<TScanPoint>& points = scan.points;
-    const auto byOffset = [](const TScanPoint& p, size_t at) { return p.offset < at; };
-    size_t held = 0, candidate = points.size();
-    if (kept) {
-        held = static_cast<size_t>(std::upper_bound(points.begin(), points.end(), scan.dirtyFrom,
-                                                    [](size_t at, const TScanPoint& p) { return at < p.offset; }) -
-                                   points.begin());
-        candidate = static_cast<size_t>(
-            std::lower_bound(points.begin(), points.end(), scan.dirtyTo, byOffset) - points.begin());
-    }
+    const size_t held = kept ? scan.held : 0;
+    size_t candidate = held;
     size_t reach = 0;
     int open = bracket;  // after the last token
     size_t next = spacing;
@@ -495,15 +487,17 @@ int TFountainParser::ScanLongRow(std::string_view text, int bracket, TRowScan& s
     for (;;) {
         const int before = open_;
         if (NextToken() == tokEnd) break;
-        if (scan.dirty && start_ >= scan.dirtyTo) {
+        if (scan.dirty) {
             while (candidate < points.size() && points[candidate].offset < start_) ++candidate;
             if (candidate < points.size() && points[candidate].offset == start_ && points[candidate].open == before) {
                 // From here on the text and the state are the old ones: so
                 // are the tokens, the points and the end state.
-                for (size_t i = candidate; i < points.size(); ++i) points[i].horizon = std::max(points[i].horizon, reach);
+                for (size_t i = candidate; i < points.size(); ++i)
+                    points[i].horizon = std::max(points[i].horizon, reach);
                 points.erase(points.begin() + static_cast<ptrdiff_t>(held),
                              points.begin() + static_cast<ptrdiff_t>(candidate));
                 points.insert(points.begin() + static_cast<ptrdiff_t>(held), fresh.begin(), fresh.end());
+                scan.held = points.size();
                 scan.dirty = false;
                 return scan.outBracket;
             }
@@ -517,6 +511,7 @@ int TFountainParser::ScanLongRow(std::string_view text, int bracket, TRowScan& s
     }
     points.resize(held);
     points.insert(points.end(), fresh.begin(), fresh.end());
+    scan.held = points.size();
     scan.dirty = false;
     scan.outBracket = open;
     return open;

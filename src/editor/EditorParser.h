@@ -54,15 +54,13 @@ struct TRowScan {
     const void* rules = nullptr;  // the scanner's fountain; null: nothing kept
     int inBracket = -2;           // the bracket open at the row's start
     int outBracket = -2;          // the row's end state: the bracket open there
-    // Sorted by offset. Without an edit pending every point holds. With one,
-    // the edits lie inside [dirtyFrom, dirtyTo): points at or before
-    // dirtyFrom (horizon included) still hold; points at or after dirtyTo
-    // belong to the old tokens, whose text from there on is unchanged, and
-    // are where a new scan may meet them; none lie between.
+    // Sorted by offset. Without an edit pending every point holds. After an
+    // edit the first `held` points still hold (the tokens before them are
+    // unchanged); the rest belong to the old tokens past the edits, whose
+    // text from there on is unchanged: where a new scan may meet them.
     std::vector<TScanPoint> points;
-    bool dirty = false;
-    size_t dirtyFrom = 0;
-    size_t dirtyTo = 0;
+    size_t held = 0;
+    bool dirty = false;  // the end state waits for a scan from points[held - 1]
 
     // Bytes [from, from + removed) of the row became `inserted` bytes.
     void Edit(size_t from, size_t removed, size_t inserted);
