@@ -254,3 +254,147 @@ TEST(RowStoreProperty, ColouringStatesEqualAScanFromTheTopAtEveryStep) {
         EXPECT_GT(slices, 50);  // slices found work often
     }
 }
+
+namespace {
+
+// Pieces of long rows: comments that open and close, strings (whose pairing
+// an edit can flip up to the row's end), mail addresses (which look far
+// ahead and can swallow a "/*"), URLs, numbers and double-byte characters,
+// one with the trail byte 0x5C. "//" ends a row's scan, so only edits bring it.
+std::string LongRowPiece(Generator& gen, bool edit) {
+    static const char* pieces[] = {"/*", "*/", "\"", "\x95\x5C", "\x88\x9f", "a@bcdefghijklmnop", ".c", "/",
+                                   "http:", "1.", "0x1F", "\t", "*", "//"};
+    return pieces[gen.Below(edit ? 14 : 13)];
+}
+
+std::string LongRow(Generator& gen, size_t bytes) {
+    std::string row;
+    while (row.size() < bytes) row += gen.Below(3) == 0 ? LongRowPiece(gen, false) : std::string("ab; x ");
+    return row;
+}
+
+}  // namespace
+
+// Rows longer than the kept-scan threshold, edited in place near their start,
+// in the middle and at the end, by pieces that open and close comments and
+// strings far from the row's end: every computed state equals a scan from
+// the top at every step, with the kept scans resuming and meeting old points.
+TEST(RowStoreProperty, LongRowKeptScansEqualAScanFromTheTopAtEveryStep) {
+    for (uint32_t seed : {7u, 8u, 9u}) {
+        Generator gen(seed);
+        TEditor ed;
+        ed.SetVisibleRows(2);
+        TEditorViewInfo& v = ed.View();
+        v.SetBrackets({{"/*", "*/", {clWhite, clRed, 0}}});
+        v.SetCommenter("//");
+        v.SetQuotation("\"");
+        v.SetHexPrefix("0x");
+        v.SetMail(true);
+        v.SetUrl(true);
+        TEditorScreenStrings& s = ed.Store();
+        s.SetLongRowScan(1024, 8);
+        // Long rows that end in "/*", so that their end state hangs on all of them.
+        std::string text;
+        for (int i = 0; i < 6; ++i) text += (i % 2 ? std::string("ab */ x\r\n") : LongRow(gen, 3000) + "/*\r\n");
+        ed.Lines().SetTextStr(text);
+        for (int step = 0; step < Steps() / 2; ++step) {
+            const int rows = s.Count();
+            const int op = gen.Below(13);
+            if (op < 8) {
+                // An edit inside a row, mostly a long one near its start.
+                int r = gen.Below(rows);
+                if (gen.Below(4) != 0)
+                    while (r > 0 && s.Text(r).size() < 1024) --r;
+                const int length = static_cast<int>(s.Text(r).size());
+                const int from = gen.Below(4) == 0 ? gen.Below(length + 1) : std::min(length, gen.Below(300));
+                const int to = std::min(length, from + gen.Below(4));
+                std::string t;
+                for (int n = gen.Below(3); n > 0; --n) t += LongRowPiece(gen, true);
+                s.ReplaceBytes(r, from, to, t);
+            } else if (op == 8) {
+                // Rows replaced, inserted or deleted around the long ones.
+                const int a = gen.Below(rows + 1);
+                const int n = gen.Below(std::min(2, rows - a) + 1);
+                std::string t = gen.Below(3) == 0 ? LongRow(gen, 1500) + "/*\r\n" : LongRowPiece(gen, true) + "\r\n";
+                s.ReplaceRows(a, n, t);
+            } else if (op == 9) {
+                s.EnsureState(gen.Below(rows));
+            } else if (op == 12) {
+                // Other rules: every row tokenises differently.
+                v.SetQuotation(v.Quotation() == "\"" ? "*" : "\"");
+            } else {
+                s.ScanSome(std::chrono::nanoseconds(0));
+            }
+            const std::vector<TRowState> reference = ReferenceStates(ed);
+            for (int r = 0; r < s.Count(); ++r) {
+                if (!s.StateComputed(r)) continue;
+                ASSERT_TRUE(LoadRowState(s, r) == reference[static_cast<size_t>(r)])
+                    << "row " << r << " step " << step << " seed " << seed;
+            }
+        }
+        while (s.ScanSome(std::chrono::nanoseconds(0))) {
+        }
+        const std::vector<TRowState> reference = ReferenceStates(ed);
+        for (int r = 0; r < s.Count(); ++r)
+            ASSERT_TRUE(LoadRowState(s, r) == reference[static_cast<size_t>(r)]) << r << " seed " << seed;
+    }
+}
+
+// The kept scan of a long row against scans from scratch, after batches of
+// one to three edits: the end state is the one a plain scan gives, and every
+// point kept is a token start of the new text with the bracket open there,
+// its horizon no nearer than a fresh scan's (which keeps every token start).
+TEST(RowStoreProperty, KeptScanPointsAreTokenStartsOfTheEditedRow) {
+    Generator gen(10);
+    TEditor ed;
+    TEditorViewInfo& v = ed.View();
+    v.SetBrackets({{"/*", "*/", {clWhite, clRed, 0}}});
+    v.SetCommenter("//");
+    v.SetQuotation("\"");
+    v.SetHexPrefix("0x");
+    v.SetMail(true);
+    v.SetUrl(true);
+    TEditorParser parser(&ed.ActiveFountain());
+    TEditorStringList rows;
+    int endStateChanges = 0;
+    for (int round = 0; round < Steps() / 30; ++round) {
+        // Ending in "/*" makes the end state hang on everything before it.
+        std::string row = LongRow(gen, 2000) + "/*";
+        const int bracket = gen.Below(4) == 0 ? 0 : -1;
+        // Dense points, so that edits land next to them.
+        const size_t spacing = 1 + static_cast<size_t>(gen.Below(8));
+        TRowScan scan;
+        int last = parser.ScanLongRow(row, bracket, scan, spacing);
+        for (int step = 0; step < 30; ++step) {
+            for (int n = 1 + gen.Below(3); n > 0; --n) {
+                const size_t length = row.size();
+                const size_t from = gen.Below(3) == 0 ? gen.Below(static_cast<int>(length) + 1)
+                                                      : std::min<size_t>(length, gen.Below(200));
+                const size_t to = std::min(length, from + gen.Below(5));
+                std::string t;
+                for (int k = gen.Below(3); k > 0; --k) t += LongRowPiece(gen, gen.Below(8) == 0);
+                row.replace(from, to - from, t);
+                scan.Edit(from, to - from, t.size());
+            }
+            const int got = parser.ScanLongRow(row, bracket, scan, spacing);
+            rows.Clear();
+            rows.Add(row);
+            TRowState state;
+            state.bracketIndex = bracket;
+            parser.ScanRow(0, rows, state);
+            ASSERT_EQ(got, state.bracketIndex) << "round " << round << " step " << step;
+            endStateChanges += got != last;
+            last = got;
+            TRowScan every;
+            parser.ScanLongRow(row, bracket, every, 1);
+            auto it = every.points.begin();
+            for (const TScanPoint& p : scan.points) {
+                while (it != every.points.end() && it->offset < p.offset) ++it;
+                ASSERT_TRUE(it != every.points.end() && it->offset == p.offset && it->open == p.open)
+                    << "no token starts at " << p.offset << ", round " << round << " step " << step;
+                ASSERT_GE(p.horizon, it->horizon) << "at " << p.offset << ", round " << round << " step " << step;
+            }
+        }
+    }
+    EXPECT_GT(endStateChanges, Steps() / 30);  // the edits reach the end state often
+}

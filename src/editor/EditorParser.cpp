@@ -76,6 +76,7 @@ void TFountainParser::Init(std::string_view text, const TRowState& state) {
     startToken_ = state.startToken;
     remain_ = state.remain;
     continuing_ = false;
+    mailReach_ = 0;
 }
 
 void TFountainParser::SkipChar() {
@@ -245,15 +246,18 @@ bool TFountainParser::MailMatch() {
             ++i;
             continue;
         }
-        if (!MailByte(c)) return false;
+        if (!MailByte(c)) break;
         if (at && c == '.') {
             ++i;
             while (i < text_.size() && (MailByte(At(i)) || At(i) == '@')) ++i;
             pos_ = i;
+            mailReach_ = std::max(mailReach_, i + 1);
             return true;
         }
         ++i;
     }
+    // A failed match may have looked far past the token it leaves.
+    mailReach_ = std::max(mailReach_, i + 1);
     return false;
 }
 
@@ -417,6 +421,100 @@ void TFountainParser::ScanRow(int r, const TRowAttributeStringList& rows, TRowSt
         if (lastEnd >= text.size() && r + 1 < count && rows.GetRowAttribute(r + 1) == raWrapped) return;
         state.remain = static_cast<int>(std::min<size_t>(inNext, 255));
     }
+}
+
+size_t TFountainParser::LookaheadBound() const {
+    size_t k = 6;  // "https:"
+    if (fountain_)
+        for (const auto& b : fountain_->Brackets()) k = std::max({k, b.leftBracket.size(), b.rightBracket.size()});
+    if (rules_) k = std::max({k, rules_->Commenter().size(), rules_->HexPrefix().size()});
+    return k + 2;  // numbers and double-byte runs look up to two bytes past their end
+}
+
+void TRowScan::Edit(size_t from, size_t removed, size_t inserted) {
+    if (!rules) return;
+    const size_t end = from + removed;
+    // Where an old offset lies now; those inside the replaced bytes go to the end of the new ones.
+    auto moved = [&](size_t x) { return x >= end ? x - removed + inserted : x <= from ? x : from + inserted; };
+    size_t kept = 0, verified = 0;
+    for (size_t i = 0; i < points.size(); ++i) {
+        TScanPoint p = points[i];
+        const bool tokensBeforeHold = !dirty || i < held;
+        const bool tokensFromHold = !dirty || i >= held;
+        if (tokensBeforeHold && p.offset <= from && p.horizon <= from) {
+            points[kept++] = p;  // nothing before it looked at the edited bytes
+            verified = kept;
+        } else if (tokensFromHold && p.offset >= end) {
+            p.offset = moved(p.offset);
+            p.horizon = moved(p.horizon);
+            points[kept++] = p;
+        }
+    }
+    points.resize(kept);
+    held = verified;
+    dirty = true;
+}
+
+int TFountainParser::ScanLongRow(std::string_view text, int bracket, TRowScan& scan, size_t spacing) {
+    spacing = std::max<size_t>(spacing, 1);
+    const bool kept = fountain_ && scan.rules == fountain_ && scan.inBracket == bracket;
+    if (kept && !scan.dirty) return scan.outBracket;
+    if (!kept) {
+        scan = TRowScan{};
+        scan.rules = fountain_;
+        scan.inBracket = bracket;
+    }
+    const size_t lookahead = LookaheadBound();
+    TRowState start;
+    start.bracketIndex = bracket;
+    Init(text, start);
+    // Resume at the last point that still holds; the old points after it
+    // are where the new tokens may meet the old ones.
+    std::vector<TScanPoint>& points = scan.points;
+    const size_t held = kept ? scan.held : 0;
+    size_t candidate = held;
+    size_t reach = 0;
+    int open = bracket;  // after the last token
+    size_t next = spacing;
+    if (held > 0) {
+        const TScanPoint& p = points[held - 1];
+        pos_ = p.offset;
+        open_ = open = p.open;
+        reach = p.horizon;
+        next = p.offset + spacing;
+    }
+    std::vector<TScanPoint> fresh;
+    for (;;) {
+        const int before = open_;
+        if (NextToken() == tokEnd) break;
+        if (scan.dirty) {
+            while (candidate < points.size() && points[candidate].offset < start_) ++candidate;
+            if (candidate < points.size() && points[candidate].offset == start_ && points[candidate].open == before) {
+                // From here on the text and the state are the old ones: so
+                // are the tokens, the points and the end state.
+                for (size_t i = candidate; i < points.size(); ++i)
+                    points[i].horizon = std::max(points[i].horizon, reach);
+                points.erase(points.begin() + static_cast<ptrdiff_t>(held),
+                             points.begin() + static_cast<ptrdiff_t>(candidate));
+                points.insert(points.begin() + static_cast<ptrdiff_t>(held), fresh.begin(), fresh.end());
+                scan.held = points.size();
+                scan.dirty = false;
+                return scan.outBracket;
+            }
+        }
+        open = open_;
+        if (start_ >= next) {
+            fresh.push_back({start_, reach, before});
+            next = start_ + spacing;
+        }
+        reach = std::max({reach, pos_ + lookahead, mailReach_});
+    }
+    points.resize(held);
+    points.insert(points.end(), fresh.begin(), fresh.end());
+    scan.held = points.size();
+    scan.dirty = false;
+    scan.outBracket = open;
+    return open;
 }
 
 }  // namespace editor

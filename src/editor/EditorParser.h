@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "editor/EditorFountain.h"
 #include "editor/RowStringList.h"
@@ -35,6 +36,35 @@ struct TRowState {
 
 TRowState LoadRowState(const TRowAttributeStringList& rows, int row);
 void StoreRowState(TRowAttributeStringList& rows, int row, const TRowState& s);
+
+// Where the scan of a long row may resume: a token start, the bracket open
+// there, and `horizon`, past the last byte any token before it looked at (an
+// edit at or after the horizon leaves every token before the point as it was).
+struct TScanPoint {
+    size_t offset = 0;
+    size_t horizon = 0;
+    int open = -1;
+};
+
+// A long row's scan, kept so that an edit costs a scan from the last point
+// before it until the new tokens meet an old point in the same state, not a
+// scan of the whole row. It holds for a row that is a line of its own and
+// starts with no token carried over from the row above.
+struct TRowScan {
+    const void* rules = nullptr;  // the scanner's fountain; null: nothing kept
+    int inBracket = -2;           // the bracket open at the row's start
+    int outBracket = -2;          // the row's end state: the bracket open there
+    // Sorted by offset. Without an edit pending every point holds. After an
+    // edit the first `held` points still hold (the tokens before them are
+    // unchanged); the rest belong to the old tokens past the edits, whose
+    // text from there on is unchanged: where a new scan may meet them.
+    std::vector<TScanPoint> points;
+    size_t held = 0;
+    bool dirty = false;  // the end state waits for a scan from points[held - 1]
+
+    // Bytes [from, from + removed) of the row became `inserted` bytes.
+    void Edit(size_t from, size_t removed, size_t inserted);
+};
 
 // Raised when a scanner is made without its fountain.
 class EFountainParserError : public std::invalid_argument {
@@ -64,6 +94,12 @@ public:
     // Advances `state` (the state at the start of row r) to the state at the
     // start of row r + 1.
     void ScanRow(int r, const TRowAttributeStringList& rows, TRowState& state);
+    // ScanRow for a row that is a line of its own and starts with no token
+    // carried over: returns the bracket open at its end, given the one open
+    // at its start, and records points about every `spacing` bytes in
+    // `scan`, which it reuses when it was made for the same row, rules and
+    // start state.
+    int ScanLongRow(std::string_view text, int bracket, TRowScan& scan, size_t spacing);
 
 protected:
     // `fountain` may be null here: a scanner of the character table alone.
@@ -75,6 +111,9 @@ private:
     TTokenKind BracketBody();
     TTokenKind Continue();
     bool MailMatch();
+    // How far past a token's end (or its start) a token can look, mail
+    // addresses aside (they note how far they looked in mailReach_).
+    size_t LookaheadBound() const;
     unsigned char At(size_t i) const { return i < text_.size() ? static_cast<unsigned char>(text_[i]) : 0; }
     void SkipChar();
     // Whether the text at the scan position starts with `s` (never when empty).
@@ -94,6 +133,7 @@ private:
     int remain_ = 0;
     int carriedBracket_ = -1;
     bool continuing_ = false;
+    size_t mailReach_ = 0;
 };
 
 // The editor's scanner: the fountain's rules and colours as well.

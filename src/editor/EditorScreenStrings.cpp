@@ -299,7 +299,13 @@ void TEditorScreenStrings::ReplaceBytes(int row, int start, int end, std::string
         u->lastAttribute = g.lastAttribute;
         u->insertedRows = 1;
     }
+    // The row's kept scan follows the edit instead of going with the old text.
+    auto scan = scans_.extract(row);
     ReplaceBytesRaw(row, static_cast<size_t>(start), static_cast<size_t>(end - start), t);
+    if (!scan.empty()) {
+        scan.mapped()->Edit(static_cast<size_t>(start), static_cast<size_t>(end - start), t.size());
+        scans_.insert(std::move(scan));
+    }
     // The row's own state comes from the rows above and stays; the rows
     // below follow from its text.
     int c = row + 1 < Count() ? Rescan(row + 1, true) : 0;
@@ -321,10 +327,47 @@ int ScanLimit(const TEditorScreenStrings& s, int from) {
 
 void TEditorScreenStrings::RowsInserted(int at, int count) {
     if (computedRows_ > at) computedRows_ += count;
+    MoveScans(at, 0, count);
 }
 
 void TEditorScreenStrings::RowsDeleted(int at, int count) {
     if (computedRows_ > at) computedRows_ = std::max(at, computedRows_ - count);
+    MoveScans(at, count, 0);
+}
+
+void TEditorScreenStrings::RowTextChanged(int at, int count) {
+    scans_.erase(scans_.lower_bound(at), scans_.lower_bound(at + count));
+}
+
+void TEditorScreenStrings::MoveScans(int at, int removed, int inserted) {
+    if (scans_.empty() || scans_.rbegin()->first < at) return;
+    std::map<int, std::unique_ptr<TRowScan>> moved;
+    for (auto& [row, scan] : scans_) {
+        if (row < at) moved.emplace_hint(moved.end(), row, std::move(scan));
+        else if (row >= at + removed) moved.emplace_hint(moved.end(), row - removed + inserted, std::move(scan));
+    }
+    scans_ = std::move(moved);
+}
+
+void TEditorScreenStrings::SetLongRowScan(size_t longRow, size_t spacing) {
+    longRow_ = std::max<size_t>(longRow, 1);
+    scanSpacing_ = std::max<size_t>(spacing, 1);
+    scans_.clear();
+}
+
+void TEditorScreenStrings::ScanRow(TFountainParser& parser, int n, TRowState& state) {
+    ++scannedRows_;
+    const std::string_view text = Text(n);
+    // A wrapped row is scanned with the next one, and a token carried into
+    // the row is not what the kept points start from.
+    const bool line = AttributeOf(n) != raWrapped || n + 1 == Count();
+    if (text.size() < longRow_ || wordWrap_ || !line || state.startToken != 0 || state.remain != 0) {
+        parser.ScanRow(n, *this, state);
+        return;
+    }
+    std::unique_ptr<TRowScan>& scan = scans_[n];
+    if (!scan) scan = std::make_unique<TRowScan>();
+    state.bracketIndex = parser.ScanLongRow(text, state.bracketIndex, *scan, scanSpacing_);
 }
 
 bool TEditorScreenStrings::StateComputed(int row) const {
@@ -337,6 +380,7 @@ void TEditorScreenStrings::EnsureState(int row) {
 
 void TEditorScreenStrings::FullScan() {
     computedRows_ = 0;
+    scans_.clear();  // the rules may have changed
     const TEditor* owner = Owner();
     if (!owner || Count() == 0) return;
     const int limit = ScanLimit(*this, owner->TopRow());
@@ -346,8 +390,7 @@ void TEditorScreenStrings::FullScan() {
         state.prevAttribute = n > 0 ? AttributeOf(n - 1) : raLineBreak;
         StoreRowState(*this, n, state);
         if (n + 1 == Count()) break;  // no row below needs the state after the last one
-        parser.ScanRow(n, *this, state);
-        ++scannedRows_;
+        ScanRow(parser, n, state);
     }
     computedRows_ = limit + 1;
 }
@@ -363,8 +406,7 @@ int TEditorScreenStrings::Rescan(int r, bool notify) {
     for (int g = std::min(r, computedRows_) - 1; g >= 0; --g) {
         if (GetBracketIndex(g) == -2) continue;
         state = LoadRowState(*this, g);
-        parser.ScanRow(g, *this, state);
-        ++scannedRows_;
+        ScanRow(parser, g, state);
         n = g + 1;
         break;
     }
@@ -386,8 +428,7 @@ int TEditorScreenStrings::Rescan(int r, bool notify) {
             ++n;  // no row below needs the state after the last one
             break;
         }
-        parser.ScanRow(n, *this, state);
-        ++scannedRows_;
+        ScanRow(parser, n, state);
     }
     if (!agreed) computedRows_ = n;
     return changed;
@@ -408,9 +449,8 @@ bool TEditorScreenStrings::ScanSome(std::chrono::nanoseconds budget) {
         // The last computed row, scanned for the state of the next one (a
         // long row the last slice left for this one).
         state = LoadRowState(*this, n - 1);
-        parser.ScanRow(n - 1, *this, state);
+        ScanRow(parser, n - 1, state);
         bytes = Text(n - 1).size();
-        ++scannedRows_;
     }
     // The clock is read every few rows and before every long row; a long
     // row whose scan would run past the budget, at the pace of the slice so
@@ -434,10 +474,9 @@ bool TEditorScreenStrings::ScanSome(std::chrono::nanoseconds budget) {
             }
             sinceCheck = 0;
         }
-        parser.ScanRow(n, *this, state);
+        ScanRow(parser, n, state);
         bytes += length;
         sinceCheck += length;
-        ++scannedRows_;
     }
     computedRows_ = n;
     return computedRows_ < count;

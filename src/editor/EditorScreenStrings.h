@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +22,9 @@
 namespace editor {
 
 class TEditor;
+class TFountainParser;
+struct TRowScan;
+struct TRowState;
 
 struct TLastChange {
     int32_t startRow = 0;
@@ -96,6 +100,10 @@ public:
     // remain. Rows shown in an editor whose state changes are repainted.
     // What it computes equals a scan from the top.
     bool ScanSome(std::chrono::nanoseconds budget);
+    // Rows of at least `longRow` bytes keep points of their scan about every
+    // `spacing` bytes, so that an edit in one rescans from the point before
+    // it to where the new tokens meet the old ones, not the whole row.
+    void SetLongRowScan(size_t longRow, size_t spacing);
     // Rows the scanner went over since the count was reset (for measuring).
     int64_t ScannedRows() const { return scannedRows_; }
     void ResetScannedRows() { scannedRows_ = 0; }
@@ -137,6 +145,7 @@ protected:
     void Changed() override;
     void RowsInserted(int at, int count) override;
     void RowsDeleted(int at, int count) override;
+    void RowTextChanged(int at, int count) override;
     virtual std::unique_ptr<TEditorUndoObj> CreateUndoObject();
     virtual std::unique_ptr<TEditorWrapOption> CreateWrapOption();
     // Rebuilds the rows for the current wrap setting. Rows are whole lines
@@ -150,6 +159,11 @@ private:
     TLoadReport ReplaceAll(const std::function<platform::FileBlock()>& source, bool eofByteEnds);
     void Rewrap();
     void BuildRowsFromBuffer(std::unique_ptr<char[]> buffer, size_t size);
+    // `state` (the state at the start of row n) becomes the state at the
+    // start of row n + 1; a long row's kept scan is used and kept up to date.
+    void ScanRow(TFountainParser& parser, int n, TRowState& state);
+    // Rows [at, at + removed) went and `inserted` rows came in their place.
+    void MoveScans(int at, int removed, int inserted);
 
     std::vector<TEditor*> editors_;
     TLastChange lastChange_;
@@ -158,6 +172,9 @@ private:
     std::unique_ptr<TEditorWrapOption> wrapOption_;
     int computedRows_ = 0;  // rows below this have no computed state
     int64_t scannedRows_ = 0;
+    std::map<int, std::unique_ptr<TRowScan>> scans_;  // by row
+    size_t longRow_ = 64 * 1024;
+    size_t scanSpacing_ = 16 * 1024;
     bool wordWrap_ = false;
 };
 

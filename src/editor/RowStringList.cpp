@@ -66,6 +66,7 @@ void TRowStringList::SetTextRaw(int i, std::string_view s) {
     if (copy) r.aux |= kOwned;
     offsets_.ChangeLength(i, static_cast<int64_t>(s.size()) - oldLength);
     DropSideIfEmpty(i);
+    RowTextChanged(i, 1);
 }
 
 void TRowStringList::ReplaceBytesRaw(int i, size_t from, size_t count, std::string_view s) {
@@ -137,6 +138,7 @@ void TRowStringList::ReplaceBytesRaw(int i, size_t from, size_t count, std::stri
     row.text = text;
     row.length = static_cast<uint32_t>(newLength);
     offsets_.ChangeLength(i, static_cast<int64_t>(newLength) - static_cast<int64_t>(length));
+    RowTextChanged(i, 1);
 }
 
 void TRowStringList::SetTextInBlock(int i, const char* text, size_t length) {
@@ -146,6 +148,7 @@ void TRowStringList::SetTextInBlock(int i, const char* text, size_t length) {
     r.text = text;
     r.length = static_cast<uint32_t>(length);
     DropSideIfEmpty(i);
+    RowTextChanged(i, 1);
 }
 
 void TRowStringList::AdoptBlock(std::unique_ptr<char[]> block) { blocks_.push_back(std::move(block)); }
@@ -228,10 +231,13 @@ void TRowStringList::Exchange(int i, int j) {
     rows_[j] = a;
     offsets_.ChangeLength(i, cb - ca);
     offsets_.ChangeLength(j, ca - cb);
+    RowTextChanged(i, 1);
+    RowTextChanged(j, 1);
     Changed();
 }
 
 void TRowStringList::ClearRaw() {
+    RowTextChanged(0, Count());
     for (size_t i = 0; i < rows_.size(); ++i) FreeRow(rows_[i]);
     rows_.Clear();
     offsets_.Clear();
@@ -375,6 +381,7 @@ void TRowStringList::TakeRow(int dst, TRowStringList& src, int srcIndex) {
         from.text = nullptr;
         from.length = 0;
         from.aux &= ~kOwned;
+        RowTextChanged(dst, 1);
     } else {
         SetTextRaw(dst, std::string_view(from.text ? from.text : "", from.length));
     }

@@ -84,6 +84,9 @@ protected:
     // Rows came or went at `at` (every change of the row count passes here).
     virtual void RowsInserted(int /*at*/, int /*count*/) {}
     virtual void RowsDeleted(int /*at*/, int /*count*/) {}
+    // The text of rows at..at+count-1 was replaced (every change of a row's
+    // text passes here, ReplaceBytesRaw's included).
+    virtual void RowTextChanged(int /*at*/, int /*count*/) {}
 
     void CheckIndex(int i) const;
     TRowAttribute AttributeOf(int i) const { return static_cast<TRowAttribute>(rows_[i].stateA & 3u); }
