@@ -4,6 +4,10 @@
 #include <cstdint>
 #include <string>
 
+namespace editor {
+class TEditor;
+}
+
 namespace bench {
 
 // About 100 MB in about two million CR LF lines: code lines of 20-80 bytes
@@ -18,5 +22,9 @@ std::string SourceFile();
 // Peak resident memory of this process in bytes (VmHWM), and the current one.
 int64_t PeakRss();
 int64_t CurrentRss();
+
+// The colouring of a source window (comments, strings, reserved words, hex
+// numbers), line numbers and the end marks.
+void ConfigureSourceEditor(editor::TEditor& ed);
 
 }  // namespace bench

@@ -47,24 +47,9 @@ std::string LongLine(bool lineComments = true) {
 }
 
 void Configure(TEditor& ed) {
-    editor::TEditorViewInfo& v = ed.View();
-    v.BeginUpdate();
-    editor::TEditorColors c = v.Colors();
-    c.comment = {editor::clWhite, editor::clRed, 0};
-    c.reserve = {editor::clWhite, editor::clBlue, 0};
-    c.symbol = {editor::clWhite, 0x800080, 0};
-    v.SetColors(c);
-    v.SetBrackets({{"/*", "*/", {editor::clWhite, editor::clRed, 0}}});
-    v.SetCommenter("//");
-    v.SetQuotation("\"");
-    v.SetHexPrefix("0x;0X");
-    ed.SetReserveWordList({"int", "if", "while", "return", "string", "for", "void"});
-    v.EndUpdate();
-    editor::TEditorLeftbar bar;
-    bar.visible = true;
-    ed.SetLeftbar(bar);
-    editor::TEditorMarks marks;
-    marks.eofMark = marks.retMark = marks.underline = marks.hideMark = {editor::clGray, true};
+    bench::ConfigureSourceEditor(ed);
+    editor::TEditorMarks marks = ed.Properties().marks;
+    marks.hideMark = {editor::clGray, true};
     ed.SetMarks(marks);
     ed.SetFocused(true);
 }

@@ -1,6 +1,7 @@
 #include "editor/ColumnMap.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "platform/ShiftJis.h"
 
@@ -65,24 +66,12 @@ int ByteIndexOfColumn(const std::string& map, int textLength, int col) {
     return std::min(textLength, UnlimitedByteIndexOfColumn(map, col));
 }
 
-int TextWidth(std::string_view text, const TMeasure& m) {
-    if (text.find('\t') == std::string_view::npos) return static_cast<int>(text.size());
-    int col = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c == '\t') {
-            col += m.TabSpan(col);
-        } else if (platform::IsLeadByte(c) && i + 1 < text.size()) {
-            col += 2;
-            ++i;
-        } else {
-            ++col;
-        }
-    }
-    return col;
-}
+int TextWidth(std::string_view text, const TMeasure& m) { return TextWidthUpTo(text, INT_MAX, m); }
 
 int TextWidthUpTo(std::string_view text, int limit, const TMeasure& m) {
+    // Without TABs every byte is a column: a double-byte character is two.
+    if (text.find('\t') == std::string_view::npos)
+        return static_cast<int>(std::min(text.size(), static_cast<size_t>(std::max(limit, 0))));
     int col = 0;
     for (size_t i = 0; i < text.size() && col < limit; ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
