@@ -293,24 +293,30 @@ void TEditorScreenStrings::ReplaceBytes(int row, int start, int end, std::string
     }
     BeginUpdate();
     if (TUndoData* u = undo_->NewRecord()) {
-        TGathered g = GatherText(row, 1);
         u->startRow = row;
-        u->oldText = std::move(g.text);
-        u->lastAttribute = g.lastAttribute;
         u->insertedRows = 1;
+        u->lastAttribute = attribute;
+        u->inRow = true;
+        u->byteStart = start;
+        u->newLength = static_cast<int64_t>(t.size());
+        u->oldText.assign(Text(row).substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
     }
+    const int c = EditRowInPlace(row, static_cast<size_t>(start), static_cast<size_t>(end - start), t);
+    lastChange_ = {row, 1, 1, c, true};
+    EndUpdate();
+}
+
+int TEditorScreenStrings::EditRowInPlace(int row, size_t start, size_t length, std::string_view t) {
     // The row's kept scan follows the edit instead of going with the old text.
     auto scan = scans_.extract(row);
-    ReplaceBytesRaw(row, static_cast<size_t>(start), static_cast<size_t>(end - start), t);
+    ReplaceBytesRaw(row, start, length, t);
     if (!scan.empty()) {
-        scan.mapped()->Edit(static_cast<size_t>(start), static_cast<size_t>(end - start), t.size());
+        scan.mapped()->Edit(start, length, t.size());
         scans_.insert(std::move(scan));
     }
     // The row's own state comes from the rows above and stays; the rows
     // below follow from its text.
-    int c = row + 1 < Count() ? Rescan(row + 1, true) : 0;
-    lastChange_ = {row, 1, 1, 1 + c, true};
-    EndUpdate();
+    return 1 + (row + 1 < Count() ? Rescan(row + 1, true) : 0);
 }
 
 // ---- Colouring state -------------------------------------------------------------

@@ -159,6 +159,11 @@ private:
     TLoadReport ReplaceAll(const std::function<platform::FileBlock()>& source, bool eofByteEnds);
     void Rewrap();
     void BuildRowsFromBuffer(std::unique_ptr<char[]> buffer, size_t size);
+    // Replaces `length` bytes at `start` of `row` (no line break in `t`),
+    // keeping the row's marks and state; returns the rows rescanned.
+    int EditRowInPlace(int row, size_t start, size_t length, std::string_view t);
+    // Undo replays records through the store's own primitives.
+    friend class TEditorUndoObj;
     // `state` (the state at the start of row n) becomes the state at the
     // start of row n + 1; a long row's kept scan is used and kept up to date.
     void ScanRow(TFountainParser& parser, int n, TRowState& state);

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <string>
 
 #include "editor/RowStringList.h"
@@ -10,6 +12,9 @@ namespace editor {
 
 class TEditorScreenStrings;
 
+// What rows held before a change. A record holds text, not an operation, so
+// undoing and redoing are one algorithm: put the old text back and keep what
+// was there as the record of the opposite direction.
 struct TUndoData {
     int32_t caretRow = 0;
     int32_t caretCol = 0;
@@ -17,31 +22,73 @@ struct TUndoData {
     int32_t insertedRows = 0;   // rows the change put in place from startRow
     TRowAttribute lastAttribute = raNone;  // of the last removed row
     std::string oldText;        // the removed rows, CR LF after raLineBreak rows
+
+    // An edit inside one row (ReplaceBytes) keeps only the bytes it replaced:
+    // bytes [byteStart, byteStart + newLength) of startRow were oldText. A
+    // row of many megabytes is then not copied for every key typed into it.
+    bool inRow = false;
+    int64_t byteStart = 0;
+    int64_t newLength = 0;
 };
 
-// The undo and redo lists of a row store. This base keeps no history:
-// NewRecord returns null, so the store records nothing and both lists stay
-// empty.
+// Owns its records, oldest first.
+class TUndoDataList {
+public:
+    int Count() const { return static_cast<int>(items_.size()); }
+    bool Empty() const { return items_.empty(); }
+    TUndoData& Items(int i) { return *items_[static_cast<size_t>(i)]; }
+    TUndoData& Last() { return *items_.back(); }
+    TUndoData* Add(std::unique_ptr<TUndoData> record);
+    void Delete(int i);
+    std::unique_ptr<TUndoData> TakeLast();
+    void Clear() { items_.clear(); }
+
+private:
+    std::deque<std::unique_ptr<TUndoData>> items_;
+};
+
+// The undo and redo lists of a row store, shared by every editor that shows
+// it. The store asks for a record before each change and fills it.
 class TEditorUndoObj {
 public:
     explicit TEditorUndoObj(TEditorScreenStrings& store) : store_(store) {}
     virtual ~TEditorUndoObj() = default;
 
-    virtual TUndoData* NewRecord() { return nullptr; }
-    virtual bool CanRedo() const { return false; }
-    virtual bool CanUndo() const { return false; }
-    virtual void Redo() {}
-    virtual void Undo() {}
-    virtual void Clear() {}
+    // A record for the change about to be made; the caller fills it.
+    virtual TUndoData* NewRecord();
+    virtual bool CanRedo() const { return !redoList_.Empty(); }
+    virtual bool CanUndo() const { return !undoList_.Empty(); }
+    virtual void Redo();
+    virtual void Undo();
+    virtual void PushRedo(std::unique_ptr<TUndoData> record);
+    virtual void Clear();
 
     int ListMax() const { return listMax_; }
-    void SetListMax(int value) { listMax_ = value < 64 ? 64 : value; }
+    // Never below 64.
+    void SetListMax(int value);
+    int UndoCount() const { return undoList_.Count(); }
+    int RedoCount() const { return redoList_.Count(); }
 
 protected:
     TEditorScreenStrings& store_;
 
 private:
+    // What a replay found in place of the record's old text.
+    struct TReplaced {
+        int inserted = 0;              // rows the old text made again
+        TRowAttribute lastAttribute = raNone;
+        std::string text;              // what was there
+    };
+    // Puts `r`'s old text back and publishes the change; the store's update
+    // is open and the caret hidden.
+    TReplaced Replay(const TUndoData& r);
+    // Turns `r` into the record that undoes the replay.
+    static void Invert(TUndoData& r, TReplaced&& now);
+
     int listMax_ = 64;
+    bool busy_ = false;  // a redo is recording its inverse
+    TUndoDataList redoList_;
+    TUndoDataList undoList_;
 };
 
 }  // namespace editor
