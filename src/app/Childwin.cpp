@@ -214,6 +214,7 @@ bool TMDIChild::SaveDocument() {
     changed_ = false;
     panels_[3].clear();
     Changed();
+    CheckUndoState();
     return true;
 }
 
@@ -228,8 +229,16 @@ void TMDIChild::FormClose() { main_.Timer3().SetEnabled(true); }
 void TMDIChild::Editor1Change() {
     changed_ = true;
     panels_[1] = LinesPanel(*editor_);
-    panels_[3] = editor_->Store().UndoObject().CanUndo() ? "(変更有り)" : "";
+    panels_[3] = editor_->CanUndo() ? "(変更有り)" : "";
     Changed();
+    CheckUndoState();
+}
+
+void TMDIChild::CheckUndoState() {
+    if (canUndo_ == editor_->CanUndo() && canRedo_ == editor_->CanRedo()) return;
+    canUndo_ = editor_->CanUndo();
+    canRedo_ = editor_->CanRedo();
+    main_.UndoStateChanged(*this);
 }
 
 void TMDIChild::CaretMoved() {
@@ -407,8 +416,8 @@ void TMDIChild::PopupClick(PopupItem item) {
         case PopupItem::Paste: editor_->PasteFromClipboard(); break;
         case PopupItem::Indent: editor_->IndentSelection(); break;
         case PopupItem::Unindent: editor_->UnindentSelection(); break;
-        case PopupItem::Undo: editor_->Undo(); break;
-        case PopupItem::Redo: editor_->Redo(); break;
+        case PopupItem::Undo: main_.Execute(ActionId::EditUndo); break;
+        case PopupItem::Redo: main_.Execute(ActionId::EditRedo); break;
         case PopupItem::BoxSelection:
             editor_->SetSelectionMode(editor_->SelectionMode() == editor::smBox ? editor::smNormal : editor::smBox);
             break;

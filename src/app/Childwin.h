@@ -89,12 +89,17 @@ public:
     void PopupClick(PopupItem item);
 
 private:
+    // Tells the main window when CanUndo or CanRedo changed.
+    void CheckUndoState();
+
     TMainForm& main_;
     platform::Ui& ui_;
     std::unique_ptr<editor::TEditor> editor_;
     std::array<std::string, 5> panels_;
     bool changed_ = false;
     bool discardConfirmed_ = false;
+    bool canUndo_ = false;
+    bool canRedo_ = false;
     std::optional<platform::FileStamp> diskStamp_;
     std::string stampPath_;  // the path diskStamp_ belongs to
 };

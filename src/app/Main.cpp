@@ -362,6 +362,10 @@ bool TMainForm::Enabled(ActionId id) const {
     }
 }
 
+void TMainForm::UndoStateChanged(const TMDIChild& doc) {
+    if (ActiveDocument() == &doc) NotifyState();
+}
+
 void TMainForm::Execute(ActionId id) {
     if (!Enabled(id)) return;
     switch (id) {
@@ -398,7 +402,7 @@ void TMainForm::Execute(ActionId id) {
             }
             break;
         case ActionId::EditRedo:
-            ActiveDocument()->Editor1().Redo();
+            if (TMDIChild* doc = ActiveDocument()) doc->Editor1().Redo();
             break;
         case ActionId::Compile: CompileExecute(); break;
         case ActionId::Link: LinkExecute(); break;

@@ -75,6 +75,9 @@ public:
 
     bool Enabled(ActionId id) const;
     bool Visible(ActionId id) const;
+    // Whether the document can undo or redo changed: the Edit commands follow
+    // when it is the active window.
+    void UndoStateChanged(const TMDIChild& doc);
     void Execute(ActionId id);
 
     const std::vector<std::string>& RecentFiles() const { return settings_.recentFiles; }

@@ -210,12 +210,19 @@ void TEditor::CharMessage(unsigned char c, const TKeyState& keys, std::optional<
 }
 
 bool TEditor::IsShortcutKey(int key, const TKeyState& keys) {
-    return keys.ctrl && !keys.alt && !keys.shift && (key == 'X' || key == 'C' || key == 'V' || key == 'B' || key == 'K');
+    return keys.ctrl && !keys.alt && !keys.shift &&
+           (key == 'Z' || key == 'A' || key == 'X' || key == 'C' || key == 'V' || key == 'B' || key == 'K');
 }
 
 bool TEditor::ShortcutKey(int key, const TKeyState& keys) {
     if (!keys.ctrl || keys.alt || keys.shift) return false;
     switch (key) {
+        case 'Z':
+            if (CanUndo() && !props_.readOnly) Undo();
+            return true;
+        case 'A':
+            if (CanRedo() && !props_.readOnly) Redo();
+            return true;
         case 'X':
             if (Selected() && !props_.readOnly) CutToClipboard();
             return true;
