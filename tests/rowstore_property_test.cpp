@@ -109,11 +109,30 @@ TEST(RowStoreProperty, RandomEditsMatchAStringModel) {
         Generator gen(seed);
         TEditor ed;
         std::string model;
+        // The model before each change that can still be undone, and after
+        // each undone one, newest last.
+        std::vector<std::string> undoable, redoable;
+        auto changed = [&](std::string before) {
+            undoable.push_back(std::move(before));
+            if (undoable.size() > 64) undoable.erase(undoable.begin());
+            redoable.clear();
+        };
         for (int step = 0; step < Steps(); ++step) {
             TEditorScreenStrings& s = ed.Store();
             int rows = s.Count();
             int op = gen.Below(9);
-            if (op <= 3) {
+            if (gen.Below(6) == 0) {
+                // One step back or forth gives the text of that step.
+                std::vector<std::string>& from = gen.Below(2) == 0 ? undoable : redoable;
+                std::vector<std::string>& to = &from == &undoable ? redoable : undoable;
+                if (&from == &undoable) s.Undo();
+                else s.Redo();
+                if (!from.empty()) {
+                    to.push_back(model);
+                    model = from.back();
+                    from.pop_back();
+                }
+            } else if (op <= 3) {
                 // ReplaceRows over a random row range (n = 0 inserts).
                 int a = gen.Below(rows + 1);
                 int n = gen.Below(std::min(3, rows - a) + 1);
@@ -123,6 +142,7 @@ TEST(RowStoreProperty, RandomEditsMatchAStringModel) {
                 size_t from = static_cast<size_t>(std::min<int64_t>(s.RowOffset(a), s.TextLength()));
                 size_t to = static_cast<size_t>(std::min<int64_t>(s.RowOffset(a + n), s.TextLength()));
                 s.ReplaceRows(a, n, t);
+                changed(model);
                 model = model.substr(0, from) + Normalise(t) + model.substr(to);
             } else {
                 std::vector<size_t> starts = LineStarts(model);
@@ -137,10 +157,12 @@ TEST(RowStoreProperty, RandomEditsMatchAStringModel) {
                     size_t end = LineEnd(model, starts[i]);
                     bool broken = end >= 2 && model.compare(end - 2, 2, "\r\n") == 0;
                     ed.Lines().Put(i, t);
+                    changed(model);
                     model = model.substr(0, starts[i]) + t + (broken ? "\r\n" : "") + model.substr(end);
                 } else if (op == 5) {
                     int i = gen.Below(lines + 1);
                     ed.Lines().Insert(i, t);
+                    changed(model);
                     if (i < lines) {
                         model.insert(starts[i], t + "\r\n");
                     } else if (model.empty() || (model.size() >= 2 && model.compare(model.size() - 2, 2, "\r\n") == 0)) {
@@ -151,6 +173,7 @@ TEST(RowStoreProperty, RandomEditsMatchAStringModel) {
                 } else if (op == 6 && lines > 0) {
                     int i = gen.Below(lines);
                     ed.Lines().Delete(i);
+                    changed(model);
                     model.erase(starts[i], LineEnd(model, starts[i]) - starts[i]);
                 } else if (op == 7 && lines > 0) {
                     int i = gen.Below(lines);
@@ -162,6 +185,8 @@ TEST(RowStoreProperty, RandomEditsMatchAStringModel) {
                     std::string t2 = gen.Text() + gen.Text();
                     ed.Lines().SetTextStr(t2);
                     model = Normalise(t2);
+                    undoable.clear();
+                    redoable.clear();
                 }
             }
             CheckStore(ed, model, step);
@@ -231,6 +256,9 @@ TEST(RowStoreProperty, ColouringStatesEqualAScanFromTheTopAtEveryStep) {
                 s.ReplaceBytes(r, from, from + gen.Below(length - from + 1), t);
             } else if (op == 2 && rows > 0) {
                 s.EnsureState(gen.Below(rows));
+            } else if (op == 3) {
+                if (gen.Below(2) == 0) s.Undo();
+                else s.Redo();
             } else {
                 if (s.StatesPending()) ++slices;
                 s.ScanSome(std::chrono::nanoseconds(0));  // a slice of a few rows
@@ -319,6 +347,10 @@ TEST(RowStoreProperty, LongRowKeptScansEqualAScanFromTheTopAtEveryStep) {
                 s.ReplaceRows(a, n, t);
             } else if (op == 9) {
                 s.EnsureState(gen.Below(rows));
+            } else if (op == 10) {
+                // In-place edits are undone in place: the kept scans follow.
+                if (gen.Below(2) == 0) s.Undo();
+                else s.Redo();
             } else if (op == 12) {
                 // Other rules: every row tokenises differently.
                 v.SetQuotation(v.Quotation() == "\"" ? "*" : "\"");
