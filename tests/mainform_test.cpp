@@ -498,3 +498,56 @@ TEST(WindowPlace, StoredGeometryFitsTheScreensThatExist) {
     for (const auto& c : cases) EXPECT_EQ(app::FitWindowToScreens(c.stored, two), c.fitted) << c.stored.left;
     EXPECT_EQ(app::FitWindowToScreens({5, 5, 10, 10}, {}), (TWindowRect{5, 5, 200, 150}));
 }
+
+// The Edit commands follow what the active document can undo and redo, the
+// view hears when that changes, and panel 3 tells a typed change ("(変更有り)")
+// from an Undo command ("変更有り"); saving leaves nothing to undo.
+TEST_F(MainFormTest, UndoAndRedoCommandsFollowTheDocumentAndPanel3) {
+    struct CountingView : app::TMainFormView {
+        int states = 0;
+        void ChildAdded(app::TMdiChildForm&) override {}
+        void ChildRemoving(app::TMdiChildForm&) override {}
+        void ActivateChild(app::TMdiChildForm&) override {}
+        void StateChanged() override { ++states; }
+        void CloseMainWindow() override {}
+        void WindowCommand(ActionId) override {}
+        void ShowAbout() override {}
+    } view;
+    Start({dir.Write("u.r", "abc\r\n")});
+    form->SetView(&view);
+    TMDIChild* doc = Doc(0);
+    editor::TEditor& ed = doc->Editor1();
+    auto commands = [&] {
+        return std::pair(form->Enabled(ActionId::EditUndo), form->Enabled(ActionId::EditRedo));
+    };
+    EXPECT_EQ(commands(), std::pair(false, false));
+    ed.SetRowCol(0, 3);
+    int before = view.states;
+    ed.InsertText("d");
+    ed.InsertText("e");
+    EXPECT_EQ(view.states, before + 1);  // only when the answer changes
+    EXPECT_EQ(commands(), std::pair(true, false));
+    EXPECT_EQ(doc->Panel(3), "(変更有り)");
+    form->Execute(ActionId::EditUndo);
+    EXPECT_EQ(ed.Lines().Get(0), "abcd");
+    EXPECT_EQ(doc->Panel(3), "変更有り");
+    EXPECT_EQ(commands(), std::pair(true, true));
+    // The editor's own shortcut (Ctrl+Z) is the editor's undo.
+    before = view.states;
+    ed.ShortcutKey('Z', {false, true, false});
+    EXPECT_EQ(ed.Lines().Get(0), "abc");
+    EXPECT_EQ(doc->Panel(3), "");
+    EXPECT_EQ(commands(), std::pair(false, true));
+    EXPECT_EQ(view.states, before + 1);
+    EXPECT_TRUE(doc->DocumentChanged());  // undo never clears the changed flag
+    ed.ShortcutKey('A', {false, true, false});  // the editor's redo
+    EXPECT_EQ(ed.Lines().Get(0), "abcd");
+    form->Execute(ActionId::EditRedo);
+    EXPECT_EQ(ed.Lines().Get(0), "abcde");
+    EXPECT_EQ(commands(), std::pair(true, false));
+    form->Execute(ActionId::EditUndo);
+    form->Execute(ActionId::FileSave1);
+    EXPECT_EQ(commands(), std::pair(false, false));
+    EXPECT_EQ(doc->Panel(3), "");
+    form->SetView(nullptr);
+}
