@@ -1,8 +1,10 @@
 // Editor operations on the ~100 MB, ~2 million line text: typing, Enter and
 // Backspace at the middle and the end; SelectAll + SelectedText against one
-// copy of the text; SetSelStart/SelStart near the end; copying a box.
+// copy of the text; SetSelStart/SelStart near the end; copying a box; undo
+// and redo of a paste of 100,000 lines.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -114,6 +116,45 @@ void BM_BoxCopy1000x40(benchmark::State& state) {
     state.counters["bytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_BoxCopy1000x40)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// A paste of 100,000 lines (about 5 MB of the text's own lines) into the
+// middle and near the end, undone and redone: each is one record, so each
+// costs the rows it puts back, not the text's two million. The manual time
+// is one undo plus one redo; the counters give each alone.
+void BM_UndoRedoPaste100k(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    TEditor& ed = Loaded();
+    const int r = Row(state);
+    const std::string pasted = ed.Store().GatherText(ed.RowCount() / 4, 100000).text;
+    ed.SetRowCol(r, 5);
+    ed.InsertText(pasted);
+    const int rows = ed.RowCount();
+    double undoSeconds = 0, redoSeconds = 0;
+    for (auto _ : state) {
+        const Clock::time_point t0 = Clock::now();
+        ed.Undo();
+        const Clock::time_point t1 = Clock::now();
+        ed.Redo();
+        const Clock::time_point t2 = Clock::now();
+        undoSeconds += std::chrono::duration<double>(t1 - t0).count();
+        redoSeconds += std::chrono::duration<double>(t2 - t1).count();
+        state.SetIterationTime(std::chrono::duration<double>(t2 - t0).count());
+    }
+    if (ed.RowCount() != rows) state.SkipWithError("redo did not bring the paste back");
+    ed.Undo();
+    const double n = static_cast<double>(state.iterations());
+    state.counters["undo_ms"] = undoSeconds * 1000 / n;
+    state.counters["redo_ms"] = redoSeconds * 1000 / n;
+    state.SetLabel(state.range(0) == 0 ? "middle" : "end");
+}
+BENCHMARK(BM_UndoRedoPaste100k)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 
