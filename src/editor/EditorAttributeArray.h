@@ -6,14 +6,15 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace editor {
 
 class TEditorAttributeArray {
 public:
-    void Init(std::string_view text, std::string_view map) {
+    void Init(std::string_view text, std::string map) {
         text_ = text;
-        map_.assign(map);
+        map_ = std::move(map);
         map_ += '0';
         position_ = 0;
         byteIndex_ = 0;

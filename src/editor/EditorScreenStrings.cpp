@@ -68,14 +68,16 @@ size_t BlankOutNuls(char* begin, char* end) {
 // Cuts one line (no line break in it) into screen rows of at most W columns
 // by the wrap options; row(piece, attribute) is called for each, every row
 // raWrapped but the last, which is raLineBreak. The column map of each
-// piece stops at W + 3 columns, so a long line costs per row.
-template <typename RowFn>
-void WrapLine(std::string_view line, const TMeasure& m, const TEditorWrapOption& o, RowFn row) {
+// piece stops at W + 3 columns, so a long line costs per row. When
+// stopAt(p) says so for a row about to begin at p, the row before ends
+// raWrapped and false is returned.
+template <typename RowFn, typename StopFn>
+bool WrapLine(std::string_view line, const TMeasure& m, const TEditorWrapOption& o, RowFn row, StopFn stopAt) {
     const int w = m.wrapWidth;
     std::string map = BuildColumnMap(line, m);
     if (w <= 0 || static_cast<int>(map.size()) < w) {
         row(line, raLineBreak);
-        return;
+        return true;
     }
     // The last piece is held back: an exact fit with FollowRetMark makes
     // it the line's last row.
@@ -90,7 +92,7 @@ void WrapLine(std::string_view line, const TMeasure& m, const TEditorWrapOption&
     const int leadFloor = (w / 5) * 4;
     std::string_view rest = line;
     TEditorAttributeArray a;
-    a.Init(rest, map);
+    a.Init(rest, std::move(map));
     a.MoveTo(w);
     for (;;) {
         if (a.Kind() == '0') {
@@ -100,7 +102,7 @@ void WrapLine(std::string_view line, const TMeasure& m, const TEditorWrapOption&
                 emit(std::string_view());
             }
             row(pending, raLineBreak);
-            return;
+            return true;
         }
         if (a.Kind() == '4') {
             a.Prev();  // the character goes to the next row whole
@@ -128,10 +130,18 @@ void WrapLine(std::string_view line, const TMeasure& m, const TEditorWrapOption&
         const size_t n = std::min(rest.size(), static_cast<size_t>(std::max(1, a.ByteIndex())));
         emit(rest.substr(0, n));
         rest.remove_prefix(n);
-        map = BuildColumnMap(rest, m);
-        a.Init(rest, map);
+        if (!rest.empty() && stopAt(rest.data())) {
+            row(pending, raWrapped);
+            return false;
+        }
+        a.Init(rest, BuildColumnMap(rest, m));
         a.MoveTo(w);
     }
+}
+
+template <typename RowFn>
+void WrapLine(std::string_view line, const TMeasure& m, const TEditorWrapOption& o, RowFn row) {
+    WrapLine(line, m, o, row, [](const char*) { return false; });
 }
 
 // A heap copy owned by the row that gets it.
@@ -263,6 +273,12 @@ TMeasure TEditorScreenStrings::WrapMeasure() const {
 }
 
 void TEditorScreenStrings::SplitText(std::string_view text, TEditorStringList& list) {
+    SplitTextUntil(text, list, [](const char*) { return false; });
+}
+
+bool TEditorScreenStrings::SplitTextUntil(std::string_view text, TEditorStringList& list,
+                                          const std::function<bool(const char*)>& stopAt) {
+    bool whole = true;
     list.BeginUpdate();
     list.Clear();
     if (text.empty()) {
@@ -274,22 +290,31 @@ void TEditorScreenStrings::SplitText(std::string_view text, TEditorStringList& l
         const TMeasure m = WrapMeasure();
         std::string copy;
         ForEachLine(text.data(), text.data() + text.size(), [&](const char* p, size_t len, bool) {
+            if (!whole || (p != text.data() && stopAt(p))) {
+                whole = false;
+                return;
+            }
             std::string_view line(p, len);
-            if (line.find('\0') != std::string_view::npos) {
+            const bool nul = line.find('\0') != std::string_view::npos;
+            if (nul) {
                 // Row text never holds NUL: it would end the row for the scanner and painter.
                 copy.assign(line);
                 std::replace(copy.begin(), copy.end(), '\0', ' ');
                 line = copy;
             }
-            WrapLine(line, m, *wrapOption_, [&](std::string_view piece, TRowAttribute attribute) {
+            auto add = [&](std::string_view piece, TRowAttribute attribute) {
                 const int i = list.Count();
                 list.InsertRowsRaw(i, 1);
                 list.SetTextRaw(i, piece);
                 if (attribute != raLineBreak) list.SetStateARaw(i, attribute);
-            });
+            };
+            // Stop points are places in `text`; a copy maps back to them.
+            auto stop = [&](const char* q) { return stopAt(nul ? p + (q - copy.data()) : q); };
+            whole = WrapLine(line, m, *wrapOption_, add, stop);
         });
     }
     list.EndUpdate();
+    return whole;
 }
 
 int TEditorScreenStrings::CountRows(std::string_view line) {
@@ -485,14 +510,6 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
             last = endsWithBreak ? raLineBreak : raEndOfText;
         }
 
-        TUndoData* u = undo_->NewRecord();
-        if (u) {
-            TGathered g = GatherText(s, e - s + 1);
-            u->startRow = s;
-            u->oldText = std::move(g.text);
-            u->lastAttribute = g.lastAttribute;
-        }
-
         std::string whole;
         whole.reserve(static_cast<size_t>(RowOffset(a) - RowOffset(s)) + t.size() +
                       static_cast<size_t>(RowOffset(e + 1) - RowOffset(e0 + 1)));
@@ -501,14 +518,45 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
             if (AttributeOf(r) == raLineBreak) whole += kCrLf;
         }
         whole += t;
+        const size_t tail = whole.size();
         for (int r = e0 + 1; r <= e; ++r) {
             whole += Text(r);
             if (AttributeOf(r) == raLineBreak) whole += kCrLf;
         }
 
         TEditorStringList list;
-        SplitText(whole, list);
-        list.SetRowAttribute(list.Count() - 1, last);
+        if (wordWrap_ && e0 < e) {
+            // A row that would begin where an old continuation row after the
+            // edit began is that row again, and so are the rows after it:
+            // splitting stops there and they stay. (Lines after the edited
+            // one are rebuilt whole, as without word wrap.)
+            std::vector<std::pair<size_t, int>> starts;  // place in `whole`, row
+            size_t at = tail;
+            for (int r = e0 + 1; r <= e; ++r) {
+                if (AttributeOf(r - 1) == raWrapped) starts.emplace_back(at, r);
+                at += Text(r).size() + (AttributeOf(r) == raLineBreak ? 2 : 0);
+            }
+            int keptFrom = -1;
+            const bool wholeSplit = SplitTextUntil(whole, list, [&](const char* p) {
+                const size_t place = static_cast<size_t>(p - whole.data());
+                auto it = std::lower_bound(starts.begin(), starts.end(), std::make_pair(place, 0));
+                if (it == starts.end() || it->first != place) return false;
+                keptFrom = it->second;
+                return true;
+            });
+            if (wholeSplit) list.SetRowAttribute(list.Count() - 1, last);
+            else e = keptFrom - 1;
+        } else {
+            SplitText(whole, list);
+            list.SetRowAttribute(list.Count() - 1, last);
+        }
+        TUndoData* u = undo_->NewRecord();
+        if (u) {
+            TGathered g = GatherText(s, e - s + 1);
+            u->startRow = s;
+            u->oldText = std::move(g.text);
+            u->lastAttribute = g.lastAttribute;
+        }
         const int oldRows = e - s + 1;
         const int newRows = list.Count();
         if (u) u->insertedRows = newRows;

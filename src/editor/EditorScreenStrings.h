@@ -114,6 +114,11 @@ public:
     // CountRows is how many rows a line makes.
     virtual void SplitText(std::string_view text, TEditorStringList& list);
     virtual int CountRows(std::string_view line);
+    // SplitText that stops before a row that would begin at a place of
+    // `text` for which stopAt is true (the rows from there on are known to
+    // stay as they are); false when it stopped.
+    bool SplitTextUntil(std::string_view text, TEditorStringList& list,
+                        const std::function<bool(const char*)>& stopAt);
 
     virtual void ExcludeMarks(TRowMarks marks) { marksInUse_ &= static_cast<TRowMarks>(~marks); }
     virtual void IncludeMarks(TRowMarks marks) { marksInUse_ |= marks; }
