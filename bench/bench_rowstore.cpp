@@ -197,6 +197,66 @@ BENCHMARK(BM_OffsetQueryAfterEdit)
     ->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(200000)->Repetitions(9)
     ->ReportAggregatesOnly(true);
 
+// Word wrap switched on (W = 80) over the loaded text: every row is laid out
+// anew, against BM_LoadFromFile's time in the same binary.
+void BM_WrapAll(benchmark::State& state) {
+    std::string path = bench::SourceFile();
+    int rows = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto ed = std::make_unique<TEditor>();
+        ed->Lines().LoadFromFile(path);
+        state.ResumeTiming();
+        ed->SetWordWrap(true);
+        state.PauseTiming();
+        rows = ed->RowCount();
+        ed.reset();
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = rows;
+}
+BENCHMARK(BM_WrapAll)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Word wrap switched off again: the wrapped rows joined into lines.
+void BM_UnwrapAll(benchmark::State& state) {
+    std::string path = bench::SourceFile();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto ed = std::make_unique<TEditor>();
+        ed->Lines().LoadFromFile(path);
+        ed->SetWordWrap(true);
+        state.ResumeTiming();
+        ed->SetWordWrap(false);
+        state.PauseTiming();
+        ed.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_UnwrapAll)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Typing in the middle of a wrapped paragraph of 10,000 columns: each
+// iteration is one keystroke, a character typed or taken out again.
+void BM_TypeInWrappedParagraph(benchmark::State& state) {
+    std::string paragraph;
+    for (int i = 0; paragraph.size() < 10000; ++i) paragraph += i % 7 == 0 ? "\x93\xFC\x97\xCD " : "word ";
+    paragraph.resize(10000);
+    TEditor ed;
+    ed.SetVisibleRows(40);
+    ed.SetWordWrap(true);
+    ed.Lines().SetTextStr("before\r\n" + paragraph + "\r\nafter\r\n");
+    const int row = 1 + (ed.RowCount() - 3) / 2;
+    ed.SetRowCol(row, 10);
+    bool typed = false;
+    for (auto _ : state) {
+        if (typed) ed.Backspace();
+        else ed.InsertText("x");
+        typed = !typed;
+    }
+    state.counters["rows"] = ed.RowCount();
+}
+BENCHMARK(BM_TypeInWrappedParagraph)->Unit(benchmark::kMicrosecond)->MinTime(0.2)->Repetitions(9)
+    ->ReportAggregatesOnly(true);
+
 int MeasureLoad(const std::string& kind, const std::string& path) {
     int64_t before = bench::CurrentRss();
     size_t rows = 0;

@@ -94,10 +94,12 @@ TEST(Painter, LineNumbersByRowOrByLine) {
     };
     for (const Case& c : cases) {
         Painted p;
-        // One line made of two rows, as word wrap leaves it.
+        // One line made of two rows, as word wrap leaves it (laid out by
+        // hand once word wrap is on).
+        p.ed.SetWordWrap(true);
         for (const char* row : {"abc", "def", "ghi"}) p.ed.Store().Add(row);
         p.ed.Store().SetRowAttribute(0, raWrapped);
-        p.ed.SetWordWrap(true);
+        p.ed.Store().FullScan();
         TEditorLeftbar bar = p.ed.Properties().leftbar;
         bar.showNumberMode = c.mode;
         bar.zeroBase = c.zeroBase;
@@ -306,10 +308,11 @@ TEST(Painter, TextScrolledLeftStaysOutOfTheLeftBar) {
 
 TEST(Painter, WrappedRowsKeepTokenColoursAndShowTheWrapMark) {
     Painted p;
+    p.ed.SetWordWrap(true);
     for (const char* row : {"x = ret", "urn y /* a *", "/ b"}) p.ed.Store().Add(row);
     p.ed.Store().SetRowAttribute(0, raWrapped);
     p.ed.Store().SetRowAttribute(1, raWrapped);
-    p.ed.SetWordWrap(true);
+    p.ed.Store().FullScan();
     p.Paint();
     struct Case {
         int col, row;

@@ -65,10 +65,11 @@ TEditorFountain& DocumentFountain() {
 // on the next row, as word wrap would leave them.
 void SetRows(TEditor& ed, const std::vector<std::string>& rows, const std::vector<int>& wrapped = {}) {
     ed.SetVisibleRows(30);
+    // Word wrap goes on first: the rows are laid out by hand, not re-split.
+    ed.SetWordWrap(true);
     for (const std::string& r : rows) ed.Store().Add(r);
     for (int w : wrapped) ed.Store().SetRowAttribute(w, raWrapped);
-    if (ed.WordWrap()) ed.Store().FullScan();
-    else ed.SetWordWrap(true);
+    ed.Store().FullScan();
 }
 
 }  // namespace

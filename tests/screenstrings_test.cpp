@@ -136,12 +136,12 @@ TEST(ReplaceRows, FewerNewRowsMergeTheRemovedMarksIntoTheFirst) {
 TEST(ReplaceRows, InsideAWrappedLineTheRowBeforeIsRebuiltToo) {
     TEditor ed;
     TEditorScreenStrings& s = ed.Store();
-    // A line shown as two rows, then a normal line.
+    // A line shown as two rows (laid out by hand), then a normal line.
+    s.SetWordWrap(true);
     s.Add("abcd");
     s.Add("efgh");
     s.Add("ij");
     s.SetRowAttribute(0, raWrapped);
-    s.SetWordWrap(true);
     EXPECT_EQ(ed.Lines().Count(), 2);
     EXPECT_EQ(ed.Lines().Get(0), "abcdefgh");
     EXPECT_EQ(ed.Lines().FirstRow(1), 2);

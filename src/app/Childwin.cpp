@@ -298,12 +298,8 @@ void TMDIChild::InsertFileAtCaretLine() {
     }
     editor::TEditor& ed = *editor_;
     int line = ed.Row();
-    if (ed.WordWrap()) {
-        // The caret's row counted as lines.
-        line = 0;
-        for (int r2 = 0; r2 < ed.Row() && r2 < ed.RowCount(); ++r2)
-            if (ed.RowAttribute(r2) != editor::raWrapped) ++line;
-    }
+    // The caret's row counted as lines.
+    if (ed.WordWrap()) line = ed.Store().LinesBefore(std::min(ed.Row(), ed.RowCount()));
     line = std::min(line, ed.Lines().Count());
     ed.Lines().Insert(line, text);
 }

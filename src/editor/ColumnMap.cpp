@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 #include "platform/ShiftJis.h"
 
@@ -32,24 +33,38 @@ int TMeasure::TabSpan(int col) const {
     return std::max(1, span);
 }
 
+namespace {
+// Shift-JIS lead bytes, tested inline: the map is built for every row painted and split.
+inline bool LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+}  // namespace
+
 std::string BuildColumnMap(std::string_view text, const TMeasure& m) {
     const size_t limit = m.wrapWidth > 0 ? static_cast<size_t>(m.wrapWidth + 3) : static_cast<size_t>(kMaxMapColumns);
-    std::string map;
-    map.reserve(std::min(limit, text.size() + 8));
-    for (size_t i = 0; i < text.size() && map.size() < limit; ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (platform::IsLeadByte(c) && i + 1 < text.size()) {
-            map += "45";
+    // Written through a pointer into room for the longest map (a TAB adds at
+    // most a tab width of fill), then cut to length.
+    const size_t tab = static_cast<size_t>(std::max(1, m.tabWidth));
+    std::string map(std::min(limit, text.size() * std::max<size_t>(tab, 2)) + tab + 2, '\0');
+    char* out = map.data();
+    char* const end = out + limit;
+    const TDelimiters& delimiters = *m.delimiters;
+    for (size_t i = 0; i < text.size() && out < end; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (LeadByte(c) && i + 1 < text.size()) {
+            out[0] = '4';
+            out[1] = '5';
+            out += 2;
             ++i;
         } else if (c == '\t') {
-            int col = static_cast<int>(map.size());
-            map += '2';
-            map.append(static_cast<size_t>(m.TabSpan(col) - 1), '3');
+            const int col = static_cast<int>(out - map.data());
+            *out++ = '2';
+            const size_t fill = static_cast<size_t>(m.TabSpan(col) - 1);
+            std::memset(out, '3', fill);
+            out += fill;
         } else {
-            map += m.delimiters->test(c) ? '2' : '1';
+            *out++ = delimiters.test(c) ? '2' : '1';
         }
     }
-    if (map.size() > limit) map.resize(limit);
+    map.resize(std::min(static_cast<size_t>(out - map.data()), limit));
     return map;
 }
 

@@ -191,10 +191,7 @@ int LeftbarDigits(const TEditor& ed) {
     if (!l.visible || !l.showNumber) return l.column;
     const int rows = ed.RowCount();
     long long b = std::max(0, rows - 1);
-    if (l.showNumberMode == nmLine && ed.WordWrap()) {
-        b = 0;
-        for (int r = 0; r + 1 < rows; ++r) b += ed.RowAttribute(r) == raLineBreak;
-    }
+    if (l.showNumberMode == nmLine && ed.WordWrap()) b = ed.Store().LinesBefore(std::max(0, rows - 1));
     int e = rows > 0 && ed.RowAttribute(rows - 1) == raEndOfText ? 0 : 1;
     int z = l.zeroBase ? 0 : 1;
     long long largest = std::max(0LL, b + e + z);

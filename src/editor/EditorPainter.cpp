@@ -238,11 +238,7 @@ void TEditorPainter::PaintLeftbar(Canvas& canvas, int first, int last) {
     // Line numbers need the count of lines before the first row shown;
     // without word wrap every row is a line.
     int line = std::min(first, rows);
-    if (l.showNumberMode == nmLine && ed_.WordWrap()) {
-        line = 0;
-        for (int r = 0; r < first && r < rows; ++r)
-            if (ed_.RowAttribute(r) != raWrapped) ++line;
-    }
+    if (l.showNumberMode == nmLine && ed_.WordWrap()) line = ed_.Store().LinesBefore(std::min(first, rows));
     for (int r = first; r <= last; ++r) {
         int y = ed_.RowTop(r);
         canvas.FillRect({x0, y, x1 - 2, y + m_.rowHeight}, bk);

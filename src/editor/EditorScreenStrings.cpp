@@ -1,9 +1,13 @@
 #include "editor/EditorScreenStrings.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+#include <stdexcept>
 
 #include "editor/Editor.h"
+#include "editor/EditorAttributeArray.h"
 #include "editor/EditorParser.h"
 #include "platform/FileIO.h"
 
@@ -59,6 +63,94 @@ size_t BlankOutNuls(char* begin, char* end) {
         ++count;
     }
     return count;
+}
+
+// Cuts one line (no line break in it) into screen rows of at most W columns
+// by the wrap options; row(piece, attribute) is called for each, every row
+// raWrapped but the last, which is raLineBreak. The column map of each
+// piece stops at W + 3 columns, so a long line costs per row. When
+// stopAt(p) says so for a row about to begin at p, the row before ends
+// raWrapped and false is returned.
+template <typename RowFn, typename StopFn>
+bool WrapLine(std::string_view line, const TMeasure& m, const TEditorWrapOption& o, RowFn row, StopFn stopAt) {
+    const int w = m.wrapWidth;
+    std::string map = BuildColumnMap(line, m);
+    if (w <= 0 || static_cast<int>(map.size()) < w) {
+        row(line, raLineBreak);
+        return true;
+    }
+    // The last piece is held back: an exact fit with FollowRetMark makes
+    // it the line's last row.
+    std::string_view pending;
+    bool held = false;
+    auto emit = [&](std::string_view piece) {
+        if (held) row(pending, raWrapped);
+        pending = piece;
+        held = true;
+    };
+    const int wordFloor = w / 3;
+    const int leadFloor = (w / 5) * 4;
+    std::string_view rest = line;
+    TEditorAttributeArray a;
+    a.Init(rest, std::move(map));
+    a.MoveTo(w);
+    for (;;) {
+        if (a.Kind() == '0') {
+            if (!rest.empty()) {
+                emit(rest);
+            } else if (!o.FollowRetMark()) {
+                emit(std::string_view());
+            }
+            row(pending, raLineBreak);
+            return true;
+        }
+        if (a.Kind() == '4') {
+            a.Prev();  // the character goes to the next row whole
+        } else if (o.WordBreak() && a.Length() > w) {
+            while (a.Kind() != '2' && a.Kind() != '3' && a.Kind() != '5' && a.Position() > wordFloor) a.StepBack();
+        }
+        if (o.FollowPunctuation()) {
+            while (a.Position() < w + 2 && WrapSetHolds(o.PunctuationStr(), a.NextChar())) {
+                a.Next();
+                if (a.Kind() == '4') a.Next();
+            }
+        }
+        if (o.Leading() && a.Position() < a.Length()) {
+            while (a.Position() > leadFloor && WrapSetHolds(o.LeadStr(), a.Char())) a.StepBack();
+            if (a.Position() + 1 < a.Length() && WrapSetHolds(o.FollowStr(), a.NextChar())) {
+                std::string_view next = a.NextChar(), here = a.Char();
+                while (a.Position() > leadFloor &&
+                       (WrapSetHolds(o.LeadStr(), here) || WrapSetHolds(o.FollowStr(), next))) {
+                    a.StepBack();
+                    next = here;
+                    here = a.Char();
+                }
+            }
+        }
+        const size_t n = std::min(rest.size(), static_cast<size_t>(std::max(1, a.ByteIndex())));
+        emit(rest.substr(0, n));
+        rest.remove_prefix(n);
+        if (!rest.empty() && stopAt(rest.data())) {
+            row(pending, raWrapped);
+            return false;
+        }
+        a.Init(rest, BuildColumnMap(rest, m));
+        a.MoveTo(w);
+    }
+}
+
+template <typename RowFn>
+void WrapLine(std::string_view line, const TMeasure& m, const TEditorWrapOption& o, RowFn row) {
+    WrapLine(line, m, o, row, [](const char*) { return false; });
+}
+
+// A heap copy owned by the row that gets it.
+const char* OwnedCopy(std::string_view s) {
+    if (s.empty()) return nullptr;
+    char* copy = static_cast<char*>(std::malloc(s.size()));
+    if (!copy) throw std::bad_alloc();
+    std::memcpy(copy, s.data(), s.size());
+    return copy;
 }
 
 }  // namespace
@@ -173,32 +265,210 @@ void TEditorScreenStrings::ReplaceRowRange(int a, int n, TEditorStringList& list
     Changed();
 }
 
+TMeasure TEditorScreenStrings::WrapMeasure() const {
+    TMeasure m;
+    if (const TEditor* owner = Owner()) m = owner->Measure();
+    m.wrapWidth = wordWrap_ ? wrapOption_->WrapByte() : 0;
+    return m;
+}
+
 void TEditorScreenStrings::SplitText(std::string_view text, TEditorStringList& list) {
+    SplitTextUntil(text, list, [](const char*) { return false; });
+}
+
+bool TEditorScreenStrings::SplitTextUntil(std::string_view text, TEditorStringList& list,
+                                          const std::function<bool(const char*)>& stopAt) {
+    bool whole = true;
     list.BeginUpdate();
     list.Clear();
     if (text.empty()) {
         list.InsertRowsRaw(0, 1);
     } else {
-        // Count first so that the list is sized once.
+        // Count first so that the list is sized once (wrapped lines add rows).
         size_t lines = ForEachLine(text.data(), text.data() + text.size(), [](const char*, size_t, bool) {});
-        list.InsertRowsRaw(0, static_cast<int>(lines));
-        int i = 0;
+        list.SetCapacity(static_cast<int>(lines));
+        const TMeasure m = WrapMeasure();
+        std::string copy;
         ForEachLine(text.data(), text.data() + text.size(), [&](const char* p, size_t len, bool) {
-            std::string_view row(p, len);
-            if (row.find('\0') != std::string_view::npos) {
-                // Row text never holds NUL: it would end the row for the scanner and painter.
-                std::string copy(row);
-                std::replace(copy.begin(), copy.end(), '\0', ' ');
-                list.SetTextRaw(i++, copy);
-            } else {
-                list.SetTextRaw(i++, row);
+            if (!whole || (p != text.data() && stopAt(p))) {
+                whole = false;
+                return;
             }
+            std::string_view line(p, len);
+            const bool nul = line.find('\0') != std::string_view::npos;
+            if (nul) {
+                // Row text never holds NUL: it would end the row for the scanner and painter.
+                copy.assign(line);
+                std::replace(copy.begin(), copy.end(), '\0', ' ');
+                line = copy;
+            }
+            auto add = [&](std::string_view piece, TRowAttribute attribute) {
+                const int i = list.Count();
+                list.InsertRowsRaw(i, 1);
+                list.SetTextRaw(i, piece);
+                if (attribute != raLineBreak) list.SetStateARaw(i, attribute);
+            };
+            // Stop points are places in `text`; a copy maps back to them.
+            auto stop = [&](const char* q) { return stopAt(nul ? p + (q - copy.data()) : q); };
+            whole = WrapLine(line, m, *wrapOption_, add, stop);
         });
     }
     list.EndUpdate();
+    return whole;
 }
 
-int TEditorScreenStrings::CountRows(std::string_view) { return 1; }
+int TEditorScreenStrings::CountRows(std::string_view line) {
+    const TMeasure m = WrapMeasure();
+    if (m.wrapWidth <= 0 || TextWidthUpTo(line, m.wrapWidth, m) < m.wrapWidth) return 1;
+    int rows = 0;
+    WrapLine(line, m, *wrapOption_, [&](std::string_view, TRowAttribute) { ++rows; });
+    return rows;
+}
+
+std::string_view TEditorScreenStrings::LineOfRows(int first, int last, std::string& joined) const {
+    const Row& head = rows_[static_cast<size_t>(first)];
+    std::string_view text(head.text ? head.text : "", head.length);
+    if (first == last) return text;
+    // Rows cut from one block of text lie end to end: no copy is needed.
+    bool adjacent = !(head.aux & kOwned);
+    for (int r = first + 1; adjacent && r <= last; ++r) {
+        const Row& prev = rows_[static_cast<size_t>(r - 1)];
+        const Row& row = rows_[static_cast<size_t>(r)];
+        adjacent = !(row.aux & kOwned) && (row.length == 0 || (prev.text && row.text == prev.text + prev.length));
+        if (adjacent && row.length > 0) text = std::string_view(text.data(), static_cast<size_t>(row.text + row.length - text.data()));
+    }
+    if (adjacent && text.data() != nullptr) return text;
+    joined.clear();
+    for (int r = first; r <= last; ++r) joined += Text(r);
+    return joined;
+}
+
+void TEditorScreenStrings::WrapAll() {
+    const int count = Count();
+    if (count == 0) return;
+    for (TEditor* e : editors_) e->ClearSelection();
+    const TMeasure m = WrapMeasure();
+    const int w = m.wrapWidth;
+    const TEditorWrapOption& o = *wrapOption_;
+    const TRowAttribute lastAttribute = AttributeOf(count - 1);
+
+    // Pass 1: the rows of every line. The pieces of the lines that wrap are
+    // kept as [rows, length...] so that pass 2 does not cut them again.
+    std::vector<uint32_t> cuts;
+    size_t total = 0;
+    std::string joined;
+    for (int r = 0; r < count;) {
+        const int e = LastRowOfLine(r);
+        const std::string_view line = LineOfRows(r, e, joined);
+        if (TextWidthUpTo(line, w, m) < w) {
+            ++total;
+        } else {
+            const size_t head = cuts.size();
+            cuts.push_back(0);
+            WrapLine(line, m, o, [&](std::string_view piece, TRowAttribute) {
+                cuts.push_back(static_cast<uint32_t>(piece.size()));
+                ++cuts[head];
+            });
+            total += cuts[head];
+        }
+        r = e + 1;
+    }
+    if (total > 0x7FFFFFFF) throw std::length_error("too many rows");
+
+    // Pass 2: the new rows, built beside the old ones. A piece of text that
+    // lies in a loaded block points into it; other texts are copied.
+    SplitVector<Row> fresh;
+    fresh.SetCapacity(total);
+    fresh.InsertZeroed(0, total);
+    size_t k = 0, c = 0;
+    for (int r = 0; r < count;) {
+        const int e = LastRowOfLine(r);
+        TRowMarks all = 0;
+        for (int g = r; g <= e; ++g) all |= GetMarks(g);
+        const std::string_view line = LineOfRows(r, e, joined);
+        if (TextWidthUpTo(line, w, m) < w) {
+            Row& to = fresh[k++];
+            if (r == e) {
+                to = rows_[static_cast<size_t>(r)];
+                rows_[static_cast<size_t>(r)] = Row{};
+            } else {
+                const bool inBlock = line.data() != joined.data();
+                to.text = inBlock ? line.data() : OwnedCopy(line);
+                to.length = static_cast<uint32_t>(line.size());
+                to.aux = to.text && !inBlock ? kOwned : 0;
+            }
+            to.stateA = static_cast<uint32_t>(raLineBreak);
+            to.stateB = (to.stateB & 0xFFFFu) | (static_cast<uint32_t>(all) << 16);
+        } else {
+            const bool inBlock = !(rows_[static_cast<size_t>(r)].aux & kOwned) && line.data() != joined.data();
+            const int pieces = static_cast<int>(cuts[c++]);
+            const int oldRows = e - r + 1;
+            size_t at = 0;
+            for (int i = 0; i < pieces; ++i) {
+                const std::string_view piece = line.substr(at, cuts[c++]);
+                at += piece.size();
+                Row& to = fresh[k++];
+                to.text = inBlock ? (piece.empty() ? nullptr : piece.data()) : OwnedCopy(piece);
+                to.length = static_cast<uint32_t>(piece.size());
+                to.aux = to.text && !inBlock ? kOwned : 0;
+                to.stateA = static_cast<uint32_t>(i + 1 < pieces ? raWrapped : raLineBreak);
+                TRowMarks marks = i < oldRows ? GetMarks(r + i) : 0;
+                if (i + 1 == pieces)
+                    for (int g = r + pieces; g <= e; ++g) marks |= GetMarks(g);
+                to.stateB = static_cast<uint32_t>(marks) << 16;
+            }
+            for (int g = r; g <= e; ++g) FreeRow(rows_[static_cast<size_t>(g)]);
+        }
+        r = e + 1;
+    }
+    fresh[total - 1].stateA = static_cast<uint32_t>(lastAttribute == raWrapped ? raEndOfText : lastAttribute);
+    AdoptRows(std::move(fresh));
+}
+
+void TEditorScreenStrings::UnwrapAll() {
+    const int count = Count();
+    if (count == 0) return;
+    for (TEditor* e : editors_) e->ClearSelection();
+    const TRowAttribute lastAttribute = AttributeOf(count - 1);
+    std::string joined;
+    size_t k = 0;  // rows are compacted to the front: k <= r
+    for (int r = 0; r < count;) {
+        const int e = LastRowOfLine(r);
+        Row row;
+        if (r == e) {
+            row = rows_[static_cast<size_t>(r)];
+            rows_[static_cast<size_t>(r)] = Row{};
+        } else {
+            TRowMarks all = 0;
+            for (int g = r; g <= e; ++g) all |= GetMarks(g);
+            const std::string_view line = LineOfRows(r, e, joined);
+            const bool inBlock = line.data() != joined.data();
+            row = Row{};
+            row.text = inBlock ? line.data() : OwnedCopy(line);
+            row.length = static_cast<uint32_t>(line.size());
+            row.aux = row.text && !inBlock ? kOwned : 0;
+            row.stateB = static_cast<uint32_t>(all) << 16;
+            for (int g = r; g <= e; ++g) FreeRow(rows_[static_cast<size_t>(g)]);
+        }
+        row.stateA = static_cast<uint32_t>(raLineBreak);
+        rows_[k++] = row;
+        r = e + 1;
+    }
+    rows_[k - 1].stateA = static_cast<uint32_t>(lastAttribute == raWrapped ? raEndOfText : lastAttribute);
+    rows_.Erase(k, rows_.size() - k);
+    AdoptRows(SplitVector<Row>());
+}
+
+void TEditorScreenStrings::AdoptRows(SplitVector<Row> fresh) {
+    if (!fresh.empty() || rows_.empty()) {
+        for (size_t i = 0; i < rows_.size(); ++i) FreeRow(rows_[i]);
+        rows_ = std::move(fresh);
+    }
+    // The colouring state and kept scans start over (the caller's FullScan).
+    scans_.clear();
+    computedRows_ = 0;
+    RebuildOffsets();
+}
 
 void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
     const int count = Count();
@@ -240,14 +510,6 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
             last = endsWithBreak ? raLineBreak : raEndOfText;
         }
 
-        TUndoData* u = undo_->NewRecord();
-        if (u) {
-            TGathered g = GatherText(s, e - s + 1);
-            u->startRow = s;
-            u->oldText = std::move(g.text);
-            u->lastAttribute = g.lastAttribute;
-        }
-
         std::string whole;
         whole.reserve(static_cast<size_t>(RowOffset(a) - RowOffset(s)) + t.size() +
                       static_cast<size_t>(RowOffset(e + 1) - RowOffset(e0 + 1)));
@@ -256,14 +518,45 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
             if (AttributeOf(r) == raLineBreak) whole += kCrLf;
         }
         whole += t;
+        const size_t tail = whole.size();
         for (int r = e0 + 1; r <= e; ++r) {
             whole += Text(r);
             if (AttributeOf(r) == raLineBreak) whole += kCrLf;
         }
 
         TEditorStringList list;
-        SplitText(whole, list);
-        list.SetRowAttribute(list.Count() - 1, last);
+        if (wordWrap_ && e0 < e) {
+            // A row that would begin where an old continuation row after the
+            // edit began is that row again, and so are the rows after it:
+            // splitting stops there and they stay. (Lines after the edited
+            // one are rebuilt whole, as without word wrap.)
+            std::vector<std::pair<size_t, int>> starts;  // place in `whole`, row
+            size_t at = tail;
+            for (int r = e0 + 1; r <= e; ++r) {
+                if (AttributeOf(r - 1) == raWrapped) starts.emplace_back(at, r);
+                at += Text(r).size() + (AttributeOf(r) == raLineBreak ? 2 : 0);
+            }
+            int keptFrom = -1;
+            const bool wholeSplit = SplitTextUntil(whole, list, [&](const char* p) {
+                const size_t place = static_cast<size_t>(p - whole.data());
+                auto it = std::lower_bound(starts.begin(), starts.end(), std::make_pair(place, 0));
+                if (it == starts.end() || it->first != place) return false;
+                keptFrom = it->second;
+                return true;
+            });
+            if (wholeSplit) list.SetRowAttribute(list.Count() - 1, last);
+            else e = keptFrom - 1;
+        } else {
+            SplitText(whole, list);
+            list.SetRowAttribute(list.Count() - 1, last);
+        }
+        TUndoData* u = undo_->NewRecord();
+        if (u) {
+            TGathered g = GatherText(s, e - s + 1);
+            u->startRow = s;
+            u->oldText = std::move(g.text);
+            u->lastAttribute = g.lastAttribute;
+        }
         const int oldRows = e - s + 1;
         const int newRows = list.Count();
         if (u) u->insertedRows = newRows;

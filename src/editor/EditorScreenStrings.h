@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/ColumnMap.h"
 #include "editor/EditorUndo.h"
 #include "editor/EditorWrapOption.h"
 #include "editor/RowStringList.h"
@@ -108,10 +109,16 @@ public:
     int64_t ScannedRows() const { return scannedRows_; }
     void ResetScannedRows() { scannedRows_ = 0; }
 
-    // Row splitting: SplitText cuts the text at line breaks into `list`,
-    // every row raLineBreak; CountRows is how many rows a line makes.
+    // Row splitting: SplitText cuts the text at line breaks into `list` and,
+    // with word wrap on, each line into screen rows by the wrap options;
+    // CountRows is how many rows a line makes.
     virtual void SplitText(std::string_view text, TEditorStringList& list);
     virtual int CountRows(std::string_view line);
+    // SplitText that stops before a row that would begin at a place of
+    // `text` for which stopAt is true (the rows from there on are known to
+    // stay as they are); false when it stopped.
+    bool SplitTextUntil(std::string_view text, TEditorStringList& list,
+                        const std::function<bool(const char*)>& stopAt);
 
     virtual void ExcludeMarks(TRowMarks marks) { marksInUse_ &= static_cast<TRowMarks>(~marks); }
     virtual void IncludeMarks(TRowMarks marks) { marksInUse_ |= marks; }
@@ -148,16 +155,26 @@ protected:
     void RowTextChanged(int at, int count) override;
     virtual std::unique_ptr<TEditorUndoObj> CreateUndoObject();
     virtual std::unique_ptr<TEditorWrapOption> CreateWrapOption();
-    // Rebuilds the rows for the current wrap setting. Rows are whole lines
-    // while lines are not split into screen rows, so nothing changes yet.
-    virtual void WrapAll() {}
-    virtual void UnwrapAll() {}
+    // Rebuild every row for word wrap on (WrapAll, also after an option
+    // changed) or off (UnwrapAll, one row per line). Marks stay with their
+    // lines; the colouring state is left to the caller's FullScan.
+    virtual void WrapAll();
+    virtual void UnwrapAll();
+    // How rows are measured for splitting: the owner's tab width and, with
+    // word wrap on, the wrap width.
+    TMeasure WrapMeasure() const;
 
 private:
     // Clear, then rows from the block `source` gives (loading never leaves
     // half a text behind: on failure the store is empty).
     TLoadReport ReplaceAll(const std::function<platform::FileBlock()>& source, bool eofByteEnds);
     void Rewrap();
+    // The text of rows first..last as one line; `joined` holds it when the
+    // rows do not lie end to end in memory.
+    std::string_view LineOfRows(int first, int last, std::string& joined) const;
+    // The rows become `fresh` (unless it is empty and rows remain: then the
+    // rows were rebuilt in place); offsets and line counts are rebuilt.
+    void AdoptRows(SplitVector<Row> fresh);
     void BuildRowsFromBuffer(std::unique_ptr<char[]> buffer, size_t size);
     // Replaces `length` bytes at `start` of `row` (no line break in `t`),
     // keeping the row's marks and state; returns the rows rescanned.

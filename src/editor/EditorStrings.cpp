@@ -14,24 +14,12 @@ void TEditorStrings::CheckIndex(int i, int limit) const {
     if (i < 0 || i > limit) throw platform::EListError(i);
 }
 
-int TEditorStrings::Count() const {
-    const TEditorScreenStrings& s = Store();
-    if (!s.WordWrap()) return s.Count();
-    int lines = 0;
-    for (int r = 0, n = s.Count(); r < n; ++r)
-        if (s.GetRowAttribute(r) != raWrapped) ++lines;
-    return lines;
-}
+int TEditorStrings::Count() const { return Store().LineCount(); }
 
 int TEditorStrings::FirstRow(int line) const {
     const TEditorScreenStrings& s = Store();
     if (!s.WordWrap()) return line;
-    int seen = 0;
-    for (int r = 0, n = s.Count(); r < n; ++r) {
-        if (seen == line) return r;
-        if (s.GetRowAttribute(r) != raWrapped) ++seen;
-    }
-    return s.Count();
+    return s.RowOfLine(line);
 }
 
 std::string TEditorStrings::Get(int i) const {

@@ -6,6 +6,16 @@
 
 namespace editor {
 
+bool WrapSetHolds(std::string_view set, std::string_view ch) {
+    if (ch.empty()) return false;
+    for (size_t i = 0; i < set.size();) {
+        const size_t n = platform::IsLeadByte(static_cast<unsigned char>(set[i])) && i + 1 < set.size() ? 2 : 1;
+        if (set.substr(i, n) == ch) return true;
+        i += n;
+    }
+    return false;
+}
+
 TEditorWrapOption::TEditorWrapOption()
     : followStr_(platform::Utf8ToSjis("、。，．・？！゛゜ヽヾゝゞ々ー）］｝」』!),.:;?]}｡｣､･ｰﾞﾟ")),
       leadStr_(platform::Utf8ToSjis("（［｛「『([{｢")),

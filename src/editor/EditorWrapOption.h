@@ -4,10 +4,16 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "editor/NotifyPersistent.h"
 
 namespace editor {
+
+// Whether `ch` (one character of the text) is one of the characters of
+// `set`; both are Shift-JIS and are compared character by character, so a
+// trail byte never matches a single-byte character.
+bool WrapSetHolds(std::string_view set, std::string_view ch);
 
 class TEditorWrapOption : public TNotifyPersistent {
 public:

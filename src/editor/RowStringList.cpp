@@ -160,6 +160,7 @@ void TRowStringList::CreateRowsForLoad(int count) {
 
 void TRowStringList::RebuildOffsets() {
     offsets_.Assign(rows_.size(), [this](size_t i) { return Contribution(rows_[i]); });
+    lines_.Assign(rows_.size(), [this](size_t i) { return EndsLine(rows_[i].stateA); });
 }
 
 void TRowStringList::Put(int i, std::string_view s) {
@@ -180,6 +181,7 @@ void TRowStringList::EnsureRoom(size_t needed) {
     }
     rows_.SetCapacity(cap);
     offsets_.Reserve(cap);
+    lines_.Reserve(cap);
 }
 
 void TRowStringList::InsertRowsRaw(int at, int count) {
@@ -187,6 +189,7 @@ void TRowStringList::InsertRowsRaw(int at, int count) {
     EnsureRoom(rows_.size() + static_cast<size_t>(count));
     rows_.InsertZeroed(static_cast<size_t>(at), static_cast<size_t>(count));
     offsets_.InsertUniformParts(static_cast<size_t>(at), static_cast<size_t>(count), BreakLength(raLineBreak));
+    lines_.InsertUniformParts(static_cast<size_t>(at), static_cast<size_t>(count), 1);
     RowsInserted(at, count);
 }
 
@@ -195,6 +198,7 @@ void TRowStringList::DeleteRowsRaw(int at, int count) {
     for (int k = 0; k < count; ++k) FreeRow(rows_[at + k]);
     rows_.Erase(static_cast<size_t>(at), static_cast<size_t>(count));
     offsets_.RemoveParts(static_cast<size_t>(at), static_cast<size_t>(count));
+    lines_.RemoveParts(static_cast<size_t>(at), static_cast<size_t>(count));
     RowsDeleted(at, count);
 }
 
@@ -231,6 +235,9 @@ void TRowStringList::Exchange(int i, int j) {
     rows_[j] = a;
     offsets_.ChangeLength(i, cb - ca);
     offsets_.ChangeLength(j, ca - cb);
+    const int64_t la = EndsLine(a.stateA), lb = EndsLine(b.stateA);
+    lines_.ChangeLength(i, lb - la);
+    lines_.ChangeLength(j, la - lb);
     RowTextChanged(i, 1);
     RowTextChanged(j, 1);
     Changed();
@@ -241,6 +248,7 @@ void TRowStringList::ClearRaw() {
     for (size_t i = 0; i < rows_.size(); ++i) FreeRow(rows_[i]);
     rows_.Clear();
     offsets_.Clear();
+    lines_.Clear();
     sides_.resize(1);
     sides_.shrink_to_fit();
     freeSides_.clear();
@@ -262,6 +270,7 @@ void TRowStringList::SetCapacity(int capacity) {
     if (capacity < Count()) throw platform::EListError(capacity);
     rows_.SetCapacity(static_cast<size_t>(capacity));
     offsets_.Reserve(static_cast<size_t>(capacity));
+    lines_.Reserve(static_cast<size_t>(capacity));
 }
 
 TRowStringList::Side* TRowStringList::SideOf(int i) {
@@ -331,8 +340,10 @@ void TRowStringList::SetStateARaw(int i, uint32_t value) {
     Row& r = rows_[i];
     int64_t before = BreakLength(static_cast<TRowAttribute>(r.stateA & 3u));
     int64_t after = BreakLength(static_cast<TRowAttribute>(value & 3u));
+    const int64_t endedBefore = EndsLine(r.stateA);
     r.stateA = value;
     offsets_.ChangeLength(i, after - before);
+    lines_.ChangeLength(i, EndsLine(value) - endedBefore);
 }
 
 void TRowStringList::SetStateA(int i, uint32_t value) {
@@ -425,6 +436,18 @@ int64_t TRowStringList::RowOffset(int row) const {
 
 int TRowStringList::RowOfOffset(int64_t offset) const {
     return static_cast<int>(offsets_.PartOfOffset(offset));
+}
+
+int TRowStringList::LinesBefore(int row) const {
+    if (row <= 0) return 0;
+    return static_cast<int>(lines_.Start(std::min(static_cast<size_t>(row), rows_.size())));
+}
+
+int TRowStringList::RowOfLine(int line) const {
+    if (line <= 0) return 0;
+    if (line >= LineCount()) return Count();
+    // The row that ends line - 1, then the next one.
+    return static_cast<int>(lines_.PartOfOffset(line - 1)) + 1;
 }
 
 // ---------------------------------------------------------------------------

@@ -78,6 +78,13 @@ public:
     // end lies beyond it; Count() when the offset is at or past the end.
     int RowOfOffset(int64_t offset) const;
 
+    // Lines: a row that is not raWrapped ends one. LinesBefore(r) counts the
+    // lines that end before row r; RowOfLine(i) is the first row of line i
+    // (Count() when i is LineCount() or beyond).
+    int LinesBefore(int row) const;
+    int LineCount() const { return static_cast<int>(lines_.Total()); }
+    int RowOfLine(int line) const;
+
 protected:
     virtual void Changed();
     virtual void Changing();
@@ -135,6 +142,7 @@ private:
         size_t capacity = 0;
     };
 
+    static int64_t EndsLine(uint32_t stateA) { return (stateA & 3u) != raWrapped ? 1 : 0; }
     static int64_t Contribution(const Row& r) {
         return static_cast<int64_t>(r.length) + BreakLength(static_cast<TRowAttribute>(r.stateA & 3u));
     }
@@ -149,6 +157,7 @@ private:
 
     SplitVector<Row> rows_;
     Partitioning offsets_;
+    Partitioning lines_;  // one unit per row that ends a line
     std::vector<Side> sides_;
     std::vector<uint32_t> freeSides_;
     std::vector<std::unique_ptr<char[]>> blocks_;
