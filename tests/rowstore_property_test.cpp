@@ -430,3 +430,145 @@ TEST(RowStoreProperty, KeptScanPointsAreTokenStartsOfTheEditedRow) {
     }
     EXPECT_GT(endStateChanges, Steps() / 30);  // the edits reach the end state often
 }
+
+namespace {
+
+// Each line's marks: the union over its rows.
+std::vector<TRowMarks> LineMarks(const TEditorScreenStrings& s) {
+    std::vector<TRowMarks> lines;
+    bool open = false;
+    for (int r = 0; r < s.Count(); ++r) {
+        if (!open) lines.push_back(0);
+        lines.back() |= s.GetMarks(r);
+        open = s.GetRowAttribute(r) == raWrapped;
+    }
+    return lines;
+}
+
+}  // namespace
+
+TEST(RowStoreProperty, EditsUndoRedoAndWrapSwitchesAgreeWithTheModel) {
+    for (uint32_t seed : {11u, 12u, 13u}) {
+        Generator gen(seed);
+        TEditor ed;
+        TEditorScreenStrings& s = ed.Store();
+        std::string model;
+        std::string baseline;  // the text when the histories were last emptied
+        int changes = 0;       // since then
+        std::vector<std::string> undoable, redoable;
+        auto changed = [&](std::string before) {
+            undoable.push_back(std::move(before));
+            if (undoable.size() > 64) undoable.erase(undoable.begin());
+            redoable.clear();
+            ++changes;
+        };
+        auto emptied = [&] {
+            undoable.clear();
+            redoable.clear();
+            baseline = model;
+            changes = 0;
+        };
+        for (int step = 0; step < Steps() / 2; ++step) {
+            const int rows = s.Count();
+            const int op = gen.Below(12);
+            if (op == 0) {
+                // Wrap switched, or re-split at another width: lines and
+                // their marks stay; nothing is left to undo.
+                std::vector<TRowMarks> marks = LineMarks(s);
+                TEditorWrapOption option;
+                option.SetWrapByte(20 + gen.Below(30));
+                option.SetWordBreak(gen.Below(2) == 0);
+                option.SetFollowRetMark(gen.Below(2) == 0);
+                const TEditorWrapOption& now = s.WrapOption();
+                bool relaid = ed.WordWrap() && (now.WrapByte() != option.WrapByte() ||
+                                                now.WordBreak() != option.WordBreak() ||
+                                                now.FollowRetMark() != option.FollowRetMark());
+                if (gen.Below(2) == 0) {
+                    ed.SetWrapOption(option);  // takes effect only while wrap is on
+                } else {
+                    ed.SetWordWrap(!ed.WordWrap());
+                    relaid = true;
+                }
+                EXPECT_EQ(LineMarks(s), marks) << "seed " << seed << " step " << step;
+                if (relaid) {
+                    EXPECT_FALSE(s.UndoObject().CanUndo());
+                    emptied();
+                }
+            } else if (op == 1 && rows > 0) {
+                int r = gen.Below(rows);
+                s.SetMarks(r, static_cast<TRowMarks>(s.GetMarks(r) | (1u << gen.Below(10))));
+            } else if (op == 2) {
+                std::vector<std::string>& from = gen.Below(2) == 0 ? undoable : redoable;
+                std::vector<std::string>& to = &from == &undoable ? redoable : undoable;
+                if (&from == &undoable) s.Undo();
+                else s.Redo();
+                if (!from.empty()) {
+                    to.push_back(model);
+                    model = from.back();
+                    from.pop_back();
+                }
+            } else if (op == 3 && gen.Below(4) == 0 && changes <= 64) {
+                // Back to where the histories were emptied, and forward again.
+                while (s.UndoObject().CanUndo()) s.Undo();
+                ASSERT_EQ(s.GetText(), baseline) << "seed " << seed << " step " << step;
+                // The whole history, oldest first; redo runs to its end.
+                std::vector<std::string> chain = undoable;
+                chain.push_back(model);
+                chain.insert(chain.end(), redoable.rbegin(), redoable.rend());
+                while (s.UndoObject().CanRedo()) s.Redo();
+                model = chain.back();
+                ASSERT_EQ(s.GetText(), model) << "seed " << seed << " step " << step;
+                chain.pop_back();
+                undoable = std::move(chain);
+                redoable.clear();
+            } else if (op <= 7) {
+                // Rows replaced at any place, inside wrapped lines too.
+                int a = gen.Below(rows + 1);
+                int n = gen.Below(std::min(3, rows - a) + 1);
+                std::string t = gen.Text();
+                if (gen.Below(3) == 0) t += std::string(static_cast<size_t>(gen.Below(90)), 'w');
+                if (n == 0 && t.empty()) continue;
+                size_t from = static_cast<size_t>(std::min<int64_t>(s.RowOffset(a), s.TextLength()));
+                size_t to = static_cast<size_t>(std::min<int64_t>(s.RowOffset(a + n), s.TextLength()));
+                s.ReplaceRows(a, n, t);
+                changed(model);
+                model = model.substr(0, from) + Normalise(t) + model.substr(to);
+            } else {
+                std::vector<size_t> starts = LineStarts(model);
+                const int lines = static_cast<int>(starts.size());
+                ASSERT_EQ(ed.Lines().Count(), lines) << "seed " << seed << " step " << step;
+                std::string t = gen.Text() + std::string(static_cast<size_t>(gen.Below(70)), 'v');
+                for (char& c : t)
+                    if (c == '\r' || c == '\n') c = '_';
+                if (lines > 0 && op == 8) {
+                    int i = gen.Below(lines);
+                    size_t end = LineEnd(model, starts[i]);
+                    bool broken = end >= 2 && model.compare(end - 2, 2, "\r\n") == 0;
+                    ed.Lines().Put(i, t);
+                    changed(model);
+                    model = model.substr(0, starts[i]) + t + (broken ? "\r\n" : "") + model.substr(end);
+                } else if (lines > 0 && op == 9) {
+                    int i = gen.Below(lines);
+                    ed.Lines().Delete(i);
+                    changed(model);
+                    model.erase(starts[i], LineEnd(model, starts[i]) - starts[i]);
+                } else if (lines > 0) {
+                    int i = gen.Below(lines);
+                    ed.Lines().Insert(i, t);
+                    changed(model);
+                    model.insert(starts[i], t + "\r\n");
+                }
+            }
+            ASSERT_EQ(s.GetText(), model) << "seed " << seed << " step " << step;
+            ASSERT_EQ(s.UndoObject().CanUndo(), !undoable.empty()) << "seed " << seed << " step " << step;
+            ASSERT_EQ(s.UndoObject().CanRedo(), !redoable.empty()) << "seed " << seed << " step " << step;
+            if (!ed.WordWrap()) {
+                for (int r = 0; r < s.Count(); ++r) ASSERT_NE(s.GetRowAttribute(r), raWrapped);
+            } else {
+                const int w = s.WrapOption().WrapByte();
+                for (int r = 0; r < s.Count(); ++r)
+                    ASSERT_LE(ed.TextWidth(s.Text(r)), w + 3) << "seed " << seed << " step " << step << " row " << r;
+            }
+        }
+    }
+}
