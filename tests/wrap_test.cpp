@@ -152,3 +152,57 @@ TEST(WordWrap, EditsResplitLikeAFreshWrap) {
         }
     }
 }
+
+TEST(WordWrap, ALineBreakTypedIntoShortRowsLetsEarlierRowsJoin) {
+    // Word-broken rows of 6 columns: the first two rows' cuts look past the
+    // row before the edit, so they are re-split too.
+    TEditor ed;
+    ed.Lines().SetTextStr(Times("w", 40) + "\r\n");
+    Wrap(ed, 20, kWordBreak);
+    ASSERT_EQ(Layout(ed), "6W 6W 6W 6W 16L");
+    const std::string before = Rows(ed);
+    ed.Store().ReplaceRows(3, 0, "\r\n");
+    EXPECT_EQ(Layout(ed), "18L 6W 16L");
+    ed.Undo();
+    EXPECT_EQ(Rows(ed), before);
+}
+
+TEST(WordWrap, UndoOfAnEditThatStoppedEarlyGivesBackTheSameRows) {
+    // "abcdefg " breaks at its space; the z rows break at 6 columns. An edit
+    // in the fourth row stops re-splitting where the fifth began; its old
+    // rows, split without the rest of the line, would fit in fewer rows.
+    TEditor ed;
+    ed.Lines().SetTextStr("abcdefg " + Times("z", 40) + "\r\n");
+    Wrap(ed, 20, kWordBreak);
+    ASSERT_EQ(Layout(ed), "8W 6W 6W 6W 6W 16L");
+    const std::string before = Rows(ed);
+    ed.Store().ReplaceRows(3, 1, "zzzzzz");
+    EXPECT_EQ(Rows(ed), before);
+    ed.Undo();
+    EXPECT_EQ(Rows(ed), before);
+    ed.Redo();
+    EXPECT_EQ(Rows(ed), before);
+}
+
+TEST(WordWrap, DeletingTheRowsBeforeAnExactFitsEmptyLastRowLeavesNoEmptyLine) {
+    TEditor ed;
+    ed.Lines().SetTextStr("a\r\n" + Times("w", 20));
+    Wrap(ed, 20, kNone);
+    ASSERT_EQ(Layout(ed), "1L 20W 0E");
+    ed.Store().ReplaceRows(1, 1, "");
+    EXPECT_EQ(Rows(ed), "[a]L");
+    EXPECT_EQ(ed.Lines().Count(), 1);
+    ed.Undo();
+    EXPECT_EQ(Layout(ed), "1L 20W 0E");
+}
+
+TEST(WordWrap, TextWithALineBreakPutBeforeAnExactFitsEmptyLastRowKeepsTheBreak) {
+    TEditor ed;
+    ed.Lines().SetTextStr(Times("w", 20));
+    Wrap(ed, 20, kNone);
+    ASSERT_EQ(Layout(ed), "20W 0E");
+    ed.Store().ReplaceRows(1, 0, "x\r\n");
+    EXPECT_EQ(ed.Lines().GetTextStr(), Times("w", 20) + "x\r\n");
+    ed.Undo();
+    EXPECT_EQ(Layout(ed), "20W 0E");
+}

@@ -317,6 +317,19 @@ bool TEditorScreenStrings::SplitTextUntil(std::string_view text, TEditorStringLi
     return whole;
 }
 
+bool TEditorScreenStrings::SplitTextBefore(std::string_view text, int next, TEditorStringList& list) {
+    // Only the first W + 3 columns after a row's start decide its cut, so
+    // that much of the rows that follow is enough to see.
+    const size_t window = static_cast<size_t>(WrapMeasure().wrapWidth + 3);
+    std::string whole(text);
+    for (int r = next; r < Count() && whole.size() < text.size() + window; ++r) {
+        whole += Text(r);
+        if (AttributeOf(r) != raWrapped) break;
+    }
+    const char* join = whole.data() + text.size();
+    return !SplitTextUntil(whole, list, [join](const char* p) { return p == join; });
+}
+
 int TEditorScreenStrings::CountRows(std::string_view line) {
     const TMeasure m = WrapMeasure();
     if (m.wrapWidth <= 0 || TextWidthUpTo(line, m.wrapWidth, m) < m.wrapWidth) return 1;
@@ -470,6 +483,29 @@ void TEditorScreenStrings::AdoptRows(SplitVector<Row> fresh) {
     RebuildOffsets();
 }
 
+int TEditorScreenStrings::FirstRowReaching(int s, int a) const {
+    // A row's cut depends on the first W + 3 columns from its start (the
+    // column map stops there), so every earlier row of the line whose
+    // window reaches row a may be cut differently once a changes: e.g. a
+    // line break typed into a line of short word-broken rows lets the row
+    // two above hold the rest. Rows are re-split from the first of those.
+    // Widths only grow when a row is prefixed, so the first row whose
+    // window ends before row a has no earlier row that reaches it.
+    const TMeasure m = WrapMeasure();
+    const int window = m.wrapWidth + 3;
+    std::string joined;
+    for (int r = s; r < a && r < Count(); ++r) joined += Text(r);
+    while (s > 0 && AttributeOf(s - 1) == raWrapped) {
+        std::string before(Text(s - 1));
+        // Each byte is at least one column: a window never holds more bytes.
+        before.append(joined, 0, std::min(joined.size(), static_cast<size_t>(window)));
+        if (TextWidthUpTo(before, window, m) >= window) break;
+        joined = std::move(before);
+        --s;
+    }
+    return s;
+}
+
 void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
     const int count = Count();
     if (a < 0 || n < 0 || a + n - 1 > count - 1 || (n == 0 && t.empty())) return;
@@ -478,8 +514,20 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
     // Text inserted after an unterminated last row joins it: the end-of-text
     // row must stay the last one.
     if (n == 0 && a == count && count > 0 && AttributeOf(count - 1) == raEndOfText) s = count - 1;
-    const int e0 = a + n - 1;
+    if (wordWrap_) s = FirstRowReaching(s, a);
+    int e0 = a + n - 1;
     int e = LastRowOfLine(e0);
+    if (t.empty() && n > 0 && a == s && e0 < e && e == count - 1 && AttributeOf(e) == raEndOfText) {
+        // Deleting a last line's rows but the empty row that an exact fit
+        // adds after them would leave that row as an empty last line that
+        // the text does not have: it goes with them.
+        bool empty = true;
+        for (int r = e0 + 1; r <= e && empty; ++r) empty = Text(r).empty();
+        if (empty) {
+            e0 = e;
+            n = e - a + 1;
+        }
+    }
 
     BeginUpdate();
     if (a == s && e == e0 && t.empty() && n > 0) {
@@ -523,6 +571,11 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
             whole += Text(r);
             if (AttributeOf(r) == raLineBreak) whole += kCrLf;
         }
+        // Text put before the empty last row that an exact fit adds: when it
+        // ends with a line break, nothing follows the break and the text
+        // ends with it, so the break must stay.
+        if (last == raEndOfText && !whole.empty() && (whole.back() == '\n' || whole.back() == '\r'))
+            last = raLineBreak;
 
         TEditorStringList list;
         if (wordWrap_ && e0 < e) {

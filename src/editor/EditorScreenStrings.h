@@ -120,6 +120,11 @@ public:
     bool SplitTextUntil(std::string_view text, TEditorStringList& list,
                         const std::function<bool(const char*)>& stopAt);
 
+    // Splits `text`, a part of a line that row `next` goes on with, into
+    // the rows it makes with that row after it. True when a row would begin
+    // at `next`: then the rows are exactly those of `text`.
+    bool SplitTextBefore(std::string_view text, int next, TEditorStringList& list);
+
     virtual void ExcludeMarks(TRowMarks marks) { marksInUse_ &= static_cast<TRowMarks>(~marks); }
     virtual void IncludeMarks(TRowMarks marks) { marksInUse_ |= marks; }
     virtual TRowMarks GetMarksInUse() const { return marksInUse_; }
@@ -179,6 +184,9 @@ private:
     // Replaces `length` bytes at `start` of `row` (no line break in `t`),
     // keeping the row's marks and state; returns the rows rescanned.
     int EditRowInPlace(int row, size_t start, size_t length, std::string_view t);
+    // The first row from which an edit beginning at row a is re-split: s
+    // or an earlier row of its line whose cut can depend on row a.
+    int FirstRowReaching(int s, int a) const;
     // Undo replays records through the store's own primitives.
     friend class TEditorUndoObj;
     // `state` (the state at the start of row n) becomes the state at the

@@ -79,12 +79,35 @@ TEditorUndoObj::TReplaced TEditorUndoObj::Replay(const TUndoData& r) {
         }
     } else {
         TEditorStringList list;
-        s.SplitText(r.oldText, list);
-        // A wrapped last row that ended exactly at a row's width leaves an
-        // empty row after it that is no row of the old text.
-        if (r.lastAttribute == raWrapped && list.Count() > 0 && list.Text(list.Count() - 1).empty())
-            list.Delete(list.Count() - 1);
-        if (list.Count() > 0) list.SetRowAttribute(list.Count() - 1, r.lastAttribute);
+        bool split = false;
+        if (r.lastAttribute == raWrapped && a + m < s.Count()) {
+            // The old text ends inside a line that the rows after it go on
+            // with. Split alone, its last rows could be cut otherwise (a
+            // rest that fits in a row is not cut at all), so it is split
+            // with those rows in view, as when they were made.
+            split = s.SplitTextBefore(r.oldText, a + m, list);
+            if (!split) {
+                // The rows after it do not line up: the rest of the line is
+                // rebuilt with it, and the inverse record covers that too.
+                const int last = s.LastRowOfLine(a + m);
+                const TGathered rest = s.GatherText(a + m, last - a - m + 1);
+                TGathered g = s.GatherText(a, last - a + 1);
+                now.text = std::move(g.text);
+                now.lastAttribute = g.lastAttribute;
+                m = g.rows;
+                s.SplitText(r.oldText + rest.text, list);
+                list.SetRowAttribute(list.Count() - 1, rest.lastAttribute);
+                split = true;
+            }
+        }
+        if (!split) {
+            s.SplitText(r.oldText, list);
+            // A wrapped last row that ended exactly at a row's width leaves
+            // an empty row after it that is no row of the old text.
+            if (r.lastAttribute == raWrapped && list.Count() > 0 && list.Text(list.Count() - 1).empty())
+                list.Delete(list.Count() - 1);
+            if (list.Count() > 0) list.SetRowAttribute(list.Count() - 1, r.lastAttribute);
+        }
         now.inserted = list.Count();
         s.ReplaceRowRange(a, m, list);
     }
