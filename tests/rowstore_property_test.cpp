@@ -421,6 +421,11 @@ TEST(RowStoreProperty, KeptScanPointsAreTokenStartsOfTheEditedRow) {
             parser.ScanLongRow(row, bracket, every, 1);
             auto it = every.points.begin();
             for (const TScanPoint& p : scan.points) {
+                if (p.offset == 0) {
+                    // The row's start, which a fresh scan does not list.
+                    ASSERT_EQ(p.open, bracket) << "round " << round << " step " << step;
+                    continue;
+                }
                 while (it != every.points.end() && it->offset < p.offset) ++it;
                 ASSERT_TRUE(it != every.points.end() && it->offset == p.offset && it->open == p.open)
                     << "no token starts at " << p.offset << ", round " << round << " step " << step;
