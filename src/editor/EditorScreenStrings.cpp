@@ -586,7 +586,7 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
             std::vector<std::pair<size_t, int>> starts;  // place in `whole`, row
             size_t at = tail;
             for (int r = e0 + 1; r <= e; ++r) {
-                if (AttributeOf(r - 1) == raWrapped) starts.emplace_back(at, r);
+                if (r > 0 && AttributeOf(r - 1) == raWrapped) starts.emplace_back(at, r);
                 at += Text(r).size() + (AttributeOf(r) == raLineBreak ? 2 : 0);
             }
             int keptFrom = -1;
