@@ -80,6 +80,8 @@ void TMainForm::J1Click() {
         ui_.MessageBox(dialog.ConversionError(), kAppTitle, platform::MsgKind::Error, platform::MsgButtons::Ok);
         return;
     }
+    // The caret leaves a selection behind: typing goes to the line jumped to.
+    doc->Editor1().ClearSelection();
     doc->Editor1().SetRow(*line <= 0 ? 0 : *line - 1);  // the editor clamps the rest
 }
 
