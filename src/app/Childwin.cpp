@@ -311,6 +311,10 @@ bool TMDIChild::Editor1KeyDown(int key, const editor::TKeyState& keys) {
         if (ed.Row() < ed.RowCount()) ed.DeleteRow(ed.Row());
         return true;
     }
+    if (ctrlOnly && key == 'E') {
+        FindMatchingBracket();
+        return true;
+    }
     if (ctrlOnly && key == 'G') {
         InsertFileAtCaretLine();
         return true;
@@ -359,7 +363,7 @@ bool TMDIChild::Editor1KeyDown(int key, const editor::TKeyState& keys) {
 bool TMDIChild::TakesKey(int key, const editor::TKeyState& keys) {
     if (!keys.ctrl || keys.alt) return false;
     if (keys.shift) return key == 'I' || key == 'U';
-    return key == 'Y' || key == editor::vkDelete || key == editor::vkBack;
+    return key == 'Y' || key == 'E' || key == editor::vkDelete || key == editor::vkBack;
 }
 
 void TMDIChild::Editor1DblClick() { editor_->SelectTokenAt(editor_->Row(), editor_->Col()); }
@@ -384,12 +388,16 @@ bool TMDIChild::PopupEnabled(PopupItem item) const {
         case PopupItem::LineNumbers:
         case PopupItem::Ruler:
             return true;
+        case PopupItem::Bracket: {
+            std::optional<char> c = ByteAt(ed.SelStart());
+            return c && (*c == '(' || *c == ')' || *c == '{' || *c == '}');
+        }
         case PopupItem::Undo:
             return ed.CanUndo();
         case PopupItem::Redo:
             return ed.CanRedo();
         default:
-            // Bracket search and customising come with those features.
+            // Customising comes with that feature.
             return false;
     }
 }
@@ -407,6 +415,7 @@ void TMDIChild::PopupClick(PopupItem item) {
     if (!PopupEnabled(item)) return;
     switch (item) {
         case PopupItem::InsertFile: InsertFileAtCaretLine(); break;
+        case PopupItem::Bracket: FindMatchingBracket(); break;
         case PopupItem::Cut: editor_->CutToClipboard(); break;
         case PopupItem::Copy: editor_->CopyToClipboard(); break;
         case PopupItem::Paste: editor_->PasteFromClipboard(); break;

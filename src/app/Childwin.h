@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -84,11 +85,25 @@ public:
     void MouseWheel(int delta);
     void InsertFileAtCaretLine();
 
+    // ---- Search menu (ChildwinSearch.cpp); texts are Shift-JIS -------------
+    // Each reports what it did not find to the user and returns false.
+    bool FindForward(std::string_view text);
+    bool FindBackward(std::string_view text);
+    bool ReplaceText(std::string_view find, std::string_view replacement, bool all);
+    void FindMatchingBracket();
+    // The byte at text offset `offset`; nullopt at or past the end.
+    std::optional<char> ByteAt(int64_t offset) const;
+    // Paints the status bar now, while a long command runs.
+    std::function<void()> OnPaintStatusNow;
+
     bool PopupEnabled(PopupItem item) const;
     bool PopupChecked(PopupItem item) const;
     void PopupClick(PopupItem item);
 
 private:
+    // Selects [start, start + length) and brings it into view.
+    void SelectFound(int64_t start, int64_t length);
+    void NotFound(std::string_view text);
     // Tells the main window when CanUndo or CanRedo changed.
     void CheckUndoState();
 

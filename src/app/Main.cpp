@@ -49,7 +49,11 @@ TMainForm::TMainForm(platform::Ui& ui, std::string programFolder, std::vector<st
       caption_(kAppTitle),
       timer1_(ui, 70, [this] { Timer1Timer(); }),
       timer2_(ui, 50, [] {}),
-      timer3_(ui, 10, [this] { Timer3Timer(); }) {}
+      timer3_(ui, 10, [this] { Timer3Timer(); }) {
+    findDialog_.OnFind = [this] { FindDialog1Find(); };
+    replaceDialog_.OnFind = [this] { ReplaceDialog1Find(); };
+    replaceDialog_.OnReplace = [this](bool all) { ReplaceDialog1Replace(all); };
+}
 
 TMainForm::~TMainForm() {
     // Children go before the timers and the settings they refer to.
@@ -345,6 +349,13 @@ bool TMainForm::Enabled(ActionId id) const {
         case ActionId::EditCopy1:
         case ActionId::EditPaste1:
             return ActiveDocument() != nullptr;
+        case ActionId::SearchFind:
+        case ActionId::SearchFindNext:
+        case ActionId::SearchFindPrev:
+        case ActionId::SearchReplace:
+        case ActionId::SearchJump:
+        case ActionId::SearchBracket:
+            return ActiveDocument() != nullptr;
         case ActionId::EditUndo:
             return ActiveDocument() && ActiveDocument()->Editor1().CanUndo();
         case ActionId::EditRedo:
@@ -404,6 +415,12 @@ void TMainForm::Execute(ActionId id) {
         case ActionId::EditRedo:
             if (TMDIChild* doc = ActiveDocument()) doc->Editor1().Redo();
             break;
+        case ActionId::SearchFind: SearchFindExecute(); break;
+        case ActionId::SearchFindNext: FindNext1Click(); break;
+        case ActionId::SearchFindPrev: FindBeforClick(); break;
+        case ActionId::SearchReplace: SearchReplaceExecute(); break;
+        case ActionId::SearchJump: J1Click(); break;
+        case ActionId::SearchBracket: ToolbarButton9722Click(); break;
         case ActionId::Compile: CompileExecute(); break;
         case ActionId::Link: LinkExecute(); break;
         case ActionId::QuickMake: M1Click(); break;

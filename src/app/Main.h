@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "app/Childwin.h"
 #include "app/Clipboard.h"
 #include "app/MdiChildForm.h"
+#include "app/NumJump.h"
+#include "app/Search.h"
 #include "app/Settings.h"
 #include "app/Timer.h"
 #include "build/Compiler.h"
@@ -34,6 +37,9 @@ public:
     virtual void CloseMainWindow() = 0;  // close as the close box does
     virtual void WindowCommand(ActionId id) = 0;  // cascade, tile, minimise, arrange
     virtual void ShowAbout() = 0;
+    // Shows the jump-to-line dialog modally (placed with PlaceOver over the
+    // main window); true on OK.
+    virtual bool RunNumJump(TNumJmp& /*dialog*/) { return false; }
 };
 
 class TMainForm {
@@ -114,6 +120,21 @@ public:
     // The stored jump request (Timer1 performs it).
     const build::JumpTarget& JumpRequest() const { return jump_; }
 
+    // Search menu (MainSearch.cpp). Each acts on the active document window
+    // and does nothing while another kind of window is active.
+    TFindDialog& FindDialog1() { return findDialog_; }
+    TReplaceDialog& ReplaceDialog1() { return replaceDialog_; }
+    void SearchFindExecute();
+    void FindDialog1Find();
+    void FindNext1Click();
+    void FindBeforClick();
+    void SearchReplaceExecute();
+    void ReplaceDialog1Find();
+    void ReplaceDialog1Replace(bool all);
+    void J1Click();
+    void K1Click();
+    void ToolbarButton9722Click() { K1Click(); }
+
     // File commands.
     void FileNew1Execute();
     void FileOpen1Execute();
@@ -136,6 +157,9 @@ private:
     void Run(const build::CompilerCommand& command);
     void RemoveChild(TMdiChildForm& child);
     void StopTimersAndHelp();
+    // A dialog's UTF-8 text as Shift-JIS; nullopt (after telling the user)
+    // when Shift-JIS cannot hold it.
+    std::optional<std::string> DocumentText(const std::string& utf8);
     platform::FileDialogOptions SaveDialogOptions() const;
 
     platform::Ui& ui_;
@@ -167,6 +191,9 @@ private:
     bool building_ = false;
     bool abortBuild_ = false;
     bool closeAfterBuild_ = false;
+
+    TFindDialog findDialog_;
+    TReplaceDialog replaceDialog_;
 
     TTimer timer1_;
     TTimer timer2_;

@@ -47,11 +47,12 @@ DocumentWindow::DocumentWindow(app::TMDIChild& form, QWidget* parent) : QWidget(
         if (form_) form_->TypingRefused(S(text));
     };
     form.OnChanged = [this] { Refresh(); };
+    form.OnPaintStatusNow = [this] { panels_[4]->repaint(); };
     Refresh();
 }
 
 void DocumentWindow::Detach() {
-    if (form_) form_->OnChanged = nullptr;
+    if (form_) form_->OnChanged = form_->OnPaintStatusNow = nullptr;
     form_ = nullptr;
     editor_->Detach();
 }

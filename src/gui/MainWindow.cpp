@@ -18,6 +18,8 @@
 #include "DocumentWindow.h"
 #include "MsgWindow.h"
 #include "QtUi.h"
+#include "SearchDialogs.h"
+#include "EditorWidget.h"
 
 namespace gui {
 
@@ -104,6 +106,9 @@ MainWindow::MainWindow(app::TMainForm& form, platform::Ui& ui) : form_(form), ui
     BuildMenus();
     BuildToolbars();
     about_ = new TAboutBox(this);
+    find_ = new FindDialog(form_.FindDialog1(), this);
+    replace_ = new ReplaceDialog(form_.ReplaceDialog1(), this);
+    find_->onClosed = replace_->onClosed = [this] { FocusActiveEditor(); };
     if (auto* qtUi = dynamic_cast<QtUi*>(&ui_)) qtUi->SetParent(this);
     form_.SetView(this);
     // Ctrl+Break must reach the form wherever the focus is, also while a
@@ -117,6 +122,8 @@ MainWindow::~MainWindow() {
     mdi_->disconnect(this);
     qApp->removeEventFilter(this);
     form_.SetView(nullptr);
+    delete find_;
+    delete replace_;
     for (auto& [form, sub] : subWindows_) {
         if (auto* doc = qobject_cast<DocumentWindow*>(sub->widget())) doc->Detach();
         if (auto* msg = qobject_cast<MsgWindow*>(sub->widget())) msg->Detach();
@@ -388,6 +395,23 @@ void MainWindow::WindowCommand(ActionId id) {
 }
 
 void MainWindow::ShowAbout() { about_->exec(); }
+
+void MainWindow::FocusActiveEditor() {
+    activateWindow();
+    if (DocumentWindow* doc = DocumentViewOf(form_.ActiveChild())) doc->Editor()->setFocus(Qt::OtherFocusReason);
+}
+
+bool MainWindow::RunNumJump(app::TNumJmp& dialog) {
+    NumJumpDialog view(dialog, this);
+    dialog.width = view.width();
+    dialog.height = view.height();
+    QRect main = frameGeometry();
+    dialog.PlaceOver({main.x(), main.y(), main.width(), main.height()});
+    view.move(dialog.left, dialog.top);
+    const bool ok = view.exec() == QDialog::Accepted;
+    FocusActiveEditor();
+    return ok;
+}
 
 void MainWindow::CloseMainWindow() { close(); }
 

@@ -19,6 +19,8 @@ namespace gui {
 class QtUi;
 class TAboutBox;
 class DocumentWindow;
+class FindDialog;
+class ReplaceDialog;
 
 // An MDI child frame whose close box asks the form first.
 class ChildSubWindow : public QMdiSubWindow {
@@ -58,6 +60,12 @@ public:
     void CloseMainWindow() override;
     void WindowCommand(app::ActionId id) override;
     void ShowAbout() override;
+    bool RunNumJump(app::TNumJmp& dialog) override;
+
+    FindDialog* FindDialogView() const { return find_; }
+    ReplaceDialog* ReplaceDialogView() const { return replace_; }
+    // The keyboard goes back to the active document's editor.
+    void FocusActiveEditor();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -75,6 +83,8 @@ private:
     platform::Ui& ui_;
     QMdiArea* mdi_ = nullptr;
     TAboutBox* about_ = nullptr;
+    FindDialog* find_ = nullptr;
+    ReplaceDialog* replace_ = nullptr;
     std::map<app::ActionId, QAction*> actions_;
     QMenu* recentMenu_ = nullptr;
     QMenu* templateMenu_ = nullptr;
