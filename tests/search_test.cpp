@@ -307,7 +307,9 @@ TEST_F(SearchTest, JumpToLine) {
         EXPECT_EQ(view.shown.number, "3");  // the caret's line, from 1
         EXPECT_EQ(Ed().Row(), c.row < 0 ? 2 : c.row);
         EXPECT_EQ(ui.messages.size(), c.row < 0 ? 1u : 0u);
-        if (c.row >= 0) EXPECT_FALSE(Ed().Marked());
+        if (c.row >= 0) {
+            EXPECT_FALSE(Ed().Marked());
+        }
     }
     form->SetView(nullptr);
 
