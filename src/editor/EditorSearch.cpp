@@ -2,6 +2,7 @@
 // blanks and line breaks, and the character comparison.
 #include "editor/EditorSearch.h"
 
+#include "editor/Editor.h"
 #include "platform/ShiftJis.h"
 
 namespace editor {
@@ -90,10 +91,9 @@ TSearchChar FoldCase(TSearchChar c) {
     if (lead == 0x83 && t >= 0xBF && t <= 0xD6) return static_cast<TSearchChar>(c - 0x20);  // Greek
     if (lead == 0x84 && t >= 0x70 && t <= 0x91 && t != 0x7F)                             // Cyrillic
         return static_cast<TSearchChar>(c - (t < 0x7F ? 0x30 : 0x31));
-    // Small Roman numerals (both code page cells) and the second cell of
-    // the capital ones all meet the capitals at 0x87 0x54-0x5D.
+    // Small Roman numerals, in both code page cells that hold them.
     if (lead == 0xEE && t >= 0xEF && t <= 0xF8) return static_cast<TSearchChar>(0x8754 + (t - 0xEF));
-    if (lead == 0xFA && t >= 0x40 && t <= 0x53) return static_cast<TSearchChar>(0x8754 + (t - 0x40) % 10);
+    if (lead == 0xFA && t >= 0x40 && t <= 0x49) return static_cast<TSearchChar>(0x8754 + (t - 0x40));
     return c;
 }
 
@@ -230,6 +230,103 @@ bool TSearchPattern::Find(std::string_view text, TSearchPos& pos) const {
 bool FindInBuffer(std::string_view text, TSearchPos& pos, std::string_view pattern, TSearchOptions options) {
     if (pattern.empty() || text.empty()) return false;
     return TSearchPattern(pattern, options).Find(text, pos);
+}
+
+// ---- The control's search ---------------------------------------------------
+
+namespace {
+
+// Chunks grow by whole rows until they pass this many bytes: memory stays
+// bounded on long texts, and consecutive chunks share one row.
+constexpr size_t kChunkBytes = 8191;
+
+}  // namespace
+
+void TEditor::SetHitStyle(THitStyle style) {
+    if (Marked()) ClearSelection();
+    props_.hitStyle = style;
+}
+
+void TEditor::ShowHit(int baseRow, const TSearchPos& hit) {
+    const bool wasUpdating = updating_;
+    updating_ = true;
+    if (Marked()) ClearSelection();
+    selMode_ = smNormal;
+    SetCaretOffset(baseRow, hit.offset);
+    StartSelection();
+    SetCaretOffset(baseRow, hit.offset + hit.length);
+    Extend();
+    if (props_.hitStyle != hsSelect && selState_ == sstSelected) {
+        selState_ = sstHit;
+        SelectionChanged();
+    }
+    if (props_.hitStyle == hsCaret && selState_ == sstHit) {
+        // The caret goes back to the hit's start and covers it as a block.
+        SetCaretOffset(baseRow, hit.offset);
+        hitLength_ = hit.length;
+    }
+    updating_ = wasUpdating;
+    if (!updating_) RefreshCaret();
+}
+
+bool TEditor::Search(std::string_view pattern, TSearchOptions options) {
+    const int rows = RowCount();
+    if (pattern.empty() || rows == 0) return false;
+    const TSearchPattern prepared(pattern, options);
+    auto rowBytes = [&](int r) { return RowText(r).size() + (RowAttribute(r) == raLineBreak ? 2 : 0); };
+    auto append = [&](std::string& chunk, int r) {
+        chunk.append(RowText(r));
+        if (RowAttribute(r) == raLineBreak) chunk.append("\r\n");
+    };
+    std::string chunk;
+    chunk.reserve(2 * kChunkBytes);
+
+    if (options & soDown) {
+        // From the end of the selection or hit, else from the caret.
+        int row = Marked() ? selBytes_.endRow : row_;
+        int64_t offset = Marked() ? selBytes_.endByte + 1 : SelectionCaretByte();
+        while (row < rows) {
+            chunk.clear();
+            int next = row;
+            while (next < rows && (next == row || chunk.size() <= kChunkBytes)) append(chunk, next++);
+            TSearchPos pos{offset, 0};
+            if (prepared.Find(chunk, pos)) {
+                ShowHit(row, pos);
+                return true;
+            }
+            if (next >= rows) return false;
+            row = next - 1 > row ? next - 1 : row + 1;
+            offset = 0;
+        }
+        return false;
+    }
+
+    // Backward from the start of the selection or hit, else from the caret.
+    int row = Marked() ? selBytes_.startRow : row_;
+    int64_t offset = Marked() ? selBytes_.startByte : SelectionCaretByte();
+    if (row >= rows) {
+        row = rows - 1;
+        offset = static_cast<int64_t>(rowBytes(row));
+    }
+    for (;;) {
+        int first = row;
+        size_t size = rowBytes(row);
+        while (first > 0 && size <= kChunkBytes) {
+            --first;
+            size += rowBytes(first);
+            offset += static_cast<int64_t>(rowBytes(first));
+        }
+        chunk.clear();
+        for (int r = first; r <= row; ++r) append(chunk, r);
+        TSearchPos pos{offset, 0};
+        if (prepared.Find(chunk, pos)) {
+            ShowHit(first, pos);
+            return true;
+        }
+        if (first == 0) return false;
+        row = first < row ? first : row - 1;
+        offset = static_cast<int64_t>(rowBytes(row));
+    }
 }
 
 }  // namespace editor
