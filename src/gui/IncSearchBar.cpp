@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,23 +13,30 @@
 namespace gui {
 
 IncSearchBar::IncSearchBar(app::TIncSearch& form, QWidget* parent) : QWidget(parent), form_(form) {
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(4, 2, 4, 2);
+    // The field and the state above, the option boxes below.
+    auto* rows = new QVBoxLayout(this);
+    rows->setContentsMargins(4, 2, 4, 2);
+    rows->setSpacing(2);
+    auto* top = new QHBoxLayout;
     auto* label = new QLabel(Q(app::TIncSearch::kLabel), this);
     pattern_ = new QLineEdit(this);
-    pattern_->setMinimumWidth(160);
+    pattern_->setMinimumWidth(200);
     label->setBuddy(pattern_);
-    layout->addWidget(label);
-    layout->addWidget(pattern_, 1);
+    status_ = new QLabel(this);
+    top->addWidget(label);
+    top->addWidget(pattern_, 1);
+    top->addWidget(status_, 1);
+    rows->addLayout(top);
+    auto* bottom = new QHBoxLayout;
     for (size_t i = 0; i < boxes_.size(); ++i) {
         const auto& box = app::TIncSearch::kBoxes[i];
         boxes_[i] = new QCheckBox(Q(box.caption), this);
-        layout->addWidget(boxes_[i]);
+        bottom->addWidget(boxes_[i]);
         const editor::TSearchOptions bit = box.bit;
         connect(boxes_[i], &QCheckBox::toggled, this, [this, bit](bool on) { form_.SetOption(bit, on); });
     }
-    status_ = new QLabel(this);
-    layout->addWidget(status_, 1);
+    bottom->addStretch(1);
+    rows->addLayout(bottom);
     connect(pattern_, &QLineEdit::textEdited, this, [this](const QString& text) { form_.SetPattern(S(text)); });
     pattern_->installEventFilter(this);
     Refresh();
