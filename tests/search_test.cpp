@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "EditorCommandUtil.h"
+#include "app/IncSearch.h"
 #include "editor/EditorSearch.h"
 #include "platform/ShiftJis.h"
 
@@ -421,4 +422,44 @@ TEST(EditorSearch, HitStyles) {
         ed.SetHitStyle(hsSelect);
         EXPECT_EQ(ed.SelectionState(), sstNone);
     }
+}
+
+// ---- The document window's search bar -------------------------------------------------
+
+TEST(IncSearch, TypingSteppingAndStates) {
+    using S = app::TIncSearch::TState;
+    TEditor ed;
+    Load(ed, "ab abc\r\nABC abc");
+    app::TIncSearch bar(ed);
+    int changes = 0;
+    bar.OnChanged = [&] { ++changes; };
+    bar.Open();
+    EXPECT_TRUE(bar.Visible());
+    // Each keystroke searches again from where the bar was opened.
+    bar.SetPattern("ab");
+    EXPECT_EQ(ed.SelStart(), 0);
+    bar.SetPattern("abc");
+    EXPECT_EQ(ed.SelStart(), 3);
+    EXPECT_EQ(bar.State(), S::Found);
+    bar.Next();
+    EXPECT_EQ(ed.SelStart(), 8);  // "ABC", case ignored
+    bar.SetOption(soMatchCase, true);
+    EXPECT_EQ(ed.SelStart(), 12);  // again from the hit stepped to, now with case
+    bar.Next();
+    EXPECT_EQ(bar.State(), S::NotFound);
+    EXPECT_EQ(bar.Message(), "abcが見つかりません");
+    EXPECT_EQ(ed.SelStart(), 12) << "the last hit stays";
+    bar.Previous();
+    EXPECT_EQ(ed.SelStart(), 3);
+    // A pattern Shift-JIS cannot hold is kept and reported, and searches nothing.
+    bar.SetPattern("abc€");
+    EXPECT_EQ(bar.State(), S::Unencodable);
+    EXPECT_EQ(bar.Pattern(), "abc€");
+    EXPECT_EQ(bar.Message(), "Shift-JISにない文字: €");
+    bar.Next();
+    EXPECT_EQ(bar.State(), S::Unencodable);
+    EXPECT_EQ(ed.SelStart(), 3);
+    bar.Close();
+    EXPECT_FALSE(bar.Visible());
+    EXPECT_GT(changes, 8);
 }
