@@ -20,6 +20,7 @@
 #include "editor/EditorFountain.h"
 #include "editor/EditorProperties.h"
 #include "editor/EditorScreenStrings.h"
+#include "editor/EditorSearch.h"
 #include "editor/EditorStrings.h"
 #include "editor/Tokens.h"
 
@@ -251,6 +252,17 @@ public:
     std::function<void(TEditor&, TSelectionState)> OnSelectionChange;
     std::function<void(TEditor&)> OnSelectionModeChange;
 
+    // ---- Search (EditorSearch.cpp) -------------------------------------------
+    // Finds `pattern` (Shift-JIS) from the caret or the selection, forward
+    // with soDown, else backward, without wrapping around; shows the hit
+    // by HitStyle and scrolls it into view.
+    bool Search(std::string_view pattern, TSearchOptions options);
+    THitStyle HitStyle() const { return props_.hitStyle; }
+    // Clears a selection or hit first.
+    void SetHitStyle(THitStyle style);
+    // The length of the hit shown as a block caret (hsCaret); 0 otherwise.
+    int64_t HitLength() const { return hitLength_; }
+
     // ---- Edit-control queries (full-width results) --------------------------
     void GetSel(int64_t* start, int64_t* end) const;
     void SetSel(int64_t start, int64_t end);
@@ -439,6 +451,8 @@ private:
     TByteRange selBytes_;
     TColumnRange selCols_;
     TColumnRange savedCols_;
+    int64_t hitLength_ = 0;
+    void ShowHit(int baseRow, const TSearchPos& hit);
     bool selShown_ = false;  // rows of the selection as last drawn
     int selShownTop_ = 0, selShownBottom_ = 0;
 

@@ -543,7 +543,17 @@ void TEditorPainter::PaintCaret(Canvas& canvas, bool caretOn) {
     int col = ed_.Col();
     int w = std::max(1, cw - ed_.Properties().margin.character);
     if (col < static_cast<int>(map.size()) && map[static_cast<size_t>(col)] == '4') w *= 2;
-    if (ed_.Overwrite()) {
+    if (ed_.SelectionState() == sstHit && ed_.HitLength() > 0) {
+        // A search hit shown as a block caret over the hit's cells, its
+        // text drawn over it in the background's colour.
+        const int64_t cells = std::min<int64_t>(ed_.HitLength(), kMaxMapColumns);
+        const TRect block{cx, cy, cx + static_cast<int>(cells) * cw, cy + m_.fontHeight};
+        canvas.FillRect(block, fore_);
+        const std::string_view text = ed_.RowText(ed_.Row());
+        const size_t byte = std::min(text.size(), static_cast<size_t>(ed_.ByteIndex(ed_.Row(), col)));
+        const std::string_view hit = text.substr(byte, static_cast<size_t>(cells));
+        if (hit.find('\t') == std::string_view::npos) canvas.ClipTextRun(cx, cy, hit, cw, back_, 0, block);
+    } else if (ed_.Overwrite()) {
         // A block in the font's colour with the character under it drawn
         // over it in the background's, so that it stays readable.
         canvas.FillRect({cx, cy, cx + w, cy + m_.fontHeight}, fore_);

@@ -101,7 +101,10 @@ void TEditor::ClearSelection() {
         return;
     }
     if (!Marked()) return;
+    const bool blockCaret = selState_ == sstHit && hitLength_ > 0;
+    if (blockCaret) InvalidateCaret();  // the block goes, the normal caret comes
     selState_ = sstNone;
+    hitLength_ = 0;
     remembered_ = false;
     SelectionChanged();
 }

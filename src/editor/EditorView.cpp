@@ -58,8 +58,9 @@ void TEditor::InvalidateCaret() {
     const int cw = metrics_.cellWidth;
     const int x = metrics_.leftMargin + (col_ - leftCol_) * cw;
     const int y = RowTop(row_);
-    // Up to a double-width block.
-    InvalidateRect({std::max(x, metrics_.leftMargin), y, x + 2 * cw + 1, y + metrics_.fontHeight});
+    // Up to a double-width block, or the block of a search hit.
+    const int cells = static_cast<int>(std::clamp<int64_t>(hitLength_, 2, kMaxMapColumns));
+    InvalidateRect({std::max(x, metrics_.leftMargin), y, x + cells * cw + 1, y + metrics_.fontHeight});
 }
 
 void TEditor::InvalidateCaretAt(int row, int col) {
@@ -68,7 +69,8 @@ void TEditor::InvalidateCaretAt(int row, int col) {
     const int x = metrics_.leftMargin + (col - leftCol_) * cw;
     if (row >= topRow_ && row < topRow_ + ScreenRows()) {
         const int y = RowTop(row);
-        InvalidateRect({std::max(x, metrics_.leftMargin), y, x + 2 * cw + 1, y + metrics_.fontHeight});
+        const int cells = static_cast<int>(std::clamp<int64_t>(hitLength_, 2, kMaxMapColumns));
+        InvalidateRect({std::max(x, metrics_.leftMargin), y, x + cells * cw + 1, y + metrics_.fontHeight});
         InvalidateUnderline(row);
     }
     if (props_.ruler.visible && x >= metrics_.leftMargin) InvalidateRect({x, 0, x + cw + 1, metrics_.rulerHeight});

@@ -1,12 +1,15 @@
 #include "DocumentWindow.h"
 
 #include <QMenu>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
 #include "EditorWidget.h"
+#include "IncSearchBar.h"
 #include "QtUi.h"
 #include "app/Childwin.h"
+#include "app/IncSearch.h"
 
 namespace gui {
 
@@ -16,6 +19,17 @@ DocumentWindow::DocumentWindow(app::TMDIChild& form, QWidget* parent) : QWidget(
     layout->setSpacing(0);
     editor_ = new EditorWidget(&form.Editor1(), this);
     layout->addWidget(editor_, 1);
+    search_ = std::make_unique<app::TIncSearch>(form.Editor1());
+    searchBar_ = new IncSearchBar(*search_, this);
+    layout->addWidget(searchBar_);
+    search_->OnChanged = [this] {
+        searchBar_->Refresh();
+        editor_->Refresh();
+    };
+    searchBar_->onClosed = [this] { editor_->setFocus(Qt::OtherFocusReason); };
+    auto* open = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+F")), this);
+    open->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(open, &QShortcut::activated, this, [this] { OpenIncSearch(); });
     auto* status = new QStatusBar(this);
     status->setSizeGripEnabled(false);
     const int widths[5] = {64, 64, 50, 64, 50};
@@ -51,8 +65,24 @@ DocumentWindow::DocumentWindow(app::TMDIChild& form, QWidget* parent) : QWidget(
     Refresh();
 }
 
+DocumentWindow::~DocumentWindow() = default;
+
+void DocumentWindow::OpenIncSearch() {
+    if (!search_) return;
+    search_->Open();
+    searchBar_->FocusPattern();
+}
+
 void DocumentWindow::Detach() {
     if (form_) form_->OnChanged = form_->OnPaintStatusNow = nullptr;
+    // The bar works on the form's editor, which goes with the form.
+    if (search_) {
+        search_->OnChanged = nullptr;
+        searchBar_->hide();
+        delete searchBar_;
+        searchBar_ = nullptr;
+        search_.reset();
+    }
     form_ = nullptr;
     editor_->Detach();
 }

@@ -5,19 +5,23 @@
 #include <QLabel>
 #include <QWidget>
 #include <array>
+#include <memory>
 
 namespace app {
+class TIncSearch;
 class TMDIChild;
 }
 
 namespace gui {
 
 class EditorWidget;
+class IncSearchBar;
 
 class DocumentWindow : public QWidget {
     Q_OBJECT
 public:
     explicit DocumentWindow(app::TMDIChild& form, QWidget* parent = nullptr);
+    ~DocumentWindow() override;
 
     app::TMDIChild* Form() const { return form_; }
     EditorWidget* Editor() const { return editor_; }
@@ -25,12 +29,17 @@ public:
     // The form goes away before this window does.
     void Detach();
     void Refresh();
+    // Opens the incremental search bar (Ctrl+Shift+F) and focuses it.
+    void OpenIncSearch();
+    IncSearchBar* SearchBar() const { return searchBar_; }
 
 private:
     void ShowPopup(const QPoint& globalPos);
 
     app::TMDIChild* form_;
     EditorWidget* editor_;
+    std::unique_ptr<app::TIncSearch> search_;
+    IncSearchBar* searchBar_ = nullptr;
     std::array<QLabel*, 5> panels_{};
 };
 
