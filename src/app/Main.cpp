@@ -110,11 +110,20 @@ void TMainForm::FormCreate() {
 
 void TMainForm::FormActivate() {
     if (firstActivation_) {
-        // A ".PRJ" parameter opens its project once projects exist; until
-        // then the sources on the command line are opened.
-        for (const std::string& arg : commandLine_) {
-            std::string ext = UpperExt(arg);
-            if ((ext == ".R" || ext == ".H") && platform::FileExists(arg)) OpenDocumentWindow(arg);
+        // The first ".PRJ" parameter opens its project and nothing else;
+        // without one (or when it is missing) the sources are opened.
+        auto prj = std::find_if(commandLine_.begin(), commandLine_.end(),
+                                [](const std::string& arg) { return UpperExt(arg) == ".PRJ"; });
+        bool opened = false;
+        if (prj != commandLine_.end() && platform::FileExists(*prj)) {
+            firstActivation_ = false;  // a box shown while loading activates the window again
+            opened = OpenProjectFile(*prj);
+        }
+        if (!opened) {
+            for (const std::string& arg : commandLine_) {
+                std::string ext = UpperExt(arg);
+                if ((ext == ".R" || ext == ".H") && platform::FileExists(arg)) OpenDocumentWindow(arg);
+            }
         }
     }
     firstActivation_ = false;
@@ -148,8 +157,10 @@ bool TMainForm::FormCloseQuery() {
 }
 
 void TMainForm::FormDestroy() {
-    // The project closes here once projects exist; windows whose changes the
-    // user chose to drop are never saved by it (DiscardConfirmed).
+    // Windows whose changes the user chose to drop are never saved by this
+    // (DiscardConfirmed); a project file it cannot write is reported.
+    exiting_ = true;
+    CloseProject();
 
     platform::IniFile ini;
     std::string unreadable = settingsUnreadable_;
@@ -266,8 +277,9 @@ void TMainForm::AddRecentFile(const std::string& path) {
     if (IsUntitled(path)) return;
     if (platform::UpperCase(platform::ExtractFileName(path)) == "VKC.CFG") return;
     if (UpperExt(path) == ".RI") return;
-    // A bare name belongs to the open project's source folder (none yet).
+    // A bare name belongs to the open project's source folder.
     std::string full = path;
+    if (platform::ExtractFilePath(path).empty() && project_.IsOpen()) full = project_.sourceFolder + path;
     std::vector<std::string>& list = settings_.recentFiles;
     auto it = std::find(list.begin(), list.end(), full);
     if (it != list.end()) list.erase(it);
@@ -304,7 +316,7 @@ bool TMainForm::AppMessage(Key key) {
 }
 
 void TMainForm::FormClick() {
-    // Brings the project window forward once projects exist.
+    if (project_.IsOpen()) ProjectWindowFrontExecute();
 }
 
 bool TMainForm::QuickMakeRuleHolds() const {
@@ -344,6 +356,14 @@ bool TMainForm::Enabled(ActionId id) const {
             return quickMakeEnabled_ && !building_;
         case ActionId::CompileStop:
             return building_;
+        case ActionId::ProjectMake:
+            return projectCommands_ && !building_;
+        case ActionId::AppendPrj:
+        case ActionId::ProjectWindowFront:
+            return projectCommands_;
+        case ActionId::ProjectOpen:
+        case ActionId::ProjectClose:
+            return !building_;
         case ActionId::InsertFileAtCaretLine:
         case ActionId::EditCut1:
         case ActionId::EditCopy1:
@@ -426,6 +446,10 @@ void TMainForm::Execute(ActionId id) {
         case ActionId::QuickMake: M1Click(); break;
         case ActionId::ProjectMake: MakeExecute(); break;
         case ActionId::CompileStop: abortBuild_ = true; break;
+        case ActionId::AppendPrj: AppendPrjExecute(); break;
+        case ActionId::ProjectOpen: ProjectOpenExecute(); break;
+        case ActionId::ProjectClose: ProjectCloseExecute(); break;
+        case ActionId::ProjectWindowFront: ProjectWindowFrontExecute(); break;
         case ActionId::HelpAbout1:
             if (view_) view_->ShowAbout();
             break;
@@ -533,10 +557,6 @@ void TMainForm::M1Click() {
     if (!r.accepted || r.files.empty()) return;
     if (!CompilerCheck()) return;
     Run(build::QuickMakeCommand(settings_.compilerFolder, r.files.front(), firstFolder, sources));
-}
-
-void TMainForm::MakeExecute() {
-    // Projects are not open yet: the command is disabled until they are.
 }
 
 build::TMsgForm* TMainForm::ShowCompilerOutput(const std::string& output, const std::string& notice) {

@@ -21,6 +21,7 @@
 #include "build/Compiler.h"
 #include "build/Msg.h"
 #include "platform/Ui.h"
+#include "project/ProjectModel.h"
 
 namespace app {
 
@@ -105,6 +106,32 @@ public:
     bool QuickMakeRuleHolds() const;
     bool QuickMakeEnabled() const { return quickMakeEnabled_; }
 
+    // The open project (MainProject.cpp). A project is open while its name
+    // is not empty.
+    project::ProjectModel& Project() { return project_; }
+    const project::ProjectModel& Project() const { return project_; }
+    // Fills the model from `path` (projectFile set by the caller) and opens
+    // its sources in order. A file that exists but cannot be read is
+    // reported and changes nothing: false.
+    bool LoadProject(const std::string& path);
+    // Writes the model to `path` through the INI layer; the reason when it
+    // could not be written (nothing is told to the user here).
+    std::optional<std::string> SaveProject(const std::string& path);
+    // Closes the open project's windows (saving changed documents, except
+    // those the user chose to drop at exit), writes its file and empties the
+    // model. False when the project stays open: a document could not be
+    // saved, or the file could not be written and the user kept it open.
+    bool CloseProject();
+    void ProjectOpenExecute();
+    void ProjectCloseExecute();
+    void ProjectWindowFrontExecute();
+    // Adds the active document to the sources (bare name when it lies in
+    // the source folder), saving it first.
+    void AppendPrjExecute();
+    // Open project from the file's loading on: caption, enabling, quick make.
+    bool OpenProjectFile(const std::string& path);
+    const std::string& ProjectOpenInitialDir() const { return settings_.projectFolder; }
+
     // Build commands.
     void CompileExecute();
     void LinkExecute();
@@ -155,6 +182,13 @@ private:
     // warning) otherwise.
     TMDIChild* CompilableDocument();
     void Run(const build::CompilerCommand& command);
+    // Closes `child` after saving it when changed (never one the user chose
+    // to drop); false, with the window left open, when it could not be saved.
+    bool SaveAndCloseChild(TMdiChildForm& child);
+    // Closes every child from the last to the first, saving changed
+    // documents; the project window takes its project with it.
+    bool CloseAllChildren();
+    void SetProjectCommands(bool on);
     void RemoveChild(TMdiChildForm& child);
     void StopTimersAndHelp();
     // A dialog's UTF-8 text as Shift-JIS; nullopt (after telling the user)
@@ -186,6 +220,10 @@ private:
     bool plomarEnabled_ = false;
     std::string openInitialDir_;
     std::string openFileName_;
+
+    project::ProjectModel project_;
+    bool projectCommands_ = false;  // AppendPrj, ProjectMake, ProjectWindowFront
+    bool exiting_ = false;
 
     build::JumpTarget jump_;
     bool building_ = false;

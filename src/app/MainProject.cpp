@@ -1,0 +1,216 @@
+// The main window's project commands: open, close, append, the project
+// window button, and the three operations on the project file.
+#include <string>
+
+#include "app/Main.h"
+#include "platform/Path.h"
+
+namespace app {
+
+namespace {
+
+bool IsUntitled(const std::string& caption) { return caption.compare(0, 6, "NONAME") == 0; }
+
+// Problems shown at most in one message; the rest are counted.
+constexpr size_t kProblemsShown = 10;
+
+}  // namespace
+
+bool TMainForm::LoadProject(const std::string& path) {
+    platform::IniFile ini;
+    try {
+        ini.LoadFromFile(path);
+    } catch (const std::exception& e) {
+        ui_.MessageBox("プロジェクトファイルを読み込めません。\n" + path + "\n" + e.what(), "エラー",
+                       platform::MsgKind::Error, platform::MsgButtons::Ok);
+        return false;
+    }
+    std::vector<std::string> problems = project_.Read(ini);
+    if (project_.name.empty()) {
+        // Without a name the project would count as closed while its
+        // windows are open, and its file would never be written again.
+        std::string file = platform::ExtractFileName(path);
+        project_.name = file.substr(0, file.size() - platform::ExtractFileExt(file).size());
+        if (project_.name.empty()) project_.name = file;
+        project_.NotifyChanged();
+    }
+    // A window refused (a folder, an unreadable file) says so itself.
+    for (const std::string& entry : std::vector<std::string>(project_.List(project::EntryList::Sources)))
+        OpenDocumentWindow(project_.ResolveSourcePath(entry));
+    if (!problems.empty()) {
+        std::string text = path + " の次の項目は、書かれたとおりには使えません:";
+        for (size_t i = 0; i < problems.size() && i < kProblemsShown; ++i) text += "\n" + problems[i];
+        if (problems.size() > kProblemsShown)
+            text += "\nほか " + std::to_string(problems.size() - kProblemsShown) + " 件";
+        ui_.MessageBox(text, "警告", platform::MsgKind::Warning, platform::MsgButtons::Ok);
+    }
+    return true;
+}
+
+std::optional<std::string> TMainForm::SaveProject(const std::string& path) {
+    if (path.empty()) return std::string("プロジェクトファイルの名前がありません。");
+    platform::IniFile ini;
+    try {
+        // Keys of other sections and stale entries stay as they are.
+        ini.LoadFromFile(path);
+    } catch (const std::exception& e) {
+        // What could not be read is not written over.
+        return std::string(e.what());
+    }
+    std::vector<std::string> lossy = project_.Write(ini);
+    try {
+        ini.SaveToFile(path);
+    } catch (const std::exception& e) {
+        return std::string(e.what());
+    }
+    if (!lossy.empty()) {
+        std::string keys;
+        for (const std::string& k : lossy) keys += "\n" + k;
+        ui_.MessageBox(path + " の次の項目にはShift-JISで表せない文字があり、\"?\" に置き換えて保存しました:" + keys,
+                       "警告", platform::MsgKind::Warning, platform::MsgButtons::Ok);
+    }
+    return std::nullopt;
+}
+
+bool TMainForm::SaveAndCloseChild(TMdiChildForm& child) {
+    auto* doc = dynamic_cast<TMDIChild*>(&child);
+    if (doc && doc->DocumentChanged() && !doc->DiscardConfirmed()) {
+        std::string before = doc->Caption();
+        if (IsUntitled(before)) {
+            // An untitled document has no file yet: saving it under its
+            // placeholder name would drop it into whatever the current folder is.
+            platform::FileDialogResult r = ui_.SaveDialog(SaveDialogOptions());
+            if (!r.accepted || r.files.empty()) return false;
+            doc->SetCaption(r.files.front());
+        }
+        if (!doc->SaveDocument()) {
+            doc->SetCaption(before);
+            return false;
+        }
+    }
+    child.FormClose();
+    RemoveChild(child);
+    return true;
+}
+
+bool TMainForm::CloseProject() {
+    if (!project_.IsOpen()) return true;
+    for (size_t i = children_.size(); i-- > 0;) {
+        if (i >= children_.size()) continue;
+        TMdiChildForm& child = *children_[i];
+        if (child.Kind() == ChildKind::Project) continue;
+        if (!SaveAndCloseChild(child)) return false;
+    }
+    if (std::optional<std::string> error = SaveProject(project_.projectFile)) {
+        std::string text = "プロジェクトファイルを保存できません。\n" + project_.projectFile + "\n" + *error;
+        if (exiting_) {
+            ui_.MessageBox(text, "エラー", platform::MsgKind::Error, platform::MsgButtons::Ok);
+        } else if (ui_.MessageBox(text + "\n\n保存せずにプロジェクトを閉じますか?", "エラー", platform::MsgKind::Error,
+                                  platform::MsgButtons::YesNo) != platform::MsgAnswer::Yes) {
+            return false;
+        }
+    }
+    caption_ = kAppTitle;
+    project_.Clear();
+    SetProjectCommands(false);
+    return true;
+}
+
+void TMainForm::SetProjectCommands(bool on) {
+    projectCommands_ = on;
+    NotifyState();
+}
+
+bool TMainForm::CloseAllChildren() {
+    if (!CloseProject()) return false;
+    while (!children_.empty()) {
+        TMdiChildForm& child = *children_.back();
+        if (child.Kind() == ChildKind::Project) {
+            child.FormClose();
+            RemoveChild(child);
+        } else if (!SaveAndCloseChild(child)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TMainForm::OpenProjectFile(const std::string& path) {
+    project_.projectFile = path;
+    if (!LoadProject(path)) return false;
+    caption_ = std::string(kAppTitle) + " - " + project_.name;
+    SetProjectCommands(true);
+    if (children_.size() > 1) quickMakeEnabled_ = QuickMakeRuleHolds();
+    NotifyState();
+    return true;
+}
+
+void TMainForm::ProjectOpenExecute() {
+    platform::FileDialogOptions o;
+    o.title = "ﾌﾟﾛｼﾞｪｸﾄを開く";
+    o.filter = "プロジェクト(*.PRJ)|*.PRJ";
+    o.defaultExt = "PRJ";
+    o.initialDir = settings_.projectFolder.empty() ? programFolder_ : settings_.projectFolder;
+    o.fileName.clear();
+    platform::FileDialogResult r = ui_.OpenDialog(o);
+    if (!r.accepted || r.files.empty()) return;
+    const std::string path = r.files.front();
+    settings_.projectFolder = platform::ExtractFilePath(path);
+    // Nothing is closed for a file that cannot be opened.
+    if (platform::PathExists(path) && !platform::FileExists(path)) {
+        ui_.MessageBox(path + "\nは通常のファイルではないため開けません。", "エラー", platform::MsgKind::Error,
+                       platform::MsgButtons::Ok);
+        return;
+    }
+    try {
+        platform::IniFile probe;
+        probe.LoadFromFile(path);
+    } catch (const std::exception& e) {
+        ui_.MessageBox("プロジェクトファイルを読み込めません。\n" + path + "\n" + e.what(), "エラー",
+                       platform::MsgKind::Error, platform::MsgButtons::Ok);
+        return;
+    }
+    if (!CloseAllChildren()) return;
+    OpenProjectFile(path);
+}
+
+void TMainForm::ProjectCloseExecute() {
+    for (auto& child : children_) {
+        if (child->Kind() != ChildKind::Project) continue;
+        TMdiChildForm& window = *child;
+        if (!CloseProject()) return;
+        window.FormClose();
+        RemoveChild(window);
+        break;
+    }
+    CloseProject();
+}
+
+void TMainForm::ProjectWindowFrontExecute() {
+    for (auto& child : children_) {
+        if (child->Kind() != ChildKind::Project) continue;
+        active_ = child.get();
+        if (view_) view_->ActivateChild(*child);
+        NotifyState();
+        return;
+    }
+}
+
+void TMainForm::AppendPrjExecute() {
+    TMDIChild* doc = ActiveDocument();
+    if (!project_.IsOpen() || !doc || IsUntitled(doc->Caption())) return;
+    const std::string path = doc->Caption();
+    if (project_.Contains(project::EntryList::Sources, path, true)) return;
+    if (!doc->SaveDocument()) return;
+    std::string folder = platform::ExtractFilePath(path);
+    project_.Add(project::EntryList::Sources, folder == project_.sourceFolder ? platform::ExtractFileName(path) : path);
+}
+
+void TMainForm::MakeExecute() {
+    if (building_ || !project_.IsOpen() || !CompilerCheck()) return;
+    Run(build::ProjectMakeCommand(settings_.compilerFolder, project_.executable, project_.sourceFolder,
+                                  project_.List(project::EntryList::Sources),
+                                  project_.List(project::EntryList::Objects)));
+}
+
+}  // namespace app
