@@ -44,7 +44,9 @@ TEST(ProjectFile, CountsAreReadWithinZeroTo99AndOddOnesAreReported) {
         std::vector<std::string> problems = m.Read(Ini(file));
         const auto& sources = m.List(EntryList::Sources);
         ASSERT_EQ(sources.size(), c.read) << (c.count ? c.count : "(none)");
-        if (c.read) EXPECT_EQ(sources.back(), "e" + std::to_string(c.read));
+        if (c.read) {
+            EXPECT_EQ(sources.back(), "e" + std::to_string(c.read));
+        }
         EXPECT_EQ(!problems.empty(), c.reported) << (c.count ? c.count : "(none)");
     }
     // Every list has its own count; entries beyond the keys read as empty.
