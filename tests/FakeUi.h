@@ -48,7 +48,15 @@ public:
     std::optional<std::string> InputBox(const std::string&, const std::string&, const std::string&) override {
         return std::nullopt;
     }
-    std::optional<std::string> ChooseFolder(const std::string&, const std::string&) override { return std::nullopt; }
+    std::deque<std::optional<std::string>> folderAnswers;  // none left: Cancel
+    std::vector<std::pair<std::string, std::string>> folderRequests;  // caption, initial folder
+    std::optional<std::string> ChooseFolder(const std::string& caption, const std::string& initial) override {
+        folderRequests.emplace_back(caption, initial);
+        if (folderAnswers.empty()) return std::nullopt;
+        std::optional<std::string> a = folderAnswers.front();
+        folderAnswers.pop_front();
+        return a;
+    }
     std::string ClipboardText() override { return clipboard; }
     bool ClipboardHasBoxMarker() override { return boxMarker; }
     void SetClipboardText(const std::string& text, bool box) override {

@@ -13,6 +13,7 @@
 #include "app/Actions.h"
 #include "app/Childwin.h"
 #include "app/Clipboard.h"
+#include "app/FileDrop.h"
 #include "app/MdiChildForm.h"
 #include "app/NumJump.h"
 #include "app/Search.h"
@@ -99,6 +100,13 @@ public:
     enum class Key { F1, F2, Other };
     bool AppMessage(Key key);
     void FormClick();
+
+    // Files dropped on the main window arrive through `window` (MainDrop.cpp).
+    void HookFileDrop(TDropWindow* window);
+    TFileDrop* FileDrop1() const { return fileDrop1_.get(); }
+    // The ".R" and ".H" files among them that exist open in document
+    // windows, in the order dropped.
+    void FileDrop1FileDrop(TFileDrop& sender, int count, int x, int y, const std::vector<std::string>& paths);
 
     TTimer& Timer1() { return timer1_; }
     TTimer& Timer2() { return timer2_; }
@@ -236,6 +244,8 @@ private:
     TTimer timer1_;
     TTimer timer2_;
     TTimer timer3_;
+
+    std::unique_ptr<TFileDrop> fileDrop1_;
 };
 
 }  // namespace app

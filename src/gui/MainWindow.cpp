@@ -16,6 +16,7 @@
 
 #include "AboutBox.h"
 #include "DocumentWindow.h"
+#include "FileDropArea.h"
 #include "MsgWindow.h"
 #include "QtUi.h"
 #include "SearchDialogs.h"
@@ -111,9 +112,22 @@ MainWindow::MainWindow(app::TMainForm& form, platform::Ui& ui) : form_(form), ui
     find_->onClosed = replace_->onClosed = [this] { FocusActiveEditor(); };
     if (auto* qtUi = dynamic_cast<QtUi*>(&ui_)) qtUi->SetParent(this);
     form_.SetView(this);
+    form_.HookFileDrop(new FileDropArea(this));
     // Ctrl+Break must reach the form wherever the focus is, also while a
     // build waits for the compiler.
     qApp->installEventFilter(this);
+}
+
+void MainWindow::BringToFront() {
+    if (isMinimized()) setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+    // A dialog open in this copy is where the user was working.
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this) {
+        modal->raise();
+        modal->activateWindow();
+    }
 }
 
 MainWindow::~MainWindow() {
@@ -122,6 +136,7 @@ MainWindow::~MainWindow() {
     mdi_->disconnect(this);
     qApp->removeEventFilter(this);
     form_.SetView(nullptr);
+    form_.HookFileDrop(nullptr);
     delete find_;
     delete replace_;
     for (auto& [form, sub] : subWindows_) {

@@ -64,6 +64,8 @@ public:
 
     FindDialog* FindDialogView() const { return find_; }
     ReplaceDialog* ReplaceDialogView() const { return replace_; }
+    // Another start of the program asked this copy to come forward.
+    void BringToFront();
     // The keyboard goes back to the active document's editor.
     void FocusActiveEditor();
 

@@ -1,24 +1,45 @@
 // Program entry: the application, the main form and its window.
 #include <QApplication>
 #include <QFileInfo>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <cstdio>
 
 #include "MainWindow.h"
 #include "QtUi.h"
 #include "app/Main.h"
+#include "app/SingleInstance.h"
 #include "platform/Path.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(app::kAppTitle));
+    gui::QtUi ui;
+
+    // The main window's single-instance component acts once the form has
+    // loaded, before anything is read or opened: a later copy ends here.
+    app::TSingleInstance instance;
+    app::ConfigureForMainForm(instance);
+    try {
+        if (!instance.Loaded()) return 0;
+    } catch (const app::ESingleInstance& e) {
+        ui.MessageBox(e.what(), app::kAppTitle, platform::MsgKind::Error, platform::MsgButtons::Ok);
+        return 1;
+    }
+    if (!instance.LockError().empty())
+        std::fprintf(stderr, "vkbuilder: running without the single-instance lock: %s\n",
+                     instance.LockError().c_str());
 
     // Command-line paths become absolute: captions are full paths.
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.push_back(gui::S(QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath()));
 
-    gui::QtUi ui;
     app::TMainForm form(ui, platform::ProgramFolder(), args);
     gui::MainWindow window(form, ui);
+    instance.OnActivate = [&window] { window.BringToFront(); };
+    QSocketNotifier requests(instance.RequestFd(), QSocketNotifier::Read);
+    requests.setEnabled(instance.RequestFd() >= 0);
+    QObject::connect(&requests, &QSocketNotifier::activated, [&instance] { instance.ServeRequests(); });
     form.FormCreate();
     window.ApplySettings();
     window.show();
