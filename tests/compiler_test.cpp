@@ -312,9 +312,12 @@ TEST(RunCompiler, ItsWholeGroupEndsWithItAndTheUiIsNeverStarved) {
         EXPECT_EQ(run.output.compare(0, std::strlen(c.output), c.output), 0) << run.output.substr(0, 40);
         EXPECT_GE(seconds, c.minSeconds);
         EXPECT_LT(seconds, c.maxSeconds);
-        // Serviced every 50 ms by design; the margin is for a busy machine.
-        EXPECT_LT(ui.longestGapMs, 150);
-        if (c.end == CompilerRun::End::CutOff) EXPECT_EQ(run.output.size(), kOutputLimit);
+        // Serviced every 50 ms by design; the wide margin keeps a loaded
+        // machine from failing it while a frozen interface still does.
+        EXPECT_LT(ui.longestGapMs, 500);
+        if (c.end == CompilerRun::End::CutOff) {
+            EXPECT_EQ(run.output.size(), kOutputLimit);
+        }
         std::string pids = TempDir::Read(src.File("pids"));
         EXPECT_EQ(pids.empty(), c.end == CompilerRun::End::CutOff);
         for (size_t i = 0, j; i < pids.size(); i = j + 1) {
