@@ -288,12 +288,12 @@ TEST(RunCompiler, ItsWholeGroupEndsWithItAndTheUiIsNeverStarved) {
         const char* output;  // expected at the start of the output
         double minSeconds, maxSeconds;
     } cases[] = {
-        {"leftover writer", "/usr/bin/yes x & echo $! >> pids\nexit 0\n", -1, CompilerRun::End::Finished, "", 0, 1.5},
+        {"leftover writer", "/usr/bin/yes x & echo $! >> pids\nexit 0\n", -1, CompilerRun::End::Finished, "", 0, 5},
         {"leftover sleeper", "echo done\n/bin/sleep 30 & echo $! >> pids\nexit 0\n", -1, CompilerRun::End::Finished,
-         "done\n", 0, 1.5},
+         "done\n", 0, 5},
         {"endless output", "exec /usr/bin/yes x\n", -1, CompilerRun::End::CutOff, "x\nx\n", 0, 10},
         {"stopped", "/bin/sleep 30 & echo $! >> pids\necho started\n/bin/sleep 30\n", 20, CompilerRun::End::Stopped,
-         "started\n", 0, 1.5},
+         "started\n", 0, 5},
         {"stopped, deaf to TERM", "trap '' TERM\n/bin/sleep 30 & echo $! >> pids\necho started\n/bin/sleep 30\n", 20,
          CompilerRun::End::Stopped, "started\n", kStopGraceMs / 1000.0, kStopGraceMs / 1000.0 + 1.5},
     };
