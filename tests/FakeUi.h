@@ -88,6 +88,12 @@ public:
         return true;
     }
     bool StartProgram(const std::string&, const std::vector<std::string>&) override { return true; }
+    std::vector<std::string> automationCalls;  // "progId method argument"
+    bool hostAvailable = false;
+    bool HostAutomation(const std::string& progId, const std::string& method, const std::string& arg) override {
+        automationCalls.push_back(progId + " " + method + " " + arg);
+        return hostAvailable;
+    }
     void HelpContents(const std::string& file) override { helpCalls.push_back("contents " + file); }
     void HelpKeyword(const std::string& file, const std::string& word) override {
         helpCalls.push_back("keyword " + file + " " + word);

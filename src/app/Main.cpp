@@ -48,7 +48,7 @@ TMainForm::TMainForm(platform::Ui& ui, std::string programFolder, std::vector<st
       commandLine_(std::move(commandLine)),
       caption_(kAppTitle),
       timer1_(ui, 70, [this] { Timer1Timer(); }),
-      timer2_(ui, 50, [] {}),
+      timer2_(ui, 50, [this] { Timer2Timer(); }),
       timer3_(ui, 10, [this] { Timer3Timer(); }) {
     findDialog_.OnFind = [this] { FindDialog1Find(); };
     replaceDialog_.OnFind = [this] { ReplaceDialog1Find(); };
@@ -222,6 +222,14 @@ void TMainForm::RemoveChild(TMdiChildForm& child) {
 }
 
 bool TMainForm::CloseChild(TMdiChildForm& child) {
+    // Closing the project window closes its project; it stays only when
+    // the project could not be closed (a document could not be saved).
+    if (child.Kind() == ChildKind::Project) {
+        if (!CloseProject()) return false;
+        child.FormClose();
+        RemoveChild(child);
+        return true;
+    }
     if (!child.FormCloseQuery()) return false;
     child.FormClose();
     RemoveChild(child);

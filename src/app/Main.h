@@ -22,6 +22,7 @@
 #include "build/Compiler.h"
 #include "build/Msg.h"
 #include "platform/Ui.h"
+#include "project/ProjView.h"
 #include "project/ProjectModel.h"
 
 namespace app {
@@ -42,6 +43,13 @@ public:
     // Shows the jump-to-line dialog modally (placed with PlaceOver over the
     // main window); true on OK.
     virtual bool RunNumJump(TNumJmp& /*dialog*/) { return false; }
+};
+
+// An entry of the project window waiting to be opened by Timer2: a path
+// and the category index of the node it came from.
+struct PendingOpen {
+    std::string path;
+    int category = -1;
 };
 
 class TMainForm {
@@ -133,6 +141,11 @@ public:
     void ProjectOpenExecute();
     void ProjectCloseExecute();
     void ProjectWindowFrontExecute();
+    // The project window (nullptr while none is open), and its creation for
+    // the open model.
+    project::TProjectViewForm* ProjectWindow() const;
+    project::TProjectViewForm* CreateProjectWindow();
+    const PendingOpen& PendingOpenRequest() const { return pendingOpen_; }
     // Adds the active document to the sources (bare name when it lies in
     // the source folder), saving it first.
     void AppendPrjExecute();
@@ -183,6 +196,7 @@ private:
     void ShowMessage(const std::string& text);
     void NotifyState();
     void Timer1Timer();
+    void Timer2Timer();
     void Timer3Timer();
     bool CompilerCheck();
     void CloseOldMessageWindow();
@@ -234,6 +248,7 @@ private:
     bool exiting_ = false;
 
     build::JumpTarget jump_;
+    PendingOpen pendingOpen_;
     bool building_ = false;
     bool abortBuild_ = false;
     bool closeAfterBuild_ = false;

@@ -141,8 +141,72 @@ bool TMainForm::OpenProjectFile(const std::string& path) {
     caption_ = std::string(kAppTitle) + " - " + project_.name;
     SetProjectCommands(true);
     if (children_.size() > 1) quickMakeEnabled_ = QuickMakeRuleHolds();
+    CreateProjectWindow();
     NotifyState();
     return true;
+}
+
+project::TProjectViewForm* TMainForm::ProjectWindow() const {
+    for (auto& child : children_)
+        if (auto* w = dynamic_cast<project::TProjectViewForm*>(child.get())) return w;
+    return nullptr;
+}
+
+project::TProjectViewForm* TMainForm::CreateProjectWindow() {
+    // Exactly one project window: a new one replaces the old without
+    // closing the project.
+    if (project::TProjectViewForm* old = ProjectWindow()) {
+        old->FormClose();
+        RemoveChild(*old);
+    }
+    auto owned = std::make_unique<project::TProjectViewForm>(project_, ui_, programFolder_);
+    project::TProjectViewForm* w = owned.get();
+    w->OnOpenRequest = [this](const std::string& path, int category) {
+        pendingOpen_ = {path, category};
+        timer2_.SetEnabled(true);
+    };
+    w->OnCustomize = [this] { Execute(ActionId::ProjectWindowCustomize); };
+    children_.push_back(std::move(owned));
+    active_ = w;
+    if (view_) view_->ChildAdded(*w);
+    NotifyState();
+    return w;
+}
+
+void TMainForm::Timer2Timer() {
+    timer2_.SetEnabled(false);
+    const PendingOpen request = pendingOpen_;
+    switch (request.category) {
+        case 0:
+        case 2:
+            for (auto& child : children_) {
+                if (child->Caption() != request.path) continue;
+                if (request.category == 2 && child->Kind() != ChildKind::Document) continue;
+                active_ = child.get();
+                if (view_) view_->ActivateChild(*child);
+                NotifyState();
+                return;
+            }
+            OpenDocumentWindow(request.path);
+            break;
+        case 3:
+        case 4: {
+            if (request.category == 4 && request.path.compare(0, 6, "nifty:") == 0) {
+                if (!ui_.HostAutomation("Korvane.Application", "OpenMessage", request.path))
+                    ui_.MessageBox("Korvaneが利用できないため、次の資料を開けません。\n" + request.path, "エラー",
+                                   platform::MsgKind::Error, platform::MsgButtons::Ok);
+                break;
+            }
+            const std::string ext = platform::UpperCase(platform::ExtractFileExt(request.path));
+            // Programs listed as documents or references are never started from here.
+            if ((ext == ".EXE" || ext == ".BAT" || ext == ".COM" || ext == ".PIF")) break;
+            if (!ui_.OpenWithDesktop(request.path))
+                ui_.MessageBox(request.path + "\nを開くアプリケーションが見つかりません。", "エラー",
+                               platform::MsgKind::Error, platform::MsgButtons::Ok);
+            break;
+        }
+        default: break;
+    }
 }
 
 void TMainForm::ProjectOpenExecute() {

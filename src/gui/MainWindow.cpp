@@ -18,6 +18,7 @@
 #include "DocumentWindow.h"
 #include "FileDropArea.h"
 #include "MsgWindow.h"
+#include "ProjectWindow.h"
 #include "QtUi.h"
 #include "SearchDialogs.h"
 #include "EditorWidget.h"
@@ -142,6 +143,7 @@ MainWindow::~MainWindow() {
     for (auto& [form, sub] : subWindows_) {
         if (auto* doc = qobject_cast<DocumentWindow*>(sub->widget())) doc->Detach();
         if (auto* msg = qobject_cast<MsgWindow*>(sub->widget())) msg->Detach();
+        if (auto* prj = qobject_cast<ProjectWindow*>(sub->widget())) prj->Detach();
         sub->Detach();
     }
 }
@@ -289,6 +291,8 @@ void MainWindow::ChildAdded(app::TMdiChildForm& child) {
         sub->setWidget(new DocumentWindow(*doc, sub));
     } else if (auto* msg = dynamic_cast<build::TMsgForm*>(&child)) {
         sub->setWidget(new MsgWindow(*msg, sub));
+    } else if (auto* prj = dynamic_cast<project::TProjectViewForm*>(&child)) {
+        sub->setWidget(new ProjectWindow(*prj, form_.Settings(), sub));
     }
     sub->setWindowTitle(Q(child.Caption()));
     subWindows_[&child] = sub;
@@ -306,6 +310,7 @@ void MainWindow::ChildRemoving(app::TMdiChildForm& child) {
     subWindows_.erase(it);
     if (auto* doc = qobject_cast<DocumentWindow*>(sub->widget())) doc->Detach();
     if (auto* msg = qobject_cast<MsgWindow*>(sub->widget())) msg->Detach();
+    if (auto* prj = qobject_cast<ProjectWindow*>(sub->widget())) prj->Detach();
     sub->Detach();
     sub->hide();
     mdi_->removeSubWindow(sub);

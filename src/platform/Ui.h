@@ -65,6 +65,13 @@ public:
     // Hands a file or URL to the desktop's handler; false when none took it.
     virtual bool OpenWithDesktop(const std::string& pathOrUrl) = 0;
     virtual bool StartProgram(const std::string& program, const std::vector<std::string>& args) = 0;
+    // Calls `method` with one string argument on the host application's
+    // automation object `progId`. False when that host is not available,
+    // which is always the case on a desktop that has no such host.
+    virtual bool HostAutomation(const std::string& /*progId*/, const std::string& /*method*/,
+                                const std::string& /*argument*/) {
+        return false;
+    }
 
     // Help files: contents, a keyword search, and the end of use.
     virtual void HelpContents(const std::string& helpFile) = 0;
