@@ -37,9 +37,11 @@ protected:
         ui.openResults.push_back(FakeUi::Chose({prj}));
         form->Execute(ActionId::ProjectOpen);
     }
+    // The captions of the windows other than the project window.
     std::vector<std::string> Captions() const {
         std::vector<std::string> out;
-        for (auto& c : form->Children()) out.push_back(c->Caption());
+        for (auto& c : form->Children())
+            if (c->Kind() != app::ChildKind::Project) out.push_back(c->Caption());
         return out;
     }
     app::TMDIChild* Doc(size_t i) const { return dynamic_cast<app::TMDIChild*>(form->Children().at(i).get()); }
@@ -239,7 +241,7 @@ TEST_F(ProjectTest, ProjectMakeBuildsTheProjectInItsFolder) {
     EXPECT_TRUE(form->Children().empty());
     Open(WriteProject("p.PRJ", "p", {"a.r", "defs.h"}));
     form->Execute(ActionId::ProjectMake);
-    ASSERT_EQ(form->Children().size(), 3u);
+    ASSERT_EQ(form->Children().size(), 4u);  // two sources, the project window, the output
     auto* msg = dynamic_cast<build::TMsgForm*>(form->Children().back().get());
     ASSERT_NE(msg, nullptr);
     EXPECT_EQ(msg->Items().back(), "0 error(s), 0 warning(s)");

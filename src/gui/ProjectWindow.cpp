@@ -170,6 +170,7 @@ void ProjectWindow::Rebuild() {
     }
     if (std::optional<ProjectNode> sel = form_->Selected()) tree_->setCurrentItem(ItemOf(*sel));
     rebuilding_ = false;
+    form_->Select(NodeOf(tree_->currentItem()));
 }
 
 void ProjectWindow::ShowPopup(const QPoint& globalPos) {

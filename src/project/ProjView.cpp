@@ -1,5 +1,7 @@
 #include "project/ProjView.h"
 
+#include <algorithm>
+
 #include "platform/Path.h"
 
 namespace project {
@@ -60,8 +62,10 @@ TProjectViewForm::TProjectViewForm(ProjectModel& model, platform::Ui& ui, std::s
     : TMdiChildForm(app::ChildKind::Project), model_(model), ui_(ui), programFolder_(std::move(programFolder)) {
     SetCaption(model_.name);
     subscription_ = model_.Subscribe([this] {
-        // A selection whose entry went moves to its root.
-        if (selected_ && !Valid(*selected_)) selected_ = ProjectNode{selected_->category, -1};
+        // A selection whose entry went moves to the entry now last in its
+        // category, or to the root when none is left.
+        if (selected_ && !Valid(*selected_))
+            selected_ = ProjectNode{selected_->category, std::min(selected_->child, ChildCount(selected_->category)) - 1};
         if (model_.IsOpen() && Caption() != model_.name)
             SetCaption(model_.name);
         else
