@@ -138,6 +138,27 @@ TEST(ProjectModelRules, ResolveStoreAndMatchEntries) {
         m.sourceFolder = c.dir;
         EXPECT_EQ(m.ResolveSourcePath(c.entry), c.resolved) << c.dir << " + " << c.entry;
     }
+    // Relative paths in a project file lie beside it, whatever the current folder.
+    const Case besideTheFile[] = {
+        {"demo/", "hello.r", "/p/demo/hello.r"}, {"demo/", "sub/a.R", "/p/sub/a.R"},
+        {"/w/", "a.R", "/w/a.R"},                {"D:\\src\\", "a.R", "D:\\src\\a.R"},
+        {"", "a.R", "/p/a.R"},
+    };
+    for (const Case& c : besideTheFile) {
+        ProjectModel m;
+        m.projectFile = "/p/x.PRJ";
+        m.sourceFolder = c.dir;
+        EXPECT_EQ(m.ResolveSourcePath(c.entry), c.resolved) << c.dir << " + " << c.entry;
+    }
+    {
+        ProjectModel beside;
+        beside.projectFile = "/p/x.PRJ";
+        beside.sourceFolder = "demo/";
+        EXPECT_EQ(beside.StoredForm("/p/demo/hello.r"), "hello.r");
+        EXPECT_TRUE(beside.Contains(EntryList::Sources, "/p/demo/hello.r", false) == false);
+        beside.Add(EntryList::Sources, "hello.r");
+        EXPECT_TRUE(beside.Contains(EntryList::Sources, "/p/demo/hello.r", false));
+    }
     ProjectModel m;
     m.sourceFolder = "/w/Src/";
     EXPECT_EQ(m.StoredForm("/w/src/a.R"), "a.R");

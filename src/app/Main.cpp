@@ -287,7 +287,7 @@ void TMainForm::AddRecentFile(const std::string& path) {
     if (UpperExt(path) == ".RI") return;
     // A bare name belongs to the open project's source folder.
     std::string full = path;
-    if (platform::ExtractFilePath(path).empty() && project_.IsOpen()) full = project_.sourceFolder + path;
+    if (platform::ExtractFilePath(path).empty() && project_.IsOpen()) full = project_.SourceDir() + path;
     std::vector<std::string>& list = settings_.recentFiles;
     auto it = std::find(list.begin(), list.end(), full);
     if (it != list.end()) list.erase(it);

@@ -267,12 +267,13 @@ void TMainForm::AppendPrjExecute() {
     if (project_.Contains(project::EntryList::Sources, path, true)) return;
     if (!doc->SaveDocument()) return;
     std::string folder = platform::ExtractFilePath(path);
-    project_.Add(project::EntryList::Sources, folder == project_.sourceFolder ? platform::ExtractFileName(path) : path);
+    project_.Add(project::EntryList::Sources,
+                 folder == project_.sourceFolder || folder == project_.SourceDir() ? platform::ExtractFileName(path) : path);
 }
 
 void TMainForm::MakeExecute() {
     if (building_ || !project_.IsOpen() || !CompilerCheck()) return;
-    Run(build::ProjectMakeCommand(settings_.compilerFolder, project_.executable, project_.sourceFolder,
+    Run(build::ProjectMakeCommand(settings_.compilerFolder, project_.Resolve(project_.executable), project_.SourceDir(),
                                   project_.List(project::EntryList::Sources),
                                   project_.List(project::EntryList::Objects)));
 }

@@ -106,7 +106,7 @@ std::optional<std::string> TProjectViewForm::AskEntry(const char* caption, const
     dialog.prompt = prompt;
     dialog.filter = filter;
     dialog.defaultExt = defaultExt;
-    dialog.sourceFolder = model_.sourceFolder;
+    dialog.sourceFolder = model_.SourceDir();
     if (!RunEntryDialog || !RunEntryDialog(dialog)) return std::nullopt;
     return dialog.text;
 }
@@ -206,8 +206,11 @@ void TProjectViewForm::Open(const ProjectNode& node) {
     switch (node.category) {
         case ProjectCategory::Sources: OnOpenRequest(model_.ResolveSourcePath(text), 0); break;
         case ProjectCategory::InstallInfo:
-        case ProjectCategory::Documents:
-        case ProjectCategory::References: OnOpenRequest(text, static_cast<int>(node.category)); break;
+        case ProjectCategory::Documents: OnOpenRequest(model_.Resolve(text), static_cast<int>(node.category)); break;
+        case ProjectCategory::References:  // also "nifty:" and URLs: only a relative file path is resolved
+            OnOpenRequest(text.find(':') == std::string::npos ? model_.Resolve(text) : text,
+                          static_cast<int>(node.category));
+            break;
         default: break;
     }
 }

@@ -89,14 +89,26 @@ std::vector<std::string>& ProjectModel::MutableList(EntryList list) {
     return references_;
 }
 
+std::string ProjectModel::Resolve(const std::string& path) const {
+    if (path.empty() || path.front() == '/' || projectFile.empty()) return path;
+    if (path.find('\\') != std::string::npos || (path.size() > 1 && path[1] == ':')) return path;  // Windows: as stored
+    return platform::ExtractFilePath(projectFile) + path;
+}
+
+std::string ProjectModel::SourceDir() const {
+    if (sourceFolder.empty() && !projectFile.empty()) return platform::ExtractFilePath(projectFile);
+    return Resolve(sourceFolder);
+}
+
 std::string ProjectModel::ResolveSourcePath(const std::string& entry) const {
-    if (!platform::ExtractFilePath(entry).empty()) return entry;
-    return sourceFolder + entry;
+    if (!platform::ExtractFilePath(entry).empty()) return Resolve(entry);
+    return SourceDir() + entry;
 }
 
 std::string ProjectModel::StoredForm(const std::string& path) const {
     std::string folder = platform::ExtractFilePath(path);
-    if (!folder.empty() && platform::SameText(folder, sourceFolder)) return platform::ExtractFileName(path);
+    if (!folder.empty() && (platform::SameText(folder, sourceFolder) || platform::SameText(folder, SourceDir())))
+        return platform::ExtractFileName(path);
     return path;
 }
 
@@ -104,7 +116,7 @@ bool ProjectModel::Contains(EntryList list, const std::string& text, bool ignore
     auto same = [&](const std::string& a) { return ignoreCase ? platform::SameText(a, text) : a == text; };
     for (const std::string& e : List(list)) {
         if (same(e)) return true;
-        if (list == EntryList::Sources && platform::ExtractFilePath(e).empty() && same(sourceFolder + e)) return true;
+        if (list == EntryList::Sources && platform::ExtractFilePath(e).empty() && same(SourceDir() + e)) return true;
     }
     return false;
 }

@@ -40,8 +40,14 @@ public:
     // file may give duplicates or empty strings, which stay as they are.
     const std::vector<std::string>& List(EntryList list) const;
 
+    // A path as the project means it: a relative one (a hand-written or
+    // moved project file) lies beside the project file, not in whatever
+    // folder the program was started from.
+    std::string Resolve(const std::string& path) const;
+    // `sourceFolder` resolved so; the project file's folder when it is empty.
+    std::string SourceDir() const;
     // A source entry with a folder part (up to its last "/") is used as it
-    // is; otherwise it lies in `sourceFolder`, joined by plain concatenation.
+    // is; otherwise it lies in the source folder, joined by plain concatenation.
     std::string ResolveSourcePath(const std::string& entry) const;
     // A path as a source or object entry stores it: the bare file name when
     // its folder equals `sourceFolder` ignoring ASCII case, else the path.
