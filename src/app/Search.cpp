@@ -187,31 +187,17 @@ std::optional<int64_t> FindLastInText(const editor::TEditor& ed, std::string_vie
 
 // ---- Dialogs --------------------------------------------------------------------
 
-void TFindDialog::Execute() {
+void TSearchDialogBase::Execute() {
     visible_ = true;
     if (view_) view_->ShowDialog();
 }
 
-void TFindDialog::CloseDialog() {
+void TSearchDialogBase::CloseDialog() {
     visible_ = false;
     if (view_) view_->CloseDialog();
 }
 
-void TFindDialog::FindClick() {
-    if (CanFind() && OnFind) OnFind();
-}
-
-void TReplaceDialog::Execute() {
-    visible_ = true;
-    if (view_) view_->ShowDialog();
-}
-
-void TReplaceDialog::CloseDialog() {
-    visible_ = false;
-    if (view_) view_->CloseDialog();
-}
-
-void TReplaceDialog::FindClick() {
+void TSearchDialogBase::FindClick() {
     if (CanFind() && OnFind) OnFind();
 }
 

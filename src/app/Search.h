@@ -50,13 +50,12 @@ public:
     virtual void CloseDialog() = 0;  // hide it; the document's editor gets the focus back
 };
 
-// The platform's standard modeless find dialog (`FindDialog1`): down by
-// default, no match-case or whole-word options.
-class TFindDialog {
+// What the find and replace dialogs share: the text to find, the view,
+// showing and hiding, and Find Next.
+class TSearchDialogBase {
 public:
     std::string findText;  // UTF-8, kept between uses
-    bool down = true;
-    // The Find Next button; the owner acts on the text and direction.
+    // The Find Next button; the owner acts on the text (and direction).
     std::function<void()> OnFind;
 
     void SetView(TSearchDialogView* view) { view_ = view; }
@@ -72,25 +71,21 @@ private:
     bool visible_ = false;
 };
 
-// The standard modeless replace dialog (`ReplaceDialog1`): no options, no direction.
-class TReplaceDialog {
+// The platform's standard modeless find dialog (`FindDialog1`): down by
+// default, no match-case or whole-word options.
+class TFindDialog : public TSearchDialogBase {
 public:
-    std::string findText, replaceText;  // UTF-8
-    std::function<void()> OnFind;
+    bool down = true;
+};
+
+// The standard modeless replace dialog (`ReplaceDialog1`): no options, no direction.
+class TReplaceDialog : public TSearchDialogBase {
+public:
+    std::string replaceText;  // UTF-8
     std::function<void(bool all)> OnReplace;
 
-    void SetView(TSearchDialogView* view) { view_ = view; }
-    bool Visible() const { return visible_; }
-    void Execute();
-    void CloseDialog();
-    bool CanFind() const { return !findText.empty(); }
-    void FindClick();
     void ReplaceClick();
     void ReplaceAllClick();
-
-private:
-    TSearchDialogView* view_ = nullptr;
-    bool visible_ = false;
 };
 
 }  // namespace app
