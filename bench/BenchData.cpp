@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "editor/Editor.h"
@@ -101,6 +102,17 @@ static int64_t StatusField(const char* name) {
 
 int64_t PeakRss() { return StatusField("VmHWM:"); }
 int64_t CurrentRss() { return StatusField("VmRSS:"); }
+
+editor::TEditor& LoadedSourceEditor() {
+    static std::unique_ptr<editor::TEditor> editor = [] {
+        auto ed = std::make_unique<editor::TEditor>();
+        ed->Lines().LoadFromFile(SourceFile());
+        ed->SetVisibleRows(40);
+        ed->SetVisibleColumns(100);
+        return ed;
+    }();
+    return *editor;
+}
 
 void ConfigureSourceEditor(editor::TEditor& ed) {
     editor::TEditorViewInfo& v = ed.View();

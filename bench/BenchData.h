@@ -23,6 +23,10 @@ std::string SourceFile();
 int64_t PeakRss();
 int64_t CurrentRss();
 
+// One editor holding SourceFile(), loaded on first use and kept (40 rows
+// by 100 columns shown).
+editor::TEditor& LoadedSourceEditor();
+
 // The colouring of a source window (comments, strings, reserved words, hex
 // numbers), line numbers and the end marks.
 void ConfigureSourceEditor(editor::TEditor& ed);

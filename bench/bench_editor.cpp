@@ -15,16 +15,7 @@ using editor::TEditor;
 
 namespace {
 
-TEditor& Loaded() {
-    static std::unique_ptr<TEditor> editor = [] {
-        auto ed = std::make_unique<TEditor>();
-        ed->Lines().LoadFromFile(bench::SourceFile());
-        ed->SetVisibleRows(40);
-        ed->SetVisibleColumns(100);
-        return ed;
-    }();
-    return *editor;
-}
+TEditor& Loaded() { return bench::LoadedSourceEditor(); }
 
 int Row(benchmark::State& state) {
     TEditor& ed = Loaded();

@@ -16,16 +16,7 @@ using namespace editor;
 
 namespace {
 
-TEditor& Loaded() {
-    static std::unique_ptr<TEditor> editor = [] {
-        auto ed = std::make_unique<TEditor>();
-        ed->Lines().LoadFromFile(bench::SourceFile());
-        ed->SetVisibleRows(40);
-        ed->SetVisibleColumns(100);
-        return ed;
-    }();
-    return *editor;
-}
+TEditor& Loaded() { return bench::LoadedSourceEditor(); }
 
 // Starts with a letter that is frequent in the text, so most candidates
 // get past the first character.
