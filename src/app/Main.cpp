@@ -394,6 +394,9 @@ bool TMainForm::Enabled(ActionId id) const {
         case ActionId::WindowMinimizeAll:
         case ActionId::WindowArrange:
             return !children_.empty();
+        case ActionId::DefineRef:
+        case ActionId::ExecKeyRef:
+            return true;
         default:
             // Commands of the editor, search, build, project, options and
             // reference features are enabled as those features arrive.
@@ -458,6 +461,8 @@ void TMainForm::Execute(ActionId id) {
         case ActionId::ProjectOpen: ProjectOpenExecute(); break;
         case ActionId::ProjectClose: ProjectCloseExecute(); break;
         case ActionId::ProjectWindowFront: ProjectWindowFrontExecute(); break;
+        case ActionId::DefineRef: DefineRefExecute(); break;
+        case ActionId::ExecKeyRef: ExecKeyRefExecute(); break;
         case ActionId::HelpAbout1:
             if (view_) view_->ShowAbout();
             break;

@@ -24,6 +24,8 @@
 #include "platform/Ui.h"
 #include "project/ProjView.h"
 #include "project/ProjectModel.h"
+#include "reference/DefineView.h"
+#include "reference/ExecKey.h"
 
 namespace app {
 
@@ -43,6 +45,10 @@ public:
     // Shows the jump-to-line dialog modally (placed with PlaceOver over the
     // main window); true on OK.
     virtual bool RunNumJump(TNumJmp& /*dialog*/) { return false; }
+    // Show the reference windows modally (centred on the main window, the
+    // form already filled); their result is in the form afterwards.
+    virtual void RunDefineView(reference::TDefineViewForm& /*form*/) {}
+    virtual void RunExecKey(reference::TExecKeyForm& /*form*/) {}
 };
 
 // An entry of the project window waiting to be opened by Timer2: a path
@@ -183,6 +189,13 @@ public:
     void K1Click();
     void ToolbarButton9722Click() { K1Click(); }
 
+    // Help menu references: the chosen name or execkey() line goes into the
+    // active document.
+    reference::TDefineViewForm& DefineViewForm() { return defineView_; }
+    reference::TExecKeyForm& ExecKeyForm() { return execKey_; }
+    void DefineRefExecute();
+    void ExecKeyRefExecute();
+
     // File commands.
     void FileNew1Execute();
     void FileOpen1Execute();
@@ -255,6 +268,10 @@ private:
 
     TFindDialog findDialog_;
     TReplaceDialog replaceDialog_;
+
+    // Created once and reused: the define sort directions last the program's life.
+    reference::TDefineViewForm defineView_{ui_};
+    reference::TExecKeyForm execKey_{ui_};
 
     TTimer timer1_;
     TTimer timer2_;
