@@ -20,6 +20,7 @@
 #include "MsgWindow.h"
 #include "ProjectWindow.h"
 #include "QtUi.h"
+#include "ReferenceDialogs.h"
 #include "SearchDialogs.h"
 #include "EditorWidget.h"
 
@@ -431,6 +432,27 @@ bool MainWindow::RunNumJump(app::TNumJmp& dialog) {
     const bool ok = view.exec() == QDialog::Accepted;
     FocusActiveEditor();
     return ok;
+}
+
+namespace {
+// Centres `dialog` on `main`'s frame.
+void CentreOver(QDialog& dialog, const QRect& main) {
+    dialog.move(main.x() + (main.width() - dialog.width()) / 2, main.y() + (main.height() - dialog.height()) / 2);
+}
+}  // namespace
+
+void MainWindow::RunDefineView(reference::TDefineViewForm& form) {
+    DefineViewDialog view(form, this);
+    CentreOver(view, frameGeometry());
+    view.exec();
+    FocusActiveEditor();
+}
+
+void MainWindow::RunExecKey(reference::TExecKeyForm& form) {
+    ExecKeyDialog view(form, this);
+    CentreOver(view, frameGeometry());
+    view.exec();
+    FocusActiveEditor();
 }
 
 void MainWindow::CloseMainWindow() { close(); }

@@ -61,6 +61,8 @@ public:
     void WindowCommand(app::ActionId id) override;
     void ShowAbout() override;
     bool RunNumJump(app::TNumJmp& dialog) override;
+    void RunDefineView(reference::TDefineViewForm& form) override;
+    void RunExecKey(reference::TExecKeyForm& form) override;
 
     FindDialog* FindDialogView() const { return find_; }
     ReplaceDialog* ReplaceDialogView() const { return replace_; }
