@@ -15,9 +15,10 @@ test: build
 	ctest --preset default -j2
 
 # Starts the program on the bundled demo workspace. A first run creates the
-# settings file beside the program with the stand-in compiler's folder.
+# settings file beside the program with the stand-in compiler's folder and
+# the demo's key definition file.
 run: build
-	@test -f build/VKBUILD.INI || printf '[VKC]\r\nPATH=%s\r\n' "$(CURDIR)/build/vkc" | iconv -f UTF-8 -t CP932 > build/VKBUILD.INI
+	@test -f build/VKBUILD.INI || printf '[VKC]\r\nPATH=%s\r\nKEYDEF=%s\r\n' "$(CURDIR)/build/vkc" "$(CURDIR)/demo/KeyDef.Txt" | iconv -f UTF-8 -t CP932 > build/VKBUILD.INI
 	build/vkbuilder $(CURDIR)/demo/hello.r $(CURDIR)/demo/util.h $(CURDIR)/demo/mistake.r
 
 bench: build
