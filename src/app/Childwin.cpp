@@ -11,6 +11,8 @@ namespace app {
 
 namespace {
 
+constexpr int kVkF1 = 112;
+
 std::string Format(const char* fmt, int a, int b = 0) {
     char buf[64];
     std::snprintf(buf, sizeof buf, fmt, a, b);
@@ -243,6 +245,7 @@ void TMDIChild::CheckUndoState() {
 
 void TMDIChild::CaretMoved() {
     if (!editor_->Focused()) return;
+    HideHint();
     int line = editor_->Row();
     int col = editor_->Col();
     if (line < 0 || line > 99999 || col < 0 || col > 99999) return;
@@ -349,6 +352,15 @@ bool TMDIChild::Editor1KeyDown(int key, const editor::TKeyState& keys) {
         }
         return true;
     }
+    if (key == kVkF1 && keys.shift && !keys.ctrl) {
+        std::string word = ed.Selected() ? ed.SelectedText() : ed.TokenAtCaret(true);
+        main_.ProgramHelpKeyword(word);
+        return true;
+    }
+    if (key == kVkF1 && keys.ctrl && !keys.shift) {
+        ShowKeywordHint(ed.TokenAtCaret(false), false);
+        return true;
+    }
     if (key == editor::vkInsert) {
         ed.SetOverwrite(!ed.Overwrite());
         editor::TEditorCaret caret = ed.Caret();
@@ -361,9 +373,45 @@ bool TMDIChild::Editor1KeyDown(int key, const editor::TKeyState& keys) {
 }
 
 bool TMDIChild::TakesKey(int key, const editor::TKeyState& keys) {
+    if (key == kVkF1) return keys.shift != keys.ctrl;
     if (!keys.ctrl || keys.alt) return false;
     if (keys.shift) return key == 'I' || key == 'U';
     return key == 'Y' || key == 'E' || key == editor::vkDelete || key == editor::vkBack;
+}
+
+bool TMDIChild::Editor1MouseDown(editor::TMouseButton button, int x, int y, const editor::TKeyState& keys) {
+    editor::TEditor& ed = *editor_;
+    if (button == editor::TMouseButton::Right && keys.ctrl) {
+        // A right press leaves the caret alone, so the word pointed at is
+        // the one under the mouse.
+        int col = 0, row = 0;
+        ed.PositionFromPoint(x, y, false, &col, &row);
+        std::string word = row >= 0 && row < ed.RowCount() ? ed.TokenAt(row, col, false).text : std::string();
+        ShowKeywordHint(word, true, x, y);
+        return true;
+    }
+    if (button == editor::TMouseButton::Left && keys.shift && !keys.ctrl && !keys.alt) {
+        main_.KeywordHelp(ed.TokenAtCaret(false));
+        return false;
+    }
+    return false;
+}
+
+void TMDIChild::Editor1MouseUp() { HideHint(); }
+
+bool TMDIChild::ShowKeywordHint(std::string_view word, bool atMouse, int x, int y) {
+    const std::string& text = main_.Lookup(word);
+    if (text.empty()) return false;
+    hint_ = {true, atMouse, x, y, text};
+    SetPanel(4, reference::OneLine(text));
+    if (OnHintChanged) OnHintChanged();
+    return true;
+}
+
+void TMDIChild::HideHint() {
+    if (!hint_.visible) return;
+    hint_.visible = false;
+    if (OnHintChanged) OnHintChanged();
 }
 
 void TMDIChild::Editor1DblClick() { editor_->SelectTokenAt(editor_->Row(), editor_->Col()); }

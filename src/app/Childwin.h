@@ -78,6 +78,25 @@ public:
     // Whether Editor1KeyDown handles `key` (it must win over window menus).
     static bool TakesKey(int key, const editor::TKeyState& keys);
     void Editor1DblClick();
+    // Mouse presses in the editor after the editor's own handling (x, y in
+    // the editor's pixels): Ctrl+right shows the keyword hint and is
+    // consumed (no popup menu); Shift+left asks the development kit help.
+    bool Editor1MouseDown(editor::TMouseButton button, int x, int y, const editor::TKeyState& keys);
+    void Editor1MouseUp();
+
+    // The keyword hint: shown by Ctrl+F1 (at the caret) and Ctrl+right
+    // button (at the mouse), hidden by the next mouse release or caret move.
+    struct THint {
+        bool visible = false;
+        bool atMouse = false;
+        int x = 0, y = 0;  // the press point, for a hint at the mouse
+        std::string text;  // UTF-8, lines separated by CR LF
+    };
+    const THint& Hint() const { return hint_; }
+    // False (and nothing shown) when the word has no hint.
+    bool ShowKeywordHint(std::string_view word, bool atMouse, int x = 0, int y = 0);
+    void HideHint();
+    std::function<void()> OnHintChanged;
     // A typed character that Shift-JIS cannot hold (UTF-8).
     void TypingRefused(const std::string& text);
     void SetEditorFocused(bool focused);
@@ -117,6 +136,7 @@ private:
     bool canRedo_ = false;
     std::optional<platform::FileStamp> diskStamp_;
     std::string stampPath_;  // the path diskStamp_ belongs to
+    THint hint_;
 };
 
 }  // namespace app

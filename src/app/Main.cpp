@@ -95,14 +95,7 @@ void TMainForm::FormCreate() {
 
     for (const Toolbar& bar : Toolbars()) toolbars_[std::string(bar.name)].Read(ini, std::string(bar.name));
 
-    // The keyword hint list: Tessal's when targeting Tessal and it exists.
-    std::string vk = platform::ResolveFixedFile(programFolder_, "VKLIBHLP.TXT");
-    keywordListFile_ = vk;
-    if (settings_.targetHost != 0) {
-        auto tw = platform::FindFileInFolder(programFolder_, "TWLIBHLP.TXT");
-        if (tw) keywordListFile_ = *tw;
-        else if (settings_.targetHost != 1) keywordListFile_ = platform::ResolveFixedFile(programFolder_, "TWLIBHLP.TXT");
-    }
+    LoadKeywordList();
 
     templatesAvailable_ = platform::FindFileInFolder(programFolder_, "Template.TXT").has_value();
     NotifyState();
@@ -313,10 +306,10 @@ void TMainForm::RecentFileClick(size_t index) {
 bool TMainForm::AppMessage(Key key) {
     switch (key) {
         case Key::F1:
-            ui_.HelpContents(helpFile_);
+            ContentsExecute();
             return true;
         case Key::F2:
-            ui_.OpenWithDesktop(settings_.helpFile);
+            VKDKH1Execute();
             return true;
         default:
             return false;
@@ -354,6 +347,9 @@ bool TMainForm::Enabled(ActionId id) const {
         case ActionId::FileSaveAs1:
         case ActionId::FileExit1:
         case ActionId::HelpAbout1:
+        case ActionId::Contents:
+        case ActionId::VKDKH1:
+        case ActionId::VKDKQSDKincludeI1:
             return true;
         case ActionId::FileClose1:
             return active_ != nullptr;
@@ -463,6 +459,9 @@ void TMainForm::Execute(ActionId id) {
         case ActionId::ProjectWindowFront: ProjectWindowFrontExecute(); break;
         case ActionId::DefineRef: DefineRefExecute(); break;
         case ActionId::ExecKeyRef: ExecKeyRefExecute(); break;
+        case ActionId::Contents: ContentsExecute(); break;
+        case ActionId::VKDKH1: VKDKH1Execute(); break;
+        case ActionId::VKDKQSDKincludeI1: VKDKQSDKincludeI1Execute(); break;
         case ActionId::HelpAbout1:
             if (view_) view_->ShowAbout();
             break;

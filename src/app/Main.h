@@ -26,6 +26,7 @@
 #include "project/ProjectModel.h"
 #include "reference/DefineView.h"
 #include "reference/ExecKey.h"
+#include "reference/KeywordList.h"
 
 namespace app {
 
@@ -109,6 +110,23 @@ public:
     // Templates submenu: shown only when the template file exists.
     bool TemplatesAvailable() const { return templatesAvailable_; }
     const std::string& KeywordListFile() const { return keywordListFile_; }
+
+    // Help (MainHelp.cpp). The keyword hint list of the target host, read at
+    // start and again whenever the target changes.
+    const reference::TKeywordList& Keywords() const { return keywords_; }
+    void LoadKeywordList();
+    // Sets the target host (0 Korvane, 1 Tessal); a change reloads the list.
+    void SetTargetHost(int host);
+    // The hint text for a Shift-JIS word; empty when none.
+    const std::string& Lookup(std::string_view word) const { return keywords_.Lookup(word); }
+    // The development kit help at a keyword (Shift-JIS word): only when its
+    // file exists and the word is not empty.
+    void KeywordHelp(std::string_view word);
+    // The program's help at a keyword (Shift+F1).
+    void ProgramHelpKeyword(std::string_view word);
+    void ContentsExecute();
+    void VKDKH1Execute();
+    void VKDKQSDKincludeI1Execute();
 
     // A key pressed while no child window has the focus; true when handled.
     enum class Key { F1, F2, Other };
@@ -241,6 +259,7 @@ private:
     std::string caption_;
     std::string helpFile_;
     std::string keywordListFile_;
+    reference::TKeywordList keywords_;
     bool templatesAvailable_ = false;
     // Why the settings file could not be read at start; a file the program
     // could not read is never written over with what it did not see.

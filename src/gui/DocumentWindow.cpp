@@ -1,6 +1,11 @@
 #include "DocumentWindow.h"
 
+#include <algorithm>
+
+#include <QFontMetrics>
 #include <QMenu>
+#include <QScreen>
+#include <QStyle>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -60,6 +65,18 @@ DocumentWindow::DocumentWindow(app::TMDIChild& form, QWidget* parent) : QWidget(
     editor_->onRefused = [this](const QString& text) {
         if (form_) form_->TypingRefused(S(text));
     };
+    editor_->onMouseDown = [this](editor::TMouseButton button, int x, int y, const editor::TKeyState& keys) {
+        return form_ ? form_->Editor1MouseDown(button, x, y, keys) : false;
+    };
+    editor_->onMouseUp = [this] {
+        if (form_) form_->Editor1MouseUp();
+    };
+    hint_ = new QLabel(this, Qt::ToolTip);
+    hint_->setTextFormat(Qt::PlainText);
+    hint_->setWordWrap(true);
+    hint_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    hint_->setStyleSheet("QLabel { background: #FFFF00; color: black; border: 1px solid black; padding: 1px 3px; }");
+    form.OnHintChanged = [this] { UpdateHint(); };
     form.OnChanged = [this] { Refresh(); };
     form.OnPaintStatusNow = [this] { panels_[4]->repaint(); };
     Refresh();
@@ -74,7 +91,8 @@ void DocumentWindow::OpenIncSearch() {
 }
 
 void DocumentWindow::Detach() {
-    if (form_) form_->OnChanged = form_->OnPaintStatusNow = nullptr;
+    if (form_) form_->OnChanged = form_->OnPaintStatusNow = form_->OnHintChanged = nullptr;
+    hint_->hide();
     // The bar works on the form's editor, which goes with the form.
     if (search_) {
         search_->OnChanged = nullptr;
@@ -92,6 +110,43 @@ void DocumentWindow::Refresh() {
     setWindowTitle(Q(form_->Caption()));
     for (int i = 0; i < 5; ++i) panels_[static_cast<size_t>(i)]->setText(Q(form_->Panel(i)));
     editor_->Refresh();
+}
+
+void DocumentWindow::UpdateHint() {
+    if (!form_ || !form_->Hint().visible) {
+        hint_->hide();
+        return;
+    }
+    const app::TMDIChild::THint& h = form_->Hint();
+    QString text = Q(h.text);
+    text.replace("\r\n", "\n");
+    hint_->setFont(editor_->TextFont());
+    // The text measured wrapped to the screen's width, then 6 wider and
+    // 2 taller (plus the frame).
+    QScreen* screen = editor_->screen();
+    QRect avail = screen->availableGeometry();
+    QRect r = QFontMetrics(hint_->font()).boundingRect(QRect(0, 0, avail.width(), 0),
+                                                        Qt::TextWordWrap | Qt::TextExpandTabs, text);
+    QSize size(r.width() + 6 + 8, r.height() + 2 + 4);
+    QPoint at;
+    if (h.atMouse) {
+        int caption = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+        at = editor_->viewport()->mapToGlobal(QPoint(h.x, h.y)) + QPoint(16, caption - 6);
+    } else {
+        // Just below the caret, so the hinted word stays readable.
+        const editor::TEditor& ed = form_->Editor1();
+        const editor::TPaintMetrics& m = ed.Metrics();
+        QPoint caret(m.leftMargin + (ed.Col() - ed.LeftColumn()) * m.cellWidth, ed.RowTop(ed.Row()) + m.rowHeight);
+        at = editor_->viewport()->mapToGlobal(caret) + QPoint(16, 6);
+    }
+    // Kept wholly on the screen.
+    size = size.boundedTo(avail.size());
+    at.setX(std::clamp(at.x(), avail.left(), avail.right() + 1 - size.width()));
+    at.setY(std::clamp(at.y(), avail.top(), avail.bottom() + 1 - size.height()));
+    hint_->setText(text);
+    hint_->setGeometry(QRect(at, size));
+    hint_->show();
+    hint_->raise();
 }
 
 void DocumentWindow::ShowPopup(const QPoint& globalPos) {

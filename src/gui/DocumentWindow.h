@@ -35,12 +35,14 @@ public:
 
 private:
     void ShowPopup(const QPoint& globalPos);
+    void UpdateHint();
 
     app::TMDIChild* form_;
     EditorWidget* editor_;
     std::unique_ptr<app::TIncSearch> search_;
     IncSearchBar* searchBar_ = nullptr;
     std::array<QLabel*, 5> panels_{};
+    QLabel* hint_ = nullptr;  // the yellow keyword hint, a tool-tip window
 };
 
 }  // namespace gui

@@ -1,5 +1,7 @@
 #include "EditorWidget.h"
 
+#include <utility>
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
@@ -191,6 +193,9 @@ void EditorWidget::focusOutEvent(QFocusEvent* event) {
 }
 
 void EditorWidget::contextMenuEvent(QContextMenuEvent* event) {
+    // Ctrl with the right button asks for a keyword hint instead.
+    bool consumed = std::exchange(pressConsumed_, false);
+    if (event->reason() == QContextMenuEvent::Mouse && (consumed || (event->modifiers() & Qt::ControlModifier))) return;
     if (onContextMenu) onContextMenu(event->globalPos());
 }
 
@@ -337,6 +342,7 @@ void EditorWidget::mousePressEvent(QMouseEvent* event) {
                                   : event->button() == Qt::RightButton ? editor::TMouseButton::Right
                                                                        : editor::TMouseButton::Middle;
     editor_->MouseDown(button, p.x(), p.y(), Keys(event->modifiers()));
+    pressConsumed_ = onMouseDown && onMouseDown(button, p.x(), p.y(), Keys(event->modifiers()));
     UpdateCursor();
 }
 
@@ -352,6 +358,7 @@ void EditorWidget::mouseReleaseEvent(QMouseEvent* event) {
     QPoint p = event->position().toPoint();
     editor::TMouseButton button = event->button() == Qt::LeftButton ? editor::TMouseButton::Left : editor::TMouseButton::Right;
     editor_->MouseUp(button, p.x(), p.y(), Keys(event->modifiers()));
+    if (onMouseUp) onMouseUp();
     UpdateCursor();
     UpdateScrollBars();
 }

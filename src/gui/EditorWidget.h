@@ -38,6 +38,10 @@ public:
     std::function<void(bool focused)> onFocus;
     std::function<void(const QPoint& globalPos)> onContextMenu;
     std::function<void()> onDoubleClick;
+    // Presses after the editor's own handling (true: consumed, so a right
+    // press shows no popup menu), and releases.
+    std::function<bool(editor::TMouseButton button, int x, int y, const editor::TKeyState& keys)> onMouseDown;
+    std::function<void()> onMouseUp;
     // Text that could not be typed (not in Shift-JIS).
     std::function<void(const QString& refused)> onRefused;
 
@@ -54,6 +58,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool pressConsumed_ = false;
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;

@@ -13,6 +13,14 @@
 #include <QProcess>
 #include <QTimer>
 #include <QUrl>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include "platform/ShiftJis.h"
 
 namespace gui {
 
@@ -188,17 +196,90 @@ bool QtUi::StartProgram(const std::string& program, const std::vector<std::strin
     return QProcess::startDetached(Q(program), list);
 }
 
+namespace {
+
+bool BuiltInHelp(const QString& path) {
+    const QString ext = QFileInfo(path).suffix().toLower();
+    return ext == "txt" || ext == "htm" || ext == "html" || ext == "md";
+}
+
+}  // namespace
+
 void QtUi::HelpContents(const std::string& helpFile) {
     if (!QFileInfo::exists(Q(helpFile))) {
         MessageBox("ヘルプファイルが見つかりません。\n" + helpFile, "エラー", platform::MsgKind::Error,
                    platform::MsgButtons::Ok);
         return;
     }
-    OpenWithDesktop(helpFile);
+    if (BuiltInHelp(Q(helpFile))) ShowHelpViewer(helpFile, {});
+    else if (!OpenWithDesktop(helpFile))
+        MessageBox(helpFile + " を開くプログラムがありません。", "エラー", platform::MsgKind::Error,
+                   platform::MsgButtons::Ok);
 }
 
-void QtUi::HelpKeyword(const std::string& helpFile, const std::string&) { HelpContents(helpFile); }
+void QtUi::HelpKeyword(const std::string& helpFile, const std::string& keyword) {
+    if (!BuiltInHelp(Q(helpFile)) || !QFileInfo::exists(Q(helpFile))) {
+        HelpContents(helpFile);
+        return;
+    }
+    ShowHelpViewer(helpFile, Q(keyword).trimmed());
+}
 
-void QtUi::HelpQuit(const std::string&) {}
+void QtUi::ShowHelpViewer(const std::string& helpFile, const QString& keyword) {
+    QPointer<QWidget>& slot = helpViewers_[helpFile];
+    if (!slot) {
+        auto* dialog = new QDialog(parent_);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->setWindowTitle(QFileInfo(Q(helpFile)).fileName() + " - ヘルプ");
+        dialog->resize(640, 480);
+        auto* layout = new QVBoxLayout(dialog);
+        auto* browser = new QTextBrowser(dialog);
+        browser->setObjectName("helpText");
+        browser->setOpenExternalLinks(true);
+        auto* status = new QLabel(dialog);
+        status->setObjectName("helpStatus");
+        layout->addWidget(browser, 1);
+        layout->addWidget(status);
+        QFile file(Q(helpFile));
+        QByteArray bytes;
+        if (file.open(QIODevice::ReadOnly)) bytes = file.read(64 * 1024 * 1024);
+        // A help text in Shift-JIS as often as in UTF-8.
+        QString text = QString::fromUtf8(bytes);
+        if (text.contains(QChar::ReplacementCharacter))
+            text = Q(platform::DecodeSjis(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))).text);
+        const QString ext = QFileInfo(Q(helpFile)).suffix().toLower();
+        browser->setSearchPaths({QFileInfo(Q(helpFile)).absolutePath()});
+        if (ext == "htm" || ext == "html") browser->setHtml(text);
+        else if (ext == "md") browser->setMarkdown(text);
+        else browser->setPlainText(text);
+        slot = dialog;
+    }
+    auto* browser = slot->findChild<QTextBrowser*>("helpText");
+    auto* status = slot->findChild<QLabel*>("helpStatus");
+    status->clear();
+    if (!keyword.isEmpty()) {
+        // Whole word first (the function itself, not a longer name), from the top.
+        QTextCursor top(browser->document());
+        browser->setTextCursor(top);
+        QTextCursor hit = browser->document()->find(keyword, top, QTextDocument::FindWholeWords);
+        if (hit.isNull()) hit = browser->document()->find(keyword, top);
+        if (hit.isNull()) {
+            status->setText("「" + keyword + "」は見つかりません");
+        } else {
+            browser->setTextCursor(hit);
+            browser->ensureCursorVisible();
+        }
+    }
+    slot->show();
+    slot->raise();
+    slot->activateWindow();
+    browser->setFocus();
+}
+
+void QtUi::HelpQuit(const std::string&) {
+    for (auto& [file, viewer] : helpViewers_)
+        if (viewer) viewer->close();
+    helpViewers_.clear();
+}
 
 }  // namespace gui

@@ -51,6 +51,12 @@ public:
 private:
     platform::FileDialogResult RunFileDialog(const platform::FileDialogOptions& o, bool save);
 
+    // Text and HTML help files open in a small viewer of our own (one per
+    // file, reused), which can jump to a keyword; other kinds go to the
+    // desktop's handler, which shows them whole.
+    void ShowHelpViewer(const std::string& helpFile, const QString& keyword);
+    std::map<std::string, QPointer<QWidget>> helpViewers_;
+
     QPointer<QWidget> parent_;
     std::map<platform::TimerId, QTimer*> timers_;
     platform::TimerId nextTimer_ = 1;
