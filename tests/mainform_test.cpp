@@ -551,3 +551,20 @@ TEST_F(MainFormTest, UndoAndRedoCommandsFollowTheDocumentAndPanel3) {
     EXPECT_EQ(doc->Panel(3), "");
     form->SetView(nullptr);
 }
+
+TEST_F(MainFormTest, ProgramHelpIsItsHlpFileElseTheShippedHtml) {
+    const std::string base = dir.path() + "/vkcore_tests";  // this program's name
+    struct Case { std::vector<std::string> files; std::string opened; } cases[] = {
+        {{}, base + ".HLP"},  // missing: the viewer names the file it looked for
+        {{"vkcore_tests.html"}, base + ".html"},
+        {{"vkcore_tests.html", "VKCORE_TESTS.hlp"}, dir.path() + "/VKCORE_TESTS.hlp"},
+    };
+    for (const Case& c : cases) {
+        for (const std::string& f : c.files) dir.Write(f, "help");
+        ui.helpCalls.clear();
+        Start();
+        form->AppMessage(TMainForm::Key::F1);
+        EXPECT_EQ(ui.helpCalls, std::vector<std::string>{"contents " + c.opened});
+        form.reset();
+    }
+}

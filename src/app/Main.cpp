@@ -77,7 +77,12 @@ void TMainForm::FormCreate() {
     settings_.recentFiles.clear();
     timer1_.SetEnabled(false);
 
-    helpFile_ = programFolder_ + ProgramBaseName() + ".HLP";
+    // The program's help: its ".HLP" file, or the HTML help shipped with it
+    // on this platform; the missing ".HLP" is what a failure names.
+    const std::string base = ProgramBaseName();
+    helpFile_ = platform::FindFileInFolder(programFolder_, base + ".HLP")
+                    .value_or(platform::FindFileInFolder(programFolder_, base + ".html")
+                                  .value_or(programFolder_ + base + ".HLP"));
 
     platform::IniFile ini;
     settingsUnreadable_.clear();
