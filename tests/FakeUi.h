@@ -45,8 +45,15 @@ public:
         saveRequests.push_back(o);
         return Next(saveResults);
     }
-    std::optional<std::string> InputBox(const std::string&, const std::string&, const std::string&) override {
-        return std::nullopt;
+    std::deque<std::optional<std::string>> inputAnswers;  // none left: Cancel
+    std::vector<std::pair<std::string, std::string>> inputRequests;  // caption, prompt
+    std::optional<std::string> InputBox(const std::string& caption, const std::string& prompt,
+                                        const std::string&) override {
+        inputRequests.emplace_back(caption, prompt);
+        if (inputAnswers.empty()) return std::nullopt;
+        std::optional<std::string> a = inputAnswers.front();
+        inputAnswers.pop_front();
+        return a;
     }
     std::deque<std::optional<std::string>> folderAnswers;  // none left: Cancel
     std::vector<std::pair<std::string, std::string>> folderRequests;  // caption, initial folder

@@ -102,7 +102,7 @@ void TMainForm::FormCreate() {
 
     LoadKeywordList();
 
-    templatesAvailable_ = platform::FindFileInFolder(programFolder_, "Template.TXT").has_value();
+    LoadTemplates();
     NotifyState();
 }
 
@@ -398,6 +398,8 @@ bool TMainForm::Enabled(ActionId id) const {
         case ActionId::DefineRef:
         case ActionId::ExecKeyRef:
             return true;
+        case ActionId::TemplateAdd:
+            return templatesAvailable_;
         default:
             // Commands of the editor, search, build, project, options and
             // reference features are enabled as those features arrive.
@@ -463,6 +465,7 @@ void TMainForm::Execute(ActionId id) {
         case ActionId::ProjectClose: ProjectCloseExecute(); break;
         case ActionId::ProjectWindowFront: ProjectWindowFrontExecute(); break;
         case ActionId::DefineRef: DefineRefExecute(); break;
+        case ActionId::TemplateAdd: A1Click(); break;
         case ActionId::ExecKeyRef: ExecKeyRefExecute(); break;
         case ActionId::Contents: ContentsExecute(); break;
         case ActionId::VKDKH1: VKDKH1Execute(); break;

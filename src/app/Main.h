@@ -18,6 +18,7 @@
 #include "app/NumJump.h"
 #include "app/Search.h"
 #include "app/Settings.h"
+#include "app/Templates.h"
 #include "app/Timer.h"
 #include "build/Compiler.h"
 #include "build/Msg.h"
@@ -109,6 +110,14 @@ public:
 
     // Templates submenu: shown only when the template file exists.
     bool TemplatesAvailable() const { return templatesAvailable_; }
+    // The templates in menu order (titles are the captions, Shift-JIS).
+    const std::vector<TTemplate>& Templates() const { return templates_; }
+    // A template item chosen: the first template with that caption goes in
+    // before the caret's line of the active document.
+    void TemplateClick(std::string_view caption);
+    // Adds the clipboard's text (the selection, when there is one) as a
+    // template under a title the user enters, and appends it to the file.
+    void A1Click();
     const std::string& KeywordListFile() const { return keywordListFile_; }
 
     // Help (MainHelp.cpp). The keyword hint list of the target host, read at
@@ -261,6 +270,8 @@ private:
     std::string keywordListFile_;
     reference::TKeywordList keywords_;
     bool templatesAvailable_ = false;
+    std::vector<TTemplate> templates_;
+    void LoadTemplates();
     // Why the settings file could not be read at start; a file the program
     // could not read is never written over with what it did not see.
     std::string settingsUnreadable_;

@@ -1,0 +1,153 @@
+// Templates: the file format, appending to the file, inserting and adding
+// through the main form.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "FakeUi.h"
+#include "TestFiles.h"
+#include "app/Main.h"
+#include "app/Templates.h"
+
+using app::TTemplate;
+
+namespace {
+
+struct ParseCase {
+    const char* name;
+    std::string bytes;
+    std::vector<TTemplate> want;
+};
+
+TEST(TemplateFormat, HeadersBodiesAndSkippedLines) {
+    const ParseCase cases[] = {
+        {"header and body", "[for]\r\nfor (;;) {\r\n}\r\n", {{"[for]", {"for (;;) {", "}"}}}},
+        {"lines before the first header ignored", "junk\r\n[a]\r\nx\r\n", {{"[a]", {"x"}}}},
+        {"empty lines skipped also inside bodies", "[a]\r\n\r\nx\r\n\r\ny\r\n\r\n", {{"[a]", {"x", "y"}}}},
+        {"trailing words after ] dropped", "[abc] trailing words\r\nz\r\n", {{"[abc]", {"z"}}}},
+        {"[] is a body line", "[a]\r\n[]x\r\n", {{"[a]", {"[]x"}}}},
+        {"[] before any header ignored", "[]\r\n[b]\r\n", {{"[b]", {}}}},
+        {"no ] is a body line", "[a]\r\n[open\r\n", {{"[a]", {"[open"}}}},
+        {"first ] decides the title", "[a]b]\r\n", {{"[a]", {}}}},
+        {"header without body", "[a]\r\n[b]\r\ny", {{"[a]", {}}, {"[b]", {"y"}}}},
+        {"same titles both kept", "[a]\r\n1\r\n[a]\r\n2\r\n", {{"[a]", {"1"}}, {"[a]", {"2"}}}},
+        {"LF and CR line ends", "[a]\nx\ry", {{"[a]", {"x", "y"}}}},
+        // 0x5D as the second byte of a double-byte character is no bracket.
+        {"Shift-JIS trail byte ] is not the end", "[\x83\x5D]\r\n", {{"[\x83\x5D]", {}}}},
+        {"empty file", "", {}},
+    };
+    for (const ParseCase& c : cases) EXPECT_EQ(app::ParseTemplates(c.bytes), c.want) << c.name;
+}
+
+struct AppendCase {
+    const char* name;
+    std::string existing;
+    TTemplate tpl;
+    std::string want;
+};
+
+TEST(TemplateFormat, AppendingStartsOnAFreshLine) {
+    const AppendCase cases[] = {
+        {"ends with CR LF", "[a]\r\nx\r\n", {"[b]", {"1", "2"}}, "[a]\r\nx\r\n[b]\r\n1\r\n2\r\n"},
+        {"no final line break", "[a]\r\nx", {"[b]", {"1"}}, "[a]\r\nx\r\n[b]\r\n1\r\n"},
+        {"empty file", "", {"[b]", {"1"}}, "[b]\r\n1\r\n"},
+        {"empty body lines written", "", {"[b]", {"1", "", "2"}}, "[b]\r\n1\r\n\r\n2\r\n"},
+    };
+    for (const AppendCase& c : cases) EXPECT_EQ(app::AppendTemplateBytes(c.existing, c.tpl), c.want) << c.name;
+}
+
+TEST(TemplateFormat, EmptyLinesAndEmptyTitlesDoNotSurviveARestart) {
+    std::string file = app::AppendTemplateBytes("[a]\r\nx\r\n", {"[]", {"1", "", "2"}});
+    EXPECT_EQ(app::ParseTemplates(file), (std::vector<TTemplate>{{"[a]", {"x", "[]", "1", "2"}}}));
+}
+
+TEST(TemplateFormat, ClipboardLinesSplitAtAnyLineEnd) {
+    EXPECT_EQ(app::SplitTextLines("a\r\nb\rc\nd"), (std::vector<std::string>{"a", "b", "c", "d"}));
+    EXPECT_EQ(app::SplitTextLines("a\r\n\r\nb\r\n"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_TRUE(app::SplitTextLines("").empty());
+}
+
+class TemplateFormTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    FakeUi ui;
+    std::unique_ptr<app::TMainForm> form;
+
+    void Start(std::vector<std::string> args = {}) {
+        form = std::make_unique<app::TMainForm>(ui, dir.path(), std::move(args));
+        form->FormCreate();
+        form->FormActivate();
+    }
+    app::TMDIChild* Doc() const { return dynamic_cast<app::TMDIChild*>(form->Children().at(0).get()); }
+};
+
+TEST_F(TemplateFormTest, MissingFileHidesTheCommands) {
+    Start();
+    EXPECT_FALSE(form->TemplatesAvailable());
+    EXPECT_FALSE(form->Visible(app::ActionId::TemplateAdd));
+    EXPECT_TRUE(form->Templates().empty());
+}
+
+TEST_F(TemplateFormTest, FileFoundIgnoringCase) {
+    dir.Write("template.txt", "[a]\r\nx\r\n");
+    Start();
+    EXPECT_TRUE(form->TemplatesAvailable());
+    EXPECT_TRUE(form->Visible(app::ActionId::TemplateAdd));
+    EXPECT_EQ(form->Templates(), (std::vector<TTemplate>{{"[a]", {"x"}}}));
+}
+
+TEST_F(TemplateFormTest, InsertPutsTheFirstMatchBeforeTheCaretLine) {
+    dir.Write("Template.TXT", "[a]\r\n1\r\n2\r\n[a]\r\n3\r\n");
+    std::string path = dir.Write("doc.r", "one\r\ntwo\r\n");
+    Start({path});
+    Doc()->Editor1().SetRowCol(1, 0);
+    form->TemplateClick("[a]");
+    EXPECT_EQ(Doc()->Editor1().Lines().GetTextStr(), "one\r\n1\r\n2\r\ntwo\r\n");
+    Doc()->Editor1().SetRowCol(0, 0);
+    form->TemplateClick("[A]");  // titles are case-sensitive
+    form->TemplateClick("[a]");
+    EXPECT_EQ(Doc()->Editor1().Lines().GetTextStr(), "1\r\n2\r\none\r\n1\r\n2\r\ntwo\r\n");
+}
+
+TEST_F(TemplateFormTest, AddCopiesTheSelectionAndAppendsToTheFile) {
+    std::string tpl = dir.Write("Template.TXT", "[a]\r\nx");
+    std::string path = dir.Write("doc.r", "one\r\ntwo\r\n");
+    Start({path});
+    Doc()->Editor1().SelectAll();
+    ui.inputAnswers = {std::string("b")};
+    form->Execute(app::ActionId::TemplateAdd);
+    ASSERT_EQ(ui.inputRequests.size(), 1u);
+    EXPECT_EQ(ui.inputRequests[0].first, "定型文タイトルの指定");
+    EXPECT_EQ(ui.inputRequests[0].second, "登録する定型文のタイトルを入力してください");
+    EXPECT_EQ(TempDir::Read(tpl), "[a]\r\nx\r\n[b]\r\none\r\ntwo\r\n");
+    EXPECT_EQ(form->Templates().back(), (TTemplate{"[b]", {"one", "two"}}));
+}
+
+TEST_F(TemplateFormTest, CancelOrEmptyClipboardAddsNothing) {
+    std::string tpl = dir.Write("Template.TXT", "[a]\r\n");
+    Start();
+    form->Execute(app::ActionId::TemplateAdd);  // clipboard empty: no question
+    EXPECT_TRUE(ui.inputRequests.empty());
+    ui.clipboard = "text";
+    form->Execute(app::ActionId::TemplateAdd);  // cancelled
+    EXPECT_EQ(ui.inputRequests.size(), 1u);
+    EXPECT_EQ(TempDir::Read(tpl), "[a]\r\n");
+    EXPECT_EQ(form->Templates().size(), 1u);
+}
+
+TEST_F(TemplateFormTest, FailedWriteIsReportedAndTheFileKept) {
+    std::string tpl = dir.Write("Template.TXT", "[a]\r\n");
+    Start();
+    ::chmod(tpl.c_str(), 0444);
+    ::chmod(dir.path().c_str(), 0555);
+    ui.clipboard = "text";
+    ui.inputAnswers = {std::string("b")};
+    form->Execute(app::ActionId::TemplateAdd);
+    ::chmod(dir.path().c_str(), 0755);
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes anyway";
+    EXPECT_EQ(TempDir::Read(tpl), "[a]\r\n");
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_NE(ui.messages.back().find("定型文をファイルに追加できません"), std::string::npos);
+}
+
+}  // namespace
