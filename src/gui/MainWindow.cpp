@@ -23,6 +23,7 @@
 #include "ReferenceDialogs.h"
 #include "SearchDialogs.h"
 #include "EditorWidget.h"
+#include "platform/ShiftJis.h"
 
 namespace gui {
 
@@ -343,8 +344,15 @@ void MainWindow::StateChanged() {
     if (templateMenu_) {
         bool shown = form_.TemplatesAvailable();
         templateMenu_->menuAction()->setVisible(shown);
-        templateMenu_->setEnabled(false);
+        templateMenu_->setEnabled(shown);
         if (templateSeparator_) templateSeparator_->setVisible(shown);
+        // Items are only ever added, so new ones go at the end.
+        const auto& list = form_.Templates();
+        for (size_t i = static_cast<size_t>(templateMenu_->actions().size()); i < list.size(); ++i) {
+            std::string title = list[i].title;
+            QAction* a = templateMenu_->addAction(EscapeAmpersands(Q(platform::SjisToUtf8(title))));
+            connect(a, &QAction::triggered, this, [this, title] { form_.TemplateClick(title); });
+        }
     }
     for (auto& [childForm, sub] : subWindows_) sub->setWindowTitle(Q(childForm->Caption()));
     std::string build = form_.BuildStatus();
