@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "FakeUi.h"
+#include "MainFormFixture.h"
 #include "TestFiles.h"
 #include "app/Main.h"
 #include "reference/KeywordList.h"
@@ -127,19 +128,7 @@ TEST(IncludeFolder, BesideTheCompilerFolder) {
     for (const Case& c : cases) EXPECT_EQ(reference::IncludeFolder(c.compiler), c.want) << c.compiler;
 }
 
-class HelpTest : public ::testing::Test {
-protected:
-    TempDir dir;
-    FakeUi ui;
-    std::unique_ptr<TMainForm> form;
-
-    void Start(std::vector<std::string> args = {}) {
-        form = std::make_unique<TMainForm>(ui, dir.path(), std::move(args));
-        form->FormCreate();
-        form->FormActivate();
-    }
-    TMDIChild* Doc(size_t i) const { return dynamic_cast<TMDIChild*>(form->Children().at(i).get()); }
-};
+using HelpTest = MainFormFixture;
 
 TEST_F(HelpTest, TargetChangesReloadTheListAndTheSameTargetDoesNot) {
     dir.Write("VKLIBHLP.TXT", "f!korvane\r\n");

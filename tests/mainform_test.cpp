@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "FakeUi.h"
+#include "MainFormFixture.h"
 #include "TestFiles.h"
 #include "app/Main.h"
 #include "platform/IniFile.h"
@@ -21,17 +22,8 @@ using platform::MsgAnswer;
 
 namespace {
 
-class MainFormTest : public ::testing::Test {
+class MainFormTest : public MainFormFixture {
 protected:
-    TempDir dir;
-    FakeUi ui;
-    std::unique_ptr<TMainForm> form;
-
-    void Start(std::vector<std::string> args = {}) {
-        form = std::make_unique<TMainForm>(ui, dir.path(), std::move(args));
-        form->FormCreate();
-        form->FormActivate();
-    }
     std::string Settings() const { return TempDir::Read(dir.File("VKBUILD.INI")); }
     TMDIChild* Doc(size_t i) const { return dynamic_cast<TMDIChild*>(form->Children().at(i).get()); }
 };

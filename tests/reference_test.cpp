@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "FakeUi.h"
+#include "MainFormFixture.h"
 #include "TestFiles.h"
 #include "app/Main.h"
 
@@ -17,32 +18,20 @@ using reference::TExecKeyForm;
 namespace {
 
 // Stands in for the modal windows: `pick` acts on the form as a user would.
-struct RefView : app::TMainFormView {
+struct RefView : NullMainView {
     std::function<void(TDefineViewForm&)> pickDefine = [](TDefineViewForm&) {};
     std::function<void(TExecKeyForm&)> pickKey = [](TExecKeyForm&) {};
     int shown = 0;
-    void ChildAdded(app::TMdiChildForm&) override {}
-    void ChildRemoving(app::TMdiChildForm&) override {}
-    void ActivateChild(app::TMdiChildForm&) override {}
-    void StateChanged() override {}
-    void CloseMainWindow() override {}
-    void WindowCommand(ActionId) override {}
-    void ShowAbout() override {}
     void RunDefineView(TDefineViewForm& f) override { ++shown, pickDefine(f); }
     void RunExecKey(TExecKeyForm& f) override { ++shown, pickKey(f); }
 };
 
-class ReferenceTest : public ::testing::Test {
+class ReferenceTest : public MainFormFixture {
 protected:
-    TempDir dir;
-    FakeUi ui;
     RefView view;
-    std::unique_ptr<TMainForm> form;
 
     void Start(std::vector<std::string> args = {}) {
-        form = std::make_unique<TMainForm>(ui, dir.path(), std::move(args));
-        form->FormCreate();
-        form->FormActivate();
+        MainFormFixture::Start(std::move(args));
         form->SetView(&view);
     }
     TMDIChild* Doc() const { return form->ActiveDocument(); }

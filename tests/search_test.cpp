@@ -5,6 +5,7 @@
 #include <random>
 
 #include "FakeUi.h"
+#include "MainFormFixture.h"
 #include "TestFiles.h"
 #include "app/Main.h"
 #include "app/Search.h"
@@ -40,17 +41,10 @@ protected:
     std::pair<int64_t, int64_t> Sel() { return {Ed().SelStart(), Ed().SelLength()}; }
 };
 
-struct ViewAnswering : app::TMainFormView {
+struct ViewAnswering : NullMainView {
     std::string number;
     bool ok = true;
     app::TNumJmp shown;
-    void ChildAdded(app::TMdiChildForm&) override {}
-    void ChildRemoving(app::TMdiChildForm&) override {}
-    void ActivateChild(app::TMdiChildForm&) override {}
-    void StateChanged() override {}
-    void CloseMainWindow() override {}
-    void WindowCommand(ActionId) override {}
-    void ShowAbout() override {}
     bool RunNumJump(app::TNumJmp& d) override {
         shown = d;
         d.number = number;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include "FakeUi.h"
+#include "MainFormFixture.h"
 #include "TestFiles.h"
 #include "app/Main.h"
 #include "app/Templates.h"
@@ -67,19 +68,7 @@ TEST(TemplateFormat, ClipboardLinesSplitAtAnyLineEnd) {
     EXPECT_TRUE(app::SplitTextLines("").empty());
 }
 
-class TemplateFormTest : public ::testing::Test {
-protected:
-    TempDir dir;
-    FakeUi ui;
-    std::unique_ptr<app::TMainForm> form;
-
-    void Start(std::vector<std::string> args = {}) {
-        form = std::make_unique<app::TMainForm>(ui, dir.path(), std::move(args));
-        form->FormCreate();
-        form->FormActivate();
-    }
-    app::TMDIChild* Doc() const { return dynamic_cast<app::TMDIChild*>(form->Children().at(0).get()); }
-};
+using TemplateFormTest = MainFormFixture;
 
 TEST_F(TemplateFormTest, MissingFileHidesTheCommands) {
     Start();

@@ -1,0 +1,37 @@
+// A main form started over a temporary program folder with the scripted Ui,
+// and a main-window view that does nothing (tests override what they watch).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FakeUi.h"
+#include "TestFiles.h"
+#include "app/Main.h"
+
+class MainFormFixture : public ::testing::Test {
+protected:
+    TempDir dir;
+    FakeUi ui;
+    std::unique_ptr<app::TMainForm> form;
+
+    void Start(std::vector<std::string> args = {}) {
+        form = std::make_unique<app::TMainForm>(ui, dir.path(), std::move(args));
+        form->FormCreate();
+        form->FormActivate();
+    }
+    app::TMDIChild* Doc(size_t i = 0) const { return dynamic_cast<app::TMDIChild*>(form->Children().at(i).get()); }
+};
+
+struct NullMainView : app::TMainFormView {
+    void ChildAdded(app::TMdiChildForm&) override {}
+    void ChildRemoving(app::TMdiChildForm&) override {}
+    void ActivateChild(app::TMdiChildForm&) override {}
+    void StateChanged() override {}
+    void CloseMainWindow() override {}
+    void WindowCommand(app::ActionId) override {}
+    void ShowAbout() override {}
+};
