@@ -63,13 +63,9 @@ bool ParseDefineValue(std::string_view text, long long* value) {
     return true;
 }
 
-bool TDefineViewForm::FormShow(const std::string& programFolder, int targetHost) {
-    kinds_.clear();
-    rows_.clear();
-    result_.clear();
-    path_ = DefineListPath(programFolder, targetHost);
+bool TDefineViewForm::LoadList(platform::IniFile& ini) {
+    // Read afresh on every use: the list may be edited while the program runs.
     if (!platform::FileExists(path_)) return false;
-    platform::IniFile ini;
     try {
         ini.LoadFromFile(path_);
     } catch (const std::exception& e) {
@@ -77,6 +73,16 @@ bool TDefineViewForm::FormShow(const std::string& programFolder, int targetHost)
                        platform::MsgButtons::Ok);
         return false;
     }
+    return true;
+}
+
+bool TDefineViewForm::FormShow(const std::string& programFolder, int targetHost) {
+    kinds_.clear();
+    rows_.clear();
+    result_.clear();
+    path_ = DefineListPath(programFolder, targetHost);
+    platform::IniFile ini;
+    if (!LoadList(ini)) return false;
     kinds_ = ini.ReadSections();
     return true;
 }
@@ -84,15 +90,8 @@ bool TDefineViewForm::FormShow(const std::string& programFolder, int targetHost)
 bool TDefineViewForm::KindChange(int index) {
     rows_.clear();
     if (index < 0 || index >= static_cast<int>(kinds_.size())) return true;
-    if (!platform::FileExists(path_)) return false;
     platform::IniFile ini;
-    try {
-        ini.LoadFromFile(path_);
-    } catch (const std::exception& e) {
-        ui_.MessageBox("ファイルを読み込めません。\n" + std::string(e.what()), "エラー", platform::MsgKind::Error,
-                       platform::MsgButtons::Ok);
-        return false;
-    }
+    if (!LoadList(ini)) return false;
     const std::string& kind = kinds_[static_cast<size_t>(index)];
     int n = ini.ReadInteger(kind, "CNT", 0);
     if (n > kMaxBlankRows) {

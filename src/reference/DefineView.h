@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/IniFile.h"
 #include "platform/Ui.h"
 
 namespace editor {
@@ -68,6 +69,10 @@ public:
     bool SortFlag(int column) const { return sortFlags_[column == 1 ? 1 : 0]; }
 
 private:
+    // Reads the list file into `ini`; false (after telling the user why it
+    // could not be read) when it is missing or unreadable.
+    bool LoadList(platform::IniFile& ini);
+
     platform::Ui& ui_;
     std::string path_;
     std::vector<std::string> kinds_;
