@@ -127,41 +127,47 @@ std::string TextRange(const editor::TEditor& ed, int64_t from, int64_t to) {
     return out;
 }
 
-std::optional<int64_t> FindInText(const editor::TEditor& ed, std::string_view pattern, int64_t from) {
-    if (pattern.empty()) return std::nullopt;
+namespace {
+
+// Calls `hit` with each occurrence from `from` on, in order, until it returns
+// false. The text is read in pieces that end with a line, so an occurrence
+// without a line break never straddles two; each piece starts a character.
+// After an occurrence the search goes on right after it: its end counts as
+// the start of a character (where a replacement would leave the search).
+template <typename Hit>
+void ForEachInText(const editor::TEditor& ed, std::string_view pattern, int64_t from, Hit hit) {
+    if (pattern.empty()) return;
     const int64_t total = ed.TextLength();
     const bool whole = SpansLines(pattern);
     for (int64_t pos = std::max<int64_t>(from, 0); pos < total;) {
-        // A piece ends with a line, so an occurrence without a line break in
-        // it never straddles two pieces; each piece starts a character.
         const int64_t end = whole ? total : LineEnd(ed, std::min(total, pos + kChunk) - 1, total);
         const std::string piece = TextRange(ed, pos, end);
         const size_t limit = NulLimit(piece, 0);
-        const size_t q = ScanFirst(piece, pattern, 0, limit);
-        if (q != std::string_view::npos) return pos + static_cast<int64_t>(q);
+        for (size_t q = ScanFirst(piece, pattern, 0, limit); q != std::string_view::npos;
+             q = ScanFirst(piece, pattern, q + pattern.size(), limit))
+            if (!hit(pos + static_cast<int64_t>(q))) return;
         if (limit < piece.size()) break;
         pos = end;
     }
-    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int64_t> FindInText(const editor::TEditor& ed, std::string_view pattern, int64_t from) {
+    std::optional<int64_t> first;
+    ForEachInText(ed, pattern, from, [&](int64_t at) {
+        first = at;
+        return false;
+    });
+    return first;
 }
 
 std::vector<int64_t> FindAllInText(const editor::TEditor& ed, std::string_view pattern, int64_t from) {
     std::vector<int64_t> hits;
-    if (pattern.empty()) return hits;
-    const int64_t total = ed.TextLength();
-    const bool whole = SpansLines(pattern);
-    for (int64_t pos = std::max<int64_t>(from, 0); pos < total;) {
-        const int64_t end = whole ? total : LineEnd(ed, std::min(total, pos + kChunk) - 1, total);
-        const std::string piece = TextRange(ed, pos, end);
-        const size_t limit = NulLimit(piece, 0);
-        // After a replacement the search starts afresh right after it: the
-        // end of the occurrence counts as the start of a character.
-        for (size_t q = ScanFirst(piece, pattern, 0, limit); q != std::string_view::npos;
-             q = ScanFirst(piece, pattern, q + pattern.size(), limit))
-            hits.push_back(pos + static_cast<int64_t>(q));
-        if (limit < piece.size()) break;
-        pos = end;
-    }
+    ForEachInText(ed, pattern, from, [&](int64_t at) {
+        hits.push_back(at);
+        return true;
+    });
     return hits;
 }
 
