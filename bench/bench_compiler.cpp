@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "build/Compiler.h"
-#include "build/Msg.h"
+#include "compiler/Compiler.h"
+#include "compiler/Msg.h"
 #include "QuietUi.h"
 
 namespace {

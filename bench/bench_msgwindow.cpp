@@ -10,7 +10,7 @@
 #include <string>
 
 #include "MsgWindow.h"
-#include "build/Msg.h"
+#include "compiler/Msg.h"
 #include "QtBenchMain.h"
 #include "QuietUi.h"
 

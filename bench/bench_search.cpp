@@ -9,7 +9,7 @@
 #include "BenchData.h"
 #include "QuietUi.h"
 #include "app/Childwin.h"
-#include "app/Main.h"
+#include "app/MainForm.h"
 #include "app/Search.h"
 
 namespace {

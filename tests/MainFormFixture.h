@@ -10,7 +10,7 @@
 
 #include "FakeUi.h"
 #include "TestFiles.h"
-#include "app/Main.h"
+#include "app/MainForm.h"
 
 class MainFormFixture : public ::testing::Test {
 protected:

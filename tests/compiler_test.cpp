@@ -10,8 +10,8 @@
 
 #include "FakeUi.h"
 #include "TestFiles.h"
-#include "build/Compiler.h"
-#include "build/Msg.h"
+#include "compiler/Compiler.h"
+#include "compiler/Msg.h"
 
 using namespace build;
 

@@ -19,7 +19,7 @@
 #include "TestFiles.h"
 #include "app/BrowseFolder.h"
 #include "app/FileDrop.h"
-#include "app/Main.h"
+#include "app/MainForm.h"
 #include "app/SingleInstance.h"
 #include "platform/Process.h"
 

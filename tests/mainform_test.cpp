@@ -12,7 +12,7 @@
 #include "FakeUi.h"
 #include "MainFormFixture.h"
 #include "TestFiles.h"
-#include "app/Main.h"
+#include "app/MainForm.h"
 #include "platform/IniFile.h"
 
 using app::ActionId;

@@ -5,7 +5,7 @@
 
 #include "FakeUi.h"
 #include "TestFiles.h"
-#include "app/Main.h"
+#include "app/MainForm.h"
 #include "project/ProjView.h"
 
 using project::EntryList;

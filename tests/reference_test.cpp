@@ -7,7 +7,7 @@
 #include "FakeUi.h"
 #include "MainFormFixture.h"
 #include "TestFiles.h"
-#include "app/Main.h"
+#include "app/MainForm.h"
 
 using app::ActionId;
 using app::TMainForm;

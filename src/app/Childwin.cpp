@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/Main.h"
+#include "app/MainForm.h"
 #include "platform/FileIO.h"
 #include "platform/Path.h"
 #include "platform/ShiftJis.h"

@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "app/Childwin.h"
-#include "app/Main.h"
+#include "app/MainForm.h"
 #include "app/Search.h"
 #include "platform/ShiftJis.h"
 

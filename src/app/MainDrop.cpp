@@ -1,5 +1,5 @@
 // The main window's file drop: dropped sources open as command-line ones do.
-#include "app/Main.h"
+#include "app/MainForm.h"
 #include "platform/Path.h"
 
 namespace app {

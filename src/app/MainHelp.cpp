@@ -1,5 +1,5 @@
 // Help commands and the keyword hint list of the main window.
-#include "app/Main.h"
+#include "app/MainForm.h"
 #include "platform/Path.h"
 #include "platform/ShiftJis.h"
 

@@ -2,7 +2,7 @@
 // window button, and the three operations on the project file.
 #include <string>
 
-#include "app/Main.h"
+#include "app/MainForm.h"
 #include "platform/Path.h"
 
 namespace app {

@@ -1,5 +1,5 @@
 // TMainForm: the Help menu's define and execkey references.
-#include "app/Main.h"
+#include "app/MainForm.h"
 
 namespace app {
 

@@ -1,6 +1,6 @@
 // The main window's Search menu: the find and replace dialogs, find next and
 // upwards with the find dialog's text, jump to line, matching bracket.
-#include "app/Main.h"
+#include "app/MainForm.h"
 #include "platform/ShiftJis.h"
 
 namespace app {

@@ -1,7 +1,7 @@
 // The templates of the Edit menu: loaded at start, inserted, added.
 #include <algorithm>
 
-#include "app/Main.h"
+#include "app/MainForm.h"
 #include "platform/FileIO.h"
 #include "platform/Path.h"
 #include "platform/ShiftJis.h"

@@ -7,7 +7,7 @@
 #include <QMdiSubWindow>
 #include <map>
 
-#include "app/Main.h"
+#include "app/MainForm.h"
 
 class QLabel;
 class QMdiArea;

@@ -5,7 +5,7 @@
 
 #include "Fonts.h"
 #include "QtUi.h"
-#include "build/Msg.h"
+#include "compiler/Msg.h"
 
 namespace gui {
 

@@ -7,7 +7,7 @@
 
 #include "MainWindow.h"
 #include "QtUi.h"
-#include "app/Main.h"
+#include "app/MainForm.h"
 #include "app/SingleInstance.h"
 #include "platform/Path.h"
 

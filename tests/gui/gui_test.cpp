@@ -24,7 +24,7 @@
 #include "MsgWindow.h"
 #include "QtUi.h"
 #include "TestFiles.h"
-#include "app/Main.h"
+#include "app/MainForm.h"
 
 using app::ActionId;
 

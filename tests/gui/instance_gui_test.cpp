@@ -23,7 +23,7 @@
 #include "MainWindow.h"
 #include "QtUi.h"
 #include "TestFiles.h"
-#include "app/Main.h"
+#include "app/MainForm.h"
 #include "platform/Process.h"
 
 extern char** environ;

@@ -1,4 +1,4 @@
-#include "build/Compiler.h"
+#include "compiler/Compiler.h"
 
 #include <signal.h>
 

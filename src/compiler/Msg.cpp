@@ -1,4 +1,4 @@
-#include "build/Msg.h"
+#include "compiler/Msg.h"
 
 #include <algorithm>
 #include <cerrno>
