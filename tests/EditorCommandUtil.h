@@ -57,6 +57,7 @@ public:
         text = std::string(sjis);
         box = isBox;
     }
+    bool HasText() override { return text && !text->empty(); }
 };
 
 inline testing::AssertionResult CaretAt(const editor::TEditor& ed, int row, int col) {

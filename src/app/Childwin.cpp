@@ -71,6 +71,9 @@ TMDIChild::TMDIChild(TMainForm& main, platform::Ui& ui)
     // FormCreate
     editor_->OnCaretMoved = [this](editor::TEditor&) { CaretMoved(); };
     editor_->OnChange = [this](editor::TEditor&) { Editor1Change(); };
+    // The window shows its own menu on the right button; the editor's
+    // menu keeps its shortcuts.
+    editor_->PopupMenu().SetAutoPopup(false);
     editor_->Lines().Clear();
     editor_->SetModified(false);
     panels_[2] = "挿入";
@@ -254,7 +257,32 @@ void TMDIChild::CaretMoved() {
 
 void TMDIChild::SetEditorFocused(bool focused) {
     editor_->SetFocused(focused);
-    if (focused) CaretMoved();
+    if (!focused) return;
+    main_.MessageList().SetTarget(editor_->MacroTarget());
+    CaretMoved();
+}
+
+void TMDIChild::MacroKey(bool play) {
+    editor::TMessageList& macro = main_.MessageList();
+    if (play) {
+        SetPanel(4, "ｷｰﾎﾞｰﾄﾞﾏｸﾛ実行");
+        if (OnPaintStatusNow) OnPaintStatusNow();
+        // A played key may close this window.
+        std::weak_ptr<bool> alive = alive_;
+        macro.Play();
+        if (!alive.expired()) SetPanel(4, "ｷｰﾎﾞｰﾄﾞﾏｸﾛを実行しました");
+        return;
+    }
+    if (macro.State() == editor::TMessageList::msRecording || macro.State() == editor::TMessageList::msPlaying) {
+        SetPanel(4, "ｷｰﾎﾞｰﾄﾞﾏｸﾛ記録終了");
+        macro.StopRecord();
+    } else {
+        macro.Clear();
+        SetPanel(4, "ｷｰﾎﾞｰﾄﾞﾏｸﾛ記録開始");
+        // The editor records from its window, which the focus made the target.
+        if (!macro.Target()) macro.SetTarget(editor_->MacroTarget());
+        macro.StartRecord();
+    }
 }
 
 void TMDIChild::MouseWheel(int delta) {
@@ -310,6 +338,10 @@ void TMDIChild::InsertFileAtCaretLine() {
 bool TMDIChild::Editor1KeyDown(int key, const editor::TKeyState& keys) {
     editor::TEditor& ed = *editor_;
     const bool ctrlOnly = keys.ctrl && !keys.shift && !keys.alt;
+    if (keys.alt && !keys.ctrl && (key == 'M' || key == 'L')) {
+        MacroKey(key == 'L');
+        return true;
+    }
     if (ctrlOnly && key == 'Y') {
         if (ed.Row() < ed.RowCount()) ed.DeleteRow(ed.Row());
         return true;
@@ -374,6 +406,7 @@ bool TMDIChild::Editor1KeyDown(int key, const editor::TKeyState& keys) {
 
 bool TMDIChild::TakesKey(int key, const editor::TKeyState& keys) {
     if (key == kVkF1) return keys.shift != keys.ctrl;
+    if (keys.alt && !keys.ctrl) return key == 'M' || key == 'L';
     if (!keys.ctrl || keys.alt) return false;
     if (keys.shift) return key == 'I' || key == 'U';
     return key == 'Y' || key == 'E' || key == editor::vkDelete || key == editor::vkBack;

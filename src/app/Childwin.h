@@ -77,6 +77,8 @@ public:
     bool Editor1KeyDown(int key, const editor::TKeyState& keys);
     // Whether Editor1KeyDown handles `key` (it must win over window menus).
     static bool TakesKey(int key, const editor::TKeyState& keys);
+    // Alt+M starts or stops recording a keyboard macro, Alt+L plays it.
+    void MacroKey(bool play);
     void Editor1DblClick();
     // Mouse presses in the editor after the editor's own handling (x, y in
     // the editor's pixels): Ctrl+right shows the keyword hint and is
@@ -137,6 +139,7 @@ private:
     std::optional<platform::FileStamp> diskStamp_;
     std::string stampPath_;  // the path diskStamp_ belongs to
     THint hint_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace app

@@ -12,6 +12,7 @@ public:
     explicit TUiClipboard(platform::Ui& ui) : ui_(ui) {}
     std::optional<std::string> GetText(bool* box) override;
     void SetText(std::string_view sjis, bool box) override;
+    bool HasText() override { return !ui_.ClipboardText().empty(); }
 
 private:
     platform::Ui& ui_;

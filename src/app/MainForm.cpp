@@ -53,6 +53,11 @@ TMainForm::TMainForm(platform::Ui& ui, std::string programFolder, std::vector<st
     findDialog_.OnFind = [this] { FindDialog1Find(); };
     replaceDialog_.OnFind = [this] { ReplaceDialog1Find(); };
     replaceDialog_.OnReplace = [this](bool all) { ReplaceDialog1Replace(all); };
+    messageList_.ProcessMessages = [this] { ui_.ProcessEvents(); };
+    messageList_.OnInterrupted = [this] {
+        ui_.MessageBox("ｷｰﾎﾞｰﾄﾞﾏｸﾛ の実行が中断されました。", kAppTitle, platform::MsgKind::Information,
+                       platform::MsgButtons::Ok);
+    };
 }
 
 TMainForm::~TMainForm() {

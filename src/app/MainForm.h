@@ -21,6 +21,7 @@
 #include "app/Templates.h"
 #include "app/Timer.h"
 #include "compiler/Compiler.h"
+#include "editor/MessageList.h"
 #include "compiler/Msg.h"
 #include "platform/Ui.h"
 #include "project/ProjView.h"
@@ -76,6 +77,9 @@ public:
     void FormDestroy();
 
     TSettings& Settings() { return settings_; }
+    // The keyboard macro recorder of the whole run; its target follows the
+    // focused document editor.
+    editor::TMessageList& MessageList() { return messageList_; }
     const std::string& ProgramFolder() const { return programFolder_; }
     std::string SettingsPath() const;
     std::string HelpFile() const { return helpFile_; }
@@ -297,6 +301,7 @@ private:
     bool closeAfterBuild_ = false;
 
     TFindDialog findDialog_;
+    editor::TMessageList messageList_;
     TReplaceDialog replaceDialog_;
 
     // Created once and reused: the define sort directions last the program's life.

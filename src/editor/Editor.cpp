@@ -5,7 +5,9 @@
 namespace editor {
 
 TEditor::TEditor()
-    : store_(TEditorScreenStrings::Create(this)), lines_(std::make_unique<TEditorStrings>(*this)) {
+    : store_(TEditorScreenStrings::Create(this)),
+      lines_(std::make_unique<TEditorStrings>(*this)),
+      popupMenu_(std::make_unique<TEditorPopupMenu>(*this)) {
     viewListener_ = view_.Fountain().Subscribe([this] {
         if (!fountain_) FountainChanged();
     });

@@ -18,6 +18,7 @@
 #include "editor/Canvas.h"
 #include "editor/ColumnMap.h"
 #include "editor/EditorFountain.h"
+#include "editor/EditorPopupMenu.h"
 #include "editor/EditorProperties.h"
 #include "editor/EditorScreenStrings.h"
 #include "editor/EditorSearch.h"
@@ -28,6 +29,8 @@ namespace editor {
 
 // Where clipboard text goes: Shift-JIS in and out; the implementation
 // converts to and from the desktop's Unicode clipboard.
+class TMacroTarget;
+
 class TEditorClipboard {
 public:
     virtual ~TEditorClipboard() = default;
@@ -35,6 +38,8 @@ public:
     // (the implementation tells the user why).
     virtual std::optional<std::string> GetText(bool* box) = 0;
     virtual void SetText(std::string_view sjis, bool box) = 0;
+    // Whether there is text to paste, without taking it.
+    virtual bool HasText() = 0;
 };
 
 // What the editor asks of the window that shows it; rectangles in client
@@ -113,6 +118,11 @@ public:
     int UndoListMax() const { return store_->UndoObject().ListMax(); }
     void SetUndoListMax(int value) { store_->UndoObject().SetListMax(value); }
     void SetClipboard(TEditorClipboard* clipboard) { clipboard_ = clipboard; }
+    TEditorClipboard* Clipboard() const { return clipboard_; }
+    TEditorPopupMenu& PopupMenu() { return *popupMenu_; }
+    // The window that keyboard macros record from and play into (its view).
+    TMacroTarget* MacroTarget() const { return macroTarget_; }
+    void SetMacroTarget(TMacroTarget* target) { macroTarget_ = target; }
     virtual const TDelimiters& Delimiters() const { return DefaultDelimiters(); }
 
     // ---- Colouring ----------------------------------------------------------
@@ -308,12 +318,27 @@ public:
     // An input-method result: inserted whole; its character messages that
     // may follow are then ignored.
     void CompositionResult(std::string_view sjis);
-    // The shortcuts of the editor's own popup menu (clipboard, box paste,
-    // box mode), offered each key first; true when the key was one of them.
-    bool ShortcutKey(int key, const TKeyState& keys);
+    // The shortcuts of the editor's own popup menu (row marks, undo, the
+    // clipboard, box paste, box mode), offered each key first; true when
+    // the key was one of them.
+    bool ShortcutKey(int key, const TKeyState& keys) { return popupMenu_->ShortcutKey(key, keys); }
     // Whether `key` is one of those shortcuts (it must win over window menus).
-    static bool IsShortcutKey(int key, const TKeyState& keys);
+    static bool IsShortcutKey(int key, const TKeyState& keys) { return TEditorPopupMenu::IsShortcutKey(key, keys); }
     int PendingImeBytes() const { return pendingIme_; }
+
+    // ---- Row marks (EditorMarks.cpp) ---------------------------------------------
+    // Marks 0..15 on screen rows; a numbered mark (0..9) stands on one row
+    // at a time, so putting it moves it there.
+    TRowMarks RowMarks(int row) const;  // empty for a row that does not exist
+    void SetRowMarks(int row, TRowMarks marks);
+    void PutRowMark(int row, int mark);
+    void DeleteRowMark(int row, int mark);
+    void ToggleRowMark(int row, int mark);
+    // Moves the caret to the first row with the mark, scrolling it to about
+    // half a window below the top when it is out of sight.
+    void GotoRowMark(int mark);
+    int FindRowMark(int mark) const;  // -1 when no row carries it
+    TRowMarks MarksInUse() const { return store_->GetMarksInUse(); }
 
     // ---- Editing commands ---------------------------------------------------------
     void InsertText(std::string_view s);
@@ -407,6 +432,8 @@ private:
     std::unique_ptr<TEditorStrings> lines_;
     TEditorProperties props_;
     TEditorClipboard* clipboard_ = nullptr;
+    std::unique_ptr<TEditorPopupMenu> popupMenu_;
+    TMacroTarget* macroTarget_ = nullptr;
     TEditorViewInfo view_;
     TEditorFountain* fountain_ = nullptr;
     int viewListener_ = 0;

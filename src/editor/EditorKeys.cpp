@@ -209,43 +209,6 @@ void TEditor::CharMessage(unsigned char c, const TKeyState& keys, std::optional<
     }
 }
 
-bool TEditor::IsShortcutKey(int key, const TKeyState& keys) {
-    return keys.ctrl && !keys.alt && !keys.shift &&
-           (key == 'Z' || key == 'A' || key == 'X' || key == 'C' || key == 'V' || key == 'B' || key == 'K');
-}
-
-bool TEditor::ShortcutKey(int key, const TKeyState& keys) {
-    if (!keys.ctrl || keys.alt || keys.shift) return false;
-    switch (key) {
-        case 'Z':
-            if (CanUndo() && !props_.readOnly) Undo();
-            return true;
-        case 'A':
-            if (CanRedo() && !props_.readOnly) Redo();
-            return true;
-        case 'X':
-            if (Selected() && !props_.readOnly) CutToClipboard();
-            return true;
-        case 'C':
-            if (Selected()) CopyToClipboard();
-            return true;
-        case 'V':
-            PasteFromClipboard();
-            return true;
-        case 'B':
-            if (clipboard_ && !props_.readOnly) {
-                bool box = false;
-                if (std::optional<std::string> text = clipboard_->GetText(&box)) BoxPaste(*text);
-            }
-            return true;
-        case 'K':
-            SetSelectionMode(selMode_ == smBox ? smNormal : smBox);
-            return true;
-        default:
-            return false;
-    }
-}
-
 void TEditor::CompositionResult(std::string_view sjis) {
     if (props_.readOnly || sjis.empty()) return;
     pendingIme_ = static_cast<int>(sjis.size());

@@ -7,6 +7,8 @@
 #include <QFontMetrics>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -38,7 +40,10 @@ EditorWidget::EditorWidget(editor::TEditor* editor, QWidget* parent) : QAbstract
     connect(&states_, &QTimer::timeout, this, [this] {
         if (editor_ && editor_->UpdateStatesSlice(10)) states_.start();
     });
-    if (editor_) editor_->SetWindow(this);
+    if (editor_) {
+        editor_->SetWindow(this);
+        editor_->SetMacroTarget(this);
+    }
     Refresh();
 }
 
@@ -47,11 +52,19 @@ void EditorWidget::StatesPending() {
 }
 
 EditorWidget::~EditorWidget() {
-    if (editor_) editor_->SetWindow(nullptr);
+    LeaveRecorder();
+    if (editor_) {
+        editor_->SetWindow(nullptr);
+        editor_->SetMacroTarget(nullptr);
+    }
 }
 
 void EditorWidget::Detach() {
-    if (editor_) editor_->SetWindow(nullptr);
+    LeaveRecorder();
+    if (editor_) {
+        editor_->SetWindow(nullptr);
+        editor_->SetMacroTarget(nullptr);
+    }
     editor_ = nullptr;
     onKeyDown = nullptr;
     takesKey = nullptr;
@@ -197,6 +210,40 @@ void EditorWidget::contextMenuEvent(QContextMenuEvent* event) {
     bool consumed = std::exchange(pressConsumed_, false);
     if (event->reason() == QContextMenuEvent::Mouse && (consumed || (event->modifiers() & Qt::ControlModifier))) return;
     if (onContextMenu) onContextMenu(event->globalPos());
+    else if (editor_ && editor_->PopupMenu().AutoPopup()) ShowEditorPopup(event->globalPos());
+}
+
+namespace {
+
+void AddPopupItems(QMenu* menu, editor::TEditorPopupMenu& popup, const std::vector<editor::TEditorPopupItem>& items) {
+    using C = editor::TEditorPopupCommand;
+    for (const editor::TEditorPopupItem& item : items) {
+        if (item.command == C::Separator) {
+            menu->addSeparator();
+            continue;
+        }
+        if (item.command == C::Submenu) {
+            AddPopupItems(menu->addMenu(Q(item.caption)), popup, item.items);
+            continue;
+        }
+        QAction* action = menu->addAction(Q(item.caption + (item.shortcut.empty() ? "" : "\t" + item.shortcut)));
+        action->setEnabled(item.enabled);
+        action->setCheckable(item.checked);
+        action->setChecked(item.checked);
+        const editor::TEditorPopupItem* target = &item;
+        QObject::connect(action, &QAction::triggered, menu, [&popup, target] { popup.Click(*target); });
+    }
+}
+
+}  // namespace
+
+void EditorWidget::ShowEditorPopup(const QPoint& globalPos) {
+    editor::TEditorPopupMenu& popup = editor_->PopupMenu();
+    popup.Update();
+    QMenu menu(this);
+    AddPopupItems(&menu, popup, popup.Items());
+    menu.exec(globalPos);
+    UpdateScrollBars();
 }
 
 void EditorWidget::scrollContentsBy(int, int) {
@@ -228,20 +275,57 @@ int EditorWidget::VirtualKey(int qtKey) {
         case Qt::Key_Down: return editor::vkDown;
         case Qt::Key_Insert: return editor::vkInsert;
         case Qt::Key_Delete: return editor::vkDelete;
-        case Qt::Key_F1: return 112;
+        case Qt::Key_Escape: return 27;
         default:
+            if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12) return 112 + (qtKey - Qt::Key_F1);
             if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)) return qtKey;
             return 0;
     }
 }
 
+int EditorWidget::VirtualKey(const QKeyEvent& event) {
+    int vk = VirtualKey(event.key());
+    if (vk || !(event.modifiers() & Qt::ControlModifier)) return vk;
+    // X and Wayland key codes 10..19 are the digit row's keys 1..9, 0 on every layout.
+    const quint32 code = event.nativeScanCode();
+    if (code >= 10 && code <= 19)
+        return code == 19 ? '0' : static_cast<int>('1' + (code - 10));
+    return 0;
+}
+
+namespace {
+
+// The Qt key of one of the virtual keys above.
+int QtKeyOf(int vk) {
+    static const std::pair<int, int> table[] = {
+        {editor::vkBack, Qt::Key_Backspace}, {editor::vkTab, Qt::Key_Tab},     {editor::vkReturn, Qt::Key_Return},
+        {editor::vkPrior, Qt::Key_PageUp},   {editor::vkNext, Qt::Key_PageDown}, {editor::vkEnd, Qt::Key_End},
+        {editor::vkHome, Qt::Key_Home},      {editor::vkLeft, Qt::Key_Left},   {editor::vkUp, Qt::Key_Up},
+        {editor::vkRight, Qt::Key_Right},    {editor::vkDown, Qt::Key_Down},   {editor::vkInsert, Qt::Key_Insert},
+        {editor::vkDelete, Qt::Key_Delete},  {27, Qt::Key_Escape},
+    };
+    for (auto [v, q] : table)
+        if (v == vk) return q;
+    if (vk >= 112 && vk <= 123) return Qt::Key_F1 + (vk - 112);
+    return vk;  // letters and digits
+}
+
+}  // namespace
+
 bool EditorWidget::event(QEvent* event) {
     // The editor's own shortcuts and the document window's keys win over
     // the main window's menu shortcuts while the editor has the focus.
+    // Every key press passes here first, so a keyboard macro records it
+    // here, shortcut or not.
     if (event->type() == QEvent::ShortcutOverride && editor_) {
         auto* key = static_cast<QKeyEvent*>(event);
         editor::TKeyState keys = Keys(key->modifiers());
-        int vk = VirtualKey(key->key());
+        int vk = VirtualKey(*key);
+        notified_ = false;
+        if (vk && !(keys.alt && !keys.ctrl)) {
+            Observe(editor::mmKeyDownNotify, static_cast<uint32_t>(vk), 0, keys);
+            notified_ = true;
+        }
         if (vk && (editor::TEditor::IsShortcutKey(vk, keys) || (takesKey && takesKey(vk, keys)))) {
             event->accept();
             return true;
@@ -258,13 +342,56 @@ bool EditorWidget::event(QEvent* event) {
     return QAbstractScrollArea::event(event);
 }
 
-void EditorWidget::TypeText(const QString& text) {
+bool EditorWidget::KeyNotify(int vk, const editor::TKeyState& keys, bool playing) {
+    if (editor_->ShortcutKey(vk, keys)) return true;
+    // Typed keys met the window's shortcuts before they came here.
+    return playing && !(takesKey && takesKey(vk, keys)) && TriggerWindowShortcut(vk, keys);
+}
+
+bool EditorWidget::TriggerWindowShortcut(int vk, const editor::TKeyState& keys) {
+    QKeyCombination combo(Qt::KeyboardModifiers((keys.shift ? Qt::ShiftModifier : Qt::NoModifier) | (keys.ctrl ? Qt::ControlModifier : Qt::NoModifier)), Qt::Key(QtKeyOf(vk)));
+    QKeySequence sequence(combo);
+    for (QAction* action : window()->findChildren<QAction*>()) {
+        if (!action->isEnabled() || !action->shortcuts().contains(sequence)) continue;
+        action->trigger();
+        return true;
+    }
+    return false;
+}
+
+bool EditorWidget::KeyDownMessage(int vk, const editor::TKeyState& keys, bool repeat) {
+    if (onKeyDown && onKeyDown(vk, keys)) return editor_ != nullptr;
+    if (!editor_) return false;  // the key closed the window
+    editor_->KeyDown(vk, keys, repeat);
+    return true;
+}
+
+void EditorWidget::CharInput(unsigned char c, const editor::TKeyState& keys) {
+    Observe(editor::mmCharNotify, c, 0, keys);
+    editor_->CharMessage(c, keys, std::nullopt, nullptr);
+}
+
+void EditorWidget::TypeText(const QString& text, const editor::TKeyState& keys) {
     if (!editor_ || text.isEmpty()) return;
     platform::EncodeResult sjis = platform::EncodeSjis(S(text));
     if (!sjis.ok()) {
         QApplication::beep();
         if (onRefused) onRefused(Q(sjis.unconvertible));
         return;
+    }
+    // A recorder sees one message per character: a double-byte one as an
+    // input-method character followed by the character message that
+    // repeats it.
+    if (Recorder()) {
+        const std::string& b = sjis.bytes;
+        for (size_t i = 0; i < b.size(); ++i) {
+            auto c = static_cast<unsigned char>(b[i]);
+            if (platform::IsLeadByte(c) && i + 1 < b.size()) {
+                auto t = static_cast<unsigned char>(b[++i]);
+                Observe(editor::mmImeChar, (c << 8) | t, 1, keys);
+            }
+            Observe(editor::mmCharNotify, c, 1, keys);
+        }
     }
     editor_->InsertText(sjis.bytes);
 }
@@ -273,31 +400,61 @@ void EditorWidget::keyPressEvent(QKeyEvent* event) {
     if (!editor_) return;
     RestartBlink();
     editor::TKeyState keys = Keys(event->modifiers());
-    int vk = VirtualKey(event->key());
-    if (vk && editor_->ShortcutKey(vk, keys)) return;
-    if (vk && onKeyDown && onKeyDown(vk, keys)) return;
-    if (!editor_) return;  // the key closed the window
+    int vk = VirtualKey(*event);
+    const bool notified = std::exchange(notified_, false);
+    if (vk) {
+        if (!notified && !(keys.alt && !keys.ctrl)) Observe(editor::mmKeyDownNotify, static_cast<uint32_t>(vk), 0, keys);
+        if (KeyNotify(vk, keys, false)) return;
+        if (!KeyDownMessage(vk, keys, event->isAutoRepeat())) return;
+    }
     switch (event->key()) {
         case Qt::Key_Backspace:
-            editor_->CharMessage(8, keys, std::nullopt, nullptr);
+            CharInput(8, keys);
             return;
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
-            editor_->CharMessage(9, keys, std::nullopt, nullptr);
+            CharInput(9, keys);
             return;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (editor_->Properties().wantReturns) editor_->CharMessage(13, keys, std::nullopt, nullptr);
+            if (editor_->Properties().wantReturns) CharInput(13, keys);
             return;
         default:
             break;
     }
-    if (vk) editor_->KeyDown(vk, keys, event->isAutoRepeat());
     // Typed characters; Ctrl and Alt combinations are commands, not text.
     QString text = event->text();
     if (!text.isEmpty() && !keys.ctrl && !keys.alt && text.at(0).unicode() >= 0x20 && text.at(0).unicode() != 0x7F)
-        TypeText(text);
+        TypeText(text, keys);
     UpdateScrollBars();
+}
+
+intptr_t EditorWidget::SendMacroMessage(uint32_t message, uint16_t wParam, uint32_t /*lParam*/,
+                                        const editor::TKeyState& keys) {
+    if (!editor_) return 0;
+    RestartBlink();
+    intptr_t result = 0;
+    switch (message) {
+        case editor::mmKeyDownNotify:
+            result = KeyNotify(wParam, keys, true) ? 1 : 0;
+            break;
+        case editor::mmKeyDown:
+            KeyDownMessage(wParam, keys, false);
+            break;
+        case editor::mmChar:
+            editor_->CharMessage(static_cast<unsigned char>(wParam), keys, std::nullopt, nullptr);
+            break;
+        case editor::mmImeChar:
+            if (!editor_->ReadOnly()) {
+                const char pair[2] = {static_cast<char>(wParam >> 8), static_cast<char>(wParam & 0xFF)};
+                editor_->InsertText(std::string_view(pair, 2));
+            }
+            break;
+        default:
+            break;
+    }
+    if (editor_) UpdateScrollBars();
+    return result;
 }
 
 void EditorWidget::keyReleaseEvent(QKeyEvent* event) {
@@ -307,7 +464,7 @@ void EditorWidget::keyReleaseEvent(QKeyEvent* event) {
 void EditorWidget::inputMethodEvent(QInputMethodEvent* event) {
     // A finished composition arrives whole, so a double-byte character is
     // never split.
-    if (!event->commitString().isEmpty()) TypeText(event->commitString());
+    if (!event->commitString().isEmpty()) TypeText(event->commitString(), Keys(QGuiApplication::keyboardModifiers()));
     event->accept();
 }
 

@@ -12,10 +12,11 @@
 
 #include "editor/Canvas.h"
 #include "editor/Editor.h"
+#include "editor/MessageList.h"
 
 namespace gui {
 
-class EditorWidget : public QAbstractScrollArea, private editor::TEditorWindow {
+class EditorWidget : public QAbstractScrollArea, private editor::TEditorWindow, public editor::TMacroTarget {
     Q_OBJECT
 public:
     explicit EditorWidget(editor::TEditor* editor, QWidget* parent = nullptr);
@@ -49,6 +50,13 @@ public:
     // The editor's virtual key for a Qt key (letters and digits as their
     // upper-case character), or 0.
     static int VirtualKey(int qtKey);
+    // The same for a key event; a digit key with Ctrl is known by its key
+    // code, since Shift turns it into another character.
+    static int VirtualKey(const QKeyEvent& event);
+
+    // Keyboard macro playback: one recorded message, as if typed.
+    intptr_t SendMacroMessage(uint32_t message, uint16_t wParam, uint32_t lParam,
+                              const editor::TKeyState& keys) override;
 
 protected:
     bool event(QEvent* event) override;
@@ -81,7 +89,16 @@ private:
     void Relayout();
     void UpdateScrollBars();
     void UpdateCursor();
-    void TypeText(const QString& text);
+    void TypeText(const QString& text, const editor::TKeyState& keys);
+    // The message steps of a key press, shared by typing and playback:
+    // the shortcuts (true: consumed), the key itself (false when the key
+    // closed the window), a character.
+    bool KeyNotify(int vk, const editor::TKeyState& keys, bool playing);
+    bool KeyDownMessage(int vk, const editor::TKeyState& keys, bool repeat);
+    void CharInput(unsigned char c, const editor::TKeyState& keys);
+    // A shortcut of the window's menus for the key, triggered (playback).
+    bool TriggerWindowShortcut(int vk, const editor::TKeyState& keys);
+    void ShowEditorPopup(const QPoint& globalPos);
     void RestartBlink();
 
     editor::TEditor* editor_;
@@ -90,6 +107,7 @@ private:
     std::string fontKey_;
     int ascent_ = 12;
     bool syncing_ = false;
+    bool notified_ = false;  // the key press was recorded at its shortcut check
     bool caretOn_ = true;
     QTimer blink_;
     // Slices of the colouring-state work, one per idle moment.

@@ -370,3 +370,49 @@ TEST(MainWindowView, CtrlBreakStopsABuildThatTheStatusBarAnnounces) {
     EXPECT_EQ(shown.size(), 4097);
     EXPECT_TRUE(shown.endsWith(QString::fromUtf8("…")));
 }
+
+TEST(MainWindowView, KeyboardMacroReplaysTypingAndDigitKeysSetAndJumpToMarks) {
+    TempDir dir;
+    Program p(dir.path(), {});
+    p.window.ActionFor(ActionId::FileNew1)->trigger();
+    QApplication::processEvents();
+    auto* doc = p.window.DocumentViewOf(p.form.ActiveChild());
+    ASSERT_NE(doc, nullptr);
+    gui::EditorWidget* ed = doc->Editor();
+    ed->setFocus();
+    QApplication::processEvents();
+    const editor::TEditor& text = p.form.ActiveDocument()->Editor1();
+    Key(ed, Qt::Key_M, Qt::AltModifier);
+    EXPECT_EQ(doc->PanelText(4), QString::fromUtf8("ｷｰﾎﾞｰﾄﾞﾏｸﾛ記録開始"));
+    Key(ed, Qt::Key_A, Qt::NoModifier, "a");
+    QInputMethodEvent ime;
+    ime.setCommitString(QString::fromUtf8("日本"));
+    QApplication::sendEvent(ed, &ime);
+    Key(ed, Qt::Key_Home, Qt::ShiftModifier);
+    Key(ed, Qt::Key_C, Qt::ControlModifier);  // the editor's copy: consumed, played once
+    Key(ed, Qt::Key_End);
+    Key(ed, Qt::Key_X, Qt::AltModifier);  // a menu key: not recorded
+    Key(ed, Qt::Key_V, Qt::ControlModifier);
+    Key(ed, Qt::Key_Return);
+    Key(ed, Qt::Key_M, Qt::AltModifier);
+    EXPECT_EQ(doc->PanelText(4), QString::fromUtf8("ｷｰﾎﾞｰﾄﾞﾏｸﾛ記録終了"));
+    const std::string once = "a\x93\xfa\x96\x7b" "a\x93\xfa\x96\x7b\r\n";
+    EXPECT_EQ(text.Lines().GetTextStr(), once);
+    Key(ed, Qt::Key_L, Qt::AltModifier);
+    EXPECT_EQ(doc->PanelText(4), QString::fromUtf8("ｷｰﾎﾞｰﾄﾞﾏｸﾛを実行しました"));
+    EXPECT_EQ(text.Lines().GetTextStr(), once + once);
+
+    // Shift+Ctrl+3 arrives as "#" with the digit's key code; Ctrl+3 jumps back.
+    QKeyEvent setMark(QEvent::KeyPress, Qt::Key_NumberSign, Qt::ShiftModifier | Qt::ControlModifier, 12, 0x23, 0, "#");
+    auto jump = [&] {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_3, Qt::ControlModifier, "3");
+        QApplication::sendEvent(ed, &press);
+    };
+    Key(ed, Qt::Key_Up);
+    QApplication::sendEvent(ed, &setMark);
+    EXPECT_EQ(text.RowMarks(1), 1u << 3);
+    Key(ed, Qt::Key_Up);
+    Key(ed, Qt::Key_Return);  // the marked row moves down
+    jump();
+    EXPECT_EQ(text.Row(), 2);
+}

@@ -1,0 +1,295 @@
+// Keyboard macros, row marks and the editor's popup menu.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "EditorCommandUtil.h"
+#include "EditorTestUtil.h"
+#include "MainFormFixture.h"
+#include "app/Childwin.h"
+#include "editor/Editor.h"
+#include "editor/MessageList.h"
+
+using editor::TKeyState;
+using editor::TMessageList;
+
+namespace {
+
+TKeyState Mods(bool shift, bool ctrl, bool alt = false) {
+    TKeyState k;
+    k.shift = shift, k.ctrl = ctrl, k.alt = alt;
+    return k;
+}
+
+// A window that logs what reaches it and consumes the notifications it is told to.
+struct FakeTarget : editor::TMacroTarget {
+    std::vector<std::string> log;
+    std::vector<uint16_t> consumes;  // notified keys taken as shortcuts
+    std::function<void()> onSend;
+    intptr_t SendMacroMessage(uint32_t m, uint16_t w, uint32_t, const TKeyState& k) override {
+        log.push_back(std::to_string(m) + ":" + std::to_string(w) + (k.shift ? "S" : "") + (k.ctrl ? "C" : "") +
+                      (k.alt ? "A" : ""));
+        if (onSend) onSend();
+        return m == editor::mmKeyDownNotify && std::find(consumes.begin(), consumes.end(), w) != consumes.end();
+    }
+    // What the window's procedure shows the recorder, as typing does.
+    void Type(uint32_t m, uint32_t w, TKeyState k = {}) { Observe(m, w, 0, k); }
+};
+
+std::string Entry(uint32_t m, int w, const char* mods = "") { return std::to_string(m) + ":" + std::to_string(w) + mods; }
+
+}  // namespace
+
+TEST(KeyboardMacro, RecordsThreeKindsWithModifiersAndSkipsTheRepeatOfInputMethodChars) {
+    FakeTarget t;
+    TMessageList list(&t);
+    list.StartRecord();
+    ASSERT_EQ(list.State(), TMessageList::msRecording);
+    t.Type(editor::mmKeyDownNotify, 'A', Mods(true, false));
+    t.Type(editor::mmCharNotify, 'A', Mods(true, false));
+    t.Type(editor::mmImeChar, 0x82A0);
+    t.Type(editor::mmCharNotify, 0x82);  // the repeat of the input-method character
+    t.Type(editor::mmCharNotify, 'b');
+    t.Type(editor::mmKeyDown, 'X');      // plain messages are not recorded
+    t.Type(editor::mmKeyDownNotify, 'Z', Mods(false, true));
+    list.StopRecord();
+    t.Type(editor::mmCharNotify, 'c');  // after the recording
+    const std::vector<std::pair<uint32_t, uint16_t>> want = {
+        {editor::mmKeyDownNotify, 'A'}, {editor::mmCharNotify, 'A'}, {editor::mmImeChar, 0x82A0},
+        {editor::mmCharNotify, 'b'}, {editor::mmKeyDownNotify, 'Z'}};
+    ASSERT_EQ(list.Records().size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) {
+        EXPECT_EQ(list.Records()[i].message, want[i].first) << i;
+        EXPECT_EQ(list.Records()[i].wParam, want[i].second) << i;
+    }
+    EXPECT_EQ(list.Records()[0].shiftState, 0x80);
+    EXPECT_EQ(list.Records()[4].controlState, 0x80);
+    EXPECT_EQ(list.Records()[4].shiftState, 0);
+}
+
+TEST(KeyboardMacro, PlaysNotificationsThenPlainMessagesUnlessConsumed) {
+    FakeTarget t;
+    TMessageList list(&t);
+    int pumped = 0;
+    list.ProcessMessages = [&] { ++pumped; };
+    list.StartRecord();
+    t.Type(editor::mmKeyDownNotify, 'V', Mods(false, true));  // a shortcut: consumed
+    t.Type(editor::mmKeyDownNotify, 'Q', Mods(true, true));
+    t.Type(editor::mmCharNotify, 'q');
+    t.Type(editor::mmImeChar, 0x88A0);
+    list.StopRecord();
+    t.consumes = {'V'};
+    list.Play();
+    EXPECT_EQ(t.log, (std::vector<std::string>{Entry(editor::mmKeyDownNotify, 'V', "C"),
+                                               Entry(editor::mmKeyDownNotify, 'Q', "SC"),
+                                               Entry(editor::mmKeyDown, 'Q', "SC"), Entry(editor::mmCharNotify, 'q'),
+                                               Entry(editor::mmChar, 'q'), Entry(editor::mmImeChar, 0x88A0)}));
+    EXPECT_EQ(pumped, 4);
+    EXPECT_EQ(list.State(), TMessageList::msStopped);
+    // The macro stays and plays again.
+    t.log.clear();
+    list.Play();
+    EXPECT_EQ(t.log.size(), 6u);
+}
+
+TEST(KeyboardMacro, StateRulesAndInterruption) {
+    FakeTarget t, other;
+    TMessageList list;
+    list.StartRecord();  // no target
+    EXPECT_EQ(list.State(), TMessageList::msIdle);
+    list.SetTarget(&t);
+    list.Play();  // idle: nothing
+    EXPECT_TRUE(t.log.empty());
+
+    // Moving the target while recording keeps what was recorded.
+    list.StartRecord();
+    t.Type(editor::mmCharNotify, 'a');
+    list.SetTarget(&other);
+    t.Type(editor::mmCharNotify, 'x');  // no longer observed
+    other.Type(editor::mmCharNotify, 'b');
+    list.Play();  // recording: nothing
+    EXPECT_TRUE(other.log.empty());
+    list.StopRecord();
+    ASSERT_EQ(list.Records().size(), 2u);
+    EXPECT_EQ(list.Records()[1].wParam, 'b');
+
+    // A stop while playing ends after the current message and says so.
+    int interrupted = 0;
+    list.OnInterrupted = [&] { ++interrupted; };
+    bool stopped = false;
+    other.onSend = [&] {
+        if (std::exchange(stopped, true)) return;
+        list.StartRecord();  // ignored while playing
+        list.StopPlay();
+    };
+    list.Play();
+    EXPECT_EQ(interrupted, 1);
+    EXPECT_EQ(other.log.size(), 2u);  // the first record's notification and its plain message
+    EXPECT_EQ(list.State(), TMessageList::msStopped);
+    EXPECT_EQ(list.Records().size(), 2u);
+
+    // No target cancels a recording.
+    other.onSend = nullptr;
+    list.StartRecord();
+    other.Type(editor::mmCharNotify, 'z');
+    list.SetTarget(nullptr);
+    EXPECT_EQ(list.State(), TMessageList::msIdle);
+    EXPECT_TRUE(list.Records().empty());
+}
+
+TEST(KeyboardMacro, ATargetThatGoesAwayStopsPlaybackAndLeavesTheRecorder) {
+    TMessageList list;
+    auto t = std::make_unique<FakeTarget>();
+    list.SetTarget(t.get());
+    list.StartRecord();
+    t->Type(editor::mmCharNotify, 'a');
+    t->Type(editor::mmCharNotify, 'b');
+    list.StopRecord();
+    int interrupted = 0;
+    list.OnInterrupted = [&] { ++interrupted; };
+    t->onSend = [&] { t.reset(); };  // the first key closes the window
+    list.Play();
+    EXPECT_EQ(list.Target(), nullptr);
+    EXPECT_EQ(interrupted, 1);
+    EXPECT_EQ(list.State(), TMessageList::msStopped);
+}
+
+TEST_F(MainFormFixture, AltMAndAltLDriveTheRecorderWithPanelTexts) {
+    std::string path = dir.Write("a.r", "x\r\n");
+    Start({path});
+    app::TMDIChild* doc = Doc();
+    FakeTarget t;
+    doc->Editor1().SetMacroTarget(&t);
+    doc->SetEditorFocused(true);
+    TMessageList& macro = form->MessageList();
+    EXPECT_EQ(macro.Target(), &t);
+    EXPECT_TRUE(app::TMDIChild::TakesKey('M', Mods(false, false, true)));
+    EXPECT_TRUE(doc->Editor1KeyDown('M', Mods(false, false, true)));
+    EXPECT_EQ(doc->Panel(4), "ｷｰﾎﾞｰﾄﾞﾏｸﾛ記録開始");
+    t.Type(editor::mmCharNotify, 'k');
+    doc->Editor1KeyDown('M', Mods(false, false, true));
+    EXPECT_EQ(doc->Panel(4), "ｷｰﾎﾞｰﾄﾞﾏｸﾛ記録終了");
+    EXPECT_EQ(macro.State(), TMessageList::msStopped);
+    doc->Editor1KeyDown('L', Mods(false, false, true));
+    EXPECT_EQ(doc->Panel(4), "ｷｰﾎﾞｰﾄﾞﾏｸﾛを実行しました");
+    EXPECT_EQ(t.log, (std::vector<std::string>{Entry(editor::mmCharNotify, 'k'), Entry(editor::mmChar, 'k')}));
+    // Interrupted playback tells the user.
+    t.onSend = [&] { macro.StopPlay(); };
+    doc->Editor1KeyDown('L', Mods(false, false, true));
+    EXPECT_EQ(ui.messages.back(), "ｷｰﾎﾞｰﾄﾞﾏｸﾛ の実行が中断されました。");
+    doc->Editor1().SetMacroTarget(nullptr);
+}
+
+// ---- Row marks ------------------------------------------------------------
+
+TEST(RowMarks, FollowEditsOfTheRowsAroundThem) {
+    struct Case {
+        const char* what;
+        std::function<void(editor::TEditor&)> edit;
+        int row;  // where mark 5, set on row 2 ("c"), stands afterwards
+    };
+    const std::vector<Case> cases = {
+        {"line inserted above", [](editor::TEditor& ed) { ed.SetRowCol(0, 0), ed.InsertText("new\r\n"); }, 3},
+        {"line deleted above", [](editor::TEditor& ed) { ed.DeleteRow(1); }, 1},
+        {"line break at the start of the marked line",
+         [](editor::TEditor& ed) { ed.SetRowCol(2, 0), ed.InsertText("\r\n"); }, 3},
+        {"typing in the marked line", [](editor::TEditor& ed) { ed.SetRowCol(2, 1), ed.InsertText("zz"); }, 2},
+        {"line deleted below", [](editor::TEditor& ed) { ed.DeleteRow(3); }, 2},
+    };
+    for (const Case& c : cases) {
+        editor::TEditor ed;
+        ed.SetText("a\r\nb\r\nc\r\nd\r\n");
+        ed.PutRowMark(2, 5);
+        c.edit(ed);
+        EXPECT_EQ(ed.FindRowMark(5), c.row) << c.what << " " << Rows(ed);
+        EXPECT_EQ(ed.RowMarks(c.row), 1u << 5) << c.what;
+    }
+}
+
+TEST(RowMarks, NumberedMarksMoveUnnumberedOnesStackToggleAndInUse) {
+    editor::TEditor ed;
+    std::string text;
+    for (int i = 0; i < 20; ++i) text += "row" + std::to_string(i) + "\r\n";
+    ed.SetText(text);
+    ed.PutRowMark(4, 3);
+    ed.PutRowMark(10, 3);  // moves
+    EXPECT_EQ(ed.RowMarks(4), 0u);
+    EXPECT_EQ(ed.RowMarks(10), 1u << 3);
+    ed.PutRowMark(1, 12), ed.PutRowMark(2, 12);  // 10..15 stand on many rows
+    EXPECT_EQ(ed.RowMarks(1) & ed.RowMarks(2), 1u << 12);
+    ed.ToggleRowMark(10, 3);
+    EXPECT_EQ(ed.FindRowMark(3), -1);
+    EXPECT_EQ(ed.MarksInUse(), 1u << 12);
+    ed.PutRowMark(999, 4);  // no such row: nothing
+    ed.DeleteRowMark(-1, 12);
+    EXPECT_EQ(ed.MarksInUse(), 1u << 12);
+    EXPECT_EQ(ed.RowMarks(999), 0u);
+}
+
+TEST(RowMarks, JumpScrollsOnlyForRowsOutOfSight) {
+    editor::TEditor ed;
+    std::string text;
+    for (int i = 0; i < 200; ++i) text += "row\r\n";
+    ed.SetText(text);
+    ed.SetVisibleRows(20);
+    ed.PutRowMark(15, 1);
+    ed.PutRowMark(150, 2);
+    ed.GotoRowMark(1);
+    EXPECT_EQ(ed.TopRow(), 0);
+    EXPECT_EQ(ed.Row(), 15);
+    ed.GotoRowMark(2);
+    EXPECT_EQ(ed.TopRow(), 140);
+    EXPECT_EQ(ed.Row(), 150);
+    ed.GotoRowMark(7);  // on no row
+    EXPECT_EQ(ed.Row(), 150);
+}
+
+// ---- The editor's popup menu -----------------------------------------------
+
+TEST(EditorPopupMenu, EnablementShortcutsAndMarkChecks) {
+    editor::TEditor ed;
+    FakeClipboard clip;
+    clip.text = "p";
+    ed.SetClipboard(&clip);
+    ed.SetText("abc\r\ndef\r\n");
+    ed.SelectAll();
+    ed.InsertText("x");  // something to undo
+    ed.SelectAll();
+    editor::TEditorPopupMenu& menu = ed.PopupMenu();
+    auto enabled = [&](editor::TEditorPopupCommand c) {
+        for (const editor::TEditorPopupItem& item : menu.Items())
+            if (item.command == c) return item.enabled;
+        ADD_FAILURE();
+        return false;
+    };
+    using C = editor::TEditorPopupCommand;
+    const std::vector<C> writing = {C::Undo, C::Cut, C::Paste, C::BoxPaste, C::Delete};
+    menu.Update();
+    for (C c : writing) EXPECT_TRUE(enabled(c)) << static_cast<int>(c);
+    ed.SetReadOnly(true);
+    ed.SelectAll();
+    menu.Update();
+    for (C c : writing) EXPECT_FALSE(enabled(c)) << static_cast<int>(c);
+    EXPECT_TRUE(enabled(C::Copy));
+    EXPECT_TRUE(enabled(C::SelectAll));
+    // A disabled item's shortcut is consumed and does nothing.
+    EXPECT_TRUE(ed.ShortcutKey('V', Mods(false, true)));
+    EXPECT_EQ(ed.GetText(), "x");
+    EXPECT_FALSE(ed.ShortcutKey('V', Mods(false, true, true)));  // with Alt: not a shortcut
+    ed.SetReadOnly(false);
+
+    // Shift+Ctrl+digit toggles the caret row's mark, Ctrl+digit jumps, the submenus check it.
+    ed.SetText("a\r\nb\r\nc\r\n");
+    ed.SetRowCol(2, 0);
+    EXPECT_TRUE(ed.ShortcutKey('3', Mods(true, true)));
+    EXPECT_EQ(ed.RowMarks(2), 1u << 3);
+    menu.Update();
+    EXPECT_TRUE(menu.Items()[0].items[3].checked);
+    EXPECT_FALSE(menu.Items()[1].items[2].checked);
+    ed.SetRowCol(0, 0);
+    EXPECT_TRUE(ed.ShortcutKey('3', Mods(false, true)));
+    EXPECT_EQ(ed.Row(), 2);
+    ed.ShortcutKey('3', Mods(true, true));
+    EXPECT_EQ(ed.MarksInUse(), 0u);
+}
