@@ -293,3 +293,39 @@ TEST(EditorPopupMenu, EnablementShortcutsAndMarkChecks) {
     ed.ShortcutKey('3', Mods(true, true));
     EXPECT_EQ(ed.MarksInUse(), 0u);
 }
+
+// ---- A build's messages as marks in the documents ----------------------------
+
+TEST_F(MainFormFixture, BuildMessagesMarkTheirRowsFollowEditsAndGoWithTheMessageWindow) {
+    std::string a = dir.Write("a.r", "l1\r\nl2\r\nl3\r\nl4\r\n");
+    std::string b = dir.Write("b.r", "m1\r\n");
+    Start({a, b});
+    editor::TEditor& ed = Doc(0)->Editor1();
+    build::TMsgForm* msg = form->ShowCompilerOutput(
+        "a.r(2) : error: first\n" "a.r(4) : warning: second\n" "a.r(2) : warning: third\n" "a.r(99) : error: gone\n"
+        "b.r(1) : warning: other file\n" "no target line\n");
+    auto marks = [&](editor::TEditor& e) {
+        std::string s;
+        for (int r = 0; r < e.RowCount(); ++r)
+            s += (e.RowMarks(r) >> editor::kErrorRowMark) & 1 ? 'E' : (e.RowMarks(r) >> editor::kWarningRowMark) & 1 ? 'W' : '.';
+        return s;
+    };
+    EXPECT_EQ(marks(ed), ".E.W");  // the error wins on row 2; line 99 does not exist
+    EXPECT_EQ(marks(Doc(1)->Editor1()), "W");
+    EXPECT_EQ(Doc(0)->BuildMessagesAt(1), "a.r(2) : error: first\na.r(2) : warning: third");
+    EXPECT_EQ(Doc(0)->BuildMessagesAt(0), "");
+    // An edit above moves the marks and their messages.
+    ed.SetRowCol(0, 0);
+    ed.InsertText("new\r\n");
+    EXPECT_EQ(marks(ed), "..E.W");
+    EXPECT_EQ(Doc(0)->BuildMessagesAt(4), "a.r(4) : warning: second");
+    // The next listing replaces them; closing its window clears them.
+    build::TMsgForm* next = form->ShowCompilerOutput("a.r(1) : error: again\n");
+    EXPECT_EQ(marks(ed), "E....");
+    EXPECT_EQ(marks(Doc(1)->Editor1()), ".");
+    form->CloseChild(*msg);  // an older listing: the marks stay
+    EXPECT_EQ(marks(ed), "E....");
+    form->CloseChild(*next);
+    EXPECT_EQ(marks(ed), ".....");
+    EXPECT_EQ(ed.MarksInUse(), 0u);
+}

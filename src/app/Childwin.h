@@ -117,6 +117,18 @@ public:
     // Paints the status bar now, while a long command runs.
     std::function<void()> OnPaintStatusNow;
 
+    // ---- A build's messages about this file (MainMarkers.cpp) ---------------
+    struct TBuildMessage {
+        long line = 0;  // 1-based, as the message names it
+        bool error = false;
+        std::string text;  // UTF-8
+    };
+    // Marks the rows the messages name; the marks follow edits.
+    void SetBuildMessages(std::vector<TBuildMessage> messages);
+    void ClearBuildMessages();
+    // The messages about the row, one per line ("" for none).
+    std::string BuildMessagesAt(int row) const;
+
     bool PopupEnabled(PopupItem item) const;
     bool PopupChecked(PopupItem item) const;
     void PopupClick(PopupItem item);
@@ -139,6 +151,9 @@ private:
     std::optional<platform::FileStamp> diskStamp_;
     std::string stampPath_;  // the path diskStamp_ belongs to
     THint hint_;
+    // Sorted by line; the marked rows, counted from the top, stand for the
+    // distinct lines in this order.
+    std::vector<TBuildMessage> buildMessages_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

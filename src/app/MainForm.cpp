@@ -217,6 +217,7 @@ void TMainForm::ChildActivated(TMdiChildForm* child) {
 }
 
 void TMainForm::RemoveChild(TMdiChildForm& child) {
+    if (&child == markersFrom_) ClearBuildMarkers();
     if (view_) view_->ChildRemoving(child);
     if (active_ == &child) active_ = nullptr;
     auto it = std::find_if(children_.begin(), children_.end(), [&](auto& c) { return c.get() == &child; });
@@ -598,6 +599,7 @@ build::TMsgForm* TMainForm::ShowCompilerOutput(const std::string& output, const 
     }
     children_.push_back(std::move(form));
     active_ = msg;
+    PlaceBuildMarkers(*msg);
     if (view_) view_->ChildAdded(*msg);
     NotifyState();
     return msg;

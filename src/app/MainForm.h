@@ -244,6 +244,10 @@ private:
     void Timer3Timer();
     bool CompilerCheck();
     void CloseOldMessageWindow();
+    // Marks the rows the message window's messages name in the open
+    // documents; cleared with the window (MainMarkers.cpp).
+    void PlaceBuildMarkers(const build::TMsgForm& msg);
+    void ClearBuildMarkers();
     // The active document when it may be compiled; nullptr (after any
     // warning) otherwise.
     TMDIChild* CompilableDocument();
@@ -302,6 +306,7 @@ private:
 
     TFindDialog findDialog_;
     editor::TMessageList messageList_;
+    const TMdiChildForm* markersFrom_ = nullptr;  // the message window whose messages are marked
     TReplaceDialog replaceDialog_;
 
     // Created once and reused: the define sort directions last the program's life.

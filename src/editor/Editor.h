@@ -31,6 +31,10 @@ namespace editor {
 // converts to and from the desktop's Unicode clipboard.
 class TMacroTarget;
 
+// Row marks that stand for a build's messages, drawn in the left bar.
+constexpr int kErrorRowMark = 14;
+constexpr int kWarningRowMark = 15;
+
 class TEditorClipboard {
 public:
     virtual ~TEditorClipboard() = default;

@@ -25,12 +25,16 @@ void TEditor::SetRowMarks(int row, TRowMarks marks) {
     store_->IncludeMarks(static_cast<TRowMarks>(marks & ~old));
     store_->ExcludeMarks(static_cast<TRowMarks>(old & ~marks));
     store_->SetMarks(row, marks);
-    // Every editor on this text shows the change in its image bar.
+    // Every editor on this text shows the change in its image bar (and the
+    // build's marks in its left bar).
+    const bool buildMarks = ((old ^ marks) >> kErrorRowMark) != 0;
     for (TEditor* ed : store_->Editors()) {
-        if (!ed->props_.imagebar.visible || !ed->window_) continue;
+        const bool image = ed->props_.imagebar.visible, left = buildMarks && ed->props_.leftbar.visible;
+        if (!(image || left) || !ed->window_) continue;
         if (row < ed->topRow_ || row >= ed->topRow_ + ed->ScreenRows()) continue;
         const int y = ed->RowTop(row);
-        ed->window_->InvalidateRect({0, y, ed->metrics_.imagebarWidth, y + ed->metrics_.rowHeight});
+        const int right = left ? ed->metrics_.imagebarWidth + ed->metrics_.leftbarWidth : ed->metrics_.imagebarWidth;
+        ed->window_->InvalidateRect({0, y, right, y + ed->metrics_.rowHeight});
         ed->window_->UpdateNow();
     }
 }

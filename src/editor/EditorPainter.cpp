@@ -260,6 +260,15 @@ void TEditorPainter::PaintLeftbar(Canvas& canvas, int first, int last) {
                 text.insert(0, static_cast<size_t>(m_.digits) - text.size(), l.zeroLead ? '0' : ' ');
             canvas.TextRun(x0 + l.leftMargin, y, text, m_.cellWidth, fg, 0);
         }
+        // A build's message on this row: a square in the bar's left margin.
+        const TRowMarks marks = r < rows ? ed_.Store().GetMarks(r) : 0;
+        if (marks & ((1u << kErrorRowMark) | (1u << kWarningRowMark))) {
+            const int width = std::max(3, l.leftMargin - 2), height = std::max(3, m_.rowHeight - 4);
+            const int top = y + (m_.rowHeight - height) / 2;
+            const TColor colour = (marks & (1u << kErrorRowMark)) ? clRed : clYellow;
+            canvas.FillRect({x0 + 1, top, x0 + 1 + width, top + height}, clGray);
+            canvas.FillRect({x0 + 1, top, x0 + width, top + height - 1}, colour);
+        }
         if (l.edge) {
             canvas.FillRect({x1 - 2, y, x1 - 1, y + m_.rowHeight}, kEdgeLight);
             canvas.FillRect({x1 - 1, y, x1, y + m_.rowHeight}, kEdgeDark);

@@ -65,6 +65,7 @@ DocumentWindow::DocumentWindow(app::TMDIChild& form, QWidget* parent) : QWidget(
     editor_->onRefused = [this](const QString& text) {
         if (form_) form_->TypingRefused(S(text));
     };
+    editor_->onBarToolTip = [this](int row) { return form_ ? Q(form_->BuildMessagesAt(row)) : QString(); };
     editor_->onMouseDown = [this](editor::TMouseButton button, int x, int y, const editor::TKeyState& keys) {
         return form_ ? form_->Editor1MouseDown(button, x, y, keys) : false;
     };

@@ -8,6 +8,8 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
@@ -73,6 +75,7 @@ void EditorWidget::Detach() {
     onContextMenu = nullptr;
     onDoubleClick = nullptr;
     onRefused = nullptr;
+    onBarToolTip = nullptr;
     blink_.stop();
     states_.stop();
 }
@@ -340,6 +343,21 @@ bool EditorWidget::event(QEvent* event) {
         }
     }
     return QAbstractScrollArea::event(event);
+}
+
+bool EditorWidget::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && editor_ && onBarToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const editor::TPaintMetrics& m = editor_->Metrics();
+        QPoint p = help->pos();
+        QString text;
+        if (editor_->Properties().leftbar.visible && p.x() < m.leftMargin && p.y() >= m.topMargin && m.rowHeight > 0)
+            text = onBarToolTip(editor_->TopRow() + (p.y() - m.topMargin) / m.rowHeight);
+        if (text.isEmpty()) QToolTip::hideText();
+        else QToolTip::showText(help->globalPos(), text, this);
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 bool EditorWidget::KeyNotify(int vk, const editor::TKeyState& keys, bool playing) {

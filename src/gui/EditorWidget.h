@@ -43,6 +43,8 @@ public:
     // press shows no popup menu), and releases.
     std::function<bool(editor::TMouseButton button, int x, int y, const editor::TKeyState& keys)> onMouseDown;
     std::function<void()> onMouseUp;
+    // The tooltip of a row's left bar cell ("" for none).
+    std::function<QString(int row)> onBarToolTip;
     // Text that could not be typed (not in Shift-JIS).
     std::function<void(const QString& refused)> onRefused;
 
@@ -60,6 +62,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
