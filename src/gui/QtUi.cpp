@@ -94,7 +94,8 @@ platform::FileDialogResult QtUi::RunFileDialog(const platform::FileDialogOptions
     QFileDialog dlg(parent_, Q(o.title));
     dlg.setOption(QFileDialog::DontUseNativeDialog, true);
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dlg.setFileMode(save ? QFileDialog::AnyFile : (o.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile));
+    dlg.setFileMode(save || !o.mustExist ? QFileDialog::AnyFile
+                                         : (o.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile));
     QStringList filters = ConvertFilter(o.filter);
     dlg.setNameFilters(filters);
     if (o.filterIndex >= 1 && o.filterIndex <= filters.size()) dlg.selectNameFilter(filters[o.filterIndex - 1]);
