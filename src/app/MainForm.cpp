@@ -378,7 +378,12 @@ bool TMainForm::Enabled(ActionId id) const {
             return projectCommands_;
         case ActionId::ProjectOpen:
         case ActionId::ProjectClose:
+        case ActionId::ProjectNew:
+        case ActionId::ProjectModify:
             return !building_;
+        case ActionId::RiCreate:
+        case ActionId::RiEdit:
+            return true;
         case ActionId::InsertFileAtCaretLine:
         case ActionId::EditCut1:
         case ActionId::EditCopy1:
@@ -470,6 +475,10 @@ void TMainForm::Execute(ActionId id) {
         case ActionId::ProjectOpen: ProjectOpenExecute(); break;
         case ActionId::ProjectClose: ProjectCloseExecute(); break;
         case ActionId::ProjectWindowFront: ProjectWindowFrontExecute(); break;
+        case ActionId::ProjectNew: ProjectNewExecute(); break;
+        case ActionId::ProjectModify: ProjectModifyExecute(); break;
+        case ActionId::RiCreate: RiCreateExecute(); break;
+        case ActionId::RiEdit: RiEditExecute(); break;
         case ActionId::DefineRef: DefineRefExecute(); break;
         case ActionId::TemplateAdd: A1Click(); break;
         case ActionId::ExecKeyRef: ExecKeyRefExecute(); break;

@@ -24,8 +24,10 @@
 #include "editor/MessageList.h"
 #include "compiler/Msg.h"
 #include "platform/Ui.h"
+#include "project/PrjForm.h"
 #include "project/ProjView.h"
 #include "project/ProjectModel.h"
+#include "project/RiWiz.h"
 #include "reference/DefineView.h"
 #include "reference/ExecKey.h"
 #include "reference/KeywordList.h"
@@ -52,6 +54,11 @@ public:
     // form already filled); their result is in the form afterwards.
     virtual void RunDefineView(reference::TDefineViewForm& /*form*/) {}
     virtual void RunExecKey(reference::TExecKeyForm& /*form*/) {}
+    // Show the project settings dialog and the install information wizard
+    // modally, centred on the main window; their OK runs the form's OkClick
+    // and closes only when it agrees. True when closed with OK.
+    virtual bool RunPrjForm(project::TPrjForm& /*form*/) { return false; }
+    virtual bool RunRiWiz(project::TRiWizForm& /*form*/) { return false; }
 };
 
 // An entry of the project window waiting to be opened by Timer2: a path
@@ -186,6 +193,16 @@ public:
     // Adds the active document to the sources (bare name when it lies in
     // the source folder), saving it first.
     void AppendPrjExecute();
+    // New project: the file chosen, the open project closed, the dialog
+    // filled in; the project is written and opened (MainProjectSettings.cpp).
+    void ProjectNewExecute();
+    // Modify project: the dialog over the open project; the file is written,
+    // every window closed and the project read back.
+    void ProjectModifyExecute();
+    project::TPrjForm& PrjForm() { return prjForm_; }
+    // The install information wizard, and opening an .RI file for editing.
+    void RiCreateExecute();
+    void RiEditExecute();
     // Open project from the file's loading on: caption, enabling, quick make.
     bool OpenProjectFile(const std::string& path);
     const std::string& ProjectOpenInitialDir() const { return settings_.projectFolder; }
@@ -296,6 +313,8 @@ private:
 
     project::ProjectModel project_;
     bool projectCommands_ = false;  // AppendPrj, ProjectMake, ProjectWindowFront
+    // Made once: its fields keep their text from one use to the next.
+    project::TPrjForm prjForm_{project_, ui_, programFolder_};
     bool exiting_ = false;
 
     build::JumpTarget jump_;

@@ -166,6 +166,7 @@ project::TProjectViewForm* TMainForm::CreateProjectWindow() {
         timer2_.SetEnabled(true);
     };
     w->OnCustomize = [this] { Execute(ActionId::ProjectWindowCustomize); };
+    w->OnInstallWizard = [this] { Execute(ActionId::RiCreate); };
     children_.push_back(std::move(owned));
     active_ = w;
     if (view_) view_->ChildAdded(*w);
@@ -264,11 +265,17 @@ void TMainForm::AppendPrjExecute() {
     TMDIChild* doc = ActiveDocument();
     if (!project_.IsOpen() || !doc || IsUntitled(doc->Caption())) return;
     const std::string path = doc->Caption();
-    if (project_.Contains(project::EntryList::Sources, path, true)) return;
+    const std::string bare = platform::ExtractFileName(path);
+    for (const std::string& e : project_.List(project::EntryList::Sources)) {
+        if (platform::SameText(e, path)) return;
+        // A bare entry is this document only when it names exactly this file.
+        if (platform::SameText(e, bare) && (project_.sourceFolder + e == path || project_.SourceDir() + e == path))
+            return;
+    }
     if (!doc->SaveDocument()) return;
-    std::string folder = platform::ExtractFilePath(path);
+    const std::string folder = platform::ExtractFilePath(path);
     project_.Add(project::EntryList::Sources,
-                 folder == project_.sourceFolder || folder == project_.SourceDir() ? platform::ExtractFileName(path) : path);
+                 folder == project_.sourceFolder || folder == project_.SourceDir() ? bare : path);
 }
 
 void TMainForm::MakeExecute() {

@@ -18,6 +18,7 @@
 #include "DocumentWindow.h"
 #include "FileDropArea.h"
 #include "MsgWindow.h"
+#include "ProjectDialogs.h"
 #include "ProjectWindow.h"
 #include "QtUi.h"
 #include "ReferenceDialogs.h"
@@ -461,6 +462,23 @@ void MainWindow::RunExecKey(reference::TExecKeyForm& form) {
     CentreOver(view, frameGeometry());
     view.exec();
     FocusActiveEditor();
+}
+
+bool MainWindow::RunPrjForm(project::TPrjForm& form) {
+    PrjDialog view(form, this);
+    view.adjustSize();
+    CentreOver(view, frameGeometry());
+    const bool ok = view.exec() == QDialog::Accepted;
+    FocusActiveEditor();
+    return ok;
+}
+
+bool MainWindow::RunRiWiz(project::TRiWizForm& form) {
+    RiWizDialog view(form, this);
+    CentreOver(view, frameGeometry());
+    const bool ok = view.exec() == QDialog::Accepted;
+    FocusActiveEditor();
+    return ok;
 }
 
 void MainWindow::CloseMainWindow() { close(); }

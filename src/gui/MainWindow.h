@@ -63,6 +63,8 @@ public:
     bool RunNumJump(app::TNumJmp& dialog) override;
     void RunDefineView(reference::TDefineViewForm& form) override;
     void RunExecKey(reference::TExecKeyForm& form) override;
+    bool RunPrjForm(project::TPrjForm& form) override;
+    bool RunRiWiz(project::TRiWizForm& form) override;
 
     FindDialog* FindDialogView() const { return find_; }
     ReplaceDialog* ReplaceDialogView() const { return replace_; }

@@ -31,7 +31,15 @@ const char* const kBoxMime = "application/x-teditor-box-type";
 // closes; without a window manager nobody else does.
 class ReturnFocus {
 public:
-    ReturnFocus() : window_(QApplication::activeWindow()), focus_(QApplication::focusWidget()) {}
+    // `owner`: the window to go back to when none is active yet, as right
+    // after another dialog closed (its window's activation still on the way).
+    explicit ReturnFocus(QWidget* owner)
+        : window_(QApplication::activeWindow()), focus_(QApplication::focusWidget()) {
+        if (!window_ && owner) {
+            window_ = owner->window();
+            focus_ = window_->focusWidget();
+        }
+    }
     ~ReturnFocus() {
         if (window_) window_->activateWindow();
         if (focus_) focus_->setFocus(Qt::OtherFocusReason);
@@ -78,10 +86,11 @@ platform::MsgAnswer QtUi::MessageBox(const std::string& text, const std::string&
         case platform::MsgKind::Error: icon = QMessageBox::Critical; break;
         case platform::MsgKind::Confirmation: icon = QMessageBox::Question; break;
     }
+    // Made before the box so that it acts once the box is gone.
+    ReturnFocus back(parent_);
     QMessageBox box(icon, Q(caption), Q(text),
                     buttons == platform::MsgButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     parent_);
-    ReturnFocus back;
     int r = box.exec();
     if (r == QMessageBox::Yes) return platform::MsgAnswer::Yes;
     if (r == QMessageBox::No) return platform::MsgAnswer::No;
@@ -90,11 +99,12 @@ platform::MsgAnswer QtUi::MessageBox(const std::string& text, const std::string&
 }
 
 platform::FileDialogResult QtUi::RunFileDialog(const platform::FileDialogOptions& o, bool save) {
-    ReturnFocus back;
+    ReturnFocus back(parent_);
     QFileDialog dlg(parent_, Q(o.title));
     dlg.setOption(QFileDialog::DontUseNativeDialog, true);
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dlg.setFileMode(save ? QFileDialog::AnyFile : (o.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile));
+    dlg.setFileMode(save || !o.mustExist ? QFileDialog::AnyFile
+                                         : (o.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile));
     QStringList filters = ConvertFilter(o.filter);
     dlg.setNameFilters(filters);
     if (o.filterIndex >= 1 && o.filterIndex <= filters.size()) dlg.selectNameFilter(filters[o.filterIndex - 1]);
@@ -119,7 +129,7 @@ platform::FileDialogResult QtUi::SaveDialog(const platform::FileDialogOptions& o
 
 std::optional<std::string> QtUi::InputBox(const std::string& caption, const std::string& prompt,
                                           const std::string& value) {
-    ReturnFocus back;
+    ReturnFocus back(parent_);
     bool ok = false;
     QString text = QInputDialog::getText(parent_, Q(caption), Q(prompt), QLineEdit::Normal, Q(value), &ok);
     if (!ok) return std::nullopt;
@@ -127,7 +137,7 @@ std::optional<std::string> QtUi::InputBox(const std::string& caption, const std:
 }
 
 std::optional<std::string> QtUi::ChooseFolder(const std::string& caption, const std::string& initial) {
-    ReturnFocus back;
+    ReturnFocus back(parent_);
     QString dir = QFileDialog::getExistingDirectory(parent_, Q(caption), initial.empty() ? "/" : Q(initial),
                                                     QFileDialog::DontUseNativeDialog);
     if (dir.isEmpty()) return std::nullopt;

@@ -24,6 +24,8 @@ struct FileDialogOptions {
     std::string fileName;
     std::string defaultExt;  // without the dot; added when the chosen name has none
     bool multiSelect = false;
+    // An open dialog may also name a file that does not exist yet.
+    bool mustExist = true;
     // Called when the user picks another filter (1-based); returns the new
     // default extension.
     std::function<std::string(int filterIndex)> onTypeChange;

@@ -146,6 +146,11 @@ void ProjectModel::SetInstallInfo(const std::string& path) {
     NotifyChanged();
 }
 
+void ProjectModel::SetList(EntryList list, std::vector<std::string> entries) {
+    MutableList(list) = std::move(entries);
+    NotifyChanged();
+}
+
 void ProjectModel::Clear() {
     name.clear();
     executable.clear();

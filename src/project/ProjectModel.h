@@ -63,6 +63,8 @@ public:
     // Removes every entry equal to `text`; how many went.
     size_t RemoveAll(EntryList list, const std::string& text);
     void SetInstallInfo(const std::string& path);
+    // Replaces a whole list.
+    void SetList(EntryList list, std::vector<std::string> entries);
     // Empties every field but `projectFile`.
     void Clear();
 

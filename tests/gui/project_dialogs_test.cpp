@@ -1,0 +1,93 @@
+// The project settings dialog and the install information wizard, offscreen:
+// where the keyboard starts, what the widgets hand to the forms, and OK that
+// refuses keeping the dialog open with the keyboard on the field to fix.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "FakeUi.h"
+#include "ProjectDialogs.h"
+#include "TestFiles.h"
+
+namespace {
+
+void ClickOk(QDialog& dialog) {
+    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    QApplication::processEvents();
+}
+
+}  // namespace
+
+TEST(ProjectDialogsView, WizardStartsAtVersionAndWritesWhatTheWidgetsHold) {
+    TempDir dir;
+    FakeUi ui;
+    project::ProjectModel model;
+    project::TRiWizForm form(model, ui, dir.path() + "/");
+    gui::RiWizDialog dialog(form, nullptr);
+    dialog.show();
+    QApplication::processEvents();
+    QList<QLineEdit*> edits = dialog.findChildren<QLineEdit*>();
+    ASSERT_EQ(edits.size(), 6);
+    EXPECT_EQ(QApplication::focusWidget(), edits[0]);
+    EXPECT_FALSE(dialog.findChild<QCheckBox*>()->isEnabled());
+    QList<QRadioButton*> radios = dialog.findChildren<QRadioButton*>();
+    ASSERT_EQ(radios.size(), 4);
+    EXPECT_TRUE(radios[1]->isChecked() && radios[2]->isChecked());
+
+    ClickOk(dialog);  // no output path: told, still open, keyboard on the path
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), edits[5]);
+    edits[0]->setText("2.0");
+    radios[0]->setChecked(true);
+    radios[3]->setChecked(true);
+    dialog.findChild<QComboBox*>()->setCurrentIndex(2);
+    edits[5]->setText(QString::fromStdString(dir.File("x.RI")));
+    ClickOk(dialog);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(TempDir::Read(dir.File("x.RI")),
+              "[INSTALL]\r\nVERSION=2.0\r\nTITLE=\r\nFILENAME=\r\nARG=\r\nLOGFILENAME=\r\nDEFAULT=OPEN\r\nNOLOGIN=0\r\n"
+              "ACCESS=1\r\n\r\n");
+}
+
+TEST(ProjectDialogsView, SettingsDialogRefusesMissingInputAtTheFieldAndDeletesSelectedRows) {
+    FakeUi ui;
+    project::ProjectModel model;
+    project::TPrjForm form(model, ui, "/prog/");
+    form.requireInput = true;
+    form.prjName = "p";
+    form.SetLists({"b.R", "a.R", "c.R"}, {});
+    gui::PrjDialog dialog(form, nullptr);
+    dialog.show();
+    QApplication::processEvents();
+    QList<QLineEdit*> edits = dialog.findChildren<QLineEdit*>();
+    ASSERT_EQ(edits.size(), 3);
+    EXPECT_EQ(QApplication::focusWidget(), edits[0]);
+    ClickOk(dialog);  // no executable
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"入力エラー"});
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), edits[1]);
+
+    QListWidget* sources = dialog.findChildren<QListWidget*>().at(0);
+    ASSERT_EQ(sources->count(), 3);
+    EXPECT_EQ(sources->item(0)->text(), "a.R");
+    sources->item(0)->setSelected(true);
+    sources->item(2)->setSelected(true);
+    sources->setFocus();
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(sources, &del);
+    EXPECT_EQ(form.Sources(), std::vector<std::string>{"b.R"});
+    edits[1]->setText("/x/p.RX");
+    edits[2]->setText("/src");
+    ClickOk(dialog);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(form.rxName + " " + form.folderName, "/x/p.RX /src/");
+}
