@@ -21,6 +21,7 @@ class TAboutBox;
 class DocumentWindow;
 class FindDialog;
 class ReplaceDialog;
+class VKBOptDialog;
 
 // An MDI child frame whose close box asks the form first.
 class ChildSubWindow : public QMdiSubWindow {
@@ -63,6 +64,11 @@ public:
     bool RunNumJump(app::TNumJmp& dialog) override;
     void RunDefineView(reference::TDefineViewForm& form) override;
     void RunExecKey(reference::TExecKeyForm& form) override;
+    bool RunOptions(app::TVKBOptForm& form) override;
+    bool RunCustomize(app::TCustForm& form) override;
+    bool RunProjectCustomize(app::TPrjCustForm& form) override;
+    std::vector<app::TFontFace> InstalledFonts() const override;
+    void ProjectLookChanged() override;
 
     FindDialog* FindDialogView() const { return find_; }
     ReplaceDialog* ReplaceDialogView() const { return replace_; }
@@ -89,6 +95,7 @@ private:
     TAboutBox* about_ = nullptr;
     FindDialog* find_ = nullptr;
     ReplaceDialog* replace_ = nullptr;
+    VKBOptDialog* options_ = nullptr;  // reused: its folder tree keeps its place
     std::map<app::ActionId, QAction*> actions_;
     QMenu* recentMenu_ = nullptr;
     QMenu* templateMenu_ = nullptr;
