@@ -12,7 +12,7 @@ namespace gui {
 namespace {
 
 constexpr int kColumns = 4;
-constexpr int kCell = 28;
+constexpr int kCell = 32;
 constexpr int kStrip = 24;
 
 // Black or white, whichever reads on `c`.
@@ -67,8 +67,8 @@ void ColorGrid::paintEvent(QPaintEvent*) {
     p.setPen(Qt::gray);
     p.drawRect(strip.adjusted(0, 0, -1, -1));
     p.setPen(ToQColor(choice_.Foreground()));
-    QString text = QString::fromUtf8("文字色/背景色");
-    if (fg < 0 || bg < 0) text += QString::fromUtf8("(16色以外)");
+    // A colour without a cell is still what OK keeps: say so.
+    QString text = QString::fromUtf8(fg < 0 || bg < 0 ? "16色以外の色" : "文字色/背景色");
     p.drawText(strip, Qt::AlignCenter, text);
     if (hasFocus()) {
         QStyleOptionFocusRect o;

@@ -489,10 +489,12 @@ bool MainWindow::RunProjectCustomize(app::TPrjCustForm& form) {
     CentreOver(view, frameGeometry());
     const bool ok = view.exec() == QDialog::Accepted;
     // Back where the command came from: the project window's tree, or the editor.
-    if (auto* prj = qobject_cast<ProjectWindow*>(mdi_->activeSubWindow() ? mdi_->activeSubWindow()->widget() : nullptr))
+    if (auto* prj = qobject_cast<ProjectWindow*>(mdi_->activeSubWindow() ? mdi_->activeSubWindow()->widget() : nullptr)) {
+        activateWindow();
         prj->Tree()->setFocus(Qt::OtherFocusReason);
-    else
+    } else {
         FocusActiveEditor();
+    }
     return ok;
 }
 

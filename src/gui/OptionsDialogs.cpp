@@ -3,8 +3,10 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,6 +19,7 @@
 #include <QTabWidget>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "ColorGrid.h"
 #include "Fonts.h"
@@ -88,7 +91,11 @@ std::vector<app::TFontFace> InstalledFontFaces() {
     for (const QString& family : QFontDatabase::families()) {
         app::TFontFace f;
         f.name = S(family);
-        f.fixedPitch = QFontDatabase::isFixedPitch(family);
+        // Japanese monospace faces declare "dual" spacing, not mono: their
+        // narrow and wide Latin letters are measured instead.
+        QFontMetrics m(QFont(family, 12));
+        f.fixedPitch =
+            QFontDatabase::isFixedPitch(family) || m.horizontalAdvance(QLatin1Char('i')) == m.horizontalAdvance(QLatin1Char('W'));
         f.japanese = QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese);
         faces.push_back(std::move(f));
     }
@@ -208,16 +215,30 @@ VKBOptDialog::VKBOptDialog(app::TVKBOptForm& form, QWidget* parent) : QDialog(pa
 
 void VKBOptDialog::Load() {
     ShowFields();
+    pages_->setCurrentIndex(0);
+    edit2_->setFocus(Qt::OtherFocusReason);
+    edit2_->selectAll();
     if (!treeShown_) {
         // The first time, the tree opens at the compiler's folder without
         // choosing it: only "設定" changes the path.
         treeShown_ = true;
-        QModelIndex at = folders_->index(Q(form_.Edit2.empty() ? std::string("/") : form_.Edit2));
-        if (at.isValid()) tree_->scrollTo(at);
+        const QString target = Q(form_.Edit2.empty() ? std::string("/") : form_.Edit2);
+        // The folders load in the background: follow the path as its parts arrive.
+        auto follow = [this, target] {
+            QModelIndex at = folders_->index(target);
+            for (QModelIndex p = at.parent(); p.isValid(); p = p.parent()) tree_->expand(p);
+            if (at.isValid()) tree_->scrollTo(at, QAbstractItemView::PositionAtCenter);
+        };
+        follow();
+        if (!QFileInfo(target).isDir()) return;
+        const QString parent = QFileInfo(target).path();
+        auto conn = std::make_shared<QMetaObject::Connection>();
+        *conn = connect(folders_, &QFileSystemModel::directoryLoaded, this, [follow, target, parent, conn](const QString& dir) {
+            if (!target.startsWith(dir)) return;
+            follow();
+            if (dir == parent || dir == target) disconnect(*conn);
+        });
     }
-    pages_->setCurrentIndex(0);
-    edit2_->setFocus(Qt::OtherFocusReason);
-    edit2_->selectAll();
 }
 
 void VKBOptDialog::ShowFields() {
@@ -315,6 +336,7 @@ CustDialog::CustDialog(app::TCustForm& form, QWidget* parent) : QDialog(parent),
     pages->setTabToolTip(TCustForm::kColorPages, T(TCustForm::kPageHints[TCustForm::kColorPages]));
     outer->addWidget(pages, 1);
     outer->addLayout(OkCancel(this, "OK", nullptr, "Cancel", nullptr));
+    setMinimumWidth(480);
 
     connect(fonts_, &QComboBox::currentIndexChanged, this, [this](int i) {
         form_.font.index = i;
@@ -364,6 +386,7 @@ PrjCustDialog::PrjCustDialog(app::TPrjCustForm& form, QWidget* parent) : QDialog
     outer->addWidget(Label("文字と背景色(&C)", grid, this));
     outer->addWidget(grid, 0, Qt::AlignLeft);
     outer->addLayout(OkCancel(this, "&OK", "設定", "&Cancel", "ｷｬﾝｾﾙ"));
+    setMinimumWidth(380);
 
     connect(fonts, &QComboBox::currentIndexChanged, this, [this](int i) { form_.font.index = i; });
     connect(sizes, &QComboBox::currentIndexChanged, this, [this](int i) { form_.sizeIndex = i; });
