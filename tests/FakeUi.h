@@ -94,7 +94,12 @@ public:
         desktopOpened.push_back(path);
         return true;
     }
-    bool StartProgram(const std::string&, const std::vector<std::string>&) override { return true; }
+    std::vector<std::string> started;  // programs started
+    bool startSucceeds = true;
+    bool StartProgram(const std::string& program, const std::vector<std::string>&) override {
+        started.push_back(program);
+        return startSucceeds;
+    }
     std::vector<std::string> automationCalls;  // "progId method argument"
     bool hostAvailable = false;
     bool HostAutomation(const std::string& progId, const std::string& method, const std::string& arg) override {

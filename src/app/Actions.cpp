@@ -53,7 +53,7 @@ const std::array<ActionInfo, static_cast<size_t>(A::Count)> kActions = {{
     {A::Plomar1, "&Plomar を起動", "", "Plomar|Plomarを起動"},
     {A::CfgEdit, "VKC.CFGの設定(&C)", "", "VKC.cfg|VKC.cfgの設定編集"},
     {A::EditorCustomize, "エディタ設定(&S)", "", "ｴﾃﾞｨﾀ画面のｶｽﾀﾏｲｽﾞ|ｴﾃﾞｨﾀ画面の文字色の設定"},
-    {A::ProjectWindowCustomize, "ﾌﾟﾛｼﾞｪｸﾄｳｨﾝﾄﾞｳの設定(&P)", "", "ﾌﾟﾛｼﾞｪｸﾄｳｨﾝﾄﾞｳの設定|ﾌﾟﾛｼﾞｪｸﾄｳｨﾝﾄﾞｳの文字色の設定"},
+    {A::ProjectWindowCustomize, "ﾌﾟﾛｼﾞｪｸﾄｳｨﾝﾄﾞｳの設定(&P)", "", "ﾌﾟﾛｼﾞｪｸﾄｳｨﾝﾄﾞｳのﾌｫﾝﾄ、表示色の設定、ｶｽﾀﾏｲｽﾞ"},
 
     {A::WindowCascade, "重ねて表示(&C)", "", "重ねて表示|ｳｨﾝﾄﾞｳを重ねて表示"},
     {A::WindowTileHorizontal, "水平に並べて表示(&H)", "", "水平に並べて表示|ｳｨﾝﾄﾞｳを水平に並べて表示"},

@@ -92,8 +92,6 @@ void TMDIChild::Configure(TSettings& s) {
     editor::TEditorProperties& p = editor_->Properties();
 
     if (s.fontSize > 32 || s.fontSize < 8) s.fontSize = 13;
-    p.font.size = s.fontSize;
-    p.font.name = s.fontName;
     p.font.color = editor::clBlack;
     p.font.shiftJisCharset = true;
 
@@ -103,7 +101,6 @@ void TMDIChild::Configure(TSettings& s) {
     caret.freeCaret = caret.freeRow = caret.keepCaret = caret.lockScroll = caret.tabIndent = false;
     caret.selDragMode = editor::dmAutomatic;
     caret.style = editor::csDefault;
-    caret.tabSpaceCount = s.tabSize;
     editor_->SetCaret(caret);
 
     // The colouring definition: one bracket pair for block comments, "//"
@@ -112,14 +109,6 @@ void TMDIChild::Configure(TSettings& s) {
     editor::TEditorViewInfo& view = editor_->View();
     view.BeginUpdate();
     editor::TEditorColors c = view.Colors();
-    for (editor::TFountainColor* k : {&c.ank, &c.dbcs, &c.integer, &c.str, &c.url, &c.mail}) {
-        k->color = s.edtColor;
-        k->bkColor = s.edtBkColor;
-    }
-    c.select = {s.selBkColor, s.selColor, 0};
-    c.comment = {s.cmnBkColor, s.cmnColor, 0};
-    c.reserve = {s.rsvBkColor, s.rsvColor, 0};
-    c.symbol = {s.symBkColor, s.symColor, 0};
     c.hit = {};
     view.SetColors(c);
     view.SetBrackets({{"/*", "*/", {s.cmnBkColor, s.cmnColor, 0}}});
@@ -136,7 +125,6 @@ void TMDIChild::Configure(TSettings& s) {
     p.readOnly = false;
     p.scrollBars = editor::ssBoth;
     p.wantReturns = p.wantTabs = true;
-    p.color = s.edtBkColor;
     editor_->SetUndoListMax(64);
     editor_->SetImagebar({8, 2, 0, 2, false});
     editor::TEditorMarks marks;
@@ -154,21 +142,58 @@ void TMDIChild::Configure(TSettings& s) {
     bar.rightMargin = 1;
     bar.showNumber = true;
     bar.showNumberMode = editor::nmRow;
-    bar.visible = s.lineNumbers;
     editor_->SetLeftbar(bar);
     editor::TEditorRuler ruler;
     ruler.bkColor = editor::clBtnFace;
     ruler.color = ruler.markColor = editor::clWindowText;
     ruler.edge = true;
     ruler.gaugeRange = 10;
-    ruler.visible = s.ruler;
     editor_->SetRuler(ruler);
     editor_->SetSpeed({2, false, 2, 2});
 
-    editor::TEditorWrapOption wrap;
-    wrap.SetWrapByte(s.wordWrapByte);
-    editor_->SetWrapOption(wrap);
-    editor_->SetWordWrap(s.wordWrap);
+    editor_->SetWrapOption(editor::TEditorWrapOption());
+    ApplySettings(s);
+}
+
+void TMDIChild::ApplySettings(const TSettings& s) {
+    editor::TEditor& ed = *editor_;
+    editor::TEditorFont font = ed.Properties().font;
+    font.size = s.fontSize;
+    font.name = s.fontName;
+    ed.SetFont(font);
+    ed.SetTabWidth(s.tabSize);
+
+    // Plain text, double-byte text, numbers, strings, URLs and mail share
+    // the text colours; the block comment bracket takes the comment's.
+    editor::TEditorViewInfo& view = ed.View();
+    view.BeginUpdate();
+    editor::TEditorColors c = view.Colors();
+    for (editor::TFountainColor* k : {&c.ank, &c.dbcs, &c.integer, &c.str, &c.url, &c.mail}) {
+        k->color = s.edtColor;
+        k->bkColor = s.edtBkColor;
+    }
+    c.select = {s.selBkColor, s.selColor, 0};
+    c.comment = {s.cmnBkColor, s.cmnColor, 0};
+    c.reserve = {s.rsvBkColor, s.rsvColor, 0};
+    c.symbol = {s.symBkColor, s.symColor, 0};
+    view.SetColors(c);
+    std::vector<editor::TFountainBracketItem> brackets = view.Brackets();
+    if (!brackets.empty()) {
+        brackets.front().itemColor = {s.cmnBkColor, s.cmnColor, 0};
+        view.SetBrackets(brackets);
+    }
+    view.EndUpdate();
+    ed.SetColor(s.edtBkColor);
+
+    editor::TEditorLeftbar bar = ed.Properties().leftbar;
+    bar.visible = s.lineNumbers;
+    ed.SetLeftbar(bar);
+    editor::TEditorRuler ruler = ed.Properties().ruler;
+    ruler.visible = s.ruler;
+    ed.SetRuler(ruler);
+
+    ed.WrapOption().SetWrapByte(s.wordWrapByte);
+    ed.SetWordWrap(s.wordWrap);
     Changed();
 }
 
@@ -477,8 +502,9 @@ bool TMDIChild::PopupEnabled(PopupItem item) const {
             return ed.CanUndo();
         case PopupItem::Redo:
             return ed.CanRedo();
+        case PopupItem::Customize:
+            return true;
         default:
-            // Customising comes with that feature.
             return false;
     }
 }
@@ -523,6 +549,7 @@ void TMDIChild::PopupClick(PopupItem item) {
         }
         case PopupItem::Save: main_.Execute(ActionId::FileSave1); break;
         case PopupItem::SaveAs: main_.Execute(ActionId::FileSaveAs1); break;
+        case PopupItem::Customize: main_.Execute(ActionId::EditorCustomize); break;
         default: break;
     }
 }

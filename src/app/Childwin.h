@@ -51,6 +51,9 @@ public:
     // Applies the settings to the editor (font size rule, tabs, colours,
     // wrap, bars) and the document window's fixed editor configuration.
     void Configure(TSettings& settings);
+    // The part of it the editor customization dialog changes: tabs, font,
+    // colours, wrap, ruler and line numbers; applied to an open window too.
+    void ApplySettings(const TSettings& settings);
 
     // Loads the file; on failure tells the user and returns false.
     bool LoadDocument(const std::string& path);

@@ -408,7 +408,13 @@ bool TMainForm::Enabled(ActionId id) const {
             return !children_.empty();
         case ActionId::DefineRef:
         case ActionId::ExecKeyRef:
+        case ActionId::EnvOptions:
+        case ActionId::CfgEdit:
+        case ActionId::EditorCustomize:
+        case ActionId::ProjectWindowCustomize:
             return true;
+        case ActionId::Plomar1:
+            return plomarEnabled_;
         case ActionId::TemplateAdd:
             return templatesAvailable_;
         default:
@@ -482,6 +488,11 @@ void TMainForm::Execute(ActionId id) {
         case ActionId::DefineRef: DefineRefExecute(); break;
         case ActionId::TemplateAdd: A1Click(); break;
         case ActionId::ExecKeyRef: ExecKeyRefExecute(); break;
+        case ActionId::EnvOptions: E1Click(); break;
+        case ActionId::Plomar1: Plomar1Click(); break;
+        case ActionId::CfgEdit: C2Click(); break;
+        case ActionId::EditorCustomize: S1Click(); break;
+        case ActionId::ProjectWindowCustomize: P2Click(); break;
         case ActionId::Contents: ContentsExecute(); break;
         case ActionId::VKDKH1: VKDKH1Execute(); break;
         case ActionId::VKDKQSDKincludeI1: VKDKQSDKincludeI1Execute(); break;
@@ -509,8 +520,7 @@ bool TMainForm::CompilerCheck() {
         if (ui_.MessageBox("VKC.EXEへのパスが設定されていないか、VKC.EXEが見つかりません\r\n環境設定をここで行いますか？",
                            "エラー", platform::MsgKind::Error, platform::MsgButtons::YesNo) != platform::MsgAnswer::Yes)
             return false;
-        // The environment options dialog opens here once it exists; until
-        // then the folder is looked at again.
+        E1Click();
     }
     return true;
 }

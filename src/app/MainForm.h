@@ -13,6 +13,7 @@
 #include "app/Actions.h"
 #include "app/Childwin.h"
 #include "app/Clipboard.h"
+#include "app/Cust.h"
 #include "app/FileDrop.h"
 #include "app/MdiChildForm.h"
 #include "app/NumJump.h"
@@ -20,6 +21,7 @@
 #include "app/Settings.h"
 #include "app/Templates.h"
 #include "app/Timer.h"
+#include "app/VkbOpt.h"
 #include "compiler/Compiler.h"
 #include "editor/MessageList.h"
 #include "compiler/Msg.h"
@@ -59,6 +61,14 @@ public:
     // and closes only when it agrees. True when closed with OK.
     virtual bool RunPrjForm(project::TPrjForm& /*form*/) { return false; }
     virtual bool RunRiWiz(project::TRiWizForm& /*form*/) { return false; }
+    // The options and customization dialogs, modal and centred on the main
+    // window; true on OK. The view keeps the form's fields up to date.
+    virtual bool RunOptions(TVKBOptForm& /*form*/) { return false; }
+    virtual bool RunCustomize(TCustForm& /*form*/) { return false; }
+    virtual bool RunProjectCustomize(TPrjCustForm& /*form*/) { return false; }
+    virtual std::vector<TFontFace> InstalledFonts() const { return {}; }
+    // The project window's font or colours changed in the settings.
+    virtual void ProjectLookChanged() {}
 };
 
 // An entry of the project window waiting to be opened by Timer2: a path
@@ -244,6 +254,16 @@ public:
     void DefineRefExecute();
     void ExecKeyRefExecute();
 
+    // Options menu (MainOptions.cpp).
+    TVKBOptForm& VKBOptForm() { return vkbOpt_; }
+    TCustForm& CustForm() { return cust_; }
+    void E1Click();
+    bool PlomarEnabled() const { return plomarEnabled_; }
+    void Plomar1Click();
+    void C2Click();
+    void S1Click();
+    void P2Click();
+
     // File commands.
     void FileNew1Execute();
     void FileOpen1Execute();
@@ -331,6 +351,8 @@ private:
     // Created once and reused: the define sort directions last the program's life.
     reference::TDefineViewForm defineView_{ui_};
     reference::TExecKeyForm execKey_{ui_};
+    TVKBOptForm vkbOpt_{ui_};
+    TCustForm cust_;
 
     TTimer timer1_;
     TTimer timer2_;

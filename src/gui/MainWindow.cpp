@@ -19,6 +19,7 @@
 #include "FileDropArea.h"
 #include "MsgWindow.h"
 #include "ProjectDialogs.h"
+#include "OptionsDialogs.h"
 #include "ProjectWindow.h"
 #include "QtUi.h"
 #include "ReferenceDialogs.h"
@@ -114,6 +115,7 @@ MainWindow::MainWindow(app::TMainForm& form, platform::Ui& ui) : form_(form), ui
     find_ = new FindDialog(form_.FindDialog1(), this);
     replace_ = new ReplaceDialog(form_.ReplaceDialog1(), this);
     find_->onClosed = replace_->onClosed = [this] { FocusActiveEditor(); };
+    options_ = new VKBOptDialog(form_.VKBOptForm(), this);
     if (auto* qtUi = dynamic_cast<QtUi*>(&ui_)) qtUi->SetParent(this);
     form_.SetView(this);
     form_.HookFileDrop(new FileDropArea(this));
@@ -473,12 +475,52 @@ bool MainWindow::RunPrjForm(project::TPrjForm& form) {
     return ok;
 }
 
+bool MainWindow::RunOptions(app::TVKBOptForm&) {
+    options_->Load();
+    options_->adjustSize();
+    CentreOver(*options_, frameGeometry());
+    const bool ok = options_->exec() == QDialog::Accepted;
+    FocusActiveEditor();
+    return ok;
+}
+
+bool MainWindow::RunCustomize(app::TCustForm& form) {
+    CustDialog view(form, this);
+    view.adjustSize();
+    CentreOver(view, frameGeometry());
+    const bool ok = view.exec() == QDialog::Accepted;
+    FocusActiveEditor();
+    return ok;
+}
+
 bool MainWindow::RunRiWiz(project::TRiWizForm& form) {
     RiWizDialog view(form, this);
     CentreOver(view, frameGeometry());
     const bool ok = view.exec() == QDialog::Accepted;
     FocusActiveEditor();
     return ok;
+}
+
+bool MainWindow::RunProjectCustomize(app::TPrjCustForm& form) {
+    PrjCustDialog view(form, this);
+    view.adjustSize();
+    CentreOver(view, frameGeometry());
+    const bool ok = view.exec() == QDialog::Accepted;
+    // Back where the command came from: the project window's tree, or the editor.
+    if (auto* prj = qobject_cast<ProjectWindow*>(mdi_->activeSubWindow() ? mdi_->activeSubWindow()->widget() : nullptr)) {
+        activateWindow();
+        prj->Tree()->setFocus(Qt::OtherFocusReason);
+    } else {
+        FocusActiveEditor();
+    }
+    return ok;
+}
+
+std::vector<app::TFontFace> MainWindow::InstalledFonts() const { return InstalledFontFaces(); }
+
+void MainWindow::ProjectLookChanged() {
+    for (auto& [child, sub] : subWindows_)
+        if (auto* prj = qobject_cast<ProjectWindow*>(sub->widget())) prj->ApplyLook(form_.Settings());
 }
 
 void MainWindow::CloseMainWindow() { close(); }

@@ -21,6 +21,7 @@ class TAboutBox;
 class DocumentWindow;
 class FindDialog;
 class ReplaceDialog;
+class VKBOptDialog;
 
 // An MDI child frame whose close box asks the form first.
 class ChildSubWindow : public QMdiSubWindow {
@@ -65,6 +66,11 @@ public:
     void RunExecKey(reference::TExecKeyForm& form) override;
     bool RunPrjForm(project::TPrjForm& form) override;
     bool RunRiWiz(project::TRiWizForm& form) override;
+    bool RunOptions(app::TVKBOptForm& form) override;
+    bool RunCustomize(app::TCustForm& form) override;
+    bool RunProjectCustomize(app::TPrjCustForm& form) override;
+    std::vector<app::TFontFace> InstalledFonts() const override;
+    void ProjectLookChanged() override;
 
     FindDialog* FindDialogView() const { return find_; }
     ReplaceDialog* ReplaceDialogView() const { return replace_; }
@@ -91,6 +97,7 @@ private:
     TAboutBox* about_ = nullptr;
     FindDialog* find_ = nullptr;
     ReplaceDialog* replace_ = nullptr;
+    VKBOptDialog* options_ = nullptr;  // reused: its folder tree keeps its place
     std::map<app::ActionId, QAction*> actions_;
     QMenu* recentMenu_ = nullptr;
     QMenu* templateMenu_ = nullptr;

@@ -89,11 +89,7 @@ ProjectWindow::ProjectWindow(project::TProjectViewForm& form, const app::TSettin
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree_->setSelectionMode(QAbstractItemView::SingleSelection);
     tree_->setContextMenuPolicy(Qt::DefaultContextMenu);
-    tree_->setFont(EditorFont(settings.projectFontName, settings.projectFontSize));
-    QPalette pal = tree_->palette();
-    pal.setColor(QPalette::Text, ToQColor(settings.projectFontColor));
-    pal.setColor(QPalette::Base, ToQColor(settings.projectFontBkColor));
-    tree_->setPalette(pal);
+    ApplyLook(settings);
     const std::string_view hint = project::kProjectTreeHint;
     tree_->setToolTip(Q(std::string(app::ShortHint(hint))));
     tree_->setStatusTip(Q(std::string(app::LongHint(hint))));
@@ -206,6 +202,14 @@ void ProjectWindow::ShowPopup(const QPoint& globalPos) {
         if (name == "N4") connect(a, &QAction::triggered, [f] { f->N4Click(); });
     }
     menu.exec(globalPos);
+}
+
+void ProjectWindow::ApplyLook(const app::TSettings& settings) {
+    tree_->setFont(EditorFont(settings.projectFontName, settings.projectFontSize));
+    QPalette pal = tree_->palette();
+    pal.setColor(QPalette::Text, ToQColor(settings.projectFontColor));
+    pal.setColor(QPalette::Base, ToQColor(settings.projectFontBkColor));
+    tree_->setPalette(pal);
 }
 
 bool ProjectWindow::eventFilter(QObject* watched, QEvent* event) {

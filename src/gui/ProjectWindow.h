@@ -36,6 +36,8 @@ class ProjectWindow : public QWidget {
 public:
     ProjectWindow(project::TProjectViewForm& form, const app::TSettings& settings, QWidget* parent = nullptr);
     QTreeWidget* Tree() const { return tree_; }
+    // The tree's font and colours from the settings.
+    void ApplyLook(const app::TSettings& settings);
     void Detach();
 
 protected:
