@@ -91,8 +91,9 @@ platform::MsgAnswer QtUi::MessageBox(const std::string& text, const std::string&
 
 platform::FileDialogResult QtUi::RunFileDialog(const platform::FileDialogOptions& o, bool save) {
     ReturnFocus back;
+    // The desktop's own dialog where its platform theme offers one (it then
+    // speaks the desktop's language); Qt's, translated, elsewhere.
     QFileDialog dlg(parent_, Q(o.title));
-    dlg.setOption(QFileDialog::DontUseNativeDialog, true);
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(save ? QFileDialog::AnyFile : (o.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile));
     QStringList filters = ConvertFilter(o.filter);
@@ -128,8 +129,7 @@ std::optional<std::string> QtUi::InputBox(const std::string& caption, const std:
 
 std::optional<std::string> QtUi::ChooseFolder(const std::string& caption, const std::string& initial) {
     ReturnFocus back;
-    QString dir = QFileDialog::getExistingDirectory(parent_, Q(caption), initial.empty() ? "/" : Q(initial),
-                                                    QFileDialog::DontUseNativeDialog);
+    QString dir = QFileDialog::getExistingDirectory(parent_, Q(caption), initial.empty() ? "/" : Q(initial));
     if (dir.isEmpty()) return std::nullopt;
     return S(dir);
 }
