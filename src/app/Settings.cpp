@@ -179,7 +179,7 @@ std::string SettingsFileFor(const std::string& programFolder, bool programFolder
                             const char* home) {
     constexpr const char* kName = "VKBUILD.INI";
     if (std::optional<std::string> beside = platform::FindFileInFolder(programFolder, kName)) return *beside;
-    // The base directory specification ignores a relative XDG_CONFIG_HOME.
+    // A relative XDG_CONFIG_HOME counts as unset, as XDG base directories say.
     bool haveConfig = xdgConfigHome && xdgConfigHome[0] == '/';
     bool haveHome = home && home[0] != '\0';
     // With neither there is nowhere better: the write at exit says why it failed.
