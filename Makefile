@@ -14,12 +14,14 @@ build: configure
 test: build
 	ctest --preset default -j2
 
-# Starts the program on the bundled demo workspace. A first run creates the
-# settings file beside the program with the stand-in compiler's folder and
-# the demo's key definition file.
+# Starts the program on a copy of the demo workspace (build/demo, made once,
+# so trying things out never changes a tracked file). A first run creates
+# the settings file beside the program with the stand-in compiler's folder
+# and the demo's key definition file.
 run: build
-	@test -f build/VKBUILD.INI || printf '[VKC]\r\nPATH=%s\r\nKEYDEF=%s\r\n' "$(CURDIR)/build/vkc" "$(CURDIR)/demo/KeyDef.Txt" | iconv -f UTF-8 -t CP932 > build/VKBUILD.INI
-	build/vkbuilder $(CURDIR)/demo/hello.r $(CURDIR)/demo/util.h $(CURDIR)/demo/mistake.r
+	@test -d build/demo || cp -R demo build/demo
+	@test -f build/VKBUILD.INI || printf '[VKC]\r\nPATH=%s\r\nKEYDEF=%s\r\n' "$(CURDIR)/build/vkc" "$(CURDIR)/build/demo/KeyDef.Txt" | iconv -f UTF-8 -t CP932 > build/VKBUILD.INI
+	build/vkbuilder $(CURDIR)/build/demo/hello.r $(CURDIR)/build/demo/util.h $(CURDIR)/build/demo/mistake.r
 
 bench: build
 	scripts/run-bench.sh

@@ -2,7 +2,8 @@
 # Installs the Debian packages the build needs, only when some are missing.
 set -e
 PACKAGES="g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-ipafont-gothic xvfb xauth"
+  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-ipafont-gothic xvfb xauth
+  qt6-translations-l10n libqt6svg6 desktop-file-utils"
 
 missing=""
 for p in $PACKAGES; do

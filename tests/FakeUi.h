@@ -89,7 +89,8 @@ public:
     }
     void SetBusy(bool) override {}
     void ProcessEvents() override { ++processEventsCalls; }
-    void Beep() override {}
+    int beeps = 0;
+    void Beep() override { ++beeps; }
     bool OpenWithDesktop(const std::string& path) override {
         desktopOpened.push_back(path);
         return true;

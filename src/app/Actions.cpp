@@ -11,7 +11,7 @@ using A = ActionId;
 const std::array<ActionInfo, static_cast<size_t>(A::Count)> kActions = {{
     {A::FileNew1, "新規作成(&N)", "Ctrl+N", "新規作成|新しいｿｰｽﾌｧｲﾙを作成"},
     {A::FileOpen1, "開く(&O)...", "Ctrl+O", "開く|既存のﾌｧｲﾙを開く"},
-    {A::FileClose1, "閉じる(&C)", "", "閉じる|ｱｸﾃｨﾌﾞなｳｨﾝﾄﾞｳを閉じる"},
+    {A::FileClose1, "閉じる(&C)", "Ctrl+F4", "閉じる|ｱｸﾃｨﾌﾞなｳｨﾝﾄﾞｳを閉じる"},
     {A::FileSave1, "上書き保存(&S)", "Ctrl+S", "上書き保存|編集中のﾌｧｲﾙを保存"},
     {A::FileSaveAs1, "名前をつけて保存(&A)...", "", "名前をつけて保存|編集中のﾌｧｲﾙに名前をつけて保存"},
     {A::AppendPrj, "ﾌﾟﾛｼﾞｪｸﾄに追加(&P)", "Ctrl+P", "ﾌﾟﾛｼﾞｪｸﾄに追加|編集中のﾌｧｲﾙをﾌﾟﾛｼﾞｪｸﾄに追加"},
@@ -40,6 +40,8 @@ const std::array<ActionInfo, static_cast<size_t>(A::Count)> kActions = {{
     {A::QuickMake, "簡易メイク(&M)", "Ctrl+F9", "簡易ﾒｲｸ|開いているｿｰｽをまとめてﾒｲｸ"},
     {A::ProjectMake, "ﾌﾟﾛｼﾞｪｸﾄを構築", "Ctrl+Shift+F9", "ﾌﾟﾛｼﾞｪｸﾄを構築|ﾌﾟﾛｼﾞｪｸﾄ全体を構築"},
     {A::CompileStop, "ｺﾝﾊﾟｲﾙの中止(&S)", "Ctrl+Break", "ｺﾝﾊﾟｲﾙの中止|実行中のｺﾝﾊﾟｲﾗを止める"},
+    {A::NextError, "次のエラー", "F8", "次のｴﾗｰ|ﾒｯｾｰｼﾞｳｨﾝﾄﾞｳの次のｴﾗｰ行へｼﾞｬﾝﾌﾟ"},
+    {A::PrevError, "前のエラー", "Shift+F8", "前のｴﾗｰ|ﾒｯｾｰｼﾞｳｨﾝﾄﾞｳの前のｴﾗｰ行へｼﾞｬﾝﾌﾟ"},
 
     {A::ProjectOpen, "プロジェクトを開く(&O)", "", "ﾌﾟﾛｼﾞｪｸﾄを開く|新たにﾌﾟﾛｼﾞｪｸﾄを開く"},
     {A::ProjectClose, "プロジェクトを閉じる(&C)", "", "ﾌﾟﾛｼﾞｪｸﾄを閉じる|開いているﾌﾟﾛｼﾞｪｸﾄを閉じる"},
@@ -80,6 +82,19 @@ std::string_view ShortHint(std::string_view hint) {
     return bar == std::string_view::npos ? hint : hint.substr(0, bar);
 }
 
+std::string ButtonText(std::string_view caption) {
+    if (caption.ends_with("...")) caption.remove_suffix(3);
+    if (caption.size() >= 4 && caption.ends_with(')') && caption[caption.size() - 4] == '(' &&
+        caption[caption.size() - 3] == '&')
+        caption.remove_suffix(4);
+    std::string text;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size()) ++i;  // "&&" is a literal "&"
+        text += caption[i];
+    }
+    return text;
+}
+
 std::string_view LongHint(std::string_view hint) {
     size_t bar = hint.find('|');
     return bar == std::string_view::npos ? hint : hint.substr(bar + 1);
@@ -99,7 +114,8 @@ const std::vector<Menu>& MenuBar() {
          {Act(A::SearchFind), Act(A::SearchFindNext), Act(A::SearchFindPrev), Act(A::SearchReplace), Sep(),
           Act(A::SearchJump), Act(A::SearchBracket)}},
         {"コンパイル(&C)",
-         {Act(A::Compile), Act(A::Link), Sep(), Act(A::QuickMake), Act(A::ProjectMake), Sep(), Act(A::CompileStop)}},
+         {Act(A::Compile), Act(A::Link), Sep(), Act(A::QuickMake), Act(A::ProjectMake), Sep(), Act(A::CompileStop), Sep(),
+          Act(A::NextError), Act(A::PrevError)}},
         {"プロジェクト(&P)",
          {Act(A::ProjectOpen), Act(A::ProjectClose), Sep(), Act(A::ProjectModify), Act(A::ProjectNew), Sep(),
           Act(A::RiCreate), Act(A::RiEdit)}},

@@ -4,6 +4,7 @@
 // their menus from these tables; enabling and handlers live in TMainForm.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -17,7 +18,7 @@ enum class ActionId {
     // Search
     SearchFind, SearchFindNext, SearchFindPrev, SearchReplace, SearchJump, SearchBracket,
     // Compile
-    Compile, Link, QuickMake, ProjectMake, CompileStop,
+    Compile, Link, QuickMake, ProjectMake, CompileStop, NextError, PrevError,
     // Project
     ProjectOpen, ProjectClose, ProjectModify, ProjectNew, RiCreate, RiEdit, ProjectWindowFront,
     // Options
@@ -38,6 +39,9 @@ struct ActionInfo {
 
 const ActionInfo& Action(ActionId id);
 std::string_view ShortHint(std::string_view hint);
+// A caption as a toolbar button shows it: without its accelerator ("(&T)" at
+// the end or a lone "&") and without a trailing "...".
+std::string ButtonText(std::string_view caption);
 std::string_view LongHint(std::string_view hint);
 
 // Menu bar: a top-level menu is a caption and entries; an entry is an action,

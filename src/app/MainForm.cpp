@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <filesystem>
 
 #include "platform/FileIO.h"
 #include "platform/IniFile.h"
@@ -15,7 +16,6 @@ const char* const kAppTitle = "VeskC Builder";
 
 namespace {
 
-constexpr const char* kSettingsName = "VKBUILD.INI";
 constexpr const char* kOpenFilter =
     "VeskC ﾌｧｲﾙ(*.r,*.h)|*.R;*.H|VeskC ﾌｧｲﾙ(*.r)|*.R|VeskC ﾍｯﾀﾞﾌｧｲﾙ(*.H)|*.H|"
     "C/C++ ﾌｧｲﾙ(*.c,*.cpp,*.h,*.hpp)|*.C;*.CPP;*.H;*.HPP|全てのﾌｧｲﾙ|*.*";
@@ -66,7 +66,9 @@ TMainForm::~TMainForm() {
     children_.clear();
 }
 
-std::string TMainForm::SettingsPath() const { return platform::ResolveFixedFile(programFolder_, kSettingsName); }
+std::string TMainForm::SettingsPath() const {
+    return settingsPath_.empty() ? SettingsFileFor(programFolder_) : settingsPath_;
+}
 
 void TMainForm::ShowMessage(const std::string& text) {
     ui_.MessageBox(text, kAppTitle, platform::MsgKind::Information, platform::MsgButtons::Ok);
@@ -89,6 +91,8 @@ void TMainForm::FormCreate() {
                     .value_or(platform::FindFileInFolder(programFolder_, base + ".html")
                                   .value_or(programFolder_ + base + ".HLP"));
 
+    // Chosen once: the file written at exit is the one read now.
+    settingsPath_ = SettingsFileFor(programFolder_);
     platform::IniFile ini;
     settingsUnreadable_.clear();
     try {
@@ -100,6 +104,9 @@ void TMainForm::FormCreate() {
     }
     settings_.Read(ini, programFolder_);
     openInitialDir_ = settings_.sourceFolder;
+    // A file made by hand (or by `make run`) without a window place counts
+    // as none for the place.
+    windowPlaceStored_ = !settingsUnreadable_.empty() || ini.SectionExists("POS");
 
     plomarEnabled_ = settings_.targetHost != 0;
 
@@ -187,6 +194,10 @@ void TMainForm::FormDestroy() {
     std::vector<std::string> lossy = settings_.Write(ini);
     for (const Toolbar& bar : Toolbars()) toolbars_[std::string(bar.name)].Write(ini, std::string(bar.name));
     try {
+        // The user's configuration folder may not exist yet; a failure here
+        // is reported by the save.
+        std::error_code ignored;
+        std::filesystem::create_directories(platform::ExtractFilePath(SettingsPath()), ignored);
         ini.SaveToFile(SettingsPath());
     } catch (const std::exception& e) {
         ui_.MessageBox("設定ファイルを保存できません。\n" + std::string(e.what()), "エラー", platform::MsgKind::Error,
@@ -213,6 +224,16 @@ TMDIChild* TMainForm::ActiveDocument() const { return dynamic_cast<TMDIChild*>(a
 
 void TMainForm::ChildActivated(TMdiChildForm* child) {
     active_ = child;
+    NotifyState();
+}
+
+void TMainForm::CycleChildren(bool forward) {
+    if (children_.empty()) return;
+    const size_t n = children_.size();
+    auto it = std::find_if(children_.begin(), children_.end(), [&](auto& c) { return c.get() == active_; });
+    size_t i = it == children_.end() ? (forward ? n - 1 : 0) : static_cast<size_t>(it - children_.begin());
+    active_ = children_[forward ? (i + 1) % n : (i + n - 1) % n].get();
+    if (view_) view_->ActivateChild(*active_);
     NotifyState();
 }
 
@@ -371,6 +392,9 @@ bool TMainForm::Enabled(ActionId id) const {
             return quickMakeEnabled_ && !building_;
         case ActionId::CompileStop:
             return building_;
+        case ActionId::NextError:
+        case ActionId::PrevError:
+            return !building_ && MessageWindow() != nullptr;
         case ActionId::ProjectMake:
             return projectCommands_ && !building_;
         case ActionId::AppendPrj:
@@ -477,6 +501,8 @@ void TMainForm::Execute(ActionId id) {
         case ActionId::QuickMake: M1Click(); break;
         case ActionId::ProjectMake: MakeExecute(); break;
         case ActionId::CompileStop: abortBuild_ = true; break;
+        case ActionId::NextError: NextErrorExecute(true); break;
+        case ActionId::PrevError: NextErrorExecute(false); break;
         case ActionId::AppendPrj: AppendPrjExecute(); break;
         case ActionId::ProjectOpen: ProjectOpenExecute(); break;
         case ActionId::ProjectClose: ProjectCloseExecute(); break;
@@ -563,7 +589,8 @@ void TMainForm::Run(const build::CompilerCommand& command) {
         if (view_) view_->CloseMainWindow();
         return;
     }
-    ShowCompilerOutput(run.output, build::CompilerRunNotice(command, run));
+    build::TMsgForm* msg = ShowCompilerOutput(run.output, build::CompilerRunNotice(command, run));
+    msg->SetFolder(command.spec.workDir.empty() ? CurrentFolder() : command.spec.workDir);
     NotifyState();
 }
 
@@ -624,6 +651,16 @@ build::TMsgForm* TMainForm::ShowCompilerOutput(const std::string& output, const 
     return msg;
 }
 
+build::TMsgForm* TMainForm::MessageWindow() const {
+    for (auto it = children_.rbegin(); it != children_.rend(); ++it)
+        if (auto* msg = dynamic_cast<build::TMsgForm*>(it->get())) return msg;
+    return nullptr;
+}
+
+void TMainForm::NextErrorExecute(bool forward) {
+    if (build::TMsgForm* msg = MessageWindow()) msg->SelectNextTarget(forward);
+}
+
 void TMainForm::Timer1Timer() {
     timer1_.SetEnabled(false);
     std::vector<TMDIChild*> docs;
@@ -635,16 +672,25 @@ void TMainForm::Timer1Timer() {
         }
     }
     int found = build::FindJumpWindow(captions, jump_.file);
-    if (found >= 0) {
-        TMDIChild* doc = docs[static_cast<size_t>(found)];
-        editor::TEditor& ed = doc->Editor1();
-        int line = static_cast<int>(jump_.line);
-        ed.SetRow(std::clamp(line - 1, 0, std::max(0, ed.RowCount() - 1)));
-        ed.SetTopRow(std::max(0, line - ed.VisibleRows() / 3));
-        active_ = doc;
-        if (view_) view_->ActivateChild(*doc);
-        NotifyState();
+    TMDIChild* doc = found >= 0 ? docs[static_cast<size_t>(found)] : nullptr;
+    if (!doc) {
+        // A file no window shows is opened from the folder the build ran in.
+        std::string path = build::JumpTargetPath(jump_);
+        if (path.empty()) return;
+        if (!platform::PathExists(path)) {
+            ui_.MessageBox(path + "\nが見つかりません。", "エラー", platform::MsgKind::Error, platform::MsgButtons::Ok);
+            return;
+        }
+        doc = OpenDocumentWindow(path);
+        if (!doc) return;
     }
+    editor::TEditor& ed = doc->Editor1();
+    int line = static_cast<int>(jump_.line);
+    ed.SetRow(std::clamp(line - 1, 0, std::max(0, ed.RowCount() - 1)));
+    ed.SetTopRow(std::max(0, line - ed.VisibleRows() / 3));
+    active_ = doc;
+    if (view_) view_->ActivateChild(*doc);
+    NotifyState();
 }
 
 // ---------------------------------------------------------------------------

@@ -98,7 +98,11 @@ public:
     // focused document editor.
     editor::TMessageList& MessageList() { return messageList_; }
     const std::string& ProgramFolder() const { return programFolder_; }
+    // The settings file chosen at start (SettingsFileFor).
     std::string SettingsPath() const;
+    // Whether it held the main window's place; without one (a first start)
+    // the view places the window itself.
+    bool WindowPlaceStored() const { return windowPlaceStored_; }
     std::string HelpFile() const { return helpFile_; }
     const std::string& Caption() const { return caption_; }
     TToolbarLayout& ToolbarLayout(const std::string& name) { return toolbars_[name]; }
@@ -108,6 +112,9 @@ public:
     TMdiChildForm* ActiveChild() const { return active_; }
     TMDIChild* ActiveDocument() const;
     void ChildActivated(TMdiChildForm* child);
+    // Ctrl+Tab / Ctrl+Shift+Tab: activates the child after (before) the
+    // active one in MDI order, round the ends.
+    void CycleChildren(bool forward);
     // Runs the child's close query; true when it closed.
     bool CloseChild(TMdiChildForm& child);
 
@@ -231,6 +238,10 @@ public:
     build::TMsgForm* ShowCompilerOutput(const std::string& output, const std::string& notice = {});
     // The stored jump request (Timer1 performs it).
     const build::JumpTarget& JumpRequest() const { return jump_; }
+    // The newest message window; nullptr when none is open.
+    build::TMsgForm* MessageWindow() const;
+    // Next / previous error of the message window (F8, Shift+F8).
+    void NextErrorExecute(bool forward);
 
     // Search menu (MainSearch.cpp). Each acts on the active document window
     // and does nothing while another kind of window is active.
@@ -320,6 +331,8 @@ private:
     // Why the settings file could not be read at start; a file the program
     // could not read is never written over with what it did not see.
     std::string settingsUnreadable_;
+    std::string settingsPath_;
+    bool windowPlaceStored_ = true;
 
     std::vector<std::unique_ptr<TMdiChildForm>> children_;
     TMdiChildForm* active_ = nullptr;

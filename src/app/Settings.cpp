@@ -1,7 +1,12 @@
 #include "app/Settings.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+
+#include "platform/Path.h"
 
 namespace app {
 
@@ -168,6 +173,30 @@ TWindowRect FitWindowToScreens(TWindowRect w, const std::vector<TWindowRect>& sc
     w.left = std::clamp(w.left, s.left, s.left + s.width - w.width);
     w.top = std::clamp(w.top, s.top, s.top + s.height - w.height);
     return w;
+}
+
+std::string SettingsFileFor(const std::string& programFolder, bool programFolderWritable, const char* xdgConfigHome,
+                            const char* home) {
+    constexpr const char* kName = "VKBUILD.INI";
+    if (std::optional<std::string> beside = platform::FindFileInFolder(programFolder, kName)) return *beside;
+    // A relative XDG_CONFIG_HOME counts as unset, as XDG base directories say.
+    bool haveConfig = xdgConfigHome && xdgConfigHome[0] == '/';
+    bool haveHome = home && home[0] != '\0';
+    // With neither there is nowhere better: the write at exit says why it failed.
+    if (programFolderWritable || (!haveConfig && !haveHome)) return platform::JoinPath(programFolder, kName);
+    std::string config = haveConfig ? std::string(xdgConfigHome) : platform::JoinPath(home, ".config");
+    return platform::JoinPath(platform::JoinPath(config, "VeskCBuilder"), kName);
+}
+
+std::string SettingsFileFor(const std::string& programFolder) {
+    bool writable = ::access(programFolder.c_str(), W_OK | X_OK) == 0;
+    return SettingsFileFor(programFolder, writable, std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+}
+
+TWindowRect FirstStartPlace(const TWindowRect& screen) {
+    int width = screen.width * 2 / 3;
+    int height = screen.height * 2 / 3;
+    return {screen.left + (screen.width - width) / 2, screen.top + (screen.height - height) / 2, width, height};
 }
 
 }  // namespace app

@@ -1,6 +1,6 @@
-// The settings kept in VKBUILD.INI beside the program: read once at start,
-// changed in memory by the dialogs, written once at exit. Strings are UTF-8
-// here and Shift-JIS in the file.
+// The settings kept in VKBUILD.INI (beside the program, see SettingsFileFor):
+// read once at start, changed in memory by the dialogs, written once at
+// exit. Strings are UTF-8 here and Shift-JIS in the file.
 #pragma once
 
 #include <cstdint>
@@ -87,5 +87,18 @@ struct TWindowRect {
 // no larger than that screen and wholly on it; at least `minimum` in size.
 TWindowRect FitWindowToScreens(TWindowRect window, const std::vector<TWindowRect>& screens,
                                TWindowRect minimum = {0, 0, 200, 150});
+
+// Where the settings file lives: beside the program when a settings file is
+// there or that folder may be written; otherwise (an install under /usr or
+// /opt) `configHome`/VeskCBuilder/VKBUILD.INI, where `configHome` is
+// $XDG_CONFIG_HOME when that is an absolute path, else $HOME/.config.
+std::string SettingsFileFor(const std::string& programFolder, bool programFolderWritable,
+                            const char* xdgConfigHome, const char* home);
+// The same for this process: the folder's writability and the environment.
+std::string SettingsFileFor(const std::string& programFolder);
+
+// The main window's place on a first start (no settings file): two thirds
+// of the screen's available area, centred on it.
+TWindowRect FirstStartPlace(const TWindowRect& screen);
 
 }  // namespace app

@@ -72,7 +72,7 @@ std::optional<JumpTarget> ParseJumpTarget(const std::string& line, std::optional
         if (badNumber) *badNumber = number;
         return std::nullopt;
     }
-    return JumpTarget{line.substr(0, p1), value};
+    return JumpTarget{line.substr(0, p1), value, {}};
 }
 
 namespace {
@@ -222,7 +222,40 @@ void TMsgForm::ListBox1DblClick() {
                            platform::MsgButtons::Ok);
         return;
     }
+    target->folder = folder_;
     if (onJump_) onJump_(*target);
+}
+
+bool TMsgForm::SelectNextTarget(bool forward) {
+    const long n = static_cast<long>(items_.size());
+    auto isTarget = [&](long i) { return ParseJumpTarget(std::string(items_[static_cast<size_t>(i)])).has_value(); };
+    long from = selected_ >= 0 && selected_ < n ? selected_ : (forward ? -1 : n);
+    long found = -1;
+    for (long i = from + (forward ? 1 : -1); i >= 0 && i < n && found < 0; i += forward ? 1 : -1)
+        if (isTarget(i)) found = i;
+    if (found < 0) {
+        // Round the end: the selected line itself comes last.
+        ui_.Beep();
+        for (long k = 0; k < n && found < 0; ++k) {
+            long i = forward ? k : n - 1 - k;
+            if ((forward ? i > from : i < from)) break;
+            if (isTarget(i)) found = i;
+        }
+        if (found < 0) return false;
+    }
+    selected_ = static_cast<int>(found);
+    if (OnSelected) OnSelected(selected_);
+    ListBox1KeyDown(13);
+    return true;
+}
+
+std::string JumpTargetPath(const JumpTarget& target) {
+    size_t b = target.file.find_first_not_of(' ');
+    if (b == std::string::npos) return {};
+    std::string file = target.file.substr(b, target.file.find_last_not_of(' ') - b + 1);
+    if (file.front() == '/') return file;
+    if (target.folder.empty()) return {};
+    return platform::JoinPath(target.folder, file);
 }
 
 void TMsgForm::ListBox1KeyDown(int key) {

@@ -79,7 +79,12 @@ private:
 struct JumpTarget {
     std::string file;  // the text before "(", not trimmed
     long line = 0;
+    std::string folder;  // where the build ran (a relative file is taken there); may be empty
 };
+
+// The file a jump target names on disk: its text without surrounding
+// blanks, taken in `folder` unless absolute; empty when that cannot be told.
+std::string JumpTargetPath(const JumpTarget& target);
 
 // "file(line) ... : ... warning|error ..." with each delimiter after the
 // previous one. nullopt when the line is not a jump target; `badNumber` gets
@@ -122,15 +127,26 @@ public:
     int Selected() const { return selected_; }
     void SetSelected(int index) { selected_ = index; }
 
+    // The folder the build ran in; jump requests carry it.
+    void SetFolder(std::string folder) { folder_ = std::move(folder); }
+
     void ListBox1DblClick();
     void ListBox1KeyDown(int key);  // 13: Enter
     void ListBox1KeyPress(char c);  // "c"/"C": copy every line
+
+    // Next or previous error: selects the nearest line after (before) the
+    // selection that is a jump target and jumps as Enter does. Passing an
+    // end wraps around with a beep; false (with a beep) when no line is one.
+    bool SelectNextTarget(bool forward);
+    // The view follows a selection made here.
+    std::function<void(int)> OnSelected;
 
 private:
     platform::Ui& ui_;
     std::function<void(const JumpTarget&)> onJump_;
     MessageLines items_;
     int selected_ = -1;
+    std::string folder_;
 };
 
 }  // namespace build

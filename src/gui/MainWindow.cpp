@@ -158,6 +158,7 @@ void MainWindow::BuildMenus() {
         auto id = static_cast<ActionId>(i);
         const app::ActionInfo& info = app::Action(id);
         auto* a = new QAction(Caption(info.caption), this);
+        a->setIconText(Q(app::ButtonText(info.caption)));
         QKeySequence keys(Caption(info.shortcut));
         if (!keys.isEmpty() && keys[0].key() != Qt::Key_unknown) a->setShortcut(keys);
         // A key the toolkit cannot name (Ctrl+Break) is caught by eventFilter;
@@ -230,6 +231,12 @@ void MainWindow::ApplySettings() {
         screens.push_back({a.x(), a.y(), a.width(), a.height()});
     }
     app::TWindowRect g = app::FitWindowToScreens({s.left, s.top, s.width, s.height}, screens);
+    // A first start gets a useful size, not the small default corner window;
+    // the file written at exit then keeps it.
+    if (!form_.WindowPlaceStored() && QGuiApplication::primaryScreen()) {
+        QRect a = QGuiApplication::primaryScreen()->availableGeometry();
+        g = app::FirstStartPlace({a.x(), a.y(), a.width(), a.height()});
+    }
     setGeometry(g.left, g.top, g.width, g.height);
 
     // Toolbars by dock, row and position.
@@ -290,6 +297,16 @@ DocumentWindow* MainWindow::DocumentViewOf(app::TMdiChildForm* form) const {
     return it == subWindows_.end() ? nullptr : qobject_cast<DocumentWindow*>(it->second->widget());
 }
 
+namespace {
+// Moves `w` up, and shrinks it when it must, so that it ends above `top`.
+void KeepAbove(QMdiSubWindow* w, int top) {
+    if (w->isMinimized()) return;
+    QRect g = w->geometry();
+    int height = std::min(g.height(), top);
+    w->setGeometry(g.x(), std::max(0, std::min(g.y(), top - height)), g.width(), height);
+}
+}  // namespace
+
 void MainWindow::ChildAdded(app::TMdiChildForm& child) {
     auto* sub = new ChildSubWindow(form_, child);
     if (auto* doc = dynamic_cast<app::TMDIChild*>(&child)) {
@@ -301,11 +318,34 @@ void MainWindow::ChildAdded(app::TMdiChildForm& child) {
     }
     sub->setWindowTitle(Q(child.Caption()));
     subWindows_[&child] = sub;
-    mdi_->addSubWindow(sub);
-    sub->resize(std::max(300, mdi_->width() * 2 / 3), std::max(200, mdi_->height() * 2 / 3));
+    if (child.Kind() == app::ChildKind::Message) {
+        PlaceMessageWindow(sub);
+    } else {
+        mdi_->addSubWindow(sub);
+        sub->resize(std::max(300, mdi_->width() * 2 / 3), std::max(200, mdi_->height() * 2 / 3));
+    }
     sub->show();
+    // A window opened from a message stays clear of the message list.
+    auto msg = subWindows_.find(form_.MessageWindow());
+    if (msg != subWindows_.end() && msg->second != sub && !msg->second->isMinimized()) KeepAbove(sub, msg->second->y());
     mdi_->setActiveSubWindow(sub);
     if (sub->widget()) sub->widget()->setFocus();
+}
+
+void MainWindow::PlaceMessageWindow(QMdiSubWindow* sub) {
+    // The lower third, full width; the other windows give way, so it never
+    // hides the line a message names.
+    QRect area = mdi_->viewport()->rect();
+    int top = area.height() - area.height() / 3;
+    for (QMdiSubWindow* w : mdi_->subWindowList()) {
+        if (w->isMaximized()) {
+            w->showNormal();
+            w->setGeometry(0, 0, area.width(), top);
+        }
+        KeepAbove(w, top);
+    }
+    mdi_->addSubWindow(sub);
+    sub->setGeometry(0, top, area.width(), area.height() - top);
 }
 
 void MainWindow::ChildRemoving(app::TMdiChildForm& child) {
@@ -564,6 +604,16 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         form_.Enabled(ActionId::CompileStop)) {
         form_.Execute(ActionId::CompileStop);
         return true;
+    }
+    // Ctrl+Tab and Ctrl+Shift+Tab go through the children from wherever the
+    // focus is in this window: the list and the editor would take the key.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & Qt::ControlModifier) && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+            form_.CycleChildren(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+            return true;
+        }
     }
     // F1 and F2 pressed while the MDI client area itself has the focus.
     if ((watched == mdi_ || watched == mdi_->viewport()) && event->type() == QEvent::KeyPress) {

@@ -90,6 +90,7 @@ private:
     void RebuildWindowMenu();
     void CaptureLayout();
     void Tile(bool horizontal);
+    void PlaceMessageWindow(QMdiSubWindow* sub);
 
     app::TMainForm& form_;
     platform::Ui& ui_;

@@ -62,10 +62,16 @@ MsgWindow::MsgWindow(build::TMsgForm& form, QWidget* parent) : QWidget(parent), 
         form_->ListBox1DblClick();
     });
     form.OnChanged = [this] { model_->Reset(); };
+    form.OnSelected = [this](int row) {
+        QModelIndex index = model_->index(row, 0);
+        list_->setCurrentIndex(index);
+        list_->scrollTo(index);
+    };
 }
 
 void MsgWindow::Detach() {
     if (form_) form_->OnChanged = nullptr;
+    if (form_) form_->OnSelected = nullptr;
     form_ = nullptr;
     model_->Detach();
 }

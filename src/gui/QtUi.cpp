@@ -100,8 +100,9 @@ platform::MsgAnswer QtUi::MessageBox(const std::string& text, const std::string&
 
 platform::FileDialogResult QtUi::RunFileDialog(const platform::FileDialogOptions& o, bool save) {
     ReturnFocus back(parent_);
+    // The desktop's own dialog where its platform theme offers one (it then
+    // speaks the desktop's language); Qt's, translated, elsewhere.
     QFileDialog dlg(parent_, Q(o.title));
-    dlg.setOption(QFileDialog::DontUseNativeDialog, true);
     dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dlg.setFileMode(save || !o.mustExist ? QFileDialog::AnyFile
                                          : (o.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile));
@@ -138,8 +139,7 @@ std::optional<std::string> QtUi::InputBox(const std::string& caption, const std:
 
 std::optional<std::string> QtUi::ChooseFolder(const std::string& caption, const std::string& initial) {
     ReturnFocus back(parent_);
-    QString dir = QFileDialog::getExistingDirectory(parent_, Q(caption), initial.empty() ? "/" : Q(initial),
-                                                    QFileDialog::DontUseNativeDialog);
+    QString dir = QFileDialog::getExistingDirectory(parent_, Q(caption), initial.empty() ? "/" : Q(initial));
     if (dir.isEmpty()) return std::nullopt;
     return S(dir);
 }

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "Desktop.h"
 #include "MainWindow.h"
 #include "QtUi.h"
 #include "app/MainForm.h"
@@ -14,6 +15,9 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(app::kAppTitle));
+    QApplication::setDesktopFileName(QStringLiteral("vkbuilder"));
+    QApplication::setWindowIcon(gui::ProgramIcon());
+    gui::LoadQtTranslations(app);
     gui::QtUi ui;
 
     // The main window's single-instance component acts once the form has

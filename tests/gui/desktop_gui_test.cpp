@@ -1,0 +1,76 @@
+// The real main window offscreen, as a desktop user meets it: Japanese
+// standard buttons, the icon, toolbar texts, the first start's size, the
+// message window's place and the keys that move between windows.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolBar>
+#include <QToolButton>
+#include <filesystem>
+
+#include "Desktop.h"
+#include "FakeUi.h"
+#include "MainWindow.h"
+#include "MsgWindow.h"
+#include "TestFiles.h"
+
+using app::ActionId;
+
+TEST(DesktopView, JapaneseButtonsIconToolbarTextsAndTheMessageWindowsPlace) {
+    ASSERT_TRUE(gui::LoadQtTranslations(*qApp)) << "qt6-translations-l10n is not installed";
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Yes);
+    EXPECT_TRUE(box.button(QMessageBox::Yes)->text().startsWith(QString::fromUtf8("はい")));
+    QImage icon = gui::ProgramIcon().pixmap(32, 32).toImage();  // the SVG renders
+    ASSERT_FALSE(icon.isNull());
+    EXPECT_NE(icon.pixelColor(16, 16), icon.pixelColor(0, 0));
+
+    TempDir dir, compiler;
+    std::filesystem::copy_file(VKC_STANDIN, compiler.File("VKC.EXE"));
+    dir.Write("VKBUILD.INI", "[VKC]\r\nPATH=" + compiler.path() + "\r\n");  // no window place yet
+    std::string file = dir.Write("m.r", "int f()\r\n{\r\n\tint a = 1\r\n\treturn a;\r\n}\r\n");
+    FakeUi ui;
+    app::TMainForm form(ui, dir.path(), {file});
+    gui::MainWindow window(form, ui);
+    form.FormCreate();
+    window.ApplySettings();
+    window.show();
+    form.FormActivate();
+    QApplication::processEvents();
+    QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_NEAR(window.geometry().width(), screen.width() * 2 / 3, 1);
+    EXPECT_NEAR(window.geometry().center().y(), screen.center().y(), 2);
+    auto* cut = qobject_cast<QToolButton*>(
+        window.findChild<QToolBar*>("Toolbar971")->widgetForAction(window.ActionFor(ActionId::EditCut1)));
+    ASSERT_NE(cut, nullptr);
+    EXPECT_EQ(cut->text(), QString::fromUtf8("切り取り"));
+
+    QMdiSubWindow* doc = window.MdiArea()->subWindowList().front();
+    doc->showMaximized();
+    window.ActionFor(ActionId::Link)->trigger();
+    QApplication::processEvents();
+    QMdiSubWindow* msg = window.MdiArea()->subWindowList().back();
+    QRect area = window.MdiArea()->viewport()->rect();
+    EXPECT_EQ(msg->geometry(), QRect(0, area.height() - area.height() / 3, area.width(), area.height() / 3));
+    EXPECT_FALSE(doc->isMaximized());
+    EXPECT_LE(doc->geometry().bottom(), msg->geometry().top());  // the compiled window stays in view
+    window.ActionFor(ActionId::NextError)->trigger();
+    auto* list = qobject_cast<gui::MsgWindow*>(msg->widget())->List();
+    EXPECT_TRUE(list->currentIndex().data().toString().startsWith("m.r(3) : error"));
+
+    // Ctrl+Tab from inside the message list, back with Ctrl+Shift+Tab.
+    window.MdiArea()->setActiveSubWindow(msg);
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::ControlModifier);
+    QApplication::sendEvent(list, &tab);
+    EXPECT_EQ(window.MdiArea()->activeSubWindow(), doc);
+    QKeyEvent back(QEvent::KeyPress, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QApplication::sendEvent(doc->widget(), &back);
+    EXPECT_EQ(window.MdiArea()->activeSubWindow(), msg);
+    EXPECT_EQ(window.ActionFor(ActionId::FileClose1)->shortcut(), QKeySequence("Ctrl+F4"));
+}
