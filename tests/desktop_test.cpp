@@ -104,6 +104,8 @@ TEST_F(MessageJump, AFileNoWindowShowsOpensFromTheBuildFolderAndF8WalksTheList) 
     ui.FireTimers();
     ASSERT_EQ(form->ActiveDocument() ? form->ActiveDocument()->Caption() : "", util);
     EXPECT_EQ(form->ActiveDocument()->Editor1().Row(), 2);
+    // The file opened for the jump shows the listing's marks too.
+    EXPECT_EQ(form->ActiveDocument()->Editor1().RowMarks(2), 1u << editor::kWarningRowMark);
 
     form->Execute(app::ActionId::NextError);  // a file that is not there is told, nothing opens
     ui.FireTimers();

@@ -663,14 +663,8 @@ void TMainForm::NextErrorExecute(bool forward) {
 
 void TMainForm::Timer1Timer() {
     timer1_.SetEnabled(false);
-    std::vector<TMDIChild*> docs;
     std::vector<std::string> captions;
-    for (auto& child : children_) {
-        if (auto* doc = dynamic_cast<TMDIChild*>(child.get())) {
-            docs.push_back(doc);
-            captions.push_back(doc->Caption());
-        }
-    }
+    std::vector<TMDIChild*> docs = DocumentWindows(&captions);
     int found = build::FindJumpWindow(captions, jump_.file);
     TMDIChild* doc = found >= 0 ? docs[static_cast<size_t>(found)] : nullptr;
     if (!doc) {
@@ -683,6 +677,7 @@ void TMainForm::Timer1Timer() {
         }
         doc = OpenDocumentWindow(path);
         if (!doc) return;
+        if (markersFrom_) MarkDocuments(*markersFrom_, doc);
     }
     editor::TEditor& ed = doc->Editor1();
     int line = static_cast<int>(jump_.line);

@@ -296,6 +296,11 @@ private:
     // documents; cleared with the window (MainMarkers.cpp).
     void PlaceBuildMarkers(const build::TMsgForm& msg);
     void ClearBuildMarkers();
+    // Marks the rows in the documents (or only in `only`) that the
+    // messages name.
+    void MarkDocuments(const build::TMsgForm& msg, TMDIChild* only);
+    // The document windows in window order, with their captions.
+    std::vector<TMDIChild*> DocumentWindows(std::vector<std::string>* captions) const;
     // The active document when it may be compiled; nullptr (after any
     // warning) otherwise.
     TMDIChild* CompilableDocument();
@@ -358,7 +363,7 @@ private:
 
     TFindDialog findDialog_;
     editor::TMessageList messageList_;
-    const TMdiChildForm* markersFrom_ = nullptr;  // the message window whose messages are marked
+    const build::TMsgForm* markersFrom_ = nullptr;  // the message window whose messages are marked
     TReplaceDialog replaceDialog_;
 
     // Created once and reused: the define sort directions last the program's life.

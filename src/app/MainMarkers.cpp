@@ -73,17 +73,26 @@ void TMainForm::ClearBuildMarkers() {
         if (auto* doc = dynamic_cast<TMDIChild*>(child.get())) doc->ClearBuildMessages();
 }
 
+std::vector<TMDIChild*> TMainForm::DocumentWindows(std::vector<std::string>* captions) const {
+    std::vector<TMDIChild*> docs;
+    for (const auto& child : children_) {
+        if (auto* doc = dynamic_cast<TMDIChild*>(child.get())) {
+            docs.push_back(doc);
+            if (captions) captions->push_back(doc->Caption());
+        }
+    }
+    return docs;
+}
+
 void TMainForm::PlaceBuildMarkers(const build::TMsgForm& msg) {
     ClearBuildMarkers();
     markersFrom_ = &msg;
-    std::vector<TMDIChild*> docs;
+    MarkDocuments(msg, nullptr);
+}
+
+void TMainForm::MarkDocuments(const build::TMsgForm& msg, TMDIChild* only) {
     std::vector<std::string> captions;
-    for (auto& child : children_) {
-        if (auto* doc = dynamic_cast<TMDIChild*>(child.get())) {
-            docs.push_back(doc);
-            captions.push_back(doc->Caption());
-        }
-    }
+    std::vector<TMDIChild*> docs = DocumentWindows(&captions);
     if (docs.empty()) return;
     std::vector<std::vector<TMDIChild::TBuildMessage>> found(docs.size());
     for (std::string_view item : msg.Items()) {
@@ -92,7 +101,7 @@ void TMainForm::PlaceBuildMarkers(const build::TMsgForm& msg) {
         if (!target) continue;
         // The same window a jump from this message goes to.
         int w = build::FindJumpWindow(captions, target->file);
-        if (w < 0) continue;
+        if (w < 0 || (only && docs[static_cast<size_t>(w)] != only)) continue;
         found[static_cast<size_t>(w)].push_back({target->line, IsError(line), build::ListedText(line)});
     }
     for (size_t i = 0; i < docs.size(); ++i)

@@ -506,39 +506,32 @@ void MainWindow::RunExecKey(reference::TExecKeyForm& form) {
     FocusActiveEditor();
 }
 
-bool MainWindow::RunPrjForm(project::TPrjForm& form) {
-    PrjDialog view(form, this);
-    view.adjustSize();
+bool MainWindow::RunModal(QDialog& view, bool fitContents) {
+    if (fitContents) view.adjustSize();
     CentreOver(view, frameGeometry());
     const bool ok = view.exec() == QDialog::Accepted;
     FocusActiveEditor();
     return ok;
+}
+
+bool MainWindow::RunPrjForm(project::TPrjForm& form) {
+    PrjDialog view(form, this);
+    return RunModal(view);
 }
 
 bool MainWindow::RunOptions(app::TVKBOptForm&) {
     options_->Load();
-    options_->adjustSize();
-    CentreOver(*options_, frameGeometry());
-    const bool ok = options_->exec() == QDialog::Accepted;
-    FocusActiveEditor();
-    return ok;
+    return RunModal(*options_);
 }
 
 bool MainWindow::RunCustomize(app::TCustForm& form) {
     CustDialog view(form, this);
-    view.adjustSize();
-    CentreOver(view, frameGeometry());
-    const bool ok = view.exec() == QDialog::Accepted;
-    FocusActiveEditor();
-    return ok;
+    return RunModal(view);
 }
 
 bool MainWindow::RunRiWiz(project::TRiWizForm& form) {
     RiWizDialog view(form, this);
-    CentreOver(view, frameGeometry());
-    const bool ok = view.exec() == QDialog::Accepted;
-    FocusActiveEditor();
-    return ok;
+    return RunModal(view, false);
 }
 
 bool MainWindow::RunProjectCustomize(app::TPrjCustForm& form) {

@@ -65,6 +65,9 @@ public:
     void RunDefineView(reference::TDefineViewForm& form) override;
     void RunExecKey(reference::TExecKeyForm& form) override;
     bool RunPrjForm(project::TPrjForm& form) override;
+    // Runs a dialog centred over this window (sized to its contents first),
+    // then gives the keyboard back to the active editor; true on OK.
+    bool RunModal(QDialog& view, bool fitContents = true);
     bool RunRiWiz(project::TRiWizForm& form) override;
     bool RunOptions(app::TVKBOptForm& form) override;
     bool RunCustomize(app::TCustForm& form) override;

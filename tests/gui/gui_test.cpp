@@ -174,14 +174,18 @@ void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const
     QKeyEvent release(QEvent::KeyRelease, key, mods, text);
     QApplication::sendEvent(w, &release);
 }
+// File > New, and the new document's window.
+gui::DocumentWindow* NewDocument(Program& p) {
+    p.window.ActionFor(ActionId::FileNew1)->trigger();
+    QApplication::processEvents();
+    return p.window.DocumentViewOf(p.form.ActiveChild());
+}
 }  // namespace
 
 TEST(MainWindowView, TypingInputMethodAndRefusedCharacters) {
     TempDir dir;
     Program p(dir.path(), {});
-    p.window.ActionFor(ActionId::FileNew1)->trigger();
-    QApplication::processEvents();
-    auto* doc = p.window.DocumentViewOf(p.form.ActiveChild());
+    gui::DocumentWindow* doc = NewDocument(p);
     ASSERT_NE(doc, nullptr);
     gui::EditorWidget* ed = doc->Editor();
     for (QChar c : QString("int x;")) Key(ed, c.unicode(), Qt::NoModifier, QString(c));
@@ -374,9 +378,7 @@ TEST(MainWindowView, CtrlBreakStopsABuildThatTheStatusBarAnnounces) {
 TEST(MainWindowView, KeyboardMacroReplaysTypingAndDigitKeysSetAndJumpToMarks) {
     TempDir dir;
     Program p(dir.path(), {});
-    p.window.ActionFor(ActionId::FileNew1)->trigger();
-    QApplication::processEvents();
-    auto* doc = p.window.DocumentViewOf(p.form.ActiveChild());
+    gui::DocumentWindow* doc = NewDocument(p);
     ASSERT_NE(doc, nullptr);
     gui::EditorWidget* ed = doc->Editor();
     ed->setFocus();
