@@ -92,6 +92,8 @@ public:
     bool lineNumbers = false;
     bool ruler = false;
     bool wheelByLine = true;
+    // The page shown last: the dialog is reused and opens where it was left.
+    int page = pgText;
 
     bool WrapWidthEnabled() const { return wordWrap; }
     // The sample label: the chosen font, in the text page's colours.

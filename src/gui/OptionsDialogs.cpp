@@ -355,6 +355,8 @@ CustDialog::CustDialog(app::TCustForm& form, QWidget* parent) : QDialog(parent),
     connect(numbers, &QCheckBox::toggled, this, [this](bool on) { form_.lineNumbers = on; });
     connect(ruler, &QCheckBox::toggled, this, [this](bool on) { form_.ruler = on; });
     connect(byLine, &QRadioButton::toggled, this, [this](bool on) { form_.wheelByLine = on; });
+    pages->setCurrentIndex(form.page);
+    connect(pages, &QTabWidget::currentChanged, this, [this](int i) { form_.page = i; });
     UpdateSample();
     fonts_->setFocus(Qt::OtherFocusReason);
 }
