@@ -56,16 +56,22 @@ TEST(PrjFormLists, BareNamesForTheFolderFieldSortedWithoutDuplicates) {
     EXPECT_TRUE(f.Sources().empty());
 
     // The buttons' dialogs.
-    ui.openResults = {FakeUi::Chose({"/d/src/q.RO", "/f/r.RO"}, 2), FakeUi::Chose({"/out/new.RX"})};
+    ui.openResults = {FakeUi::Chose({"/d/src/q.RO", "/f/r.RO"}, 2), FakeUi::Chose({"/out/new.RX"}),
+                      FakeUi::Chose({"/out/new.RX"})};
     f.Button2Click();
     EXPECT_EQ(f.Objects(), (Strings{"/f/r.RO", "q.RO"}));
     const platform::FileDialogOptions& add = ui.openRequests[0];
     EXPECT_EQ(add.filterIndex, 2);
     EXPECT_EQ(add.defaultExt, "RO");
     EXPECT_EQ(add.onTypeChange(1) + add.onTypeChange(2) + add.onTypeChange(3), "RRO");
+    // The executable's dialog starts in the open project's source folder,
+    // else (a new project) in the folder field's.
     f.Button6Click();
     EXPECT_EQ(f.rxName, "/out/new.RX");
     EXPECT_FALSE(ui.openRequests[1].mustExist);
+    model.name = "p", model.sourceFolder = "/m/";
+    f.Button6Click();
+    EXPECT_EQ(ui.openRequests[1].initialDir + " " + ui.openRequests[2].initialDir, "/d/src/ /m/");
     ui.folderAnswers = {"/new/src"};
     f.Button5Click();
     f.Button5Click();  // cancelled: kept

@@ -108,6 +108,15 @@ PrjDialog::PrjDialog(TPrjForm& form, QWidget* parent) : QDialog(parent), form_(f
     connect(box, &QDialogButtonBox::accepted, this, &PrjDialog::Ok);
     connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+    // The fields reach the form as they are typed: a drop goes by the folder
+    // field as it stands, and a cancelled dialog keeps what was typed for
+    // its next use, as the form's other state does.
+    auto follow = [this](QLineEdit* edit, std::string TPrjForm::*field) {
+        connect(edit, &QLineEdit::textChanged, this, [this, field](const QString& text) { form_.*field = S(text); });
+    };
+    follow(name_, &TPrjForm::prjName);
+    follow(rx_, &TPrjForm::rxName);
+    follow(folder_, &TPrjForm::folderName);
     form_.HookFileDrops(new FileDropArea(sources_->viewport()), new FileDropArea(objects_->viewport()));
     form_.OnListsChanged = [this] { ShowLists(); };
     Push();
@@ -213,6 +222,9 @@ RiWizDialog::RiWizDialog(TRiWizForm& form, QWidget* parent) : QDialog(parent), f
     }
     QPushButton* browse = Button(install, TRiWizForm::kBrowse);
     grid->addWidget(browse, 2, 2);
+    // Tab reaches the button beside File&Name right after that field.
+    setTabOrder(edits_[2], browse);
+    setTabOrder(browse, edits_[3]);
     default_ = new QComboBox(install);
     for (std::string_view a : TRiWizForm::kDefaultActions) default_->addItem(T(a));
     grid->addWidget(Label(install, TRiWizForm::kDefaultLabel, default_), 5, 0);

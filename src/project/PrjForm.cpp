@@ -130,7 +130,8 @@ void TPrjForm::Button6Click() {
     o.title = "作成する実行ファイルの指定";
     o.filter = "*.RX|*.RX";
     o.defaultExt = "RX";
-    o.initialDir = StartFolder();
+    // The open project's source folder; a new project has none yet.
+    o.initialDir = model_.IsOpen() && !model_.sourceFolder.empty() ? model_.SourceDir() : StartFolder();
     // The executable is made by the build: it need not exist yet.
     o.mustExist = false;
     platform::FileDialogResult r = ui_.OpenDialog(o);

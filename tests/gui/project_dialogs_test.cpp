@@ -15,6 +15,7 @@
 #include <QRadioButton>
 
 #include "FakeUi.h"
+#include "FileDropArea.h"
 #include "ProjectDialogs.h"
 #include "TestFiles.h"
 
@@ -87,7 +88,17 @@ TEST(ProjectDialogsView, SettingsDialogRefusesMissingInputAtTheFieldAndDeletesSe
     EXPECT_EQ(form.Sources(), std::vector<std::string>{"b.R"});
     edits[1]->setText("/x/p.RX");
     edits[2]->setText("/src");
+    // A drop goes by the folder field as typed, before any button took it.
+    sources->viewport()->findChild<gui::FileDropArea*>()->DeliverDrop(0, 0, {"/src/d.R"});
+    EXPECT_EQ(form.Sources(), (std::vector<std::string>{"b.R", "d.R"}));
     ClickOk(dialog);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(form.rxName + " " + form.folderName, "/x/p.RX /src/");
+
+    // Cancel keeps the typed text for the dialog's next use.
+    gui::PrjDialog again(form, nullptr);
+    again.show();
+    again.findChildren<QLineEdit*>().at(2)->setText("/other/");
+    again.reject();
+    EXPECT_EQ(form.folderName, "/other/");
 }
