@@ -1,6 +1,7 @@
 // Keyboard macros, row marks and the editor's popup menu.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -328,4 +329,39 @@ TEST_F(MainFormFixture, BuildMessagesMarkTheirRowsFollowEditsAndGoWithTheMessage
     form->CloseChild(*next);
     EXPECT_EQ(marks(ed), ".....");
     EXPECT_EQ(ed.MarksInUse(), 0u);
+}
+
+TEST_F(MainFormFixture, BuildMessagesOfJoinedMarkedRowsStayWithTheirRows) {
+    // Deleting a marked line, or the lines between marked ones, joins their
+    // marks on one row: that row shows all their messages, the others keep
+    // their own (told apart by the kinds the marks show).
+    const std::string m2 = "a.r(2) : error: first", m3 = "a.r(3) : warning: second",
+                      m4 = "a.r(4) : warning: third", m6 = "a.r(6) : error: fourth";
+    struct Case {
+        const char* edit;
+        std::function<void(editor::TEditor&)> apply;
+        std::vector<std::pair<std::string, std::string>> tips;  // row text, its tooltip
+    } cases[] = {
+        {"Ctrl+Y on line 2", [](editor::TEditor& ed) { ed.DeleteRow(1); },
+         {{"l3", m2 + "\n" + m3}, {"l4", m4}, {"l5", ""}, {"l6", m6}}},
+        {"lines 2 and 3 selected and deleted",
+         [](editor::TEditor& ed) {
+             ed.SetSelStart(4);
+             ed.SetSelLength(8);
+             ed.DeleteSelection();
+         },
+         {{"l4", m2 + "\n" + m3 + "\n" + m4}, {"l6", m6}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.edit);
+        Start({dir.Write("a.r", "l1\r\nl2\r\nl3\r\nl4\r\nl5\r\nl6\r\nl7\r\n")});
+        editor::TEditor& ed = Doc(0)->Editor1();
+        form->ShowCompilerOutput(m2 + "\n" + m3 + "\n" + m4 + "\n" + m6 + "\n");
+        c.apply(ed);
+        for (const auto& [text, tip] : c.tips) {
+            int r = 0;
+            while (r < ed.RowCount() && ed.Store().Get(r) != text) ++r;
+            EXPECT_EQ(Doc(0)->BuildMessagesAt(r), tip) << text;
+        }
+    }
 }

@@ -154,8 +154,8 @@ private:
     std::optional<platform::FileStamp> diskStamp_;
     std::string stampPath_;  // the path diskStamp_ belongs to
     THint hint_;
-    // Sorted by line; the marked rows, counted from the top, stand for the
-    // distinct lines in this order.
+    // Sorted by line; the marked rows, counted from the top, hold the
+    // distinct lines in this order (a row where marks were joined, several).
     std::vector<TBuildMessage> buildMessages_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

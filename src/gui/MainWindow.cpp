@@ -353,6 +353,14 @@ void MainWindow::ChildRemoving(app::TMdiChildForm& child) {
     if (it == subWindows_.end()) return;
     ChildSubWindow* sub = it->second;
     subWindows_.erase(it);
+    // Closing the active window returns to the one used before it (as the
+    // MDI windows of other programs do), not to the next one created:
+    // closing the message window goes back to the source compiled.
+    QList<QMdiSubWindow*> recent;
+    if (mdi_->activeSubWindow() == sub) {
+        recent = mdi_->subWindowList(QMdiArea::ActivationHistoryOrder);
+        recent.removeAll(sub);
+    }
     if (auto* doc = qobject_cast<DocumentWindow*>(sub->widget())) doc->Detach();
     if (auto* msg = qobject_cast<MsgWindow*>(sub->widget())) msg->Detach();
     if (auto* prj = qobject_cast<ProjectWindow*>(sub->widget())) prj->Detach();
@@ -360,6 +368,12 @@ void MainWindow::ChildRemoving(app::TMdiChildForm& child) {
     sub->hide();
     mdi_->removeSubWindow(sub);
     sub->deleteLater();
+    for (auto w = recent.rbegin(); w != recent.rend(); ++w) {
+        if ((*w)->isVisible() && !(*w)->isMinimized()) {
+            mdi_->setActiveSubWindow(*w);
+            break;
+        }
+    }
 }
 
 void MainWindow::ActivateChild(app::TMdiChildForm& child) {

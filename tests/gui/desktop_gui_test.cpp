@@ -74,3 +74,32 @@ TEST(DesktopView, JapaneseButtonsIconToolbarTextsAndTheMessageWindowsPlace) {
     EXPECT_EQ(window.MdiArea()->activeSubWindow(), msg);
     EXPECT_EQ(window.ActionFor(ActionId::FileClose1)->shortcut(), QKeySequence("Ctrl+F4"));
 }
+
+TEST(DesktopView, ClosingTheActiveWindowGoesBackToTheOneUsedBefore) {
+    TempDir dir, compiler;
+    std::filesystem::copy_file(VKC_STANDIN, compiler.File("VKC.EXE"));
+    dir.Write("VKBUILD.INI", "[VKC]\r\nPATH=" + compiler.path() + "\r\n");
+    std::string a = dir.Write("a.r", "int f()\r\n{\r\n\treturn 1\r\n}\r\n");
+    std::string b = dir.Write("b.r", "int g()\r\n{\r\n\treturn 2\r\n}\r\n");
+    FakeUi ui;
+    app::TMainForm form(ui, dir.path(), {a, b});
+    gui::MainWindow window(form, ui);
+    form.FormCreate();
+    window.ApplySettings();
+    window.show();
+    form.FormActivate();
+    QApplication::processEvents();
+    QList<QMdiSubWindow*> docs = window.MdiArea()->subWindowList(QMdiArea::CreationOrder);
+    ASSERT_EQ(docs.size(), 2);
+    // Compiled from b, the later window: the next one created would be a.
+    window.MdiArea()->setActiveSubWindow(docs[1]);
+    window.ActionFor(ActionId::Link)->trigger();
+    QApplication::processEvents();
+    ASSERT_EQ(window.MdiArea()->subWindowList().size(), 3);
+    ASSERT_EQ(form.ActiveChild(), static_cast<app::TMdiChildForm*>(form.MessageWindow()));
+    window.ActionFor(ActionId::FileClose1)->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(window.MdiArea()->activeSubWindow(), docs[1]);
+    ASSERT_NE(form.ActiveDocument(), nullptr);
+    EXPECT_EQ(form.ActiveDocument()->Caption(), b);
+}
