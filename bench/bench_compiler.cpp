@@ -28,7 +28,7 @@ void BM_RunCompilerFlood(benchmark::State& state) {
     QuietUi ui;
     size_t bytes = 0;
     for (auto _ : state) {
-        auto out = build::RunCompiler(build::CompileLinkCommand(dir.string(), (dir / "f.r").string()), ui);
+        auto out = compiler::RunCompiler(compiler::CompileLinkCommand(dir.string(), (dir / "f.r").string()), ui);
         bytes = out.output.size();
     }
     state.counters["output_MB"] = static_cast<double>(bytes) / 1e6;
@@ -39,9 +39,9 @@ BENCHMARK(BM_RunCompilerFlood)->Unit(benchmark::kMillisecond)->Iterations(3);
 void BM_ListLinesOf20MB(benchmark::State& state) {
     auto dir = Folder();
     QuietUi ui;
-    auto out = build::RunCompiler(build::CompileLinkCommand(dir.string(), (dir / "f.r").string()), ui);
+    auto out = compiler::RunCompiler(compiler::CompileLinkCommand(dir.string(), (dir / "f.r").string()), ui);
     size_t lines = 0;
-    for (auto _ : state) lines = build::CompilerOutputLines(out.output).size();
+    for (auto _ : state) lines = compiler::CompilerOutputLines(out.output).size();
     state.counters["lines"] = static_cast<double>(lines);
 }
 BENCHMARK(BM_ListLinesOf20MB)->Unit(benchmark::kMillisecond)->Iterations(5);

@@ -32,8 +32,8 @@ void BM_MessageWindowOf20MB(benchmark::State& state) {
     size_t rows = 0;
     for (auto _ : state) {
         bench::QuietUi ui;
-        build::TMsgForm form(ui, {});
-        form.AddLines(build::CompilerOutputLines(output));
+        compiler::TMsgForm form(ui, {});
+        form.AddLines(compiler::CompilerOutputLines(output));
         gui::MsgWindow window(form);
         window.resize(600, 400);
         window.show();
@@ -53,8 +53,8 @@ void BM_MessageWindowWithOneLongLine(benchmark::State& state) {
                          std::string(static_cast<size_t>(state.range(0)) << 20, 'x') + "\r\nlast(3) : error: short\r\n";
     for (auto _ : state) {
         bench::QuietUi ui;
-        build::TMsgForm form(ui, {});
-        form.AddLines(build::CompilerOutputLines(output));
+        compiler::TMsgForm form(ui, {});
+        form.AddLines(compiler::CompilerOutputLines(output));
         gui::MsgWindow window(form);
         window.resize(600, 400);
         window.show();

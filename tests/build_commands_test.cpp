@@ -29,10 +29,10 @@ protected:
         form->FormCreate();
         form->FormActivate();
     }
-    std::vector<build::TMsgForm*> Messages() const {
-        std::vector<build::TMsgForm*> out;
+    std::vector<compiler::TMsgForm*> Messages() const {
+        std::vector<compiler::TMsgForm*> out;
         for (auto& c : form->Children())
-            if (auto* m = dynamic_cast<build::TMsgForm*>(c.get())) out.push_back(m);
+            if (auto* m = dynamic_cast<compiler::TMsgForm*>(c.get())) out.push_back(m);
         return out;
     }
 };
@@ -56,7 +56,7 @@ TEST_F(BuildTest, CompileListsTheMessagesAndJumpGoesToTheLine) {
     Start({file});
     form->Execute(ActionId::Link);
     ASSERT_EQ(Messages().size(), 1u);
-    build::TMsgForm* msg = Messages().front();
+    compiler::TMsgForm* msg = Messages().front();
     EXPECT_EQ(msg->Caption(), "Message");
     const auto& items = msg->Items();
     auto it = std::find(items.begin(), items.end(), "a.r(3) : error: ';' expected at end of statement");
@@ -84,7 +84,7 @@ TEST_F(BuildTest, JumpSetsTheTopRowAThirdOfTheWindowHigher) {
     std::string file = src.Write("long.r", text);
     Start({file});
     form->ActiveDocument()->Editor1().SetVisibleRows(30);
-    build::TMsgForm* msg = form->ShowCompilerOutput("LONG.R(50) : warning: w\r\nlong.r(2) : error: e\r\n");
+    compiler::TMsgForm* msg = form->ShowCompilerOutput("LONG.R(50) : warning: w\r\nlong.r(2) : error: e\r\n");
     msg->SetSelected(0);
     msg->ListBox1KeyDown(13);
     ui.FireTimers();
@@ -99,7 +99,7 @@ TEST_F(BuildTest, JumpSetsTheTopRowAThirdOfTheWindowHigher) {
 
 TEST_F(BuildTest, MessagesWithoutTargetsOrWithBadNumbersDoNotJump) {
     Start({});
-    build::TMsgForm* msg = form->ShowCompilerOutput("plain text\nx.r(abc) : error: e\n");
+    compiler::TMsgForm* msg = form->ShowCompilerOutput("plain text\nx.r(abc) : error: e\n");
     msg->SetSelected(0);
     msg->ListBox1DblClick();
     EXPECT_FALSE(ui.TimerPending(70));
@@ -109,7 +109,7 @@ TEST_F(BuildTest, MessagesWithoutTargetsOrWithBadNumbersDoNotJump) {
     EXPECT_EQ(ui.messages.back(), "'abc' は整数ではありません");
     msg->ListBox1KeyPress('C');
     EXPECT_EQ(ui.clipboard, "plain text\r\nx.r(abc) : error: e\r\n");
-    build::TMsgForm* empty = form->ShowCompilerOutput("");
+    compiler::TMsgForm* empty = form->ShowCompilerOutput("");
     empty->ListBox1KeyPress('c');
     EXPECT_EQ(ui.clipboard, "");
 }
@@ -236,7 +236,7 @@ TEST_F(BuildTest, JumpsReachTheWindowTheMessageNames) {
     std::string japanese = src.Write("合計テスト.r", text);
     Start({longName, otherName, japanese});
     // As the compiler writes them: file names in UTF-8, its own words in Shift-JIS.
-    build::TMsgForm* msg = form->ShowCompilerOutput(
+    compiler::TMsgForm* msg = form->ShowCompilerOutput(
         "OTHERNAME.R(40) : error: e\r\n合計テスト.r(9) : error: \x95\x5c\x8e\xa6\r\na.R() : error: empty\r\n");
     EXPECT_EQ(msg->Items()[1], "合計テスト.r(9) : error: 表示");
     struct Case { int item; std::string window; int row; } cases[] = {{0, otherName, 39}, {1, japanese, 8}};
@@ -281,7 +281,7 @@ TEST_F(BuildTest, StopEndsTheBuildAndSaysSoInTheList) {
     EXPECT_TRUE(stopping.stopEnabled);
     EXPECT_EQ(stopping.status, "コンパイル中... (Ctrl+Breakで中止)");
     EXPECT_EQ(f.BuildStatus(), "");
-    auto* msg = dynamic_cast<build::TMsgForm*>(f.Children().back().get());
+    auto* msg = dynamic_cast<compiler::TMsgForm*>(f.Children().back().get());
     ASSERT_NE(msg, nullptr);
     ASSERT_GE(msg->Items().size(), 2u);  // what it wrote, then the notice
     EXPECT_EQ(msg->Items().back(), "*** コンパイルを中止しました ***");
@@ -294,7 +294,7 @@ TEST_F(BuildTest, ACompilerThatCannotStartIsReportedInTheList) {
     Start({file}, false);
     form->Execute(ActionId::Link);
     ASSERT_EQ(Messages().size(), 1u);
-    const build::MessageLines& items = Messages().front()->Items();
+    const compiler::MessageLines& items = Messages().front()->Items();
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0], compiler.path() + "/VKC a.r を起動できません: Permission denied");
 }

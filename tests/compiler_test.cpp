@@ -13,7 +13,7 @@
 #include "compiler/Compiler.h"
 #include "compiler/Msg.h"
 
-using namespace build;
+using namespace compiler;
 
 TEST(CompilerCommands, FormedAsTheCompilerExpectsThem) {
     // With or without a trailing slash the prefix is the same.

@@ -60,9 +60,9 @@ TEST(Desktop, FirstStartPlaceAndToolbarTexts) {
 
 TEST(MessageWindow, NextAndPreviousErrorVisitJumpTargetsRoundTheEnds) {
     FakeUi ui;
-    std::vector<build::JumpTarget> jumps;
-    build::TMsgForm msg(ui, [&](const build::JumpTarget& t) { jumps.push_back(t); });
-    build::MessageLines lines;
+    std::vector<compiler::JumpTarget> jumps;
+    compiler::TMsgForm msg(ui, [&](const compiler::JumpTarget& t) { jumps.push_back(t); });
+    compiler::MessageLines lines;
     for (const char* l : {"VKC 1.0", "a.r(3) : error: x", "note (see below)", "b.r(x) : error: not a number",
                           "b.r(7) : warning: y", "2 error(s)"})
         lines.push_back(l);
@@ -81,10 +81,10 @@ TEST(MessageWindow, NextAndPreviousErrorVisitJumpTargetsRoundTheEnds) {
         EXPECT_EQ(ui.beeps, beeps);
     }
     ASSERT_EQ(jumps.size(), 6u);
-    EXPECT_EQ(build::JumpTargetPath(jumps.back()), "/w/b.r");
+    EXPECT_EQ(compiler::JumpTargetPath(jumps.back()), "/w/b.r");
     EXPECT_EQ(jumps.back().line, 7);
     EXPECT_TRUE(ui.messages.empty());  // the bad number is passed over, not reported
-    EXPECT_EQ(build::JumpTargetPath({" /abs/c.h ", 1, "/w/"}), "/abs/c.h");
+    EXPECT_EQ(compiler::JumpTargetPath({" /abs/c.h ", 1, "/w/"}), "/abs/c.h");
 }
 
 class MessageJump : public MainFormFixture {};
@@ -95,7 +95,7 @@ TEST_F(MessageJump, AFileNoWindowShowsOpensFromTheBuildFolderAndF8WalksTheList) 
     std::string main = dir.Write("src/main.r", "x\r\n");
     Start({main});
     EXPECT_FALSE(form->Enabled(app::ActionId::NextError));
-    build::TMsgForm* msg = form->ShowCompilerOutput(
+    compiler::TMsgForm* msg = form->ShowCompilerOutput(
         "util.h(3) : warning: w\r\nmissing.h(1) : error: gone\r\nmain.r(1) : error: e\r\n");
     msg->SetFolder(dir.File("src/"));
     ASSERT_TRUE(form->Enabled(app::ActionId::NextError));

@@ -302,7 +302,7 @@ TEST_F(MainFormFixture, BuildMessagesMarkTheirRowsFollowEditsAndGoWithTheMessage
     std::string b = dir.Write("b.r", "m1\r\n");
     Start({a, b});
     editor::TEditor& ed = Doc(0)->Editor1();
-    build::TMsgForm* msg = form->ShowCompilerOutput(
+    compiler::TMsgForm* msg = form->ShowCompilerOutput(
         "a.r(2) : error: first\n" "a.r(4) : warning: second\n" "a.r(2) : warning: third\n" "a.r(99) : error: gone\n"
         "b.r(1) : warning: other file\n" "no target line\n");
     auto marks = [&](editor::TEditor& e) {
@@ -321,7 +321,7 @@ TEST_F(MainFormFixture, BuildMessagesMarkTheirRowsFollowEditsAndGoWithTheMessage
     EXPECT_EQ(marks(ed), "..E.W");
     EXPECT_EQ(Doc(0)->BuildMessagesAt(4), "a.r(4) : warning: second");
     // The next listing replaces them; closing its window clears them.
-    build::TMsgForm* next = form->ShowCompilerOutput("a.r(1) : error: again\n");
+    compiler::TMsgForm* next = form->ShowCompilerOutput("a.r(1) : error: again\n");
     EXPECT_EQ(marks(ed), "E....");
     EXPECT_EQ(marks(Doc(1)->Editor1()), ".");
     form->CloseChild(*msg);  // an older listing: the marks stay

@@ -242,7 +242,7 @@ TEST_F(ProjectTest, ProjectMakeBuildsTheProjectInItsFolder) {
     Open(WriteProject("p.PRJ", "p", {"a.r", "defs.h"}));
     form->Execute(ActionId::ProjectMake);
     ASSERT_EQ(form->Children().size(), 4u);  // two sources, the project window, the output
-    auto* msg = dynamic_cast<build::TMsgForm*>(form->Children().back().get());
+    auto* msg = dynamic_cast<compiler::TMsgForm*>(form->Children().back().get());
     ASSERT_NE(msg, nullptr);
     EXPECT_EQ(msg->Items().back(), "0 error(s), 0 warning(s)");
     EXPECT_TRUE(std::filesystem::exists(src.File("p.RX")));

@@ -542,7 +542,7 @@ void TMainForm::Execute(ActionId id) {
 // Building
 
 bool TMainForm::CompilerCheck() {
-    while (build::FindCompiler(settings_.compilerFolder).empty()) {
+    while (compiler::FindCompiler(settings_.compilerFolder).empty()) {
         if (ui_.MessageBox("VKC.EXEへのパスが設定されていないか、VKC.EXEが見つかりません\r\n環境設定をここで行いますか？",
                            "エラー", platform::MsgKind::Error, platform::MsgButtons::YesNo) != platform::MsgAnswer::Yes)
             return false;
@@ -576,12 +576,12 @@ TMDIChild* TMainForm::CompilableDocument() {
     return doc;
 }
 
-void TMainForm::Run(const build::CompilerCommand& command) {
+void TMainForm::Run(const compiler::CompilerCommand& command) {
     CloseOldMessageWindow();
     building_ = true;
     abortBuild_ = false;
     NotifyState();
-    build::CompilerRun run = build::RunCompiler(command, ui_, &abortBuild_);
+    compiler::CompilerRun run = compiler::RunCompiler(command, ui_, &abortBuild_);
     building_ = false;
     if (closeAfterBuild_) {
         closeAfterBuild_ = false;
@@ -589,7 +589,7 @@ void TMainForm::Run(const build::CompilerCommand& command) {
         if (view_) view_->CloseMainWindow();
         return;
     }
-    build::TMsgForm* msg = ShowCompilerOutput(run.output, build::CompilerRunNotice(command, run));
+    compiler::TMsgForm* msg = ShowCompilerOutput(run.output, compiler::CompilerRunNotice(command, run));
     msg->SetFolder(command.spec.workDir.empty() ? CurrentFolder() : command.spec.workDir);
     NotifyState();
 }
@@ -600,14 +600,14 @@ void TMainForm::CompileExecute() {
     if (building_ || !CompilerCheck()) return;
     TMDIChild* doc = CompilableDocument();
     if (!doc) return;
-    Run(build::CompileOnlyCommand(settings_.compilerFolder, doc->Caption()));
+    Run(compiler::CompileOnlyCommand(settings_.compilerFolder, doc->Caption()));
 }
 
 void TMainForm::LinkExecute() {
     if (building_ || !ActiveDocument() || !CompilerCheck()) return;
     TMDIChild* doc = CompilableDocument();
     if (!doc) return;
-    Run(build::CompileLinkCommand(settings_.compilerFolder, doc->Caption()));
+    Run(compiler::CompileLinkCommand(settings_.compilerFolder, doc->Caption()));
 }
 
 void TMainForm::M1Click() {
@@ -628,18 +628,18 @@ void TMainForm::M1Click() {
     platform::FileDialogResult r = ui_.SaveDialog(o);
     if (!r.accepted || r.files.empty()) return;
     if (!CompilerCheck()) return;
-    Run(build::QuickMakeCommand(settings_.compilerFolder, r.files.front(), firstFolder, sources));
+    Run(compiler::QuickMakeCommand(settings_.compilerFolder, r.files.front(), firstFolder, sources));
 }
 
-build::TMsgForm* TMainForm::ShowCompilerOutput(const std::string& output, const std::string& notice) {
-    auto form = std::make_unique<build::TMsgForm>(ui_, [this](const build::JumpTarget& target) {
+compiler::TMsgForm* TMainForm::ShowCompilerOutput(const std::string& output, const std::string& notice) {
+    auto form = std::make_unique<compiler::TMsgForm>(ui_, [this](const compiler::JumpTarget& target) {
         jump_ = target;
         timer1_.SetEnabled(true);
     });
-    build::TMsgForm* msg = form.get();
-    msg->AddLines(build::CompilerOutputLines(output));
+    compiler::TMsgForm* msg = form.get();
+    msg->AddLines(compiler::CompilerOutputLines(output));
     if (!notice.empty()) {
-        build::MessageLines last;
+        compiler::MessageLines last;
         last.push_back(notice);
         msg->AddLines(last);
     }
@@ -651,25 +651,25 @@ build::TMsgForm* TMainForm::ShowCompilerOutput(const std::string& output, const 
     return msg;
 }
 
-build::TMsgForm* TMainForm::MessageWindow() const {
+compiler::TMsgForm* TMainForm::MessageWindow() const {
     for (auto it = children_.rbegin(); it != children_.rend(); ++it)
-        if (auto* msg = dynamic_cast<build::TMsgForm*>(it->get())) return msg;
+        if (auto* msg = dynamic_cast<compiler::TMsgForm*>(it->get())) return msg;
     return nullptr;
 }
 
 void TMainForm::NextErrorExecute(bool forward) {
-    if (build::TMsgForm* msg = MessageWindow()) msg->SelectNextTarget(forward);
+    if (compiler::TMsgForm* msg = MessageWindow()) msg->SelectNextTarget(forward);
 }
 
 void TMainForm::Timer1Timer() {
     timer1_.SetEnabled(false);
     std::vector<std::string> captions;
     std::vector<TMDIChild*> docs = DocumentWindows(&captions);
-    int found = build::FindJumpWindow(captions, jump_.file);
+    int found = compiler::FindJumpWindow(captions, jump_.file);
     TMDIChild* doc = found >= 0 ? docs[static_cast<size_t>(found)] : nullptr;
     if (!doc) {
         // A file no window shows is opened from the folder the build ran in.
-        std::string path = build::JumpTargetPath(jump_);
+        std::string path = compiler::JumpTargetPath(jump_);
         if (path.empty()) return;
         if (!platform::PathExists(path)) {
             ui_.MessageBox(path + "\nが見つかりません。", "エラー", platform::MsgKind::Error, platform::MsgButtons::Ok);

@@ -235,11 +235,11 @@ public:
     std::string BuildStatus() const;
     // Lists compiler output in a new message window; a non-empty `notice`
     // becomes its last line.
-    build::TMsgForm* ShowCompilerOutput(const std::string& output, const std::string& notice = {});
+    compiler::TMsgForm* ShowCompilerOutput(const std::string& output, const std::string& notice = {});
     // The stored jump request (Timer1 performs it).
-    const build::JumpTarget& JumpRequest() const { return jump_; }
+    const compiler::JumpTarget& JumpRequest() const { return jump_; }
     // The newest message window; nullptr when none is open.
-    build::TMsgForm* MessageWindow() const;
+    compiler::TMsgForm* MessageWindow() const;
     // Next / previous error of the message window (F8, Shift+F8).
     void NextErrorExecute(bool forward);
 
@@ -294,17 +294,17 @@ private:
     void CloseOldMessageWindow();
     // Marks the rows the message window's messages name in the open
     // documents; cleared with the window (MainMarkers.cpp).
-    void PlaceBuildMarkers(const build::TMsgForm& msg);
+    void PlaceBuildMarkers(const compiler::TMsgForm& msg);
     void ClearBuildMarkers();
     // Marks the rows in the documents (or only in `only`) that the
     // messages name.
-    void MarkDocuments(const build::TMsgForm& msg, TMDIChild* only);
+    void MarkDocuments(const compiler::TMsgForm& msg, TMDIChild* only);
     // The document windows in window order, with their captions.
     std::vector<TMDIChild*> DocumentWindows(std::vector<std::string>* captions) const;
     // The active document when it may be compiled; nullptr (after any
     // warning) otherwise.
     TMDIChild* CompilableDocument();
-    void Run(const build::CompilerCommand& command);
+    void Run(const compiler::CompilerCommand& command);
     // Closes `child` after saving it when changed (never one the user chose
     // to drop); false, with the window left open, when it could not be saved.
     bool SaveAndCloseChild(TMdiChildForm& child);
@@ -355,7 +355,7 @@ private:
     project::TPrjForm prjForm_{project_, ui_, programFolder_};
     bool exiting_ = false;
 
-    build::JumpTarget jump_;
+    compiler::JumpTarget jump_;
     PendingOpen pendingOpen_;
     bool building_ = false;
     bool abortBuild_ = false;
@@ -363,7 +363,7 @@ private:
 
     TFindDialog findDialog_;
     editor::TMessageList messageList_;
-    const build::TMsgForm* markersFrom_ = nullptr;  // the message window whose messages are marked
+    const compiler::TMsgForm* markersFrom_ = nullptr;  // the message window whose messages are marked
     TReplaceDialog replaceDialog_;
 
     // Created once and reused: the define sort directions last the program's life.

@@ -142,25 +142,25 @@ std::vector<TMDIChild*> TMainForm::DocumentWindows(std::vector<std::string>* cap
     return docs;
 }
 
-void TMainForm::PlaceBuildMarkers(const build::TMsgForm& msg) {
+void TMainForm::PlaceBuildMarkers(const compiler::TMsgForm& msg) {
     ClearBuildMarkers();
     markersFrom_ = &msg;
     MarkDocuments(msg, nullptr);
 }
 
-void TMainForm::MarkDocuments(const build::TMsgForm& msg, TMDIChild* only) {
+void TMainForm::MarkDocuments(const compiler::TMsgForm& msg, TMDIChild* only) {
     std::vector<std::string> captions;
     std::vector<TMDIChild*> docs = DocumentWindows(&captions);
     if (docs.empty()) return;
     std::vector<std::vector<TMDIChild::TBuildMessage>> found(docs.size());
     for (std::string_view item : msg.Items()) {
         std::string line(item);
-        std::optional<build::JumpTarget> target = build::ParseJumpTarget(line);
+        std::optional<compiler::JumpTarget> target = compiler::ParseJumpTarget(line);
         if (!target) continue;
         // The same window a jump from this message goes to.
-        int w = build::FindJumpWindow(captions, target->file);
+        int w = compiler::FindJumpWindow(captions, target->file);
         if (w < 0 || (only && docs[static_cast<size_t>(w)] != only)) continue;
-        found[static_cast<size_t>(w)].push_back({target->line, IsError(line), build::ListedText(line)});
+        found[static_cast<size_t>(w)].push_back({target->line, IsError(line), compiler::ListedText(line)});
     }
     for (size_t i = 0; i < docs.size(); ++i)
         if (!found[i].empty()) docs[i]->SetBuildMessages(std::move(found[i]));

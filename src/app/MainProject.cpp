@@ -280,7 +280,7 @@ void TMainForm::AppendPrjExecute() {
 
 void TMainForm::MakeExecute() {
     if (building_ || !project_.IsOpen() || !CompilerCheck()) return;
-    Run(build::ProjectMakeCommand(settings_.compilerFolder, project_.Resolve(project_.executable), project_.SourceDir(),
+    Run(compiler::ProjectMakeCommand(settings_.compilerFolder, project_.Resolve(project_.executable), project_.SourceDir(),
                                   project_.List(project::EntryList::Sources),
                                   project_.List(project::EntryList::Objects)));
 }

@@ -6,7 +6,7 @@
 
 #include "platform/Path.h"
 
-namespace build {
+namespace compiler {
 
 namespace {
 
@@ -151,4 +151,4 @@ std::string CompilerRunNotice(const CompilerCommand& command, const CompilerRun&
     return {};
 }
 
-}  // namespace build
+}  // namespace compiler

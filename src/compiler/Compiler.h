@@ -10,7 +10,7 @@
 #include "platform/Process.h"
 #include "platform/Ui.h"
 
-namespace build {
+namespace compiler {
 
 constexpr const char* kCompilerName = "VKC.EXE";
 
@@ -73,4 +73,4 @@ CompilerRun RunCompiler(const CompilerCommand& command, platform::Ui& ui, const 
 // not start; empty for a run that finished.
 std::string CompilerRunNotice(const CompilerCommand& command, const CompilerRun& run);
 
-}  // namespace build
+}  // namespace compiler

@@ -8,7 +8,7 @@
 #include "platform/Path.h"
 #include "platform/ShiftJis.h"
 
-namespace build {
+namespace compiler {
 
 namespace {
 constexpr size_t kLinesPerMark = 64;
@@ -272,4 +272,4 @@ void TMsgForm::ListBox1KeyPress(char c) {
     ui_.SetClipboardText(all, false);
 }
 
-}  // namespace build
+}  // namespace compiler

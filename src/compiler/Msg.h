@@ -13,7 +13,7 @@
 #include "app/MdiChildForm.h"
 #include "platform/Ui.h"
 
-namespace build {
+namespace compiler {
 
 // The lines of one listing in a single buffer, each followed by "\n" (no
 // line holds one). The start of every 64th line, and of the first line past
@@ -149,4 +149,4 @@ private:
     std::string folder_;
 };
 
-}  // namespace build
+}  // namespace compiler

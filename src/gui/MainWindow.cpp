@@ -311,7 +311,7 @@ void MainWindow::ChildAdded(app::TMdiChildForm& child) {
     auto* sub = new ChildSubWindow(form_, child);
     if (auto* doc = dynamic_cast<app::TMDIChild*>(&child)) {
         sub->setWidget(new DocumentWindow(*doc, sub));
-    } else if (auto* msg = dynamic_cast<build::TMsgForm*>(&child)) {
+    } else if (auto* msg = dynamic_cast<compiler::TMsgForm*>(&child)) {
         sub->setWidget(new MsgWindow(*msg, sub));
     } else if (auto* prj = dynamic_cast<project::TProjectViewForm*>(&child)) {
         sub->setWidget(new ProjectWindow(*prj, form_.Settings(), sub));

@@ -19,7 +19,7 @@ QVariant MsgListModel::data(const QModelIndex& index, int role) const {
         index.row() >= static_cast<int>(form_->Items().size()))
         return {};
     // A megabyte line laid out on every repaint would freeze the list.
-    return Q(build::ListedText(form_->Items()[static_cast<size_t>(index.row())]));
+    return Q(compiler::ListedText(form_->Items()[static_cast<size_t>(index.row())]));
 }
 
 void MsgListModel::Detach() {
@@ -33,7 +33,7 @@ void MsgListModel::Reset() {
     endResetModel();
 }
 
-MsgWindow::MsgWindow(build::TMsgForm& form, QWidget* parent) : QWidget(parent), form_(&form) {
+MsgWindow::MsgWindow(compiler::TMsgForm& form, QWidget* parent) : QWidget(parent), form_(&form) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     list_ = new QListView(this);
@@ -45,8 +45,8 @@ MsgWindow::MsgWindow(build::TMsgForm& form, QWidget* parent) : QWidget(parent), 
     QFont font = EditorFont("ＭＳ ゴシック", 10);
     font.setPixelSize(13);
     list_->setFont(font);
-    list_->setToolTip(QString::fromUtf8(build::TMsgForm::kHint));
-    list_->setStatusTip(QString::fromUtf8(build::TMsgForm::kHint));
+    list_->setToolTip(QString::fromUtf8(compiler::TMsgForm::kHint));
+    list_->setStatusTip(QString::fromUtf8(compiler::TMsgForm::kHint));
     list_->installEventFilter(this);
     layout->addWidget(list_);
     setFocusProxy(list_);

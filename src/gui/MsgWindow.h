@@ -6,7 +6,7 @@
 #include <QListView>
 #include <QWidget>
 
-namespace build {
+namespace compiler {
 class TMsgForm;
 }
 
@@ -15,20 +15,20 @@ namespace gui {
 class MsgListModel : public QAbstractListModel {
     Q_OBJECT
 public:
-    explicit MsgListModel(build::TMsgForm& form, QObject* parent = nullptr) : QAbstractListModel(parent), form_(&form) {}
+    explicit MsgListModel(compiler::TMsgForm& form, QObject* parent = nullptr) : QAbstractListModel(parent), form_(&form) {}
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     void Detach();
     void Reset();
 
 private:
-    build::TMsgForm* form_;
+    compiler::TMsgForm* form_;
 };
 
 class MsgWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit MsgWindow(build::TMsgForm& form, QWidget* parent = nullptr);
+    explicit MsgWindow(compiler::TMsgForm& form, QWidget* parent = nullptr);
     QListView* List() const { return list_; }
     void Detach();
 
@@ -36,7 +36,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    build::TMsgForm* form_;
+    compiler::TMsgForm* form_;
     MsgListModel* model_;
     QListView* list_;
 };
