@@ -15,6 +15,7 @@
 #include <string>
 
 #include "BenchData.h"
+#include "ImageWindow.h"
 #include "Fonts.h"
 #include "QtBenchMain.h"
 #include "QtCanvas.h"
@@ -54,48 +55,6 @@ void Configure(TEditor& ed) {
     ed.SetFocused(true);
 }
 
-// A window of 120 × 60 cells whose pixels live in an image; only what the
-// editor invalidates is painted, as on screen.
-class ImageWindow : public editor::TEditorWindow {
-public:
-    explicit ImageWindow(TEditor& ed)
-        : ed_(ed), image_(ed.ClientWidth(), ed.ClientHeight(), QImage::Format_RGB32),
-          font_(gui::EditorFont("ＭＳ ゴシック", 10)) {
-        ed.SetWindow(this);
-        dirty_ = QRegion(image_.rect());
-        UpdateNow();
-    }
-    ~ImageWindow() override { ed_.SetWindow(nullptr); }
-    void InvalidateRect(const editor::TRect& r) override {
-        dirty_ += QRect(r.left, r.top, r.Width(), r.Height()) & image_.rect();
-    }
-    void ScrollRect(const editor::TRect& area, int, int) override {
-        dirty_ += QRect(area.left, area.top, area.Width(), area.Height()) & image_.rect();
-    }
-    void UpdateNow() override {
-        if (dirty_.isEmpty()) return;
-        QPainter p(&image_);
-        gui::QtCanvas canvas(p, font_, raw_, 13);
-        editor::TEditorPainter painter(ed_);
-        for (const QRect& b : dirty_) {
-            p.setClipRect(b);
-            painter.Paint(canvas, {b.left(), b.top(), b.right() + 1, b.bottom() + 1}, true);
-        }
-        dirty_ = QRegion();
-    }
-    void ScrollBarsChanged() override {}
-    void PaintAll() {
-        dirty_ = QRegion(image_.rect());
-        UpdateNow();
-    }
-
-private:
-    TEditor& ed_;
-    QImage image_;
-    QFont font_;
-    QRawFont raw_ = QRawFont::fromFont(font_);
-    QRegion dirty_;
-};
 
 std::unique_ptr<TEditor> MakeEditor(const std::string& text) {
     auto e = std::make_unique<TEditor>();
@@ -121,7 +80,7 @@ TEditor& LoadedAboveRows() {
 enum Op { kType, kBackspace, kDelete, kCtrlRight };
 
 void RunKeys(benchmark::State& state, TEditor& ed) {
-    ImageWindow window(ed);
+    bench::ImageWindow window(ed);
     const Op op = static_cast<Op>(state.range(0));
     ed.SetRowCol(0, 500);
     int64_t keys = 0;
@@ -160,7 +119,7 @@ BENCHMARK(BM_LongLineAboveRowsKey)
 // The whole 120 × 60-cell window painted once, the long row at the top.
 void BM_LongLineRepaint(benchmark::State& state) {
     TEditor& ed = Loaded();
-    ImageWindow window(ed);
+    bench::ImageWindow window(ed);
     ed.SetRowCol(0, 500);
     for (auto _ : state) window.PaintAll();
 }
@@ -169,7 +128,7 @@ BENCHMARK(BM_LongLineRepaint)->Unit(benchmark::kMicrosecond)->MinTime(0.2)->Repe
 // A caret blink: the caret's cells invalidated and painted.
 void BM_LongLineCaretBlink(benchmark::State& state) {
     TEditor& ed = Loaded();
-    ImageWindow window(ed);
+    bench::ImageWindow window(ed);
     ed.SetRowCol(0, 500);
     for (auto _ : state) {
         ed.InvalidateCaret();

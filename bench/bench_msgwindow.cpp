@@ -7,6 +7,7 @@
 #include <QListView>
 #include <QPixmap>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "MsgWindow.h"
@@ -27,20 +28,29 @@ std::string FloodOutput() {
     return out;
 }
 
+// The output listed in a shown 600 × 400 message window.
+struct ShownList {
+    bench::QuietUi ui;
+    compiler::TMsgForm form{ui, {}};
+    std::unique_ptr<gui::MsgWindow> view;
+    explicit ShownList(const std::string& output) {
+        form.AddLines(compiler::CompilerOutputLines(output));
+        view = std::make_unique<gui::MsgWindow>(form);
+        view->resize(600, 400);
+        view->show();
+    }
+    ~ShownList() { view->Detach(); }
+};
+
 void BM_MessageWindowOf20MB(benchmark::State& state) {
     std::string output = FloodOutput();
     size_t rows = 0;
     for (auto _ : state) {
-        bench::QuietUi ui;
-        compiler::TMsgForm form(ui, {});
-        form.AddLines(compiler::CompilerOutputLines(output));
-        gui::MsgWindow window(form);
-        window.resize(600, 400);
-        window.show();
+        ShownList shown(output);
+        gui::MsgWindow& window = *shown.view;
         QPixmap shot = window.grab();  // the first paint
         benchmark::DoNotOptimize(shot.width());
         rows = static_cast<size_t>(window.List()->model()->rowCount());
-        window.Detach();
     }
     state.counters["rows"] = static_cast<double>(rows);
 }
@@ -52,12 +62,8 @@ void BM_MessageWindowWithOneLongLine(benchmark::State& state) {
     std::string output = "first(1) : warning: short\r\nlong(2) : warning: " +
                          std::string(static_cast<size_t>(state.range(0)) << 20, 'x') + "\r\nlast(3) : error: short\r\n";
     for (auto _ : state) {
-        bench::QuietUi ui;
-        compiler::TMsgForm form(ui, {});
-        form.AddLines(compiler::CompilerOutputLines(output));
-        gui::MsgWindow window(form);
-        window.resize(600, 400);
-        window.show();
+        ShownList shown(output);
+        gui::MsgWindow& window = *shown.view;
         QListView* list = window.List();
         list->setCurrentIndex(list->model()->index(0, 0));
         QPixmap shot = window.grab();
@@ -67,7 +73,6 @@ void BM_MessageWindowWithOneLongLine(benchmark::State& state) {
             shot = window.grab();
         }
         benchmark::DoNotOptimize(shot.width());
-        window.Detach();
     }
 }
 BENCHMARK(BM_MessageWindowWithOneLongLine)->Arg(1)->Arg(50)->Unit(benchmark::kMillisecond)->Iterations(3);

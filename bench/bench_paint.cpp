@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "BenchData.h"
+#include "ImageWindow.h"
 #include "Fonts.h"
 #include "QtBenchMain.h"
 #include "QtCanvas.h"
@@ -101,64 +102,13 @@ void BM_TypeBlockCommentAtTop(benchmark::State& state) {
 }
 BENCHMARK(BM_TypeBlockCommentAtTop)->Unit(benchmark::kMicrosecond)->Iterations(200);
 
-// A window whose pixels live in an image: scrolls move them, and only what
-// was invalidated is painted, as on screen.
-class ImageWindow : public editor::TEditorWindow {
-public:
-    ImageWindow(TEditor& ed) : ed_(ed), image_(ed.ClientWidth(), ed.ClientHeight(), QImage::Format_RGB32),
-                               font_(gui::EditorFont("ＭＳ ゴシック", 10)) {
-        ed.SetWindow(this);
-        dirty_ = QRegion(image_.rect());
-        UpdateNow();
-    }
-    ~ImageWindow() override { ed_.SetWindow(nullptr); }
-    void InvalidateRect(const editor::TRect& r) override {
-        dirty_ += QRect(r.left, r.top, r.Width(), r.Height()) & image_.rect();
-    }
-    void ScrollRect(const editor::TRect& area, int dx, int dy) override {
-        QRect a = QRect(area.left, area.top, area.Width(), area.Height()) & image_.rect();
-        if (a.isEmpty()) return;
-        if (std::abs(dy) >= a.height() || std::abs(dx) >= a.width()) {
-            dirty_ += a;
-            return;
-        }
-        QImage copy = image_.copy(a);
-        {
-            QPainter p(&image_);
-            p.setClipRect(a);
-            p.drawImage(a.topLeft() + QPoint(dx, dy), copy);
-        }
-        dirty_ += QRegion(a) - QRegion(a.translated(dx, dy));
-    }
-    void UpdateNow() override {
-        if (dirty_.isEmpty()) return;
-        QPainter p(&image_);
-        gui::QtCanvas canvas(p, font_, raw_, 13);
-        editor::TEditorPainter painter(ed_);
-        for (const QRect& b : dirty_) {
-            p.setClipRect(b);
-            pixels += static_cast<long>(b.width()) * b.height();
-            painter.Paint(canvas, {b.left(), b.top(), b.right() + 1, b.bottom() + 1}, true);
-        }
-        dirty_ = QRegion();
-    }
-    void ScrollBarsChanged() override {}
-    long pixels = 0;
-
-private:
-    TEditor& ed_;
-    QImage image_;
-    QFont font_;
-    QRawFont raw_ = QRawFont::fromFont(font_);
-    QRegion dirty_;
-};
 
 // One row down, as the arrow key at the bottom of the window scrolls: the
 // pixels move and the uncovered row is painted.
 void BM_ScrollOneRowAndPaint(benchmark::State& state) {
     TEditor& ed = Loaded();
     ed.SetTopRow(1'000'000);
-    ImageWindow window(ed);
+    bench::ImageWindow window(ed);
     window.pixels = 0;
     long steps = 0;
     for (auto _ : state) {
@@ -178,7 +128,7 @@ void BM_EditMiddleAndPaint(benchmark::State& state) {
     TEditor& ed = Loaded();
     ed.SetTopRow(1'000'000);
     ed.SetRowCol(1'000'020, 4);
-    ImageWindow window(ed);
+    bench::ImageWindow window(ed);
     window.pixels = 0;
     long edits = 0;
     const bool lineBreak = state.range(0) != 0;

@@ -124,7 +124,7 @@ public:
     struct TBuildMessage {
         long line = 0;  // 1-based, as the message names it
         bool error = false;
-        std::string text;  // UTF-8
+        size_t item = 0;  // the message's line in the marked listing
     };
     // Marks the rows the messages name; the marks follow edits.
     void SetBuildMessages(std::vector<TBuildMessage> messages);

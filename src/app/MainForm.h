@@ -97,6 +97,8 @@ public:
     // The keyboard macro recorder of the whole run; its target follows the
     // focused document editor.
     editor::TMessageList& MessageList() { return messageList_; }
+    // The message window whose messages the documents' build marks show.
+    const compiler::TMsgForm* MarkedListing() const { return markersFrom_; }
     const std::string& ProgramFolder() const { return programFolder_; }
     // The settings file chosen at start (SettingsFileFor).
     std::string SettingsPath() const;

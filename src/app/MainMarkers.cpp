@@ -120,8 +120,12 @@ std::string TMDIChild::BuildMessagesAt(int row) const {
         hi = j + extra;
     }
     const size_t end = hi + 1 < g ? groups[hi + 1] : buildMessages_.size();
+    // The texts stay in the listing, which the marks never outlive.
+    const compiler::TMsgForm* listing = main_.MarkedListing();
+    if (!listing) return {};
     std::string text;
-    for (size_t i = groups[lo]; i < end; ++i) text += (text.empty() ? "" : "\n") + buildMessages_[i].text;
+    for (size_t i = groups[lo]; i < end; ++i)
+        text += (text.empty() ? "" : "\n") + compiler::ListedText(listing->Items()[buildMessages_[i].item]);
     return text;
 }
 
@@ -153,14 +157,15 @@ void TMainForm::MarkDocuments(const compiler::TMsgForm& msg, TMDIChild* only) {
     std::vector<TMDIChild*> docs = DocumentWindows(&captions);
     if (docs.empty()) return;
     std::vector<std::vector<TMDIChild::TBuildMessage>> found(docs.size());
-    for (std::string_view item : msg.Items()) {
-        std::string line(item);
+    size_t index = 0;
+    for (auto it = msg.Items().begin(); it != msg.Items().end(); ++it, ++index) {
+        std::string line(*it);
         std::optional<compiler::JumpTarget> target = compiler::ParseJumpTarget(line);
         if (!target) continue;
         // The same window a jump from this message goes to.
         int w = compiler::FindJumpWindow(captions, target->file);
         if (w < 0 || (only && docs[static_cast<size_t>(w)] != only)) continue;
-        found[static_cast<size_t>(w)].push_back({target->line, IsError(line), compiler::ListedText(line)});
+        found[static_cast<size_t>(w)].push_back({target->line, IsError(line), index});
     }
     for (size_t i = 0; i < docs.size(); ++i)
         if (!found[i].empty()) docs[i]->SetBuildMessages(std::move(found[i]));
