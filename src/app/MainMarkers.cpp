@@ -15,14 +15,6 @@ namespace {
 constexpr editor::TRowMarks kBuildMarks =
     static_cast<editor::TRowMarks>((1u << editor::kErrorRowMark) | (1u << editor::kWarningRowMark));
 
-bool IsError(const std::string& message) {
-    // The kind word stands after the ": " that follows the line number.
-    size_t colon = message.find(": ", message.find(')'));
-    return colon != std::string::npos && message.find("error", colon) != std::string::npos &&
-           (message.find("warning", colon) == std::string::npos ||
-            message.find("error", colon) < message.find("warning", colon));
-}
-
 }  // namespace
 
 void TMDIChild::ClearBuildMessages() {
@@ -165,7 +157,7 @@ void TMainForm::MarkDocuments(const compiler::TMsgForm& msg, TMDIChild* only) {
         // The same window a jump from this message goes to.
         int w = compiler::FindJumpWindow(captions, target->file);
         if (w < 0 || (only && docs[static_cast<size_t>(w)] != only)) continue;
-        found[static_cast<size_t>(w)].push_back({target->line, IsError(line), index});
+        found[static_cast<size_t>(w)].push_back({target->line, target->error, index});
     }
     for (size_t i = 0; i < docs.size(); ++i)
         if (!found[i].empty()) docs[i]->SetBuildMessages(std::move(found[i]));

@@ -72,7 +72,9 @@ std::optional<JumpTarget> ParseJumpTarget(const std::string& line, std::optional
         if (badNumber) *badNumber = number;
         return std::nullopt;
     }
-    return JumpTarget{line.substr(0, p1), value, {}};
+    // The kind word is the first of the two after the ": ".
+    size_t error = line.find("error", p3), warning = line.find("warning", p3);
+    return JumpTarget{line.substr(0, p1), value, {}, error < warning};
 }
 
 namespace {

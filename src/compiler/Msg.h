@@ -80,6 +80,7 @@ struct JumpTarget {
     std::string file;  // the text before "(", not trimmed
     long line = 0;
     std::string folder;  // where the build ran (a relative file is taken there); may be empty
+    bool error = false;  // "error" is the kind word after the ": " (else a warning)
 };
 
 // The file a jump target names on disk: its text without surrounding
