@@ -382,11 +382,8 @@ TEST_F(MainFormTest, SavingKeepsTheCaretScrollAndSelection) {
         ASSERT_FALSE(selected.empty());
         form->Execute(ActionId::FileSave1);
         EXPECT_FALSE(doc->DocumentChanged());
-        EXPECT_EQ(ed.Row(), 52);
-        EXPECT_EQ(ed.Col(), 2);
-        EXPECT_EQ(ed.TopRow(), 40);
-        EXPECT_TRUE(ed.Selected());
-        EXPECT_EQ(ed.SelectedText(), selected);
+        EXPECT_EQ(std::tuple(ed.Row(), ed.Col(), ed.TopRow()), std::tuple(52, 2, 40)) << "wrap " << wrap;
+        EXPECT_EQ(ed.SelectedText(), selected);  // still selected, the same text
         ed.ClearSelection();
         ed.InsertText("y");  // lands where the caret was left
         EXPECT_EQ(ed.Lines().Get(52), "liyne 52");
@@ -495,15 +492,9 @@ TEST(WindowPlace, StoredGeometryFitsTheScreensThatExist) {
 // view hears when that changes, and panel 3 tells a typed change ("(変更有り)")
 // from an Undo command ("変更有り"); saving leaves nothing to undo.
 TEST_F(MainFormTest, UndoAndRedoCommandsFollowTheDocumentAndPanel3) {
-    struct CountingView : app::TMainFormView {
+    struct CountingView : NullMainView {
         int states = 0;
-        void ChildAdded(app::TMdiChildForm&) override {}
-        void ChildRemoving(app::TMdiChildForm&) override {}
-        void ActivateChild(app::TMdiChildForm&) override {}
         void StateChanged() override { ++states; }
-        void CloseMainWindow() override {}
-        void WindowCommand(ActionId) override {}
-        void ShowAbout() override {}
     } view;
     Start({dir.Write("u.r", "abc\r\n")});
     form->SetView(&view);

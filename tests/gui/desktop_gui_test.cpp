@@ -12,13 +12,10 @@
 #include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
-#include <filesystem>
 
 #include "Desktop.h"
-#include "FakeUi.h"
-#include "MainWindow.h"
 #include "MsgWindow.h"
-#include "TestFiles.h"
+#include "ShownMainWindow.h"
 
 using app::ActionId;
 
@@ -32,17 +29,9 @@ TEST(DesktopView, JapaneseButtonsIconToolbarTextsAndTheMessageWindowsPlace) {
     EXPECT_NE(icon.pixelColor(16, 16), icon.pixelColor(0, 0));
 
     TempDir dir, compiler;
-    std::filesystem::copy_file(VKC_STANDIN, compiler.File("VKC.EXE"));
-    dir.Write("VKBUILD.INI", "[VKC]\r\nPATH=" + compiler.path() + "\r\n");  // no window place yet
-    std::string file = dir.Write("m.r", "int f()\r\n{\r\n\tint a = 1\r\n\treturn a;\r\n}\r\n");
-    FakeUi ui;
-    app::TMainForm form(ui, dir.path(), {file});
-    gui::MainWindow window(form, ui);
-    form.FormCreate();
-    window.ApplySettings();
-    window.show();
-    form.FormActivate();
-    QApplication::processEvents();
+    UseStandInCompiler(dir, compiler);  // no window place yet
+    Program p(dir.path(), {dir.Write("m.r", "int f()\r\n{\r\n\tint a = 1\r\n\treturn a;\r\n}\r\n")});
+    gui::MainWindow& window = p.window;
     QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_NEAR(window.geometry().width(), screen.width() * 2 / 3, 1);
     EXPECT_NEAR(window.geometry().center().y(), screen.center().y(), 2);
@@ -72,23 +61,16 @@ TEST(DesktopView, JapaneseButtonsIconToolbarTextsAndTheMessageWindowsPlace) {
     QKeyEvent back(QEvent::KeyPress, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
     QApplication::sendEvent(doc->widget(), &back);
     EXPECT_EQ(window.MdiArea()->activeSubWindow(), msg);
-    EXPECT_EQ(window.ActionFor(ActionId::FileClose1)->shortcut(), QKeySequence("Ctrl+F4"));
 }
 
 TEST(DesktopView, ClosingTheActiveWindowGoesBackToTheOneUsedBefore) {
     TempDir dir, compiler;
-    std::filesystem::copy_file(VKC_STANDIN, compiler.File("VKC.EXE"));
-    dir.Write("VKBUILD.INI", "[VKC]\r\nPATH=" + compiler.path() + "\r\n");
+    UseStandInCompiler(dir, compiler);
     std::string a = dir.Write("a.r", "int f()\r\n{\r\n\treturn 1\r\n}\r\n");
     std::string b = dir.Write("b.r", "int g()\r\n{\r\n\treturn 2\r\n}\r\n");
-    FakeUi ui;
-    app::TMainForm form(ui, dir.path(), {a, b});
-    gui::MainWindow window(form, ui);
-    form.FormCreate();
-    window.ApplySettings();
-    window.show();
-    form.FormActivate();
-    QApplication::processEvents();
+    Program p(dir.path(), {a, b});
+    gui::MainWindow& window = p.window;
+    app::TMainForm& form = p.form;
     QList<QMdiSubWindow*> docs = window.MdiArea()->subWindowList(QMdiArea::CreationOrder);
     ASSERT_EQ(docs.size(), 2);
     // Compiled from b, the later window: the next one created would be a.

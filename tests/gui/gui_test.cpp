@@ -15,36 +15,14 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <chrono>
-#include <filesystem>
 
 #include "DocumentWindow.h"
 #include "EditorWidget.h"
-#include "FakeUi.h"
-#include "MainWindow.h"
 #include "MsgWindow.h"
 #include "QtUi.h"
-#include "TestFiles.h"
-#include "app/MainForm.h"
+#include "ShownMainWindow.h"
 
 using app::ActionId;
-
-namespace {
-
-struct Program {
-    FakeUi ui;
-    app::TMainForm form;
-    gui::MainWindow window;
-    Program(const std::string& folder, std::vector<std::string> args)
-        : form(ui, folder, std::move(args)), window(form, ui) {
-        form.FormCreate();
-        window.ApplySettings();
-        window.show();
-        form.FormActivate();
-        QApplication::processEvents();
-    }
-};
-
-}  // namespace
 
 TEST(MainWindowView, OpensCommandLineFilesWithCaptionsAndPanels) {
     TempDir dir;
@@ -141,8 +119,7 @@ TEST(MainWindowView, ClosingTheMainWindowRespectsTheDocumentsAnswer) {
 
 TEST(MainWindowView, CompileListsMessagesAndDoubleClickJumps) {
     TempDir dir, compiler;
-    std::filesystem::copy_file(VKC_STANDIN, compiler.File("VKC.EXE"));
-    dir.Write("VKBUILD.INI", "[VKC]\r\nPATH=" + compiler.path() + "\r\n");
+    UseStandInCompiler(dir, compiler);
     std::string file = dir.Write("m.r", "int f()\r\n{\r\n\tint a = 1\r\n\treturn a;\r\n}\r\n");
     Program p(dir.path(), {file});
     p.window.ActionFor(ActionId::Link)->trigger();
@@ -328,9 +305,7 @@ TEST(MainWindowView, ScrollingAndEditingLeaveNoStalePixels) {
 
 TEST(MainWindowView, CtrlBreakStopsABuildThatTheStatusBarAnnounces) {
     TempDir dir, compiler;
-    std::filesystem::copy_file(VKC_STANDIN, compiler.File("VKC.EXE"));
-    compiler.Write("VKC.CFG", "sleep=10000\r\n");
-    dir.Write("VKBUILD.INI", "[VKC]\r\nPATH=" + compiler.path() + "\r\n");
+    UseStandInCompiler(dir, compiler, "sleep=10000\r\n");
     std::string file = dir.Write("s.r", "int x;\r\n");
     // While the compiler runs: read the status bar, then press Ctrl+Break as
     // X11 delivers it (key 0, the Break key symbol) to whatever has the focus.
@@ -339,7 +314,7 @@ TEST(MainWindowView, CtrlBreakStopsABuildThatTheStatusBarAnnounces) {
         QStringList panels;
         void ProcessEvents() override {
             QApplication::processEvents();
-            if (++processEventsCalls != 10) return;
+            if (++processEventsCalls != 10 || !window) return;
             for (QLabel* l : window->statusBar()->findChildren<QLabel*>())
                 if (l->isVisible()) panels << l->text();
             QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : window;
@@ -347,13 +322,9 @@ TEST(MainWindowView, CtrlBreakStopsABuildThatTheStatusBarAnnounces) {
             QApplication::sendEvent(target, &press);
         }
     } ui;
-    app::TMainForm form(ui, dir.path(), {file});
-    gui::MainWindow window(form, ui);
+    Program p(dir.path(), {file}, &ui);
+    gui::MainWindow& window = p.window;
     ui.window = &window;
-    form.FormCreate();
-    window.ApplySettings();
-    window.show();
-    form.FormActivate();
     EXPECT_FALSE(window.ActionFor(ActionId::CompileStop)->isEnabled());
     EXPECT_TRUE(window.ActionFor(ActionId::CompileStop)->text().endsWith("\tCtrl+Break"));
     auto start = std::chrono::steady_clock::now();
@@ -367,7 +338,7 @@ TEST(MainWindowView, CtrlBreakStopsABuildThatTheStatusBarAnnounces) {
     for (QLabel* l : window.statusBar()->findChildren<QLabel*>()) EXPECT_FALSE(l->isVisible() && !l->text().isEmpty());
 
     // A megabyte line is listed cut; the item itself stays whole.
-    form.ShowCompilerOutput("long(1) : warning: " + std::string(1 << 20, 'x'));
+    p.form.ShowCompilerOutput("long(1) : warning: " + std::string(1 << 20, 'x'));
     msg = qobject_cast<gui::MsgWindow*>(window.MdiArea()->subWindowList().back()->widget());
     ASSERT_NE(msg, nullptr);
     QString shown = msg->List()->model()->index(0, 0).data().toString();
@@ -406,15 +377,12 @@ TEST(MainWindowView, KeyboardMacroReplaysTypingAndDigitKeysSetAndJumpToMarks) {
 
     // Shift+Ctrl+3 arrives as "#" with the digit's key code; Ctrl+3 jumps back.
     QKeyEvent setMark(QEvent::KeyPress, Qt::Key_NumberSign, Qt::ShiftModifier | Qt::ControlModifier, 12, 0x23, 0, "#");
-    auto jump = [&] {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_3, Qt::ControlModifier, "3");
-        QApplication::sendEvent(ed, &press);
-    };
     Key(ed, Qt::Key_Up);
     QApplication::sendEvent(ed, &setMark);
     EXPECT_EQ(text.RowMarks(1), 1u << 3);
     Key(ed, Qt::Key_Up);
     Key(ed, Qt::Key_Return);  // the marked row moves down
-    jump();
+    QKeyEvent jump(QEvent::KeyPress, Qt::Key_3, Qt::ControlModifier, "3");
+    QApplication::sendEvent(ed, &jump);
     EXPECT_EQ(text.Row(), 2);
 }

@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMdiArea>
@@ -19,11 +18,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "FakeUi.h"
-#include "MainWindow.h"
 #include "QtUi.h"
-#include "TestFiles.h"
-#include "app/MainForm.h"
+#include "ShownMainWindow.h"
 #include "platform/Process.h"
 
 extern char** environ;
@@ -32,9 +28,9 @@ namespace {
 
 // The program with a lock folder of its own, so that a copy the user runs
 // on this machine neither blocks it nor is asked forward by it.
-struct Program {
+struct Copy {
     platform::ChildProcess child;
-    Program(const std::string& runtimeDir, const std::vector<std::string>& args) {
+    Copy(const std::string& runtimeDir, const std::vector<std::string>& args) {
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e) {
             std::string entry = *e;
@@ -59,13 +55,7 @@ struct Program {
     }
 };
 
-bool Appears(const std::string& path) {
-    for (int i = 0; i < 500 && !std::filesystem::exists(path); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    return std::filesystem::exists(path);
-}
-
-// A socket left by a killed copy refuses connections.
+// Waits for a copy to answer there; a socket left by a killed copy refuses.
 bool Listens(const std::string& path) {
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
@@ -85,10 +75,10 @@ bool Listens(const std::string& path) {
 TEST(SingleInstanceProgram, SecondStartEndsAtOnceAndAKilledCopyDoesNotBlock) {
     TempDir runtime;
     std::string sock = runtime.File("Ident9738.sock");
-    Program first(runtime.path(), {});
-    ASSERT_TRUE(Appears(sock));  // it holds the lock and listens
+    Copy first(runtime.path(), {});
+    ASSERT_TRUE(Listens(sock));  // it holds the lock and listens
 
-    Program second(runtime.path(), {runtime.Write("b.r", "")});
+    Copy second(runtime.path(), {runtime.Write("b.r", "")});
     ASSERT_TRUE(second.EndsWithin(10000));
     second.child.Reap();
     EXPECT_TRUE(WIFEXITED(second.child.ExitStatus()));
@@ -97,7 +87,7 @@ TEST(SingleInstanceProgram, SecondStartEndsAtOnceAndAKilledCopyDoesNotBlock) {
 
     first.Kill();  // no clean exit: lock file and socket stay behind
     ASSERT_TRUE(std::filesystem::exists(sock));
-    Program third(runtime.path(), {});
+    Copy third(runtime.path(), {});
     EXPECT_TRUE(Listens(sock));  // the new copy answers in the old one's place
     EXPECT_FALSE(third.EndsWithin(300));
     third.Kill();
@@ -105,14 +95,8 @@ TEST(SingleInstanceProgram, SecondStartEndsAtOnceAndAKilledCopyDoesNotBlock) {
 
 TEST(MainWindowDrop, LocalSourceFilesDroppedAnywhereOpenInOrder) {
     TempDir dir;
-    FakeUi ui;
-    app::TMainForm form(ui, dir.path(), {});
-    gui::MainWindow window(form, ui);
-    form.FormCreate();
-    window.ApplySettings();
-    window.show();
-    form.FormActivate();
-    QApplication::processEvents();
+    Program p(dir.path(), {});
+    gui::MainWindow& window = p.window;
     EXPECT_TRUE(window.acceptDrops());
 
     std::string a = dir.Write("a.r", "alpha");

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -21,6 +20,15 @@
 
 namespace {
 
+// Shows the dialog; its line edits, the keyboard in the first.
+QList<QLineEdit*> Show(QDialog& dialog) {
+    dialog.show();
+    QApplication::processEvents();
+    QList<QLineEdit*> edits = dialog.findChildren<QLineEdit*>();
+    EXPECT_EQ(QApplication::focusWidget(), edits.value(0));
+    return edits;
+}
+
 void ClickOk(QDialog& dialog) {
     dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     QApplication::processEvents();
@@ -34,11 +42,8 @@ TEST(ProjectDialogsView, WizardStartsAtVersionAndWritesWhatTheWidgetsHold) {
     project::ProjectModel model;
     project::TRiWizForm form(model, ui, dir.path() + "/");
     gui::RiWizDialog dialog(form, nullptr);
-    dialog.show();
-    QApplication::processEvents();
-    QList<QLineEdit*> edits = dialog.findChildren<QLineEdit*>();
+    QList<QLineEdit*> edits = Show(dialog);
     ASSERT_EQ(edits.size(), 6);
-    EXPECT_EQ(QApplication::focusWidget(), edits[0]);
     EXPECT_FALSE(dialog.findChild<QCheckBox*>()->isEnabled());
     QList<QRadioButton*> radios = dialog.findChildren<QRadioButton*>();
     ASSERT_EQ(radios.size(), 4);
@@ -67,11 +72,8 @@ TEST(ProjectDialogsView, SettingsDialogRefusesMissingInputAtTheFieldAndDeletesSe
     form.prjName = "p";
     form.SetLists({"b.R", "a.R", "c.R"}, {});
     gui::PrjDialog dialog(form, nullptr);
-    dialog.show();
-    QApplication::processEvents();
-    QList<QLineEdit*> edits = dialog.findChildren<QLineEdit*>();
+    QList<QLineEdit*> edits = Show(dialog);
     ASSERT_EQ(edits.size(), 3);
-    EXPECT_EQ(QApplication::focusWidget(), edits[0]);
     ClickOk(dialog);  // no executable
     EXPECT_EQ(ui.messages, std::vector<std::string>{"入力エラー"});
     EXPECT_TRUE(dialog.isVisible());
@@ -97,8 +99,7 @@ TEST(ProjectDialogsView, SettingsDialogRefusesMissingInputAtTheFieldAndDeletesSe
 
     // Cancel keeps the typed text for the dialog's next use.
     gui::PrjDialog again(form, nullptr);
-    again.show();
-    again.findChildren<QLineEdit*>().at(2)->setText("/other/");
+    Show(again).at(2)->setText("/other/");
     again.reject();
     EXPECT_EQ(form.folderName, "/other/");
 }
