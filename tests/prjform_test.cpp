@@ -118,7 +118,6 @@ TEST_F(PrjCommands, NewProjectChecksItsInputAndWritesTheFile) {
     };
     ui.saveResults = {FakeUi::Chose({prj})};
     form->Execute(ActionId::ProjectNew);
-    EXPECT_EQ(ui.saveRequests.back().defaultExt, "prj");
     EXPECT_EQ(ui.messages, Strings(3, "入力エラー"));
     EXPECT_FALSE(std::filesystem::exists(prj));
     EXPECT_FALSE(form->Project().IsOpen());
