@@ -27,27 +27,21 @@ std::string Entries(const char* prefix, int n) {
 }  // namespace
 
 TEST(ProjectFile, CountsAreReadWithinZeroTo99AndOddOnesAreReported) {
-    struct Case {
-        const char* count;  // nullptr: no RCNT key
-        size_t read;
-        bool reported;
-    };
-    const Case cases[] = {
+    struct Case { const char* count; size_t read; bool reported; } cases[] = {  // count nullptr: no RCNT key
         {nullptr, 0, false}, {"", 0, false},       {"0", 0, false},          {"3", 3, false},
         {"99", 99, false},   {"100", 99, true},    {"150", 99, true},        {"999999999", 99, true},
         {"99999999999999999999", 99, true},        {"-5", 0, true},          {"abc", 0, true},
         {"$10", 16, false},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.count ? c.count : "(none)");
         std::string file = "[R]\r\n" + (c.count ? "RCNT=" + std::string(c.count) + "\r\n" : "") + Entries("r", 150);
         ProjectModel m;
         std::vector<std::string> problems = m.Read(Ini(file));
         const auto& sources = m.List(EntryList::Sources);
-        ASSERT_EQ(sources.size(), c.read) << (c.count ? c.count : "(none)");
-        if (c.read) {
-            EXPECT_EQ(sources.back(), "e" + std::to_string(c.read));
-        }
-        EXPECT_EQ(!problems.empty(), c.reported) << (c.count ? c.count : "(none)");
+        ASSERT_EQ(sources.size(), c.read);
+        if (c.read) EXPECT_EQ(sources.back(), "e" + std::to_string(c.read));
+        EXPECT_EQ(!problems.empty(), c.reported);
     }
     // Every list has its own count; entries beyond the keys read as empty.
     ProjectModel m;
@@ -123,42 +117,29 @@ TEST(ProjectFile, GarbageReadsWhatItCan) {
 }
 
 TEST(ProjectModelRules, ResolveStoreAndMatchEntries) {
-    struct Case {
-        const char* dir;
-        const char* entry;
-        const char* resolved;
-    };
-    const Case cases[] = {
-        {"/w/src/", "main.R", "/w/src/main.R"},  {"/w/src/", "/x/a.R", "/x/a.R"},
-        {"/w/src", "main.R", "/w/srcmain.R"},    {"/w/src/", "", "/w/src/"},
-        {"/w/src/", "sub/a.R", "sub/a.R"},      {"", "a.R", "a.R"},
+    // Relative paths in a project file lie beside it, whatever the current folder.
+    struct Case { const char* projectFile; const char* dir; const char* entry; const char* resolved; } cases[] = {
+        {"", "/w/src/", "main.R", "/w/src/main.R"},          {"", "/w/src/", "/x/a.R", "/x/a.R"},
+        {"", "/w/src", "main.R", "/w/srcmain.R"},            {"", "/w/src/", "", "/w/src/"},
+        {"", "/w/src/", "sub/a.R", "sub/a.R"},               {"", "", "a.R", "a.R"},
+        {"/p/x.PRJ", "demo/", "hello.r", "/p/demo/hello.r"}, {"/p/x.PRJ", "demo/", "sub/a.R", "/p/sub/a.R"},
+        {"/p/x.PRJ", "/w/", "a.R", "/w/a.R"},                {"/p/x.PRJ", "D:\\src\\", "a.R", "D:\\src\\a.R"},
+        {"/p/x.PRJ", "", "a.R", "/p/a.R"},
     };
     for (const Case& c : cases) {
         ProjectModel m;
+        m.projectFile = c.projectFile;
         m.sourceFolder = c.dir;
-        EXPECT_EQ(m.ResolveSourcePath(c.entry), c.resolved) << c.dir << " + " << c.entry;
+        EXPECT_EQ(m.ResolveSourcePath(c.entry), c.resolved) << c.projectFile << " " << c.dir << " + " << c.entry;
     }
-    // Relative paths in a project file lie beside it, whatever the current folder.
-    const Case besideTheFile[] = {
-        {"demo/", "hello.r", "/p/demo/hello.r"}, {"demo/", "sub/a.R", "/p/sub/a.R"},
-        {"/w/", "a.R", "/w/a.R"},                {"D:\\src\\", "a.R", "D:\\src\\a.R"},
-        {"", "a.R", "/p/a.R"},
-    };
-    for (const Case& c : besideTheFile) {
-        ProjectModel m;
-        m.projectFile = "/p/x.PRJ";
-        m.sourceFolder = c.dir;
-        EXPECT_EQ(m.ResolveSourcePath(c.entry), c.resolved) << c.dir << " + " << c.entry;
-    }
-    {
-        ProjectModel beside;
-        beside.projectFile = "/p/x.PRJ";
-        beside.sourceFolder = "demo/";
-        EXPECT_EQ(beside.StoredForm("/p/demo/hello.r"), "hello.r");
-        EXPECT_TRUE(beside.Contains(EntryList::Sources, "/p/demo/hello.r", false) == false);
-        beside.Add(EntryList::Sources, "hello.r");
-        EXPECT_TRUE(beside.Contains(EntryList::Sources, "/p/demo/hello.r", false));
-    }
+    ProjectModel beside;
+    beside.projectFile = "/p/x.PRJ";
+    beside.sourceFolder = "demo/";
+    EXPECT_EQ(beside.StoredForm("/p/demo/hello.r"), "hello.r");
+    EXPECT_FALSE(beside.Contains(EntryList::Sources, "/p/demo/hello.r", false));
+    beside.Add(EntryList::Sources, "hello.r");
+    EXPECT_TRUE(beside.Contains(EntryList::Sources, "/p/demo/hello.r", false));
+
     ProjectModel m;
     m.sourceFolder = "/w/Src/";
     EXPECT_EQ(m.StoredForm("/w/src/a.R"), "a.R");

@@ -5,9 +5,7 @@
 
 #include <filesystem>
 
-#include "FakeUi.h"
-#include "TestFiles.h"
-#include "app/MainForm.h"
+#include "MainFormFixture.h"
 
 using app::ActionId;
 using platform::MsgAnswer;
@@ -15,17 +13,11 @@ using project::EntryList;
 
 namespace {
 
-class ProjectTest : public ::testing::Test {
+// `dir` is the program folder; projects and their sources lie in `src`.
+class ProjectTest : public MainFormFixture {
 protected:
-    TempDir program, src;
-    FakeUi ui;
-    std::unique_ptr<app::TMainForm> form;
+    TempDir src;
 
-    void Start(std::vector<std::string> args = {}) {
-        form = std::make_unique<app::TMainForm>(ui, program.path(), std::move(args));
-        form->FormCreate();
-        form->FormActivate();
-    }
     // A project in `src` whose sources are `entries`.
     std::string WriteProject(const std::string& file, const std::string& name, std::vector<std::string> entries) {
         std::string text = "[PROJECT]\r\nName=" + name + "\r\nRX=" + src.File(name + ".RX") + "\r\n[R]\r\nDIR=" +
@@ -44,7 +36,6 @@ protected:
             if (c->Kind() != app::ChildKind::Project) out.push_back(c->Caption());
         return out;
     }
-    app::TMDIChild* Doc(size_t i) const { return dynamic_cast<app::TMDIChild*>(form->Children().at(i).get()); }
     bool ProjectCommandsEnabled() const {
         bool a = form->Enabled(ActionId::AppendPrj), m = form->Enabled(ActionId::ProjectMake),
              w = form->Enabled(ActionId::ProjectWindowFront);
@@ -63,11 +54,7 @@ TEST_F(ProjectTest, OpenShowsSourcesInOrderAndCloseUndoesIt) {
     Start();
     EXPECT_FALSE(ProjectCommandsEnabled());
     Open(prj);
-    const platform::FileDialogOptions& o = ui.openRequests.back();
-    EXPECT_EQ(o.title, "ﾌﾟﾛｼﾞｪｸﾄを開く");
-    EXPECT_EQ(o.filter, "プロジェクト(*.PRJ)|*.PRJ");
-    EXPECT_EQ(o.defaultExt, "PRJ");
-    EXPECT_EQ(o.initialDir, program.path() + "/");
+    EXPECT_EQ(ui.openRequests.back().initialDir, dir.path() + "/");
     EXPECT_EQ(Captions(), (std::vector<std::string>{b, a, src.File("new.r")}));
     EXPECT_EQ(form->Caption(), "VeskC Builder - p");
     EXPECT_TRUE(ProjectCommandsEnabled());
@@ -133,18 +120,13 @@ TEST_F(ProjectTest, ExitNeverSavesAWindowTheUserChoseToDrop) {
     EXPECT_EQ(TempDir::Read(b), "b\r\n");
     EXPECT_NE(TempDir::Read(prj).find("REF01=http://example.com/"), std::string::npos);
     EXPECT_EQ(ui.messages, std::vector<std::string>{"保存せずに閉じますか?"});
-    EXPECT_NE(TempDir::Read(program.File("VKBUILD.INI")).find("PRJ=" + program.path() + "/\r\n"), std::string::npos);
+    EXPECT_NE(TempDir::Read(dir.File("VKBUILD.INI")).find("PRJ=" + dir.path() + "/\r\n"), std::string::npos);
 }
 
 TEST_F(ProjectTest, TheFirstProjectOnTheCommandLineWinsWhenItExists) {
     std::string a = src.Write("a.r", "a\r\n"), loose = src.Write("c.r", "c\r\n");
     std::string prj = WriteProject("p.prj", "p", {"a.r"});
-    struct Case {
-        std::vector<std::string> args;
-        std::vector<std::string> windows;
-        std::string caption;
-    };
-    const Case cases[] = {
+    struct Case { std::vector<std::string> args, windows; std::string caption; } cases[] = {
         {{loose, prj}, {a}, "VeskC Builder - p"},
         {{src.File("missing.PRJ"), prj, loose}, {loose}, "VeskC Builder"},
         {{loose}, {loose}, "VeskC Builder"},
@@ -162,18 +144,12 @@ TEST_F(ProjectTest, TheFirstProjectOnTheCommandLineWinsWhenItExists) {
 
 TEST_F(ProjectTest, BadProjectFilesOpenWithWhatCanBeRead) {
     src.Write("a.r", "a\r\n");
-    struct Case {
-        const char* name;
-        std::string text;
-        std::vector<std::string> windows;
-        std::string projectName;
-        bool warned;
-    };
-    const std::string dir = "[R]\r\nDIR=" + src.path() + "/\r\n";
-    const Case cases[] = {
+    const std::string folder = "[R]\r\nDIR=" + src.path() + "/\r\n";
+    struct Case { const char* name; std::string text; std::vector<std::string> windows; std::string projectName;
+                  bool warned; } cases[] = {
         {"empty.PRJ", "", {}, "empty", false},
-        {"huge.PRJ", "[PROJECT]\r\nName=h\r\n" + dir + "RCNT=999999999\r\nr01=a.r\r\n", {src.File("a.r")}, "h", true},
-        {"neg.PRJ", dir + "RCNT=-5\r\nr01=a.r\r\n[RO]\r\nROCNT=x\r\n", {}, "neg", true},
+        {"huge.PRJ", "[PROJECT]\r\nName=h\r\n" + folder + "RCNT=999999999\r\nr01=a.r\r\n", {src.File("a.r")}, "h", true},
+        {"neg.PRJ", folder + "RCNT=-5\r\nr01=a.r\r\n[RO]\r\nROCNT=x\r\n", {}, "neg", true},
         {"win.PRJ", "[PROJECT]\r\nName=w\r\n[R]\r\nDIR=D:\\work\\src\\\r\nRCNT=1\r\nr01=main.R\r\n",
          {"D:\\work\\src\\main.R"}, "w", true},
         {"junk.PRJ", std::string("\x00\xff\r\n[R]\r\nRCNT=1\r\nr01=", 21) + src.File("a.r") + "\r\n\x1a",
@@ -186,7 +162,7 @@ TEST_F(ProjectTest, BadProjectFilesOpenWithWhatCanBeRead) {
         Open(prj);
         EXPECT_EQ(Captions(), c.windows) << c.name;
         EXPECT_EQ(form->Project().name, c.projectName) << c.name;
-        EXPECT_EQ(form->Caption(), "VeskC Builder - " + c.projectName);
+        EXPECT_EQ(form->Caption(), "VeskC Builder - " + c.projectName) << c.name;
         EXPECT_EQ(!ui.messages.empty(), c.warned) << c.name;
         form->Execute(ActionId::ProjectClose);
         EXPECT_FALSE(form->Project().IsOpen());
@@ -206,11 +182,15 @@ TEST_F(ProjectTest, BadProjectFilesOpenWithWhatCanBeRead) {
 
 TEST_F(ProjectTest, AProjectFileThatCannotBeWrittenIsReported) {
     TempDir gone;
-    std::filesystem::create_directory(gone.File("sub"));
-    std::string prj = gone.Write("sub/p.PRJ", "[PROJECT]\r\nName=p\r\n");
+    const std::string prj = gone.File("sub/p.PRJ");
+    auto openThenRemoveItsFolder = [&] {
+        std::filesystem::create_directory(gone.File("sub"));
+        gone.Write("sub/p.PRJ", "[PROJECT]\r\nName=p\r\n");
+        Open(prj);
+        std::filesystem::remove_all(gone.File("sub"));
+    };
     Start();
-    Open(prj);
-    std::filesystem::remove_all(gone.File("sub"));
+    openThenRemoveItsFolder();
     ui.answers = {MsgAnswer::No};  // keep the project open
     form->Execute(ActionId::ProjectClose);
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -220,10 +200,7 @@ TEST_F(ProjectTest, AProjectFileThatCannotBeWrittenIsReported) {
     form->Execute(ActionId::ProjectClose);
     EXPECT_FALSE(form->Project().IsOpen());
     // At exit there is no keeping it open: it is only reported.
-    std::filesystem::create_directory(gone.File("sub"));
-    gone.Write("sub/p.PRJ", "[PROJECT]\r\nName=p\r\n");
-    Open(prj);
-    std::filesystem::remove_all(gone.File("sub"));
+    openThenRemoveItsFolder();
     ui.messages.clear();
     form->FormDestroy();
     ASSERT_FALSE(ui.messages.empty());
@@ -233,7 +210,7 @@ TEST_F(ProjectTest, AProjectFileThatCannotBeWrittenIsReported) {
 TEST_F(ProjectTest, ProjectMakeBuildsTheProjectInItsFolder) {
     TempDir compiler;
     std::filesystem::copy_file(VKC_STANDIN, compiler.File("VKC.EXE"));
-    program.Write("VKBUILD.INI", "[VKC]\r\nPATH=" + compiler.path() + "\r\n");
+    dir.Write("VKBUILD.INI", "[VKC]\r\nPATH=" + compiler.path() + "\r\n");
     src.Write("a.r", "int main()\r\n{\r\n\treturn 0;\r\n}\r\n");
     src.Write("defs.h", "#define X 1\r\n");
     Start();

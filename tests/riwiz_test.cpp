@@ -11,13 +11,10 @@
 #include "project/RiWiz.h"
 
 using project::TRiWizForm;
+constexpr project::ProjectCategory Install = project::ProjectCategory::InstallInfo;
 
 TEST(RiWizFile, WrittenLineByLineInShiftJisWithCrLf) {
-    struct Case {
-        const char* name;
-        std::function<void(TRiWizForm&)> fill;
-        std::string bytes;
-    };
+    struct Case { const char* name; std::function<void(TRiWizForm&)> fill; std::string bytes; };
     const std::string head = "[INSTALL]\r\nVERSION=\r\nTITLE=\r\nFILENAME=\r\nARG=\r\nLOGFILENAME=\r\nDEFAULT=EXECUTE\r\n"
                              "NOLOGIN=1\r\nACCESS=0\r\n";
     const Case cases[] = {
@@ -37,31 +34,26 @@ TEST(RiWizFile, WrittenLineByLineInShiftJisWithCrLf) {
          },
          head + "Copy1=a.RX\r\nCopy2=\r\nCopy3=c.TXT\r\n\r\n  x = y \r\n\r\n[STEP2]\r\n"},
         {"choices by index; Japanese text as Shift-JIS",
-         [](TRiWizForm& f) {
-             f.title = "表示", f.defaultAction = 3, f.noLogin = 0, f.access = 1;
-         },
+         [](TRiWizForm& f) { f.title = "表示", f.defaultAction = 3, f.noLogin = 0, f.access = 1; },
          "[INSTALL]\r\nVERSION=\r\nTITLE=\x95\x5c\x8e\xa6\r\nFILENAME=\r\nARG=\r\nLOGFILENAME=\r\nDEFAULT=EDIT\r\n"
          "NOLOGIN=0\r\nACCESS=1\r\n\r\n"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         TempDir dir;
         FakeUi ui;
         project::ProjectModel model;
         TRiWizForm f(model, ui, dir.path() + "/");
         c.fill(f);
         f.output = dir.File("out.RI");
-        ASSERT_TRUE(f.OkClick()) << c.name;
-        EXPECT_EQ(TempDir::Read(f.output), c.bytes) << c.name;
+        ASSERT_TRUE(f.OkClick());
+        EXPECT_EQ(TempDir::Read(f.output), c.bytes);
         EXPECT_EQ(ui.messages, std::vector<std::string>{f.output + "に出力しました"});
     }
 }
 
 TEST(RiWizStep, NumberedFromTheLastHeadingWithANumber) {
-    struct Case {
-        std::string before;
-        int next;
-    };
-    const Case cases[] = {
+    struct Case { std::string before; int next; } cases[] = {
         {"", 1},
         {"CAPTION=x", 1},
         {"[STEP1]\n[step3]\n[STEP2]", 3},  // the last, not the largest
@@ -96,7 +88,6 @@ TEST(RiWizButtons, DialogsFillTheFieldsAndOkRefusesWithoutLosingInput) {
     TRiWizForm f(model, ui, "/prog/");
     EXPECT_TRUE(f.AddToProjectEnabled());
     EXPECT_FALSE(f.addToProject);
-    EXPECT_EQ((std::vector<int>{f.noLogin, f.access, f.defaultAction}), (std::vector<int>{1, 0, 0}));
 
     ui.openResults = {FakeUi::Chose({"/x/y/plug.RX"}), FakeUi::Chose({"/x/readme.txt"}),
                       FakeUi::Chose({"/x/data.dll"})};
@@ -115,11 +106,8 @@ TEST(RiWizButtons, DialogsFillTheFieldsAndOkRefusesWithoutLosingInput) {
     // neither disk nor project changes.
     f.addToProject = true;
     std::filesystem::create_directory(src.File("dir.RI"));
-    struct Refusal {
-        std::string output, title;
-        bool outputField;
-    };
-    const Refusal refusals[] = {{"", "t", true}, {src.File("dir.RI"), "t", true}, {src.File("a.RI"), "😀", false}};
+    struct Refusal { std::string output, title; bool outputField; } refusals[] = {
+        {"", "t", true}, {src.File("dir.RI"), "t", true}, {src.File("a.RI"), "😀", false}};
     for (const Refusal& r : refusals) {
         ui.messages.clear();
         f.output = r.output;
@@ -158,26 +146,24 @@ protected:
 
 TEST_F(RiCommands, InstallWizardAttachesToTheProjectWindowAndEditOpensOnce) {
     dir.Write("a.r", "a\r\n");
-    const std::string prj = dir.Write("p.PRJ", "[PROJECT]\r\nName=p\r\n[R]\r\nDIR=" + dir.path() +
-                                                   "/\r\nRCNT=1\r\nr01=a.r\r\n[RI]\r\nINSTALL=" + dir.File("old.RI") +
-                                                   "\r\n");
-    Start({prj});
+    Start({dir.Write("p.PRJ", "[PROJECT]\r\nName=p\r\n[R]\r\nDIR=" + dir.path() + "/\r\nRCNT=1\r\nr01=a.r\r\n"
+                                       "[RI]\r\nINSTALL=" + dir.File("old.RI") + "\r\n")});
     form->SetView(&view);
     project::TProjectViewForm* window = form->ProjectWindow();
     ASSERT_NE(window, nullptr);
-    ASSERT_EQ(window->ChildCount(project::ProjectCategory::InstallInfo), 1);
+    ASSERT_EQ(window->ChildCount(Install), 1);
     view.wizard = [&](TRiWizForm& f) {
         f.output = dir.File("new.RI");
         f.addToProject = true;
         return f.OkClick();
     };
     // Double-clicking the empty category starts the wizard too.
-    window->Select(project::ProjectNode{project::ProjectCategory::InstallInfo, 0});
+    window->Select(project::ProjectNode{Install, 0});
     window->Delete1Click();
-    window->Select(project::ProjectNode{project::ProjectCategory::InstallInfo, -1});
-    window->DblClick(project::ProjectNode{project::ProjectCategory::InstallInfo, -1});
-    EXPECT_EQ(window->Text({project::ProjectCategory::InstallInfo, 0}), dir.File("new.RI"));
-    EXPECT_EQ(window->ChildCount(project::ProjectCategory::InstallInfo), 1);
+    window->Select(project::ProjectNode{Install, -1});
+    window->DblClick(project::ProjectNode{Install, -1});
+    EXPECT_EQ(window->Text({Install, 0}), dir.File("new.RI"));
+    EXPECT_EQ(window->ChildCount(Install), 1);
     EXPECT_EQ(form->Project().installInfo, dir.File("new.RI"));
 
     // Edit: opened once in a window, never a recent file; a second time only says so.
