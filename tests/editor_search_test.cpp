@@ -341,12 +341,11 @@ TEST(FindInBuffer, AgreesWithReferenceOnRandomTexts) {
             const bool w = Reference{o}.Find(text, want, pattern);
             ++total;
             found += w;
-            ASSERT_EQ(g, w) << "options " << o << " text " << SjisToUtf8(text) << " pattern " << SjisToUtf8(pattern)
-                            << " at " << in.offset << "+" << in.length;
-            if (g) {
-                ASSERT_EQ(got.offset, want.offset) << "options " << o << " text " << SjisToUtf8(text) << " pattern " << SjisToUtf8(pattern);
-                ASSERT_EQ(got.length, want.length) << "options " << o << " text " << SjisToUtf8(text) << " pattern " << SjisToUtf8(pattern);
-            }
+            SCOPED_TRACE(testing::Message() << "options " << o << " text " << SjisToUtf8(text) << " pattern "
+                                            << SjisToUtf8(pattern) << " at " << in.offset << "+" << in.length);
+            ASSERT_EQ(g, w);
+            if (g) ASSERT_TRUE(got.offset == want.offset && got.length == want.length) << got.offset << "+" << got.length
+                                                                                       << " != " << want.offset << "+" << want.length;
         }
         // The texts and patterns must make both outcomes common.
         EXPECT_GT(found, total / 100) << "options " << group;
