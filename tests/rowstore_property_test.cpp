@@ -101,6 +101,68 @@ int Steps() {
     return env ? std::atoi(env) : 3000;
 }
 
+// The text the edits should leave, and the texts before each change that
+// can still be undone and after each undone one, newest last. Every edit
+// goes to the store and to the model alike.
+struct Model {
+    std::string text;
+    std::string baseline;  // the text when the histories were last emptied
+    int changes = 0;       // since then
+    std::vector<std::string> undoable, redoable;
+
+    void Changed(std::string next) {
+        undoable.push_back(std::move(text));
+        if (undoable.size() > 64) undoable.erase(undoable.begin());
+        redoable.clear();
+        text = std::move(next);
+        ++changes;
+    }
+    void Emptied() {
+        undoable.clear();
+        redoable.clear();
+        baseline = text;
+        changes = 0;
+    }
+    // One step back or forth gives the text of that step.
+    void Step(TEditorScreenStrings& s, bool back) {
+        std::vector<std::string>& from = back ? undoable : redoable;
+        std::vector<std::string>& to = back ? redoable : undoable;
+        if (back) s.Undo();
+        else s.Redo();
+        if (from.empty()) return;
+        to.push_back(std::move(text));
+        text = std::move(from.back());
+        from.pop_back();
+    }
+    void ReplaceRows(TEditorScreenStrings& s, int a, int n, const std::string& t) {
+        const size_t from = static_cast<size_t>(std::min<int64_t>(s.RowOffset(a), s.TextLength()));
+        const size_t to = static_cast<size_t>(std::min<int64_t>(s.RowOffset(a + n), s.TextLength()));
+        s.ReplaceRows(a, n, t);
+        Changed(text.substr(0, from) + Normalise(t) + text.substr(to));
+    }
+    // Line edits; `t` holds no line break.
+    void Put(TEditor& ed, int i, const std::string& t) {
+        const size_t start = LineStarts(text)[static_cast<size_t>(i)], end = LineEnd(text, start);
+        const bool broken = end >= 2 && text.compare(end - 2, 2, "\r\n") == 0;
+        ed.Lines().Put(i, t);
+        Changed(text.substr(0, start) + t + (broken ? "\r\n" : "") + text.substr(end));
+    }
+    void Insert(TEditor& ed, int i, const std::string& t) {
+        const std::vector<size_t> starts = LineStarts(text);
+        ed.Lines().Insert(i, t);
+        std::string next = text;
+        if (static_cast<size_t>(i) < starts.size()) next.insert(starts[static_cast<size_t>(i)], t + "\r\n");
+        else if (next.empty() || (next.size() >= 2 && next.compare(next.size() - 2, 2, "\r\n") == 0)) next += t + "\r\n";
+        else next += "\r\n" + t;
+        Changed(std::move(next));
+    }
+    void Delete(TEditor& ed, int i) {
+        const size_t start = LineStarts(text)[static_cast<size_t>(i)];
+        ed.Lines().Delete(i);
+        Changed(text.substr(0, start) + text.substr(LineEnd(text, start)));
+    }
+};
+
 }  // namespace
 
 TEST(RowStoreProperty, RandomEditsMatchAStringModel) {
@@ -108,30 +170,13 @@ TEST(RowStoreProperty, RandomEditsMatchAStringModel) {
     for (uint32_t seed : {1u, 2u, 3u}) {
         Generator gen(seed);
         TEditor ed;
-        std::string model;
-        // The model before each change that can still be undone, and after
-        // each undone one, newest last.
-        std::vector<std::string> undoable, redoable;
-        auto changed = [&](std::string before) {
-            undoable.push_back(std::move(before));
-            if (undoable.size() > 64) undoable.erase(undoable.begin());
-            redoable.clear();
-        };
+        Model m;
         for (int step = 0; step < Steps(); ++step) {
             TEditorScreenStrings& s = ed.Store();
             int rows = s.Count();
             int op = gen.Below(9);
             if (gen.Below(6) == 0) {
-                // One step back or forth gives the text of that step.
-                std::vector<std::string>& from = gen.Below(2) == 0 ? undoable : redoable;
-                std::vector<std::string>& to = &from == &undoable ? redoable : undoable;
-                if (&from == &undoable) s.Undo();
-                else s.Redo();
-                if (!from.empty()) {
-                    to.push_back(model);
-                    model = from.back();
-                    from.pop_back();
-                }
+                m.Step(s, gen.Below(2) == 0);
             } else if (op <= 3) {
                 // ReplaceRows over a random row range (n = 0 inserts).
                 int a = gen.Below(rows + 1);
@@ -139,13 +184,9 @@ TEST(RowStoreProperty, RandomEditsMatchAStringModel) {
                 std::string t = gen.Text();
                 if (gen.Below(4) == 0) t += "\r\n";
                 if (n == 0 && t.empty()) continue;
-                size_t from = static_cast<size_t>(std::min<int64_t>(s.RowOffset(a), s.TextLength()));
-                size_t to = static_cast<size_t>(std::min<int64_t>(s.RowOffset(a + n), s.TextLength()));
-                s.ReplaceRows(a, n, t);
-                changed(model);
-                model = model.substr(0, from) + Normalise(t) + model.substr(to);
+                m.ReplaceRows(s, a, n, t);
             } else {
-                std::vector<size_t> starts = LineStarts(model);
+                std::vector<size_t> starts = LineStarts(m.text);
                 int lines = static_cast<int>(starts.size());
                 ASSERT_EQ(ed.Lines().Count(), lines) << "step " << step;
                 std::string t = gen.Text();
@@ -153,43 +194,25 @@ TEST(RowStoreProperty, RandomEditsMatchAStringModel) {
                 for (char& c : t)
                     if (c == '\r' || c == '\n') c = '_';
                 if (op == 4 && lines > 0) {
-                    int i = gen.Below(lines);
-                    size_t end = LineEnd(model, starts[i]);
-                    bool broken = end >= 2 && model.compare(end - 2, 2, "\r\n") == 0;
-                    ed.Lines().Put(i, t);
-                    changed(model);
-                    model = model.substr(0, starts[i]) + t + (broken ? "\r\n" : "") + model.substr(end);
+                    m.Put(ed, gen.Below(lines), t);
                 } else if (op == 5) {
-                    int i = gen.Below(lines + 1);
-                    ed.Lines().Insert(i, t);
-                    changed(model);
-                    if (i < lines) {
-                        model.insert(starts[i], t + "\r\n");
-                    } else if (model.empty() || (model.size() >= 2 && model.compare(model.size() - 2, 2, "\r\n") == 0)) {
-                        model += t + "\r\n";
-                    } else {
-                        model += "\r\n" + t;
-                    }
+                    m.Insert(ed, gen.Below(lines + 1), t);
                 } else if (op == 6 && lines > 0) {
-                    int i = gen.Below(lines);
-                    ed.Lines().Delete(i);
-                    changed(model);
-                    model.erase(starts[i], LineEnd(model, starts[i]) - starts[i]);
+                    m.Delete(ed, gen.Below(lines));
                 } else if (op == 7 && lines > 0) {
                     int i = gen.Below(lines);
-                    size_t end = LineEnd(model, starts[i]);
-                    std::string line = model.substr(starts[i], end - starts[i]);
+                    size_t end = LineEnd(m.text, starts[i]);
+                    std::string line = m.text.substr(starts[i], end - starts[i]);
                     if (line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0) line.resize(line.size() - 2);
                     ASSERT_EQ(ed.Lines().Get(i), line) << "step " << step;
                 } else if (gen.Below(40) == 0) {
                     std::string t2 = gen.Text() + gen.Text();
                     ed.Lines().SetTextStr(t2);
-                    model = Normalise(t2);
-                    undoable.clear();
-                    redoable.clear();
+                    m.text = Normalise(t2);
+                    m.Emptied();
                 }
             }
-            CheckStore(ed, model, step);
+            CheckStore(ed, m.text, step);
             if (HasFatalFailure()) return;
             maxRows = std::max(maxRows, ed.RowCount());
         }
@@ -213,6 +236,33 @@ std::vector<TRowState> ReferenceStates(const TEditor& ed) {
     return out;
 }
 
+// Every state the store calls computed equals a scan from the top; with
+// `all`, every row must be computed.
+void ExpectStatesFromTheTop(const TEditor& ed, bool all, const std::string& where) {
+    const std::vector<TRowState> reference = ReferenceStates(ed);
+    const TEditorScreenStrings& s = ed.Store();
+    for (int r = 0; r < s.Count(); ++r) {
+        if (!s.StateComputed(r)) {
+            ASSERT_FALSE(all) << "row " << r << " not computed, " << where;
+            continue;
+        }
+        ASSERT_TRUE(LoadRowState(s, r) == reference[static_cast<size_t>(r)]) << "row " << r << ", " << where;
+    }
+}
+
+// Comments, line comments and strings; with `all`, numbers, mail addresses and URLs too.
+void SetRules(TEditorViewInfo& v, bool all) {
+    v.SetBrackets({{"/*", "*/", {clWhite, clRed, 0}}});
+    v.SetCommenter("//");
+    v.SetQuotation("\"");
+    if (!all) return;
+    v.SetHexPrefix("0x");
+    v.SetMail(true);
+    v.SetUrl(true);
+}
+
+std::string Where(uint32_t seed, int step) { return "seed " + std::to_string(seed) + " step " + std::to_string(step); }
+
 std::string CommentText(Generator& gen) {
     static const char* pieces[] = {"/*", "*/", "a", "\"", " ", "//", "\r\n", "x\r\n", "\x95\x5C", "\r\n\r\n"};
     std::string t;
@@ -230,10 +280,7 @@ TEST(RowStoreProperty, ColouringStatesEqualAScanFromTheTopAtEveryStep) {
         Generator gen(seed);
         TEditor ed;
         ed.SetVisibleRows(2);  // edits rescan only a few rows themselves
-        TEditorViewInfo& v = ed.View();
-        v.SetBrackets({{"/*", "*/", {clWhite, clRed, 0}}});
-        v.SetCommenter("//");
-        v.SetQuotation("\"");
+        SetRules(ed.View(), false);
         std::string text;
         for (int i = 0; i < 60; ++i) text += CommentText(gen) + "\r\n";
         ed.Lines().SetTextStr(text);
@@ -263,22 +310,13 @@ TEST(RowStoreProperty, ColouringStatesEqualAScanFromTheTopAtEveryStep) {
                 if (s.StatesPending()) ++slices;
                 s.ScanSome(std::chrono::nanoseconds(0));  // a slice of a few rows
             }
-            const std::vector<TRowState> reference = ReferenceStates(ed);
-            for (int r = 0; r < s.Count(); ++r) {
-                if (!s.StateComputed(r)) continue;
-                ASSERT_TRUE(LoadRowState(s, r) == reference[static_cast<size_t>(r)])
-                    << "row " << r << " step " << step << " seed " << seed;
-            }
+            ASSERT_NO_FATAL_FAILURE(ExpectStatesFromTheTop(ed, false, Where(seed, step)));
         }
         // Slices end, with every row computed.
         int more = 0;
         while (s.ScanSome(std::chrono::nanoseconds(0))) ASSERT_LT(++more, 100000);
         EXPECT_FALSE(s.StatesPending());
-        const std::vector<TRowState> reference = ReferenceStates(ed);
-        for (int r = 0; r < s.Count(); ++r) {
-            ASSERT_TRUE(s.StateComputed(r)) << r;
-            ASSERT_TRUE(LoadRowState(s, r) == reference[static_cast<size_t>(r)]) << r;
-        }
+        ASSERT_NO_FATAL_FAILURE(ExpectStatesFromTheTop(ed, true, Where(seed, -1)));
         EXPECT_GT(slices, 50);  // slices found work often
     }
 }
@@ -313,12 +351,7 @@ TEST(RowStoreProperty, LongRowKeptScansEqualAScanFromTheTopAtEveryStep) {
         TEditor ed;
         ed.SetVisibleRows(2);
         TEditorViewInfo& v = ed.View();
-        v.SetBrackets({{"/*", "*/", {clWhite, clRed, 0}}});
-        v.SetCommenter("//");
-        v.SetQuotation("\"");
-        v.SetHexPrefix("0x");
-        v.SetMail(true);
-        v.SetUrl(true);
+        SetRules(v, true);
         TEditorScreenStrings& s = ed.Store();
         s.SetLongRowScan(1024, 8);
         // Long rows that end in "/*", so that their end state hangs on all of them.
@@ -357,18 +390,11 @@ TEST(RowStoreProperty, LongRowKeptScansEqualAScanFromTheTopAtEveryStep) {
             } else {
                 s.ScanSome(std::chrono::nanoseconds(0));
             }
-            const std::vector<TRowState> reference = ReferenceStates(ed);
-            for (int r = 0; r < s.Count(); ++r) {
-                if (!s.StateComputed(r)) continue;
-                ASSERT_TRUE(LoadRowState(s, r) == reference[static_cast<size_t>(r)])
-                    << "row " << r << " step " << step << " seed " << seed;
-            }
+            ASSERT_NO_FATAL_FAILURE(ExpectStatesFromTheTop(ed, false, Where(seed, step)));
         }
         while (s.ScanSome(std::chrono::nanoseconds(0))) {
         }
-        const std::vector<TRowState> reference = ReferenceStates(ed);
-        for (int r = 0; r < s.Count(); ++r)
-            ASSERT_TRUE(LoadRowState(s, r) == reference[static_cast<size_t>(r)]) << r << " seed " << seed;
+        ASSERT_NO_FATAL_FAILURE(ExpectStatesFromTheTop(ed, true, Where(seed, -1)));
     }
 }
 
@@ -379,13 +405,7 @@ TEST(RowStoreProperty, LongRowKeptScansEqualAScanFromTheTopAtEveryStep) {
 TEST(RowStoreProperty, KeptScanPointsAreTokenStartsOfTheEditedRow) {
     Generator gen(10);
     TEditor ed;
-    TEditorViewInfo& v = ed.View();
-    v.SetBrackets({{"/*", "*/", {clWhite, clRed, 0}}});
-    v.SetCommenter("//");
-    v.SetQuotation("\"");
-    v.SetHexPrefix("0x");
-    v.SetMail(true);
-    v.SetUrl(true);
+    SetRules(ed.View(), true);
     TEditorParser parser(&ed.ActiveFountain());
     TEditorStringList rows;
     int endStateChanges = 0;
@@ -457,23 +477,9 @@ TEST(RowStoreProperty, EditsUndoRedoAndWrapSwitchesAgreeWithTheModel) {
         Generator gen(seed);
         TEditor ed;
         TEditorScreenStrings& s = ed.Store();
-        std::string model;
-        std::string baseline;  // the text when the histories were last emptied
-        int changes = 0;       // since then
-        std::vector<std::string> undoable, redoable;
-        auto changed = [&](std::string before) {
-            undoable.push_back(std::move(before));
-            if (undoable.size() > 64) undoable.erase(undoable.begin());
-            redoable.clear();
-            ++changes;
-        };
-        auto emptied = [&] {
-            undoable.clear();
-            redoable.clear();
-            baseline = model;
-            changes = 0;
-        };
+        Model m;
         for (int step = 0; step < Steps() / 2; ++step) {
+            SCOPED_TRACE(Where(seed, step));
             const int rows = s.Count();
             const int op = gen.Below(12);
             if (op == 0) {
@@ -493,38 +499,30 @@ TEST(RowStoreProperty, EditsUndoRedoAndWrapSwitchesAgreeWithTheModel) {
                     ed.SetWordWrap(!ed.WordWrap());
                     relaid = true;
                 }
-                EXPECT_EQ(LineMarks(s), marks) << "seed " << seed << " step " << step;
+                EXPECT_EQ(LineMarks(s), marks);
                 if (relaid) {
                     EXPECT_FALSE(s.UndoObject().CanUndo());
-                    emptied();
+                    m.Emptied();
                 }
             } else if (op == 1 && rows > 0) {
                 int r = gen.Below(rows);
                 s.SetMarks(r, static_cast<TRowMarks>(s.GetMarks(r) | (1u << gen.Below(10))));
             } else if (op == 2) {
-                std::vector<std::string>& from = gen.Below(2) == 0 ? undoable : redoable;
-                std::vector<std::string>& to = &from == &undoable ? redoable : undoable;
-                if (&from == &undoable) s.Undo();
-                else s.Redo();
-                if (!from.empty()) {
-                    to.push_back(model);
-                    model = from.back();
-                    from.pop_back();
-                }
-            } else if (op == 3 && gen.Below(4) == 0 && changes <= 64) {
+                m.Step(s, gen.Below(2) == 0);
+            } else if (op == 3 && gen.Below(4) == 0 && m.changes <= 64) {
                 // Back to where the histories were emptied, and forward again.
                 while (s.UndoObject().CanUndo()) s.Undo();
-                ASSERT_EQ(s.GetText(), baseline) << "seed " << seed << " step " << step;
+                ASSERT_EQ(s.GetText(), m.baseline);
                 // The whole history, oldest first; redo runs to its end.
-                std::vector<std::string> chain = undoable;
-                chain.push_back(model);
-                chain.insert(chain.end(), redoable.rbegin(), redoable.rend());
+                std::vector<std::string> chain = m.undoable;
+                chain.push_back(m.text);
+                chain.insert(chain.end(), m.redoable.rbegin(), m.redoable.rend());
                 while (s.UndoObject().CanRedo()) s.Redo();
-                model = chain.back();
-                ASSERT_EQ(s.GetText(), model) << "seed " << seed << " step " << step;
+                m.text = chain.back();
+                ASSERT_EQ(s.GetText(), m.text);
                 chain.pop_back();
-                undoable = std::move(chain);
-                redoable.clear();
+                m.undoable = std::move(chain);
+                m.redoable.clear();
             } else if (op <= 7) {
                 // Rows replaced at any place, inside wrapped lines too.
                 int a = gen.Below(rows + 1);
@@ -532,46 +530,25 @@ TEST(RowStoreProperty, EditsUndoRedoAndWrapSwitchesAgreeWithTheModel) {
                 std::string t = gen.Text();
                 if (gen.Below(3) == 0) t += std::string(static_cast<size_t>(gen.Below(90)), 'w');
                 if (n == 0 && t.empty()) continue;
-                size_t from = static_cast<size_t>(std::min<int64_t>(s.RowOffset(a), s.TextLength()));
-                size_t to = static_cast<size_t>(std::min<int64_t>(s.RowOffset(a + n), s.TextLength()));
-                s.ReplaceRows(a, n, t);
-                changed(model);
-                model = model.substr(0, from) + Normalise(t) + model.substr(to);
+                m.ReplaceRows(s, a, n, t);
             } else {
-                std::vector<size_t> starts = LineStarts(model);
-                const int lines = static_cast<int>(starts.size());
-                ASSERT_EQ(ed.Lines().Count(), lines) << "seed " << seed << " step " << step;
+                const int lines = static_cast<int>(LineStarts(m.text).size());
+                ASSERT_EQ(ed.Lines().Count(), lines);
                 std::string t = gen.Text() + std::string(static_cast<size_t>(gen.Below(70)), 'v');
                 for (char& c : t)
                     if (c == '\r' || c == '\n') c = '_';
-                if (lines > 0 && op == 8) {
-                    int i = gen.Below(lines);
-                    size_t end = LineEnd(model, starts[i]);
-                    bool broken = end >= 2 && model.compare(end - 2, 2, "\r\n") == 0;
-                    ed.Lines().Put(i, t);
-                    changed(model);
-                    model = model.substr(0, starts[i]) + t + (broken ? "\r\n" : "") + model.substr(end);
-                } else if (lines > 0 && op == 9) {
-                    int i = gen.Below(lines);
-                    ed.Lines().Delete(i);
-                    changed(model);
-                    model.erase(starts[i], LineEnd(model, starts[i]) - starts[i]);
-                } else if (lines > 0) {
-                    int i = gen.Below(lines);
-                    ed.Lines().Insert(i, t);
-                    changed(model);
-                    model.insert(starts[i], t + "\r\n");
-                }
+                if (lines > 0 && op == 8) m.Put(ed, gen.Below(lines), t);
+                else if (lines > 0 && op == 9) m.Delete(ed, gen.Below(lines));
+                else if (lines > 0) m.Insert(ed, gen.Below(lines), t);
             }
-            ASSERT_EQ(s.GetText(), model) << "seed " << seed << " step " << step;
-            ASSERT_EQ(s.UndoObject().CanUndo(), !undoable.empty()) << "seed " << seed << " step " << step;
-            ASSERT_EQ(s.UndoObject().CanRedo(), !redoable.empty()) << "seed " << seed << " step " << step;
+            ASSERT_EQ(s.GetText(), m.text);
+            ASSERT_EQ(s.UndoObject().CanUndo(), !m.undoable.empty());
+            ASSERT_EQ(s.UndoObject().CanRedo(), !m.redoable.empty());
             if (!ed.WordWrap()) {
                 for (int r = 0; r < s.Count(); ++r) ASSERT_NE(s.GetRowAttribute(r), raWrapped);
             } else {
                 const int w = s.WrapOption().WrapByte();
-                for (int r = 0; r < s.Count(); ++r)
-                    ASSERT_LE(ed.TextWidth(s.Text(r)), w + 3) << "seed " << seed << " step " << step << " row " << r;
+                for (int r = 0; r < s.Count(); ++r) ASSERT_LE(ed.TextWidth(s.Text(r)), w + 3) << "row " << r;
             }
         }
     }

@@ -153,56 +153,50 @@ TEST(WordWrap, EditsResplitLikeAFreshWrap) {
     }
 }
 
-TEST(WordWrap, ALineBreakTypedIntoShortRowsLetsEarlierRowsJoin) {
-    // Word-broken rows of 6 columns: the first two rows' cuts look past the
-    // row before the edit, so they are re-split too.
-    TEditor ed;
-    ed.Lines().SetTextStr(Times("w", 40) + "\r\n");
-    Wrap(ed, 20, kWordBreak);
-    ASSERT_EQ(Layout(ed), "6W 6W 6W 6W 16L");
-    const std::string before = Rows(ed);
-    ed.Store().ReplaceRows(3, 0, "\r\n");
-    EXPECT_EQ(Layout(ed), "18L 6W 16L");
-    ed.Undo();
-    EXPECT_EQ(Rows(ed), before);
-}
-
-TEST(WordWrap, UndoOfAnEditThatStoppedEarlyGivesBackTheSameRows) {
-    // "abcdefg " breaks at its space; the z rows break at 6 columns. An edit
-    // in the fourth row stops re-splitting where the fifth began; its old
-    // rows, split without the rest of the line, would fit in fewer rows.
-    TEditor ed;
-    ed.Lines().SetTextStr("abcdefg " + Times("z", 40) + "\r\n");
-    Wrap(ed, 20, kWordBreak);
-    ASSERT_EQ(Layout(ed), "8W 6W 6W 6W 6W 16L");
-    const std::string before = Rows(ed);
-    ed.Store().ReplaceRows(3, 1, "zzzzzz");
-    EXPECT_EQ(Rows(ed), before);
-    ed.Undo();
-    EXPECT_EQ(Rows(ed), before);
-    ed.Redo();
-    EXPECT_EQ(Rows(ed), before);
-}
-
-TEST(WordWrap, DeletingTheRowsBeforeAnExactFitsEmptyLastRowLeavesNoEmptyLine) {
-    TEditor ed;
-    ed.Lines().SetTextStr("a\r\n" + Times("w", 20));
-    Wrap(ed, 20, kNone);
-    ASSERT_EQ(Layout(ed), "1L 20W 0E");
-    ed.Store().ReplaceRows(1, 1, "");
-    EXPECT_EQ(Rows(ed), "[a]L");
-    EXPECT_EQ(ed.Lines().Count(), 1);
-    ed.Undo();
-    EXPECT_EQ(Layout(ed), "1L 20W 0E");
-}
-
-TEST(WordWrap, TextWithALineBreakPutBeforeAnExactFitsEmptyLastRowKeepsTheBreak) {
-    TEditor ed;
-    ed.Lines().SetTextStr(Times("w", 20));
-    Wrap(ed, 20, kNone);
-    ASSERT_EQ(Layout(ed), "20W 0E");
-    ed.Store().ReplaceRows(1, 0, "x\r\n");
-    EXPECT_EQ(ed.Lines().GetTextStr(), Times("w", 20) + "x\r\n");
-    ed.Undo();
-    EXPECT_EQ(Layout(ed), "20W 0E");
+// Edits that re-split only part of a wrapped line leave the rows a fresh
+// wrap of the new text gives, and undo and redo give back the same rows.
+TEST(WordWrap, PartialResplitsMatchAFreshWrapThroughUndoAndRedo) {
+    struct Case {
+        const char* what;
+        std::string text;
+        int opts;
+        const char* before;
+        int row, count;
+        std::string put;
+        const char* after;
+        std::string afterText;
+    } cases[] = {
+        // Rows of 6 columns: the cuts of the rows above the edit look past it.
+        {"a line break typed into short rows lets earlier rows join", Times("w", 40) + "\r\n", kWordBreak,
+         "6W 6W 6W 6W 16L", 3, 0, "\r\n", "18L 6W 16L", Times("w", 18) + "\r\n" + Times("w", 22) + "\r\n"},
+        // Re-splitting stops where the fifth row began; the old rows, split
+        // without the rest of the line, would fit in fewer rows.
+        {"an edit that stopped early", "abcdefg " + Times("z", 40) + "\r\n", kWordBreak, "8W 6W 6W 6W 6W 16L", 3, 1,
+         "zzzzzz", "8W 6W 6W 6W 6W 16L", "abcdefg " + Times("z", 40) + "\r\n"},
+        {"deleting the rows before an exact fit's empty last row leaves no empty line", "a\r\n" + Times("w", 20), kNone,
+         "1L 20W 0E", 1, 1, "", "1L", "a\r\n"},
+        {"a line break put before an exact fit's empty last row is kept", Times("w", 20), kNone, "20W 0E", 1, 0,
+         "x\r\n", "20W 1L", Times("w", 20) + "x\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TEditor ed;
+        ed.Lines().SetTextStr(c.text);
+        Wrap(ed, 20, c.opts);
+        ASSERT_EQ(Layout(ed), c.before);
+        const std::string before = Rows(ed);
+        ed.Store().ReplaceRows(c.row, c.count, c.put);
+        EXPECT_EQ(Layout(ed), c.after);
+        EXPECT_EQ(ed.Lines().GetTextStr(), c.afterText);
+        TEditor fresh;
+        Wrap(fresh, 20, c.opts);
+        fresh.Lines().SetTextStr(c.afterText);
+        const std::string after = Rows(fresh);
+        EXPECT_EQ(Rows(ed), after);
+        EXPECT_EQ(ed.Lines().Count(), fresh.Lines().Count());
+        ed.Undo();
+        EXPECT_EQ(Rows(ed), before);
+        ed.Redo();
+        EXPECT_EQ(Rows(ed), after);
+    }
 }
