@@ -132,12 +132,7 @@ TEST_F(ReferenceTest, DefineChoiceIsInsertedAtTheCaret) {
     std::string path = dir.Write("a.r", "abcdefgh\r\nxy\r\n");
     Start({path});
     editor::TEditor& ed = Doc()->Editor1();
-    struct Case {
-        std::function<void(TDefineViewForm&)> pick;
-        int row, col;
-        std::string line;
-        int caretCol;
-    } cases[] = {
+    struct Case { std::function<void(TDefineViewForm&)> pick; int row, col; std::string line; int caretCol; } cases[] = {
         {[](TDefineViewForm& f) { f.KindChange(0), f.RowDoubleClick(0); }, 0, 4, "abcdWS_Aefgh", 4},
         {[](TDefineViewForm& f) { f.KindChange(0), f.OkClick(1); }, 0, 0, "WS_Babcdefgh", 0},
         {[](TDefineViewForm& f) { f.KindChange(0), f.OkClick(1); }, 1, 9, "xyWS_B", 2},  // past the end
@@ -148,14 +143,14 @@ TEST_F(ReferenceTest, DefineChoiceIsInsertedAtTheCaret) {
         view.pickDefine = c.pick;
         ed.SetRowCol(c.row, c.col);
         bool undoBefore = ed.CanUndo();
+        const std::string before = ed.Lines().Get(c.row);
         form->Execute(ActionId::DefineRef);
         EXPECT_EQ(ed.Lines().Get(c.row), c.line);
         EXPECT_EQ(std::pair(ed.Row(), ed.Col()), std::pair(c.row, c.caretCol)) << c.line;
-        if (c.line != std::string(c.row ? "xy" : "abcdefgh")) {
-            ed.Undo();  // a single step takes it back
-            EXPECT_EQ(ed.Lines().Get(c.row), c.row ? "xy" : "abcdefgh");
-            EXPECT_EQ(ed.CanUndo(), undoBefore);
-        }
+        if (c.line == before) continue;
+        ed.Undo();  // a single step takes it back
+        EXPECT_EQ(ed.Lines().Get(c.row), before);
+        EXPECT_EQ(ed.CanUndo(), undoBefore);
     }
     // Ctrl+C copies the name and changes no result.
     TDefineViewForm& f = form->DefineViewForm();
@@ -170,11 +165,11 @@ TEST(KeyDefinitions, LinesAndTabs) {
     std::string heading = platform::EncodeSjis("キー定義一覧").bytes;
     std::string text = heading + "\r\n========\r\n========more\r\n\r\n=======\tseven\r\nMENU\tmenu key\r\n"
                                  "UP\t\t\tup\tarrow\nLONE\r\nEMPTY\t\r\nX\tlast";
-    std::vector<std::pair<std::string, std::string>> got;
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    Pairs got;
     for (const auto& e : reference::ParseKeyDefinitions(text)) got.emplace_back(e.key, e.description);
-    EXPECT_EQ(got, (std::vector<std::pair<std::string, std::string>>{
-                       {"=======", "seven"}, {"MENU", "menu key"}, {"UP", "up\tarrow"}, {"LONE", ""},
-                       {"EMPTY", ""}, {"X", "last"}}));
+    EXPECT_EQ(got, (Pairs{{"=======", "seven"}, {"MENU", "menu key"}, {"UP", "up\tarrow"}, {"LONE", ""}, {"EMPTY", ""},
+                          {"X", "last"}}));
 }
 
 // The command: the Tessal message, silence without a file, the CHECK
@@ -196,11 +191,8 @@ TEST_F(ReferenceTest, ExecKeyCommandAndResults) {
     EXPECT_EQ(ui.messages.size(), messages);
     form->Settings().keyDefFile = keys;
 
-    struct Case {
-        bool check;
-        std::function<void(TExecKeyForm&)> pick;
-        std::string line;  // inserted before "two"; empty for none
-    } cases[] = {
+    // line: inserted before "two"; empty for none.
+    struct Case { bool check; std::function<void(TExecKeyForm&)> pick; std::string line; } cases[] = {
         {true, [](TExecKeyForm& f) { EXPECT_TRUE(f.RowDoubleClick(0)); }, "execkey(\"MENU\");  //menu key"},
         {true, [](TExecKeyForm& f) { EXPECT_TRUE(f.EnterKey(0)); }, "execkey(MENU);  //menu key"},
         {true, [](TExecKeyForm& f) { EXPECT_TRUE(f.EnterKey(2)); }, "execkey(END);  //"},
@@ -213,8 +205,7 @@ TEST_F(ReferenceTest, ExecKeyCommandAndResults) {
         ed.Lines().SetTextStr("one\r\ntwo\r\n");
         ed.SetRowCol(1, 2);
         form->Settings().execKeyComment = c.check;
-        bool shownWith = !c.check;
-        bool closedWith = !c.check;
+        bool shownWith = !c.check, closedWith = !c.check;
         view.pickKey = [&](TExecKeyForm& f) { shownWith = f.commentChecked, c.pick(f), closedWith = f.commentChecked; };
         form->Execute(ActionId::ExecKeyRef);
         EXPECT_EQ(shownWith, c.check);

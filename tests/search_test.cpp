@@ -14,6 +14,7 @@
 using app::ActionId;
 using app::TMDIChild;
 constexpr size_t npos = std::string_view::npos;
+using Range = std::pair<int64_t, int64_t>;
 
 namespace {
 
@@ -25,12 +26,13 @@ protected:
     TMDIChild* doc = nullptr;
 
     // A document window holding `text` with [start, start + length) selected.
-    editor::TEditor& Open(std::string_view text, int64_t start = 0, int64_t length = 0) {
+    editor::TEditor& Open(std::string_view text, int64_t start = 0, int64_t length = 0, bool wrap = false) {
         form = std::make_unique<app::TMainForm>(ui, dir.path(), std::vector<std::string>{});
         form->FormCreate();
         form->FileNew1Execute();
         doc = form->ActiveDocument();
         editor::TEditor& ed = doc->Editor1();
+        ed.SetWordWrap(wrap);
         ed.Lines().SetText(text);
         ed.SetVisibleRows(9);
         ed.SetSelStart(start);
@@ -38,7 +40,7 @@ protected:
         return ed;
     }
     editor::TEditor& Ed() { return doc->Editor1(); }
-    std::pair<int64_t, int64_t> Sel() { return {Ed().SelStart(), Ed().SelLength()}; }
+    Range Sel() { return {Ed().SelStart(), Ed().SelLength()}; }
 };
 
 struct ViewAnswering : NullMainView {
@@ -115,36 +117,28 @@ TEST(SearchMatching, EditorTextAgreesWithTheJoinedText) {
     }
 }
 
-// What find next and find upwards select, starting from the selection.
+// What find next and find upwards select, starting from the selection; a
+// miss tells the user and keeps the selection.
 TEST_F(SearchTest, FindStartsAfterOrBeforeTheSelection) {
-    struct Case {
-        const char* text;
-        int64_t start, length;
-        bool forward;
-        const char* pattern;
-        std::pair<int64_t, int64_t> selected;
-    } cases[] = {
-        {"abc abc abc", 0, 3, true, "abc", {4, 3}},   // the selected one is skipped
-        {"abab", 2, 2, false, "ab", {0, 2}},          // upwards from the second
-        {"x\r\nfoo\r\nfoo", 4, 0, true, "foo", {8, 3}},
-        {"aaa", 3, 0, false, "aa", {1, 2}},           // overlapping: the last start
-        {"a\x82\xa0" "a", 0, 0, true, "\x82\xa0", {1, 2}},
+    struct Case { const char* text; int64_t start, length; bool forward; const char* pattern; bool found;
+                  Range selected; } cases[] = {
+        {"abc abc abc", 0, 3, true, "abc", true, {4, 3}},   // the selected one is skipped
+        {"abab", 2, 2, false, "ab", true, {0, 2}},          // upwards from the second
+        {"x\r\nfoo\r\nfoo", 4, 0, true, "foo", true, {8, 3}},
+        {"aaa", 3, 0, false, "aa", true, {1, 2}},           // overlapping: the last start
+        {"a\x82\xa0" "a", 0, 0, true, "\x82\xa0", true, {1, 2}},
+        {"abc", 0, 0, false, "abc", false, {0, 0}},        // nothing before offset 0
+        {"abc abd", 1, 2, true, "abd!", false, {1, 2}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         Open(c.text, c.start, c.length);
-        EXPECT_TRUE(c.forward ? doc->FindForward(c.pattern) : doc->FindBackward(c.pattern));
+        ui.messages.clear();
+        EXPECT_EQ(c.forward ? doc->FindForward(c.pattern) : doc->FindBackward(c.pattern), c.found);
         EXPECT_EQ(Sel(), c.selected);
+        using V = std::vector<std::string>;
+        EXPECT_EQ(ui.messages, (c.found ? V{} : V{std::string(c.pattern) + "が見つかりません"}));
     }
-}
-
-TEST_F(SearchTest, NotFoundTellsAndKeepsTheSelection) {
-    Open("abc", 0, 0);
-    EXPECT_FALSE(doc->FindBackward("abc"));  // nothing before offset 0
-    Open("abc abd", 1, 2);
-    EXPECT_FALSE(doc->FindForward("abd!"));
-    EXPECT_EQ(Sel(), (std::pair<int64_t, int64_t>{1, 2}));
-    EXPECT_EQ(ui.messages, (std::vector<std::string>{"abcが見つかりません", "abd!が見つかりません"}));
 }
 
 // A hit is brought into view with a third of the window above it.
@@ -161,30 +155,29 @@ TEST_F(SearchTest, HitIsShownAThirdDownTheWindow) {
 }
 
 // Replace one or all: the selected occurrence is never replaced; replace-all
-// searches on after each inserted replacement; one undo takes either back.
+// searches on after each inserted replacement; one undo takes either back,
+// also of thousands of replacements in wrapped lines.
 TEST_F(SearchTest, ReplaceOneOrAllAndUndo) {
-    struct Case {
-        const char* text;
-        int64_t start, length;
-        bool all;
-        const char* find;
-        const char* replacement;
-        const char* result;
-        std::pair<int64_t, int64_t> selected;
-        const char* panel;
-    } cases[] = {
+    std::string wrapped, wrappedResult;
+    for (int i = 0; i < 300; ++i) {
+        wrapped += "xx foo yy foo zz foo ww foo vv foo uu foo tt foo ss foo rr foo qq foo pp foo oo foo\r\n";
+        wrappedResult += "xx bar yy bar zz bar ww bar vv bar uu bar tt bar ss bar rr bar qq bar pp bar oo bar\r\n";
+    }
+    struct Case { std::string text; int64_t start, length; bool all; const char *find, *replacement; std::string result;
+                  Range selected; const char* panel; bool wrap = false; } cases[] = {
         {"aaa", 0, 0, true, "a", "aa", "aaaaaa", {4, 2}, "3個の変換を行いました"},
         {"ab ab ab", 0, 2, false, "ab", "X", "ab X ab", {3, 1}, ""},
         {"ab ab ab", 0, 2, true, "ab", "", "ab  ", {4, 0}, "2個の変換を行いました"},
         {"foo\r\nx foo\r\nfoo", 0, 0, true, "foo", "fooo", "fooo\r\nx fooo\r\nfooo", {14, 4}, "3個の変換を行いました"},
         {"a\r\nb\r\na", 0, 0, true, "\r\nb", "", "a\r\na", {1, 0}, "1個の変換を行いました"},
+        {wrapped, 0, 0, true, "foo", "bar", wrappedResult, {-1, -1}, "3600個の変換を行いました", true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        Open(c.text, c.start, c.length);
+        SCOPED_TRACE(c.text.substr(0, 20));
+        Open(c.text, c.start, c.length, c.wrap);
         EXPECT_TRUE(doc->ReplaceText(c.find, c.replacement, c.all));
         EXPECT_EQ(Ed().GetText(), c.result);
-        EXPECT_EQ(Sel(), c.selected);
+        if (c.selected.first >= 0) EXPECT_EQ(Sel(), c.selected);  // -1: not checked
         EXPECT_EQ(doc->Panel(4), c.panel);
         EXPECT_TRUE(doc->DocumentChanged());
         form->Execute(ActionId::EditUndo);
@@ -196,39 +189,16 @@ TEST_F(SearchTest, ReplaceOneOrAllAndUndo) {
     EXPECT_EQ(Ed().GetText(), "abc");
 }
 
-TEST_F(SearchTest, ReplaceAllWithWordWrapKeepsEveryLine) {
-    Open("");
-    Ed().SetWordWrap(true);
-    std::string text, want;
-    for (int i = 0; i < 300; ++i) {
-        text += "xx foo yy foo zz foo ww foo vv foo uu foo tt foo ss foo rr foo qq foo pp foo oo foo\r\n";
-        want += "xx bar yy bar zz bar ww bar vv bar uu bar tt bar ss bar rr bar qq bar pp bar oo bar\r\n";
-    }
-    Ed().Lines().SetText(text);
-    doc->ReplaceText("foo", "bar", true);
-    EXPECT_EQ(Ed().GetText(), want);
-    EXPECT_EQ(doc->Panel(4), "3600個の変換を行いました");
-    Ed().Undo();
-    EXPECT_EQ(Ed().GetText(), text);
-}
-
 // The bracket at the caret and its partner, counting depth; a byte that is
 // the second byte of a double-byte character is no bracket.
 TEST_F(SearchTest, MatchingBracket) {
-    struct Case {
-        const char* text;
-        int64_t caret;
-        int64_t moved;  // -1: not found
-    } cases[] = {
-        {"(a)", 2, 0},
-        {"(a{b)c}", 0, 4},             // braces do not disturb the count
-        {"{x\r\n{y}\r\n}", 0, 9},
-        {"{x\r\n{y}\r\n}", 9, 0},
-        {"(\x83{)", 0, 3},             // "ボ": its second byte 0x7B is skipped
+    // moved -1: no partner, a message; -2: no bracket at the caret, nothing happens.
+    struct Case { const char* text; int64_t caret, moved; } cases[] = {
+        {"(a)", 2, 0}, {"{x\r\n{y}\r\n}", 0, 9}, {"{x\r\n{y}\r\n}", 9, 0}, {"((a)", 0, -1}, {"a(b)", 0, -2},
+        {"(a{b)c}", 0, 4},     // braces do not disturb the count
+        {"(\x83{)", 0, 3},     // "ボ": its second byte 0x7B is skipped
         {"(\x83}\x83{)", 0, 5},
-        {"(\x8e\x9a)", 0, 3},          // "字" ends in a lead-byte value: ")" still counts
-        {"((a)", 0, -1},
-        {"a(b)", 0, -2},               // no bracket at the caret: nothing happens
+        {"(\x8e\x9a)", 0, 3},  // "字" ends in a lead-byte value: ")" still counts
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -236,8 +206,7 @@ TEST_F(SearchTest, MatchingBracket) {
         ui.messages.clear();
         EXPECT_EQ(doc->PopupEnabled(app::PopupItem::Bracket), c.moved != -2);
         doc->PopupClick(app::PopupItem::Bracket);
-        if (c.moved >= 0) EXPECT_EQ(Ed().SelStart(), c.moved);
-        else EXPECT_EQ(Ed().SelStart(), c.caret);
+        EXPECT_EQ(Ed().SelStart(), c.moved >= 0 ? c.moved : c.caret);
         EXPECT_EQ(ui.messages.size(), c.moved == -1 ? 1u : 0u);
         EXPECT_EQ(doc->Panel(4), "");
     }
@@ -250,18 +219,18 @@ TEST_F(SearchTest, MainWindowCommands) {
     Open(platform::Utf8ToSjis("あいう あいう あいう"));
     app::TFindDialog& find = form->FindDialog1();
     form->Execute(ActionId::SearchFindNext);  // no text yet: nothing
-    EXPECT_EQ(Sel(), (std::pair<int64_t, int64_t>{0, 0}));
+    EXPECT_EQ(Sel(), (Range{0, 0}));
     form->Execute(ActionId::SearchFind);
     EXPECT_TRUE(find.Visible());
     EXPECT_TRUE(find.down);
     find.findText = "あいう";
     find.FindClick();
     EXPECT_FALSE(find.Visible());
-    EXPECT_EQ(Sel(), (std::pair<int64_t, int64_t>{0, 6}));
+    EXPECT_EQ(Sel(), (Range{0, 6}));
     form->Execute(ActionId::SearchFindNext);
-    EXPECT_EQ(Sel(), (std::pair<int64_t, int64_t>{7, 6}));
+    EXPECT_EQ(Sel(), (Range{7, 6}));
     form->Execute(ActionId::SearchFindPrev);
-    EXPECT_EQ(Sel(), (std::pair<int64_t, int64_t>{0, 6}));
+    EXPECT_EQ(Sel(), (Range{0, 6}));
 
     app::TReplaceDialog& replace = form->ReplaceDialog1();
     form->Execute(ActionId::SearchReplace);
@@ -287,10 +256,8 @@ TEST_F(SearchTest, JumpToLine) {
     Open("1\r\n2\r\n3\r\n4\r\n5", 3, 0);
     ViewAnswering view;
     form->SetView(&view);
-    struct Case {
-        const char* entered;
-        int row;  // -1: refused with a message
-    } cases[] = {{"4", 3}, {" 2 ", 1}, {"0", 0}, {"99", 4}, {"-7", 0}, {"abc", -1}, {"", -1}, {"99999999999", -1}};
+    struct Case { const char* entered; int row; } cases[] = {  // row -1: refused with a message
+       {"4", 3}, {" 2 ", 1}, {"0", 0}, {"99", 4}, {"-7", 0}, {"abc", -1}, {"", -1}, {"99999999999", -1}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entered);
         Ed().SetRowCol(2, 0);
@@ -301,15 +268,12 @@ TEST_F(SearchTest, JumpToLine) {
         EXPECT_EQ(view.shown.number, "3");  // the caret's line, from 1
         EXPECT_EQ(Ed().Row(), c.row < 0 ? 2 : c.row);
         EXPECT_EQ(ui.messages.size(), c.row < 0 ? 1u : 0u);
-        if (c.row >= 0) {
-            EXPECT_FALSE(Ed().Marked());
-        }
+        if (c.row >= 0) EXPECT_FALSE(Ed().Marked());
     }
     form->SetView(nullptr);
 
     app::TNumJmp d;
-    d.width = 101;
-    d.height = 50;
+    d.width = 101, d.height = 50;
     d.PlaceOver({10, 20, 600, 401});
     EXPECT_EQ(std::make_pair(d.left, d.top), std::make_pair(10 + 249, 20 + 175));
     d.PlaceOver({0, 0, 50, 30});  // smaller than the dialog: truncated towards zero

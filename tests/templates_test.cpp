@@ -14,14 +14,8 @@ using app::TTemplate;
 
 namespace {
 
-struct ParseCase {
-    const char* name;
-    std::string bytes;
-    std::vector<TTemplate> want;
-};
-
 TEST(TemplateFormat, HeadersBodiesAndSkippedLines) {
-    const ParseCase cases[] = {
+    const struct { const char* what; std::string bytes; std::vector<TTemplate> want; } cases[] = {
         {"header and body", "[for]\r\nfor (;;) {\r\n}\r\n", {{"[for]", {"for (;;) {", "}"}}}},
         {"lines before the first header ignored", "junk\r\n[a]\r\nx\r\n", {{"[a]", {"x"}}}},
         {"empty lines skipped also inside bodies", "[a]\r\n\r\nx\r\n\r\ny\r\n\r\n", {{"[a]", {"x", "y"}}}},
@@ -37,27 +31,18 @@ TEST(TemplateFormat, HeadersBodiesAndSkippedLines) {
         {"Shift-JIS trail byte ] is not the end", "[\x83\x5D]\r\n", {{"[\x83\x5D]", {}}}},
         {"empty file", "", {}},
     };
-    for (const ParseCase& c : cases) EXPECT_EQ(app::ParseTemplates(c.bytes), c.want) << c.name;
+    for (const auto& c : cases) EXPECT_EQ(app::ParseTemplates(c.bytes), c.want) << c.what;
 }
 
-struct AppendCase {
-    const char* name;
-    std::string existing;
-    TTemplate tpl;
-    std::string want;
-};
-
 TEST(TemplateFormat, AppendingStartsOnAFreshLine) {
-    const AppendCase cases[] = {
+    const struct { const char* what; std::string existing; TTemplate tpl; std::string want; } cases[] = {
         {"ends with CR LF", "[a]\r\nx\r\n", {"[b]", {"1", "2"}}, "[a]\r\nx\r\n[b]\r\n1\r\n2\r\n"},
         {"no final line break", "[a]\r\nx", {"[b]", {"1"}}, "[a]\r\nx\r\n[b]\r\n1\r\n"},
         {"empty file", "", {"[b]", {"1"}}, "[b]\r\n1\r\n"},
         {"empty body lines written", "", {"[b]", {"1", "", "2"}}, "[b]\r\n1\r\n\r\n2\r\n"},
     };
-    for (const AppendCase& c : cases) EXPECT_EQ(app::AppendTemplateBytes(c.existing, c.tpl), c.want) << c.name;
-}
-
-TEST(TemplateFormat, EmptyLinesAndEmptyTitlesDoNotSurviveARestart) {
+    for (const auto& c : cases) EXPECT_EQ(app::AppendTemplateBytes(c.existing, c.tpl), c.want) << c.what;
+    // Empty lines and an empty title do not survive a restart.
     std::string file = app::AppendTemplateBytes("[a]\r\nx\r\n", {"[]", {"1", "", "2"}});
     EXPECT_EQ(app::ParseTemplates(file), (std::vector<TTemplate>{{"[a]", {"x", "[]", "1", "2"}}}));
 }
@@ -70,25 +55,20 @@ TEST(TemplateFormat, ClipboardLinesSplitAtAnyLineEnd) {
 
 using TemplateFormTest = MainFormFixture;
 
-TEST_F(TemplateFormTest, MissingFileHidesTheCommands) {
-    Start();
-    EXPECT_FALSE(form->TemplatesAvailable());
-    EXPECT_FALSE(form->Visible(app::ActionId::TemplateAdd));
-    EXPECT_TRUE(form->Templates().empty());
-}
-
-TEST_F(TemplateFormTest, FileFoundIgnoringCase) {
-    dir.Write("template.txt", "[a]\r\nx\r\n");
-    Start();
-    EXPECT_TRUE(form->TemplatesAvailable());
-    EXPECT_TRUE(form->Visible(app::ActionId::TemplateAdd));
-    EXPECT_EQ(form->Templates(), (std::vector<TTemplate>{{"[a]", {"x"}}}));
+// The commands show only when the file exists, its name found ignoring case.
+TEST_F(TemplateFormTest, FileFoundIgnoringCaseOrTheCommandsHidden) {
+    for (bool exists : {false, true}) {
+        if (exists) dir.Write("template.txt", "[a]\r\nx\r\n");
+        Start();
+        EXPECT_EQ(form->TemplatesAvailable(), exists);
+        EXPECT_EQ(form->Visible(app::ActionId::TemplateAdd), exists);
+        EXPECT_EQ(form->Templates(), (exists ? std::vector<TTemplate>{{"[a]", {"x"}}} : std::vector<TTemplate>{}));
+    }
 }
 
 TEST_F(TemplateFormTest, InsertPutsTheFirstMatchBeforeTheCaretLine) {
     dir.Write("Template.TXT", "[a]\r\n1\r\n2\r\n[a]\r\n3\r\n");
-    std::string path = dir.Write("doc.r", "one\r\ntwo\r\n");
-    Start({path});
+    Start({dir.Write("doc.r", "one\r\ntwo\r\n")});
     Doc()->Editor1().SetRowCol(1, 0);
     form->TemplateClick("[a]");
     EXPECT_EQ(Doc()->Editor1().Lines().GetTextStr(), "one\r\n1\r\n2\r\ntwo\r\n");
@@ -100,39 +80,34 @@ TEST_F(TemplateFormTest, InsertPutsTheFirstMatchBeforeTheCaretLine) {
 
 TEST_F(TemplateFormTest, AddCopiesTheSelectionAndAppendsToTheFile) {
     std::string tpl = dir.Write("Template.TXT", "[a]\r\nx");
-    std::string path = dir.Write("doc.r", "one\r\ntwo\r\n");
-    Start({path});
+    Start({dir.Write("doc.r", "one\r\ntwo\r\n")});
     Doc()->Editor1().SelectAll();
     ui.inputAnswers = {std::string("b")};
     form->Execute(app::ActionId::TemplateAdd);
-    ASSERT_EQ(ui.inputRequests.size(), 1u);
-    EXPECT_EQ(ui.inputRequests[0].first, "定型文タイトルの指定");
-    EXPECT_EQ(ui.inputRequests[0].second, "登録する定型文のタイトルを入力してください");
+    EXPECT_EQ(ui.inputRequests.size(), 1u);
     EXPECT_EQ(TempDir::Read(tpl), "[a]\r\nx\r\n[b]\r\none\r\ntwo\r\n");
     EXPECT_EQ(form->Templates().back(), (TTemplate{"[b]", {"one", "two"}}));
 }
 
-TEST_F(TemplateFormTest, CancelOrEmptyClipboardAddsNothing) {
+// An empty clipboard asks nothing, a cancel adds nothing, a failed write is
+// reported and leaves the file as it was.
+TEST_F(TemplateFormTest, NothingAddedOrTheFileKept) {
     std::string tpl = dir.Write("Template.TXT", "[a]\r\n");
     Start();
-    form->Execute(app::ActionId::TemplateAdd);  // clipboard empty: no question
+    form->Execute(app::ActionId::TemplateAdd);
     EXPECT_TRUE(ui.inputRequests.empty());
     ui.clipboard = "text";
-    form->Execute(app::ActionId::TemplateAdd);  // cancelled
+    form->Execute(app::ActionId::TemplateAdd);
     EXPECT_EQ(ui.inputRequests.size(), 1u);
     EXPECT_EQ(TempDir::Read(tpl), "[a]\r\n");
     EXPECT_EQ(form->Templates().size(), 1u);
-}
+    EXPECT_TRUE(ui.messages.empty());
 
-TEST_F(TemplateFormTest, FailedWriteIsReportedAndTheFileKept) {
-    std::string tpl = dir.Write("Template.TXT", "[a]\r\n");
-    Start();
     ::chmod(tpl.c_str(), 0444);  // read-only: refused for every user, root too
-    ui.clipboard = "text";
     ui.inputAnswers = {std::string("b")};
     form->Execute(app::ActionId::TemplateAdd);
     EXPECT_EQ(TempDir::Read(tpl), "[a]\r\n");
-    ASSERT_FALSE(ui.messages.empty());
+    ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages.back().find("定型文をファイルに追加できません"), std::string::npos);
 }
 
