@@ -304,7 +304,9 @@ TEST(RunCompiler, ItsWholeGroupEndsWithItAndTheUiIsNeverStarved) {
         // Serviced every 50 ms by design; the wide margin keeps a loaded
         // machine from failing it while a frozen interface still does.
         EXPECT_LT(ui.longestGapMs, 500);
-        if (c.end == CompilerRun::End::CutOff) EXPECT_EQ(run.output.size(), kOutputLimit);
+        if (c.end == CompilerRun::End::CutOff) {
+            EXPECT_EQ(run.output.size(), kOutputLimit);
+        }
         std::istringstream pids(TempDir::Read(src.File("pids")));
         int children = 0;
         for (std::string pid; std::getline(pids, pid); ++children) EXPECT_TRUE(Gone(pid)) << "survivor " << pid;

@@ -40,7 +40,9 @@ TEST(ProjectFile, CountsAreReadWithinZeroTo99AndOddOnesAreReported) {
         std::vector<std::string> problems = m.Read(Ini(file));
         const auto& sources = m.List(EntryList::Sources);
         ASSERT_EQ(sources.size(), c.read);
-        if (c.read) EXPECT_EQ(sources.back(), "e" + std::to_string(c.read));
+        if (c.read) {
+            EXPECT_EQ(sources.back(), "e" + std::to_string(c.read));
+        }
         EXPECT_EQ(!problems.empty(), c.reported);
     }
     // Every list has its own count; entries beyond the keys read as empty.
