@@ -27,9 +27,9 @@ protected:
 };
 
 struct NullMainView : app::TMainFormView {
-    void ChildAdded(app::TMdiChildForm&) override {}
-    void ChildRemoving(app::TMdiChildForm&) override {}
-    void ActivateChild(app::TMdiChildForm&) override {}
+    void ChildAdded(forms::TMdiChildForm&) override {}
+    void ChildRemoving(forms::TMdiChildForm&) override {}
+    void ActivateChild(forms::TMdiChildForm&) override {}
     void StateChanged() override {}
     void CloseMainWindow() override {}
     void WindowCommand(app::ActionId) override {}

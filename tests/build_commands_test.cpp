@@ -169,9 +169,9 @@ TEST_F(BuildTest, QuickMakeLinksEverySourceWindowIntoTheChosenFile) {
 namespace {
 struct RecordingView : app::TMainFormView {
     int closeRequests = 0;
-    void ChildAdded(app::TMdiChildForm&) override {}
-    void ChildRemoving(app::TMdiChildForm&) override {}
-    void ActivateChild(app::TMdiChildForm&) override {}
+    void ChildAdded(forms::TMdiChildForm&) override {}
+    void ChildRemoving(forms::TMdiChildForm&) override {}
+    void ActivateChild(forms::TMdiChildForm&) override {}
     void StateChanged() override {}
     void CloseMainWindow() override { ++closeRequests; }
     void WindowCommand(ActionId) override {}
@@ -229,7 +229,7 @@ TEST(BuildWhileClosing, SecondBuildIsRefusedWhileOneRuns) {
     form.Execute(ActionId::Link);
     EXPECT_TRUE(ui.sawDisabled);
     int messages = 0;
-    for (auto& c : form.Children()) messages += c->Kind() == app::ChildKind::Message;
+    for (auto& c : form.Children()) messages += c->Kind() == forms::ChildKind::Message;
     EXPECT_EQ(messages, 1);
 }
 

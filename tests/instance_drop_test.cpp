@@ -16,14 +16,14 @@
 
 #include "FakeUi.h"
 #include "TestFiles.h"
-#include "app/BrowseFolder.h"
-#include "app/FileDrop.h"
+#include "forms/BrowseFolder.h"
+#include "forms/FileDrop.h"
 #include "app/MainForm.h"
 #include "app/SingleInstance.h"
 #include "platform/Process.h"
 
-using app::TDropWindow;
-using app::TFileDrop;
+using forms::TDropWindow;
+using forms::TFileDrop;
 using app::TSingleInstance;
 using platform::InstanceLock;
 
@@ -241,7 +241,7 @@ TEST(BrowseForFolder, EndsInOneSlashAndIsEmptyOnCancel) {
     for (const auto& [chosen, expected] : rows) {
         FakeUi ui;
         ui.folderAnswers.push_back(chosen);
-        EXPECT_EQ(app::BrowseForFolder(ui), expected);
+        EXPECT_EQ(forms::BrowseForFolder(ui), expected);
         ASSERT_EQ(ui.folderRequests.size(), 1u);
         EXPECT_EQ(ui.folderRequests[0], (std::pair<std::string, std::string>{"フォルダの選択", "/"}));
     }

@@ -33,7 +33,7 @@ protected:
     std::vector<std::string> Captions() const {
         std::vector<std::string> out;
         for (auto& c : form->Children())
-            if (c->Kind() != app::ChildKind::Project) out.push_back(c->Caption());
+            if (c->Kind() != forms::ChildKind::Project) out.push_back(c->Caption());
         return out;
     }
     bool ProjectCommandsEnabled() const {

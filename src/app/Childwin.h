@@ -11,13 +11,17 @@
 #include <string_view>
 #include <vector>
 
-#include "app/MdiChildForm.h"
+#include "forms/MdiChildForm.h"
 #include "app/Settings.h"
 #include "editor/Editor.h"
 #include "platform/FileIO.h"
 #include "platform/Ui.h"
 
 namespace app {
+
+// The shared window pieces live below the subsystems; the shell names them as its own.
+using forms::TMdiChildForm;
+using forms::ChildKind;
 
 class TMainForm;
 

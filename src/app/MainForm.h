@@ -14,8 +14,8 @@
 #include "app/Childwin.h"
 #include "app/Clipboard.h"
 #include "app/Cust.h"
-#include "app/FileDrop.h"
-#include "app/MdiChildForm.h"
+#include "forms/FileDrop.h"
+#include "forms/MdiChildForm.h"
 #include "app/NumJump.h"
 #include "app/Search.h"
 #include "app/Settings.h"
@@ -35,6 +35,12 @@
 #include "reference/KeywordList.h"
 
 namespace app {
+
+// The shared window pieces live below the subsystems; the shell names them as its own.
+using forms::TMdiChildForm;
+using forms::ChildKind;
+using forms::TFileDrop;
+using forms::TDropWindow;
 
 extern const char* const kAppTitle;  // "VeskC Builder"
 

@@ -202,7 +202,7 @@ std::string ListedText(std::string_view item) {
 }
 
 TMsgForm::TMsgForm(platform::Ui& ui, std::function<void(const JumpTarget&)> onJump)
-    : TMdiChildForm(app::ChildKind::Message), ui_(ui), onJump_(std::move(onJump)) {
+    : TMdiChildForm(forms::ChildKind::Message), ui_(ui), onJump_(std::move(onJump)) {
     SetCaption("Message");
 }
 

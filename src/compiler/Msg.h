@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/MdiChildForm.h"
+#include "forms/MdiChildForm.h"
 #include "platform/Ui.h"
 
 namespace compiler {
@@ -116,7 +116,7 @@ int FindJumpWindow(const std::vector<std::string>& captions, const std::string& 
 constexpr size_t kListedBytes = 4096;
 std::string ListedText(std::string_view item);
 
-class TMsgForm : public app::TMdiChildForm {
+class TMsgForm : public forms::TMdiChildForm {
 public:
     static constexpr const char* kHint = "ダブルクリックまたはEnterキー押下で該当行番号にジャンプします";
 

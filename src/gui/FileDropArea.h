@@ -6,13 +6,13 @@
 #include <QObject>
 #include <QPointer>
 
-#include "app/FileDrop.h"
+#include "forms/FileDrop.h"
 
 class QWidget;
 
 namespace gui {
 
-class FileDropArea : public QObject, public app::TDropWindow {
+class FileDropArea : public QObject, public forms::TDropWindow {
     Q_OBJECT
 public:
     explicit FileDropArea(QWidget* widget);

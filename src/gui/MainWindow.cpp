@@ -75,7 +75,7 @@ QIcon IconFor(ActionId id, QStyle* style) {
 
 }  // namespace
 
-ChildSubWindow::ChildSubWindow(app::TMainForm& main, app::TMdiChildForm& form)
+ChildSubWindow::ChildSubWindow(app::TMainForm& main, forms::TMdiChildForm& form)
     : main_(main), form_(&form) {
     setAttribute(Qt::WA_DeleteOnClose, false);
 }
@@ -292,7 +292,7 @@ void MainWindow::CaptureLayout() {
     }
 }
 
-DocumentWindow* MainWindow::DocumentViewOf(app::TMdiChildForm* form) const {
+DocumentWindow* MainWindow::DocumentViewOf(forms::TMdiChildForm* form) const {
     auto it = subWindows_.find(form);
     return it == subWindows_.end() ? nullptr : qobject_cast<DocumentWindow*>(it->second->widget());
 }
@@ -307,7 +307,7 @@ void KeepAbove(QMdiSubWindow* w, int top) {
 }
 }  // namespace
 
-void MainWindow::ChildAdded(app::TMdiChildForm& child) {
+void MainWindow::ChildAdded(forms::TMdiChildForm& child) {
     auto* sub = new ChildSubWindow(form_, child);
     if (auto* doc = dynamic_cast<app::TMDIChild*>(&child)) {
         sub->setWidget(new DocumentWindow(*doc, sub));
@@ -318,7 +318,7 @@ void MainWindow::ChildAdded(app::TMdiChildForm& child) {
     }
     sub->setWindowTitle(Q(child.Caption()));
     subWindows_[&child] = sub;
-    if (child.Kind() == app::ChildKind::Message) {
+    if (child.Kind() == forms::ChildKind::Message) {
         PlaceMessageWindow(sub);
     } else {
         mdi_->addSubWindow(sub);
@@ -348,7 +348,7 @@ void MainWindow::PlaceMessageWindow(QMdiSubWindow* sub) {
     sub->setGeometry(0, top, area.width(), area.height() - top);
 }
 
-void MainWindow::ChildRemoving(app::TMdiChildForm& child) {
+void MainWindow::ChildRemoving(forms::TMdiChildForm& child) {
     auto it = subWindows_.find(&child);
     if (it == subWindows_.end()) return;
     ChildSubWindow* sub = it->second;
@@ -376,7 +376,7 @@ void MainWindow::ChildRemoving(app::TMdiChildForm& child) {
     }
 }
 
-void MainWindow::ActivateChild(app::TMdiChildForm& child) {
+void MainWindow::ActivateChild(forms::TMdiChildForm& child) {
     auto it = subWindows_.find(&child);
     if (it == subWindows_.end()) return;
     if (it->second->isMinimized() || it->second->isMaximized()) it->second->showNormal();
@@ -432,7 +432,7 @@ void MainWindow::RebuildWindowMenu() {
         QAction* a = windowMenu_->addAction(label);
         a->setCheckable(true);
         a->setChecked(child.get() == form_.ActiveChild());
-        app::TMdiChildForm* target = child.get();
+        forms::TMdiChildForm* target = child.get();
         connect(a, &QAction::triggered, this, [this, target] { ActivateChild(*target); });
         windowListActions_.push_back(a);
         ++n;

@@ -27,8 +27,8 @@ class VKBOptDialog;
 class ChildSubWindow : public QMdiSubWindow {
     Q_OBJECT
 public:
-    ChildSubWindow(app::TMainForm& main, app::TMdiChildForm& form);
-    app::TMdiChildForm* Form() const { return form_; }
+    ChildSubWindow(app::TMainForm& main, forms::TMdiChildForm& form);
+    forms::TMdiChildForm* Form() const { return form_; }
     void Detach() { form_ = nullptr; }
 
 protected:
@@ -36,7 +36,7 @@ protected:
 
 private:
     app::TMainForm& main_;
-    app::TMdiChildForm* form_;
+    forms::TMdiChildForm* form_;
 };
 
 class MainWindow : public QMainWindow, public app::TMainFormView {
@@ -50,13 +50,13 @@ public:
 
     QMdiArea* MdiArea() const { return mdi_; }
     QAction* ActionFor(app::ActionId id) const { return actions_.at(id); }
-    DocumentWindow* DocumentViewOf(app::TMdiChildForm* form) const;
+    DocumentWindow* DocumentViewOf(forms::TMdiChildForm* form) const;
     QMenu* RecentMenu() const { return recentMenu_; }
 
     // TMainFormView
-    void ChildAdded(app::TMdiChildForm& child) override;
-    void ChildRemoving(app::TMdiChildForm& child) override;
-    void ActivateChild(app::TMdiChildForm& child) override;
+    void ChildAdded(forms::TMdiChildForm& child) override;
+    void ChildRemoving(forms::TMdiChildForm& child) override;
+    void ActivateChild(forms::TMdiChildForm& child) override;
     void StateChanged() override;
     void CloseMainWindow() override;
     void WindowCommand(app::ActionId id) override;
@@ -109,7 +109,7 @@ private:
     QMenu* windowMenu_ = nullptr;
     std::vector<QAction*> windowListActions_;
     std::map<std::string, QToolBar*> toolbars_;
-    std::map<app::TMdiChildForm*, ChildSubWindow*> subWindows_;
+    std::map<forms::TMdiChildForm*, ChildSubWindow*> subWindows_;
     QLabel* buildPanel_ = nullptr;
     bool closing_ = false;
 };

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/BrowseFolder.h"
+#include "forms/BrowseFolder.h"
 #include "platform/Path.h"
 
 namespace project {
@@ -121,7 +121,7 @@ void TPrjForm::Button3Click(const std::vector<int>& rows) { Remove(sources_, row
 void TPrjForm::Button4Click(const std::vector<int>& rows) { Remove(objects_, rows); }
 
 void TPrjForm::Button5Click() {
-    std::string folder = app::BrowseForFolder(ui_);
+    std::string folder = forms::BrowseForFolder(ui_);
     if (!folder.empty()) folderName = folder;
 }
 
@@ -153,12 +153,12 @@ void TPrjForm::ListBoxRODrop(const std::vector<std::string>& paths) {
     }
 }
 
-void TPrjForm::HookFileDrops(app::TDropWindow* sources, app::TDropWindow* objects) {
+void TPrjForm::HookFileDrops(forms::TDropWindow* sources, forms::TDropWindow* objects) {
     fileDropR_.reset();
     fileDropRO_.reset();
-    auto hook = [this](app::TDropWindow* window, bool forSources) {
-        auto drop = std::make_unique<app::TFileDrop>(window);
-        drop->OnFileDrop = [this, forSources](app::TFileDrop&, int, int, int, const std::vector<std::string>& paths) {
+    auto hook = [this](forms::TDropWindow* window, bool forSources) {
+        auto drop = std::make_unique<forms::TFileDrop>(window);
+        drop->OnFileDrop = [this, forSources](forms::TFileDrop&, int, int, int, const std::vector<std::string>& paths) {
             if (forSources) ListBoxRDrop(paths);
             else ListBoxRODrop(paths);
             if (OnListsChanged) OnListsChanged();

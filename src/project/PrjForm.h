@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/FileDrop.h"
+#include "forms/FileDrop.h"
 #include "platform/Ui.h"
 #include "project/ProjectModel.h"
 
@@ -90,7 +90,7 @@ public:
     void ListBoxRDrop(const std::vector<std::string>& paths);
     void ListBoxRODrop(const std::vector<std::string>& paths);
     // Drops arrive through these windows (nullptr for none).
-    void HookFileDrops(app::TDropWindow* sources, app::TDropWindow* objects);
+    void HookFileDrops(forms::TDropWindow* sources, forms::TDropWindow* objects);
     // Told after a drop changed the lists (the view shows them again).
     std::function<void()> OnListsChanged;
 
@@ -108,7 +108,7 @@ private:
     platform::Ui& ui_;
     std::string programFolder_;
     std::vector<std::string> sources_, objects_;
-    std::unique_ptr<app::TFileDrop> fileDropR_, fileDropRO_;
+    std::unique_ptr<forms::TFileDrop> fileDropR_, fileDropRO_;
 };
 
 }  // namespace project

@@ -59,7 +59,7 @@ void TRefDocForm::Button1Click() {
 }
 
 TProjectViewForm::TProjectViewForm(ProjectModel& model, platform::Ui& ui, std::string programFolder)
-    : TMdiChildForm(app::ChildKind::Project), model_(model), ui_(ui), programFolder_(std::move(programFolder)) {
+    : TMdiChildForm(forms::ChildKind::Project), model_(model), ui_(ui), programFolder_(std::move(programFolder)) {
     SetCaption(model_.name);
     subscription_ = model_.Subscribe([this] {
         // A selection whose entry went moves to the entry now last in its
@@ -249,11 +249,11 @@ TProjectViewForm::KeyResult TProjectViewForm::KeyDown(Key key, bool shift) {
     return KeyResult::NotHandled;
 }
 
-void TProjectViewForm::HookFileDrop(app::TDropWindow* window) {
+void TProjectViewForm::HookFileDrop(forms::TDropWindow* window) {
     fileDrop1_.reset();
     if (!window) return;
-    fileDrop1_ = std::make_unique<app::TFileDrop>(window);
-    fileDrop1_->OnFileDrop = [this](app::TFileDrop&, int, int x, int y, const std::vector<std::string>& paths) {
+    fileDrop1_ = std::make_unique<forms::TFileDrop>(window);
+    fileDrop1_->OnFileDrop = [this](forms::TFileDrop&, int, int x, int y, const std::vector<std::string>& paths) {
         FileDrop1FileDrop(x, y, paths);
     };
     fileDrop1_->OnException = [this](const std::exception& e) {

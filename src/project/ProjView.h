@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/FileDrop.h"
-#include "app/MdiChildForm.h"
+#include "forms/FileDrop.h"
+#include "forms/MdiChildForm.h"
 #include "platform/Ui.h"
 #include "project/ProjectModel.h"
 
@@ -57,7 +57,7 @@ struct ProjectMenuItem {
 const std::vector<ProjectMenuItem>& ProjectMenuItems();
 extern const char* const kProjectTreeHint;
 
-class TProjectViewForm : public app::TMdiChildForm {
+class TProjectViewForm : public forms::TMdiChildForm {
 public:
     TProjectViewForm(ProjectModel& model, platform::Ui& ui, std::string programFolder);
     ~TProjectViewForm() override;
@@ -91,7 +91,7 @@ public:
 
     // Files dropped on the tree arrive through `window`; NodeAt tells which
     // node lies under a point of it (nullopt: none).
-    void HookFileDrop(app::TDropWindow* window);
+    void HookFileDrop(forms::TDropWindow* window);
     void FileDrop1FileDrop(int x, int y, const std::vector<std::string>& paths);
     std::function<std::optional<ProjectNode>(int x, int y)> NodeAt;
 
@@ -115,7 +115,7 @@ private:
     std::string programFolder_;
     size_t subscription_ = 0;
     std::optional<ProjectNode> selected_;
-    std::unique_ptr<app::TFileDrop> fileDrop1_;
+    std::unique_ptr<forms::TFileDrop> fileDrop1_;
 };
 
 }  // namespace project

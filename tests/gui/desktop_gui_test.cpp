@@ -78,7 +78,7 @@ TEST(DesktopView, ClosingTheActiveWindowGoesBackToTheOneUsedBefore) {
     window.ActionFor(ActionId::Link)->trigger();
     QApplication::processEvents();
     ASSERT_EQ(window.MdiArea()->subWindowList().size(), 3);
-    ASSERT_EQ(form.ActiveChild(), static_cast<app::TMdiChildForm*>(form.MessageWindow()));
+    ASSERT_EQ(form.ActiveChild(), static_cast<forms::TMdiChildForm*>(form.MessageWindow()));
     window.ActionFor(ActionId::FileClose1)->trigger();
     QApplication::processEvents();
     EXPECT_EQ(window.MdiArea()->activeSubWindow(), docs[1]);

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-namespace app {
+namespace forms {
 
 enum class ChildKind { Document, Message, Project };
 
@@ -41,4 +41,4 @@ private:
     std::string caption_;
 };
 
-}  // namespace app
+}  // namespace forms

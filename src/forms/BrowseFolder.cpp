@@ -1,6 +1,6 @@
-#include "app/BrowseFolder.h"
+#include "forms/BrowseFolder.h"
 
-namespace app {
+namespace forms {
 
 std::string BrowseForFolder(platform::Ui& ui) {
     std::optional<std::string> folder = ui.ChooseFolder("フォルダの選択", "/");
@@ -10,4 +10,4 @@ std::string BrowseForFolder(platform::Ui& ui) {
     return path;
 }
 
-}  // namespace app
+}  // namespace forms

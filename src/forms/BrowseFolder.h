@@ -5,10 +5,10 @@
 
 #include "platform/Ui.h"
 
-namespace app {
+namespace forms {
 
 // Shows the folder chooser ("フォルダの選択") from the file system root.
 // Returns the chosen folder ending in exactly one "/", or "" on Cancel.
 std::string BrowseForFolder(platform::Ui& ui);
 
-}  // namespace app
+}  // namespace forms

@@ -1,9 +1,9 @@
-#include "app/FileDrop.h"
+#include "forms/FileDrop.h"
 
 #include <algorithm>
 #include <cstdio>
 
-namespace app {
+namespace forms {
 
 TDropWindow::~TDropWindow() {
     // A component may stop watching while it is told; work on a copy.
@@ -117,4 +117,4 @@ bool TFileDrop::Drop(int x, int y, const std::vector<std::string>& paths) {
     return true;
 }
 
-}  // namespace app
+}  // namespace forms

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace app {
+namespace forms {
 
 class TFileDrop;
 
@@ -89,4 +89,4 @@ private:
     bool previousAccept_ = false;
 };
 
-}  // namespace app
+}  // namespace forms
