@@ -13,6 +13,7 @@
 #include "MainFormFixture.h"
 #include "TestFiles.h"
 #include "app/MainForm.h"
+#include "app/MdiLayout.h"
 #include "platform/IniFile.h"
 
 using app::ActionId;
@@ -486,6 +487,53 @@ TEST(WindowPlace, StoredGeometryFitsTheScreensThatExist) {
     };
     for (const auto& c : cases) EXPECT_EQ(app::FitWindowToScreens(c.stored, two), c.fitted) << c.stored.left;
     EXPECT_EQ(app::FitWindowToScreens({5, 5, 10, 10}, {}), (TWindowRect{5, 5, 200, 150}));
+}
+
+// Child windows: every place lies inside the client area at a usable size,
+// tiles cover it without overlap, cascades never shrink below the minimum.
+TEST(WindowPlace, ChildWindowsOpenAndArrangeInsideTheArea) {
+    using app::TWindowRect;
+    const app::TMdiMetrics m;  // step 24, minimum 320 x 160
+    auto inside = [](const TWindowRect& r, const TWindowRect& a) {
+        return r.left >= 0 && r.top >= 0 && r.left + r.width <= a.width && r.top + r.height <= a.height;
+    };
+    for (TWindowRect area : {TWindowRect{0, 0, 1000, 600}, TWindowRect{0, 0, 500, 300}, TWindowRect{0, 0, 200, 100}}) {
+        const bool roomy = area.width >= m.minWidth && area.height >= m.minHeight;
+        for (int i = 0; i < 40; ++i) {
+            TWindowRect r = app::NewChildPlace(i, area, m);
+            EXPECT_TRUE(inside(r, area)) << area.width << " new " << i;
+            if (roomy) EXPECT_GE(r.width, m.minWidth);
+        }
+        for (int n : {1, 2, 5, 13}) {
+            for (const TWindowRect& r : app::CascadePlaces(n, area, m)) {
+                EXPECT_TRUE(inside(r, area)) << area.width << " cascade " << n;
+                if (roomy) EXPECT_TRUE(r.width >= m.minWidth && r.height >= m.minHeight) << n;
+            }
+            for (bool horizontal : {true, false}) {
+                auto tiles = app::TilePlaces(n, horizontal, area, m);
+                ASSERT_EQ(tiles.size(), static_cast<size_t>(n));
+                long covered = 0;
+                for (size_t a = 0; a < tiles.size(); ++a) {
+                    EXPECT_TRUE(inside(tiles[a], area)) << n << horizontal;
+                    covered += long{tiles[a].width} * tiles[a].height;
+                    for (size_t b = a + 1; b < tiles.size(); ++b)
+                        EXPECT_TRUE(tiles[a].left + tiles[a].width <= tiles[b].left ||
+                                    tiles[b].left + tiles[b].width <= tiles[a].left ||
+                                    tiles[a].top + tiles[a].height <= tiles[b].top ||
+                                    tiles[b].top + tiles[b].height <= tiles[a].top) << n << horizontal << a << b;
+                }
+                EXPECT_EQ(covered, long{area.width} * area.height) << n << horizontal;
+            }
+        }
+    }
+    // Side by side while each keeps the minimum width, then in rows.
+    auto vertical = app::TilePlaces(5, false, {0, 0, 1000, 600}, m);
+    EXPECT_EQ(vertical[0], (TWindowRect{0, 0, 333, 300}));
+    EXPECT_EQ(vertical[3], (TWindowRect{0, 300, 500, 300}));
+    EXPECT_EQ(app::TilePlaces(2, false, {0, 0, 1000, 600}, m)[1], (TWindowRect{500, 0, 500, 600}));
+    // New windows step down and right, and start over before leaving the area.
+    EXPECT_EQ(app::NewChildPlace(1, {0, 0, 900, 600}, m), (TWindowRect{24, 24, 600, 400}));
+    EXPECT_EQ(app::NewChildPlace(9, {0, 0, 900, 600}, m), (TWindowRect{0, 0, 600, 400}));
 }
 
 // The Edit commands follow what the active document can undo and redo, the

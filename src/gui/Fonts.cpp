@@ -28,6 +28,8 @@ QFont EditorFont(const std::string& face, int points) {
     return font;
 }
 
+bool JapaneseFontInstalled() { return !QFontDatabase::families(QFontDatabase::Japanese).isEmpty(); }
+
 QColor ToQColor(editor::TColor color) {
     uint32_t v = static_cast<uint32_t>(color);
     if (v & 0x80000000u) {

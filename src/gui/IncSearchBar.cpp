@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "FlowLayout.h"
 #include "QtUi.h"
 #include "app/IncSearch.h"
 
@@ -27,7 +28,8 @@ IncSearchBar::IncSearchBar(app::TIncSearch& form, QWidget* parent) : QWidget(par
     top->addWidget(pattern_, 1);
     top->addWidget(status_, 1);
     rows->addLayout(top);
-    auto* bottom = new QHBoxLayout;
+    // The boxes go onto more rows in a narrow window instead of being cut.
+    auto* bottom = new FlowLayout(12);
     for (size_t i = 0; i < boxes_.size(); ++i) {
         const auto& box = app::TIncSearch::kBoxes[i];
         boxes_[i] = new QCheckBox(Q(box.caption), this);
@@ -35,7 +37,6 @@ IncSearchBar::IncSearchBar(app::TIncSearch& form, QWidget* parent) : QWidget(par
         const editor::TSearchOptions bit = box.bit;
         connect(boxes_[i], &QCheckBox::toggled, this, [this, bit](bool on) { form_.SetOption(bit, on); });
     }
-    bottom->addStretch(1);
     rows->addLayout(bottom);
     connect(pattern_, &QLineEdit::textEdited, this, [this](const QString& text) { form_.SetPattern(S(text)); });
     pattern_->installEventFilter(this);
@@ -54,8 +55,23 @@ void IncSearchBar::Refresh() {
     const bool bad = form_.State() == app::TIncSearch::TState::NotFound ||
                      form_.State() == app::TIncSearch::TState::Unencodable;
     status_->setText(Q(form_.Message()));
-    status_->setStyleSheet(bad ? "color: #c00000;" : "");
-    pattern_->setStyleSheet(bad ? "QLineEdit { background: #ffd8d8; }" : "");
+    // The warning colours come from the palette so that typed text stays
+    // readable in dark and light themes alike.
+    QPalette field = palette();
+    QPalette label = palette();
+    if (bad) {
+        const QColor base = field.color(QPalette::Base);
+        const QColor alert = base.lightness() > 128 ? QColor(200, 0, 0) : QColor(255, 110, 110);
+        auto mix = [](const QColor& a, const QColor& b, double t) {
+            return QColor::fromRgbF(static_cast<float>(a.redF() * (1 - t) + b.redF() * t),
+                                    static_cast<float>(a.greenF() * (1 - t) + b.greenF() * t),
+                                    static_cast<float>(a.blueF() * (1 - t) + b.blueF() * t));
+        };
+        field.setColor(QPalette::Base, mix(base, alert, 0.18));
+        label.setColor(QPalette::WindowText, alert);
+    }
+    pattern_->setPalette(field);
+    status_->setPalette(label);
     setVisible(form_.Visible());
 }
 

@@ -25,6 +25,7 @@
 #include "ReferenceDialogs.h"
 #include "SearchDialogs.h"
 #include "EditorWidget.h"
+#include "app/MdiLayout.h"
 #include "platform/ShiftJis.h"
 
 namespace gui {
@@ -298,6 +299,9 @@ DocumentWindow* MainWindow::DocumentViewOf(forms::TMdiChildForm* form) const {
 }
 
 namespace {
+app::TWindowRect ToRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+void SetPlace(QMdiSubWindow* w, const app::TWindowRect& r) { w->setGeometry(r.left, r.top, r.width, r.height); }
+
 // Moves `w` up, and shrinks it when it must, so that it ends above `top`.
 void KeepAbove(QMdiSubWindow* w, int top) {
     if (w->isMinimized()) return;
@@ -321,8 +325,13 @@ void MainWindow::ChildAdded(forms::TMdiChildForm& child) {
     if (child.Kind() == forms::ChildKind::Message) {
         PlaceMessageWindow(sub);
     } else {
+        // The area's own placement looks for free room and may put the
+        // window half outside; each new one cascades from the top left.
+        int index = 0;
+        for (QMdiSubWindow* w : mdi_->subWindowList())
+            if (w->isVisible() && !w->isMinimized() && w != MessageSubWindow()) ++index;
         mdi_->addSubWindow(sub);
-        sub->resize(std::max(300, mdi_->width() * 2 / 3), std::max(200, mdi_->height() * 2 / 3));
+        SetPlace(sub, app::NewChildPlace(index, ToRect(mdi_->viewport()->rect()), Metrics()));
     }
     sub->show();
     // A window opened from a message stays clear of the message list.
@@ -439,30 +448,57 @@ void MainWindow::RebuildWindowMenu() {
     }
 }
 
-void MainWindow::Tile(bool horizontal) {
+app::TMdiMetrics MainWindow::Metrics() const {
+    app::TMdiMetrics m;
+    m.step = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 2 * style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+    // No narrower than what a child needs to show its status panels whole.
+    for (QMdiSubWindow* w : mdi_->subWindowList()) {
+        QSize need = w->minimumSizeHint();
+        m.minWidth = std::max(m.minWidth, need.width());
+        m.minHeight = std::max(m.minHeight, need.height());
+    }
+    return m;
+}
+
+QMdiSubWindow* MainWindow::MessageSubWindow() const {
+    auto it = subWindows_.find(form_.MessageWindow());
+    return it == subWindows_.end() ? nullptr : it->second;
+}
+
+void MainWindow::Arrange(ActionId id) {
     std::vector<QMdiSubWindow*> shown;
     for (QMdiSubWindow* w : mdi_->subWindowList(QMdiArea::CreationOrder))
         if (w->isVisible() && !w->isMinimized()) shown.push_back(w);
     if (shown.empty()) return;
-    QRect area = mdi_->viewport()->rect();
-    int n = static_cast<int>(shown.size());
+    for (QMdiSubWindow* w : shown) w->showNormal();
+    const int n = static_cast<int>(shown.size());
+    const app::TWindowRect area = ToRect(mdi_->viewport()->rect());
+    const std::vector<app::TWindowRect> places = id == ActionId::WindowCascade
+                                                     ? app::CascadePlaces(n, area, Metrics())
+                                                     : app::TilePlaces(n, id == ActionId::WindowTileHorizontal, area, Metrics());
     for (int i = 0; i < n; ++i) {
-        shown[i]->showNormal();
-        if (horizontal) {
-            int h = area.height() / n;
-            shown[i]->setGeometry(0, i * h, area.width(), h);
-        } else {
-            int w = area.width() / n;
-            shown[i]->setGeometry(i * w, 0, w, area.height());
-        }
+        SetPlace(shown[static_cast<size_t>(i)], places[static_cast<size_t>(i)]);
+        if (id == ActionId::WindowCascade) shown[static_cast<size_t>(i)]->raise();
+    }
+}
+
+void MainWindow::KeepChildrenInside() {
+    const app::TWindowRect area = ToRect(mdi_->viewport()->rect());
+    if (area.width <= 0 || area.height <= 0) return;
+    const app::TMdiMetrics m = Metrics();
+    for (QMdiSubWindow* w : mdi_->subWindowList()) {
+        if (w->isMinimized() || w->isMaximized() || !w->isVisible()) continue;
+        app::TWindowRect now = ToRect(w->geometry());
+        app::TWindowRect fit = app::FitInside(now, area, m);
+        if (!(fit == now)) SetPlace(w, fit);
     }
 }
 
 void MainWindow::WindowCommand(ActionId id) {
     switch (id) {
-        case ActionId::WindowCascade: mdi_->cascadeSubWindows(); break;
-        case ActionId::WindowTileHorizontal: Tile(true); break;
-        case ActionId::WindowTileVertical: Tile(false); break;
+        case ActionId::WindowCascade:
+        case ActionId::WindowTileHorizontal:
+        case ActionId::WindowTileVertical: Arrange(id); break;
         case ActionId::WindowMinimizeAll:
             for (QMdiSubWindow* w : mdi_->subWindowList()) w->showMinimized();
             break;
@@ -622,6 +658,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
+    // Windows placed before the area had its size, or left outside when it
+    // shrank, come back inside it.
+    if (watched == mdi_->viewport() && event->type() == QEvent::Resize) KeepChildrenInside();
     // F1 and F2 pressed while the MDI client area itself has the focus.
     if ((watched == mdi_ || watched == mdi_->viewport()) && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);

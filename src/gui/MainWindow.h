@@ -8,6 +8,7 @@
 #include <map>
 
 #include "app/MainForm.h"
+#include "app/MdiLayout.h"
 
 class QLabel;
 class QMdiArea;
@@ -92,7 +93,10 @@ private:
     void BuildToolbars();
     void RebuildWindowMenu();
     void CaptureLayout();
-    void Tile(bool horizontal);
+    void Arrange(app::ActionId id);  // cascade or tile
+    void KeepChildrenInside();
+    app::TMdiMetrics Metrics() const;
+    QMdiSubWindow* MessageSubWindow() const;
     void PlaceMessageWindow(QMdiSubWindow* sub);
 
     app::TMainForm& form_;

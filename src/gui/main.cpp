@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "Desktop.h"
+#include "Fonts.h"
 #include "MainWindow.h"
 #include "QtUi.h"
 #include "app/MainForm.h"
@@ -49,5 +50,11 @@ int main(int argc, char** argv) {
     window.show();
     // Activation may not be reported by every window system at start.
     QTimer::singleShot(0, &window, [&form] { form.FormActivate(); });
+    if (!gui::JapaneseFontInstalled()) {
+        std::fprintf(stderr, "vkbuilder: %s\n", gui::kNoJapaneseFont);
+        QTimer::singleShot(0, &window, [&ui] {
+            ui.MessageBox(gui::kNoJapaneseFont, app::kAppTitle, platform::MsgKind::Warning, platform::MsgButtons::Ok);
+        });
+    }
     return app.exec();
 }
