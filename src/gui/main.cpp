@@ -1,10 +1,10 @@
 // Program entry: the application, the main form and its window.
-#include <QApplication>
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
 
+#include "Application.h"
 #include "Desktop.h"
 #include "Fonts.h"
 #include "MainWindow.h"
@@ -14,12 +14,15 @@
 #include "platform/Path.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    gui::Application app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(app::kAppTitle));
     QApplication::setDesktopFileName(QStringLiteral("vkbuilder"));
     QApplication::setWindowIcon(gui::ProgramIcon());
     gui::LoadQtTranslations(app);
     gui::QtUi ui;
+    app.onInternalError = [&ui](const std::string& text) {
+        ui.MessageBox(text, app::kAppTitle, platform::MsgKind::Error, platform::MsgButtons::Ok);
+    };
 
     // The main window's single-instance component acts once the form has
     // loaded, before anything is read or opened: a later copy ends here.

@@ -11,8 +11,11 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
+#include <stdexcept>
 
+#include "Application.h"
 #include "Desktop.h"
 #include "MsgWindow.h"
 #include "ShownMainWindow.h"
@@ -84,4 +87,31 @@ TEST(DesktopView, ClosingTheActiveWindowGoesBackToTheOneUsedBefore) {
     EXPECT_EQ(window.MdiArea()->activeSubWindow(), docs[1]);
     ASSERT_NE(form.ActiveDocument(), nullptr);
     EXPECT_EQ(form.ActiveDocument()->Caption(), b);
+}
+
+// A fault that escapes a timer or an event handler is reported once and the
+// program goes on: the editor still takes keys afterwards.
+TEST(DesktopView, AFaultInATimerOrAHandlerIsReportedAndTheProgramGoesOn) {
+    TempDir dir;
+    std::string a = dir.Write("a.r", "x\r\n");
+    Program p(dir.path(), {a});
+    auto* application = static_cast<gui::Application*>(QCoreApplication::instance());
+    std::vector<std::string> shown;
+    application->onInternalError = [&shown](const std::string& text) { shown.push_back(text); };
+    struct Throwing : QWidget {
+        void keyPressEvent(QKeyEvent*) override { throw std::out_of_range("key handler"); }
+    } widget;
+    QTimer::singleShot(0, [] { throw std::runtime_error("timer"); });
+    QTimer::singleShot(0, [] { throw std::bad_alloc(); });
+    QApplication::processEvents();
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+    QApplication::sendEvent(&widget, &key);
+    application->onInternalError = nullptr;
+    EXPECT_EQ(shown, (std::vector<std::string>{"内部エラーが発生しました: timer", "内部エラーが発生しました: メモリが足りません",
+                                               "内部エラーが発生しました: key handler"}));
+    QWidget* editor = p.window.MdiArea()->subWindowList().front()->widget()->focusProxy();
+    ASSERT_NE(editor, nullptr);
+    QKeyEvent typed(QEvent::KeyPress, Qt::Key_Z, Qt::NoModifier, "z");
+    QApplication::sendEvent(editor, &typed);
+    EXPECT_EQ(p.form.ActiveDocument()->Editor1().Lines().GetTextStr(), "zx\r\n");
 }

@@ -1,7 +1,7 @@
 // The view tests run offscreen unless told otherwise.
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include "Application.h"
 #include <cstdlib>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -12,7 +12,7 @@ extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
+    gui::Application app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
