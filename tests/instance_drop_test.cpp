@@ -4,6 +4,7 @@
 // chained hooks, freed windows, the main window's drop).
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -59,9 +60,10 @@ struct Drops {
 struct Probe {
     platform::ChildProcess child;
     std::string out;
-    Probe(const std::string& folder, int action) {
+    Probe(const std::string& folder, int action, std::vector<std::string> files = {}) {
         std::string error;
-        EXPECT_TRUE(child.Start({INSTANCE_PROBE, {folder, std::to_string(action)}, {}, {}}, &error)) << error;
+        files.insert(files.begin(), {folder, std::to_string(action)});
+        EXPECT_TRUE(child.Start({INSTANCE_PROBE, files, {}, {}}, &error)) << error;
     }
     bool WaitFor(const std::string& text) {
         auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -115,9 +117,28 @@ TEST(SingleInstance, FirstCopyAnswersAndLeftoversOfACrashDoNotBlock) {
     InstanceLock later, otherName;
     ASSERT_EQ(later.Acquire("Ident9738", dir.path()), InstanceLock::Result::Duplicate);
     EXPECT_EQ(otherName.Acquire("Ident9739", dir.path()), InstanceLock::Result::First);
+    // A client that connects and stays silent holds nothing up: the request
+    // after it is served, with its files, and serving never waits.
+    std::vector<std::vector<std::string>> opened;
+    first->OnOpenFiles = [&](const std::vector<std::string>& files) { opened.push_back(files); };
+    int silent = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un to{};
+    to.sun_family = AF_UNIX;
+    std::strcpy(to.sun_path, sock.c_str());
+    ASSERT_EQ(connect(silent, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+    const std::vector<std::string> files{"/a b/c.r", "/x/line\nbreak.h", "/日本/語.R"};
     EXPECT_TRUE(later.SendActivate());
-    first->ServeRequests();
-    EXPECT_EQ(activations, 1);
+    EXPECT_TRUE(later.SendActivate(2000, files));
+    auto start = std::chrono::steady_clock::now();
+    for (int waited = 0; activations < 2 && waited < 100; ++waited) {
+        pollfd p{first->RequestFd(), POLLIN, 0};
+        poll(&p, 1, 50);
+        first->ServeRequests();
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
+    EXPECT_EQ(activations, 2);
+    EXPECT_EQ(opened, (std::vector<std::vector<std::string>>{files}));
+    close(silent);
 
     first.reset();  // the lock goes with the component
     EXPECT_FALSE(std::filesystem::exists(sock));
@@ -136,14 +157,14 @@ TEST(SingleInstance, SecondProcessEndsAtOnceAndTheFirstIsAskedForward) {
     for (const Row& row : {Row{app::diException, 4, "duplicate\nすでに起動されています\n"},
                            Row{app::diTerminate, 3, "duplicate\n"},
                            Row{app::diActivateFirst, 3, "duplicate\n"}}) {
-        Probe later(dir.path(), row.action);
+        Probe later(dir.path(), row.action, {"/x/a b.r", "/y/\xC3\xA7.h"});
         EXPECT_EQ(later.Ended(), row.status) << row.action;
         EXPECT_EQ(later.out, row.out);
     }
     // Only the last one asked: an earlier request would have ended the first
     // copy and made a later one first.
     EXPECT_EQ(first->Ended(), 0);
-    EXPECT_EQ(first->out, "first\nactivated\n");
+    EXPECT_EQ(first->out, "first\nactivated\nopen /x/a b.r\nopen /y/\xC3\xA7.h\n");
 }
 
 TEST(FileDrop, HooksTheControlOrElseTheOwner) {

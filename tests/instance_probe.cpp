@@ -1,7 +1,7 @@
 // A program with the single-instance component, for tests that start it
-// twice: instance_probe FOLDER ACTION(0..2). The first copy prints "first"
-// and waits until a later copy asks it forward, prints "activated" and ends
-// with 0. A later copy prints "duplicate" (OnDuplicate) and ends with 3, or
+// twice: instance_probe FOLDER ACTION(0..2) [FILE...]. The first copy prints
+// "first" and waits until a later copy asks it forward, prints "activated"
+// and "open FILE" for each file the later copy handed over, and ends with 0. A later copy prints "duplicate" (OnDuplicate) and ends with 3, or
 // with 4 after printing the exception text.
 #include <poll.h>
 
@@ -19,6 +19,9 @@ int main(int argc, char** argv) {
     instance.OnDuplicate = [](app::TSingleInstance&) { std::printf("duplicate\n"); };
     bool activated = false;
     instance.OnActivate = [&] { activated = true; };
+    std::vector<std::string> opened;
+    instance.OnOpenFiles = [&](const std::vector<std::string>& files) { opened = files; };
+    for (int i = 3; i < argc; ++i) instance.Files.push_back(argv[i]);
     try {
         if (!instance.Loaded()) return 3;
     } catch (const app::ESingleInstance& e) {
@@ -33,5 +36,6 @@ int main(int argc, char** argv) {
         instance.ServeRequests();
     }
     std::printf("activated\n");
+    for (const std::string& f : opened) std::printf("open %s\n", f.c_str());
     return 0;
 }

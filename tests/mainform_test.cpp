@@ -161,6 +161,11 @@ TEST_F(MainFormTest, CommandLineOpensExistingSourcesInOrder) {
     EXPECT_EQ(form->RecentFiles(), (std::vector<std::string>{a, b}));
     form->FormActivate();  // later activations open nothing again
     EXPECT_EQ(form->Children().size(), 2u);
+    // Files a later start hands over open by the same rule, each once.
+    std::string c = dir.Write("c.r", "");
+    form->OpenCommandLineFiles({txt, a, c, prj});
+    ASSERT_EQ(form->Children().size(), 3u);
+    EXPECT_EQ(Doc(2)->Caption(), c);
 }
 
 TEST_F(MainFormTest, QuickMakeNeedsTwoSourceWindows) {
@@ -502,12 +507,16 @@ TEST(WindowPlace, ChildWindowsOpenAndArrangeInsideTheArea) {
         for (int i = 0; i < 40; ++i) {
             TWindowRect r = app::NewChildPlace(i, area, m);
             EXPECT_TRUE(inside(r, area)) << area.width << " new " << i;
-            if (roomy) EXPECT_GE(r.width, m.minWidth);
+            if (roomy) {
+                EXPECT_GE(r.width, m.minWidth);
+            }
         }
         for (int n : {1, 2, 5, 13}) {
             for (const TWindowRect& r : app::CascadePlaces(n, area, m)) {
                 EXPECT_TRUE(inside(r, area)) << area.width << " cascade " << n;
-                if (roomy) EXPECT_TRUE(r.width >= m.minWidth && r.height >= m.minHeight) << n;
+                if (roomy) {
+                    EXPECT_TRUE(r.width >= m.minWidth && r.height >= m.minHeight) << n;
+                }
             }
             for (bool horizontal : {true, false}) {
                 auto tiles = app::TilePlaces(n, horizontal, area, m);

@@ -118,25 +118,22 @@ void TMainForm::FormCreate() {
     NotifyState();
 }
 
+void TMainForm::OpenCommandLineFiles(const std::vector<std::string>& paths) {
+    // The first ".PRJ" parameter opens its project and nothing else;
+    // without one (or when it is missing) the sources are opened.
+    auto prj = std::find_if(paths.begin(), paths.end(), [](const std::string& arg) { return UpperExt(arg) == ".PRJ"; });
+    if (prj != paths.end() && platform::FileExists(*prj) && OpenProjectFile(*prj)) return;
+    for (const std::string& arg : paths) {
+        std::string ext = UpperExt(arg);
+        if ((ext == ".R" || ext == ".H") && platform::FileExists(arg)) OpenDocumentWindow(arg);
+    }
+}
+
 void TMainForm::FormActivate() {
     if (firstActivation_) {
-        // The first ".PRJ" parameter opens its project and nothing else;
-        // without one (or when it is missing) the sources are opened.
-        auto prj = std::find_if(commandLine_.begin(), commandLine_.end(),
-                                [](const std::string& arg) { return UpperExt(arg) == ".PRJ"; });
-        bool opened = false;
-        if (prj != commandLine_.end() && platform::FileExists(*prj)) {
-            firstActivation_ = false;  // a box shown while loading activates the window again
-            opened = OpenProjectFile(*prj);
-        }
-        if (!opened) {
-            for (const std::string& arg : commandLine_) {
-                std::string ext = UpperExt(arg);
-                if ((ext == ".R" || ext == ".H") && platform::FileExists(arg)) OpenDocumentWindow(arg);
-            }
-        }
+        firstActivation_ = false;  // a box shown while loading activates the window again
+        OpenCommandLineFiles(commandLine_);
     }
-    firstActivation_ = false;
     ui_.ProcessEvents();
     if (QuickMakeRuleHolds()) quickMakeEnabled_ = true;
     NotifyState();

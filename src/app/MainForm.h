@@ -95,6 +95,10 @@ public:
 
     void FormCreate();
     void FormActivate();
+    // Opens what a command line names: the first existing ".PRJ", else every
+    // existing ".R" and ".H" in order (the first start's own command line,
+    // and the files a later start hands over).
+    void OpenCommandLineFiles(const std::vector<std::string>& paths);
     // Asks every child's close query in MDI order; false cancels the exit.
     bool FormCloseQuery();
     void FormDestroy();

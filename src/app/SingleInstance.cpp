@@ -17,7 +17,9 @@ TSingleInstance::~TSingleInstance() { --g_components; }
 
 bool TSingleInstance::Loaded() {
     using R = platform::InstanceLock::Result;
-    R r = lock_.Acquire(UniqueName, Folder);
+    // Two displays of one user (a local and a remote desktop) each run a copy.
+    std::string session = Folder.empty() ? platform::InstanceLock::SessionName() : std::string();
+    R r = lock_.Acquire(session.empty() ? UniqueName : UniqueName + "@" + session, Folder);
     // A lock that cannot be made must not keep the user from working.
     if (r != R::Duplicate) {
         first_ = true;
@@ -27,7 +29,7 @@ bool TSingleInstance::Loaded() {
     switch (DupInstAction) {
     case diActivateFirst:
         // No answer means no window to bring forward: end all the same.
-        lock_.SendActivate();
+        lock_.SendActivate(2000, Files);
         return false;
     case diException:
         throw ESingleInstance(ErrorMessage);
@@ -38,7 +40,10 @@ bool TSingleInstance::Loaded() {
 }
 
 void TSingleInstance::ServeRequests() {
-    if (lock_.TakeRequests() > 0 && OnActivate) OnActivate();
+    for (const platform::InstanceLock::Request& r : lock_.TakeRequests()) {
+        if (OnActivate) OnActivate();
+        if (!r.files.empty() && OnOpenFiles) OnOpenFiles(r.files);
+    }
 }
 
 void ConfigureForMainForm(TSingleInstance& instance) {

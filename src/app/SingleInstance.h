@@ -1,12 +1,13 @@
-// TSingleInstance: makes sure one copy of the program runs per user. The
-// first copy holds a per-user lock named `UniqueName` and listens for
-// requests; a later copy asks it to come forward (or fails, or just ends)
-// and ends without opening anything.
+// TSingleInstance: makes sure one copy of the program runs per user and
+// desktop session. The first copy holds a lock named `UniqueName` and
+// listens for requests; a later copy asks it to come forward and open the
+// later copy's files (or fails, or just ends), and ends.
 #pragma once
 
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/InstanceLock.h"
 
@@ -37,8 +38,14 @@ public:
     std::function<void(TSingleInstance& sender)> OnDuplicate;
     // Raised in the first copy when a later copy asks it to come forward.
     std::function<void()> OnActivate;
-    // Where the lock lives; empty: the per-user default folder.
+    // Raised in the first copy, after OnActivate, with the files a later
+    // copy was started with (absolute paths), when there are any.
+    std::function<void(const std::vector<std::string>& files)> OnOpenFiles;
+    // Where the lock lives; empty: the per-user default folder, with the
+    // lock named for the desktop session as well.
     std::string Folder;
+    // A later copy's files, handed to the first copy.
+    std::vector<std::string> Files;
 
     // The owner has finished loading. True: this copy is the first and
     // carries on. False: this copy must end now (the first copy has been

@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 
@@ -135,6 +136,26 @@ void MainWindow::BringToFront() {
         modal->raise();
         modal->activateWindow();
     }
+}
+
+void MainWindow::OpenForwarded(const std::vector<std::string>& files) {
+    forwarded_.insert(forwarded_.end(), files.begin(), files.end());
+    // A dialog that is open, or a build that is running, finishes first:
+    // the files open once the user is back in the main window.
+    if (QApplication::activeModalWidget() || form_.Building()) {
+        if (!forwardPending_) {
+            forwardPending_ = true;
+            QTimer::singleShot(200, this, [this] {
+                forwardPending_ = false;
+                OpenForwarded({});
+            });
+        }
+        return;
+    }
+    std::vector<std::string> paths;
+    paths.swap(forwarded_);
+    if (!paths.empty()) form_.OpenCommandLineFiles(paths);
+    FocusActiveEditor();
 }
 
 MainWindow::~MainWindow() {

@@ -80,6 +80,8 @@ public:
     ReplaceDialog* ReplaceDialogView() const { return replace_; }
     // Another start of the program asked this copy to come forward.
     void BringToFront();
+    // Files a later start handed over, opened as a command line's.
+    void OpenForwarded(const std::vector<std::string>& files);
     // The keyboard goes back to the active document's editor.
     void FocusActiveEditor();
 
@@ -102,6 +104,8 @@ private:
     app::TMainForm& form_;
     platform::Ui& ui_;
     QMdiArea* mdi_ = nullptr;
+    std::vector<std::string> forwarded_;
+    bool forwardPending_ = false;
     TAboutBox* about_ = nullptr;
     FindDialog* find_ = nullptr;
     ReplaceDialog* replace_ = nullptr;

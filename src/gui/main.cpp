@@ -26,8 +26,14 @@ int main(int argc, char** argv) {
 
     // The main window's single-instance component acts once the form has
     // loaded, before anything is read or opened: a later copy ends here.
+    // Command-line paths become absolute: captions are full paths, and a
+    // copy already running gets them as this one sees them.
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.push_back(gui::S(QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath()));
+
     app::TSingleInstance instance;
     app::ConfigureForMainForm(instance);
+    instance.Files = args;
     try {
         if (!instance.Loaded()) return 0;
     } catch (const app::ESingleInstance& e) {
@@ -38,13 +44,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vkbuilder: running without the single-instance lock: %s\n",
                      instance.LockError().c_str());
 
-    // Command-line paths become absolute: captions are full paths.
-    std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) args.push_back(gui::S(QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath()));
-
     app::TMainForm form(ui, platform::ProgramFolder(), args);
     gui::MainWindow window(form, ui);
     instance.OnActivate = [&window] { window.BringToFront(); };
+    instance.OnOpenFiles = [&window](const std::vector<std::string>& files) { window.OpenForwarded(files); };
     QSocketNotifier requests(instance.RequestFd(), QSocketNotifier::Read);
     requests.setEnabled(instance.RequestFd() >= 0);
     QObject::connect(&requests, &QSocketNotifier::activated, [&instance] { instance.ServeRequests(); });

@@ -8,16 +8,27 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <stdexcept>
+#include <mutex>
 #include <thread>
 
 namespace platform {
 namespace {
 
+// A request: this line, then each file's path ended by a NUL byte; the
+// client closes its end when it has written all.
 constexpr char kActivate[] = "activate\n";
+constexpr size_t kActivateSize = sizeof kActivate - 1;
+// A client that does not finish in this time, or writes more, is dropped.
+constexpr int kClientMs = 2000;
+constexpr size_t kRequestLimit = 1 << 20;
 
 bool IsFolder(const std::string& path) {
     struct stat st {};
@@ -58,7 +69,129 @@ bool FillAddress(const std::string& path, sockaddr_un& addr) {
 
 }  // namespace
 
+// Accepts clients and reads them all at once with poll, so that no client
+// waits for another; whole requests are queued and the wake pipe is written.
+class InstanceLock::Listener {
+public:
+    explicit Listener(int listenFd) : listenFd_(listenFd) {
+        if (pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0 || pipe2(stop_, O_CLOEXEC | O_NONBLOCK) != 0)
+            throw std::runtime_error(std::strerror(errno));
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~Listener() {
+        char b = 0;
+        (void)!write(stop_[1], &b, 1);
+        thread_.join();
+        for (int fd : {wake_[0], wake_[1], stop_[0], stop_[1]}) close(fd);
+    }
+    int WakeFd() const { return wake_[0]; }
+    std::vector<Request> Take() {
+        char buf[64];
+        while (read(wake_[0], buf, sizeof buf) > 0) {
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        std::vector<Request> out(std::make_move_iterator(queue_.begin()), std::make_move_iterator(queue_.end()));
+        queue_.clear();
+        return out;
+    }
+
+private:
+    struct Client {
+        int fd;
+        std::chrono::steady_clock::time_point deadline;
+        std::string data;
+    };
+
+    void Run() {
+        std::vector<Client> clients;
+        for (;;) {
+            std::vector<pollfd> fds{{stop_[0], POLLIN, 0}, {listenFd_, POLLIN, 0}};
+            auto now = std::chrono::steady_clock::now();
+            int timeout = -1;
+            for (const Client& c : clients) {
+                fds.push_back({c.fd, POLLIN, 0});
+                auto left = std::chrono::duration_cast<std::chrono::milliseconds>(c.deadline - now).count();
+                timeout = timeout < 0 ? static_cast<int>(std::max<long long>(left, 0))
+                                      : std::min(timeout, static_cast<int>(std::max<long long>(left, 0)));
+            }
+            if (poll(fds.data(), fds.size(), timeout) < 0 && errno != EINTR) break;
+            if (fds[0].revents) break;
+            if (fds[1].revents & POLLIN) {
+                for (;;) {
+                    int c = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+                    if (c < 0) break;
+                    clients.push_back({c, std::chrono::steady_clock::now() + std::chrono::milliseconds(kClientMs), {}});
+                }
+            }
+            now = std::chrono::steady_clock::now();
+            for (size_t i = 0; i < clients.size();) {
+                Client& c = clients[i];
+                bool done = false, keep = true;
+                short revents = i + 2 < fds.size() && fds[i + 2].fd == c.fd ? fds[i + 2].revents : 0;
+                if (revents) {
+                    char buf[4096];
+                    for (;;) {
+                        ssize_t n = read(c.fd, buf, sizeof buf);
+                        if (n > 0) {
+                            c.data.append(buf, static_cast<size_t>(n));
+                            if (c.data.size() > kRequestLimit) keep = false;
+                            if (!keep) break;
+                            continue;
+                        }
+                        if (n == 0) done = true;
+                        else if (errno != EAGAIN && errno != EINTR) keep = false;
+                        break;
+                    }
+                }
+                if (!done && now >= c.deadline) keep = false;
+                if (done) Queue(c.data);
+                if (done || !keep) {
+                    close(c.fd);
+                    clients.erase(clients.begin() + static_cast<std::ptrdiff_t>(i));
+                    fds.erase(fds.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+                } else {
+                    ++i;
+                }
+            }
+        }
+        for (const Client& c : clients) close(c.fd);
+    }
+
+    void Queue(const std::string& data) {
+        if (data.compare(0, kActivateSize, kActivate) != 0) return;
+        Request r;
+        size_t pos = kActivateSize;
+        for (size_t end; (end = data.find('\0', pos)) != std::string::npos; pos = end + 1)
+            if (end > pos) r.files.push_back(data.substr(pos, end - pos));
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            queue_.push_back(std::move(r));
+        }
+        char b = 1;
+        (void)!write(wake_[1], &b, 1);
+    }
+
+    int listenFd_;
+    int wake_[2] = {-1, -1};
+    int stop_[2] = {-1, -1};
+    std::mutex mutex_;
+    std::deque<Request> queue_;
+    std::thread thread_;
+};
+
+InstanceLock::InstanceLock() = default;
 InstanceLock::~InstanceLock() { Release(); }
+
+std::string InstanceLock::SessionName() {
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* x = std::getenv("DISPLAY");
+    std::string name = wayland && *wayland ? std::string("wl-") + wayland : x && *x ? std::string(x) : std::string();
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != ':' && c != '_') c = '_';
+    return name;
+}
+
+int InstanceLock::ListenFd() const { return listener_ ? listener_->WakeFd() : -1; }
 
 std::string InstanceLock::DefaultFolder() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -112,20 +245,36 @@ InstanceLock::Result InstanceLock::Acquire(const std::string& name, const std::s
     }
     chmod(socketPath_.c_str(), 0600);
     listenFd_ = s;
+    try {
+        listener_ = std::make_unique<Listener>(s);
+    } catch (const std::exception& e) {
+        error_ = socketPath_ + ": " + e.what();
+    }
     return Result::First;
 }
 
-bool InstanceLock::SendActivate(int waitMs) const {
+bool InstanceLock::SendActivate(int waitMs, const std::vector<std::string>& files) const {
     sockaddr_un addr;
     if (!FillAddress(socketPath_, addr)) return false;
+    std::string request(kActivate, kActivateSize);
+    for (const std::string& f : files) {
+        request += f;
+        request += '\0';
+    }
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     for (;;) {
         int s = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (s < 0) return false;
         if (connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
-            bool sent = send(s, kActivate, sizeof kActivate - 1, MSG_NOSIGNAL) == sizeof kActivate - 1;
+            size_t sent = 0;
+            while (sent < request.size()) {
+                ssize_t n = send(s, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
+                if (n < 0 && errno == EINTR) continue;
+                if (n <= 0) break;
+                sent += static_cast<size_t>(n);
+            }
             close(s);
-            return sent;
+            return sent == request.size();
         }
         close(s);
         // The holder takes the lock a moment before it listens.
@@ -134,32 +283,12 @@ bool InstanceLock::SendActivate(int waitMs) const {
     }
 }
 
-int InstanceLock::TakeRequests() {
-    int asked = 0;
-    if (listenFd_ < 0) return 0;
-    for (;;) {
-        int c = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (c < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        // A request is written at once after connecting; a peer that stays
-        // silent must not hold the window up for long.
-        char buf[16] = {};
-        size_t got = 0;
-        pollfd p{c, POLLIN, 0};
-        while (got < sizeof kActivate - 1 && poll(&p, 1, 500) > 0) {
-            ssize_t n = read(c, buf + got, sizeof buf - 1 - got);
-            if (n <= 0) break;
-            got += static_cast<size_t>(n);
-        }
-        if (got >= sizeof kActivate - 1 && std::memcmp(buf, kActivate, sizeof kActivate - 1) == 0) ++asked;
-        close(c);
-    }
-    return asked;
+std::vector<InstanceLock::Request> InstanceLock::TakeRequests() {
+    return listener_ ? listener_->Take() : std::vector<Request>{};
 }
 
 void InstanceLock::Release() {
+    listener_.reset();
     if (listenFd_ >= 0) {
         close(listenFd_);
         listenFd_ = -1;
