@@ -91,9 +91,10 @@ public:
     void ProcessEvents() override { ++processEventsCalls; }
     int beeps = 0;
     void Beep() override { ++beeps; }
+    bool desktopSucceeds = true;
     bool OpenWithDesktop(const std::string& path) override {
         desktopOpened.push_back(path);
-        return true;
+        return desktopSucceeds;
     }
     std::vector<std::string> started;  // programs started
     bool startSucceeds = true;

@@ -161,3 +161,42 @@ TEST(ReadFile, OnlyRegularFilesAreRead) {
     EXPECT_THROW(platform::ReadWholeFile("/dev/zero"), platform::FileError);
     EXPECT_THROW(platform::WriteFileSafely(fifo, "x"), platform::FileError);
 }
+
+// What the user is told: the file, the action and the reason, in Japanese;
+// "read-only" only for a file that is.
+TEST(FileError, ReasonsAreToldInJapanese) {
+    TempDir dir;
+    std::string fifo = dir.File("pipe.r");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    std::string ro = dir.Write("ro.r", "old\r\n");
+    ::chmod(ro.c_str(), 0444);
+    std::string theirs = dir.Write("theirs.r", "old\r\n");
+    ::chmod(theirs.c_str(), 0644);
+    ::chmod(dir.path().c_str(), 0755);
+    auto message = [](const std::function<void()>& act) {
+        try {
+            act();
+        } catch (const platform::FileError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    struct Case { const char* what; std::function<void()> act; std::string want; } cases[] = {
+        {"missing", [&] { platform::ReadWholeFile(dir.File("none.r")); },
+         dir.File("none.r") + " を開けません: ファイルまたはフォルダが見つかりません"},
+        {"folder", [&] { platform::ReadWholeFile(dir.path()); }, dir.path() + " を読み込めません: フォルダです"},
+        {"pipe", [&] { platform::ReadFileBlock(fifo); },
+         fifo + " を読み込めません: 通常のファイルではありません (パイプ、デバイスまたはソケット)"},
+        {"pipe saved", [&] { platform::WriteFileSafely(fifo, "x"); },
+         fifo + " を保存できません: 通常のファイルではありません (パイプ、デバイスまたはソケット)"},
+        {"missing folder", [&] { platform::WriteFileSafely(dir.File("no/a.r"), "x"); },
+         dir.File("no/a.r") + " を作成できません: ファイルまたはフォルダが見つかりません"},
+        {"read-only", [&] { platform::WriteFileSafely(ro, "x"); }, ro + " を保存できません: ファイルが読み取り専用です"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(message(c.act), c.want) << c.what;
+
+    // Another user's file is not read-only: the user lacks the permission.
+    const std::string denied = theirs + " を保存できません: アクセスが許可されていません";
+    EXPECT_EQ(RunAsUser([&] { return message([&] { platform::WriteFileSafely(theirs, "x"); }) == denied ? 0 : 1; }), 0);
+    EXPECT_EQ(TempDir::Read(theirs), "old\r\n");
+}

@@ -128,11 +128,20 @@ TEST_F(HelpTest, TargetChangesReloadTheListAndTheSameTargetDoesNot) {
 }
 
 TEST_F(HelpTest, ABrokenListIsReportedOnceAndStillUsed) {
-    dir.Write("VKLIBHLP.TXT", "f!ok\r\ng!\x80\r\n");
-    Start();
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_NE(ui.messages[0].find("2 行目"), std::string::npos);
-    EXPECT_EQ(form->Lookup("f"), "ok");
+    const std::string tail = " Shift-JIS で読めない文字があります。";
+    struct Case { std::string file, where; } cases[] = {
+        {"f!ok\r\ng!\x80\r\n", " の 2 行目に"},
+        {"f!ok\r\ng!\x80\r\nh!\xFD\r\n", " の 2 行目ほか 1 行に"},
+        {"f!ok\r\ng!\x80\r\nh!\xFD\r\ni!\xFD\r\n", " の 2 行目ほか 2 行に"},
+    };
+    for (const Case& c : cases) {
+        const std::string list = dir.Write("VKLIBHLP.TXT", c.file);
+        ui.messages.clear();
+        Start();
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].substr(0, ui.messages[0].find('\n')), list + c.where + tail);
+        EXPECT_EQ(form->Lookup("f"), "ok");
+    }
 }
 
 // Ctrl+F1 and Ctrl+right button show the hint and panel 4; a release or a
@@ -200,19 +209,30 @@ TEST_F(HelpTest, HelpCommandsAndTheirMessages) {
     EXPECT_TRUE(form->AppMessage(TMainForm::Key::F1));
     EXPECT_EQ(ui.helpCalls, (std::vector<std::string>{"contents " + form->HelpFile(), "contents " + form->HelpFile()}));
 
-    struct Case { std::string help, message; } cases[] = {  // message empty: opened by the desktop
-        {"", "VKDK ヘルプが設定されていません"},
-        {dir.File("missing.pdf"), "VKDK ヘルプファイルが見つかりません"},
-        {dir.Write("kit.pdf", "%PDF"), ""},
+    // A desktop that takes no file leaves it to the built-in viewer where
+    // that can show it.
+    ui.helpCalls.clear();
+    const std::string noHandler = " を開くプログラムがありません。";
+    // (help file, the desktop takes it?, message, handed to the desktop?, to the viewer?)
+    struct Case { std::string help; bool desktop; std::string message; bool opened, viewer; } cases[] = {
+        {"", true, "VKDK ヘルプが設定されていません", false, false},
+        {dir.File("missing.pdf"), true, "VKDK ヘルプファイルが見つかりません", false, false},
+        {dir.Write("kit.pdf", "%PDF"), true, "", true, false},
+        {dir.File("kit.pdf"), false, dir.File("kit.pdf") + noHandler, true, false},
+        {dir.Write("kit.HTML", "<p>x</p>"), false, "", true, true},
+        {dir.Write("kit.md", "# x"), false, "", true, true},
+        {dir.File("kit.md"), true, "", true, false},
     };
     for (const Case& c : cases) {
         form->Settings().helpFile = c.help;
-        ui.messages.clear(), ui.desktopOpened.clear();
+        ui.desktopSucceeds = c.desktop;
+        ui.messages.clear(), ui.desktopOpened.clear(), ui.helpCalls.clear();
         form->Execute(ActionId::VKDKH1);
         EXPECT_TRUE(form->AppMessage(TMainForm::Key::F2));
         using V = std::vector<std::string>;
-        EXPECT_EQ(ui.desktopOpened, (c.message.empty() ? V{c.help, c.help} : V{}));
-        EXPECT_EQ(ui.messages, (c.message.empty() ? V{} : V{c.message, c.message}));
+        EXPECT_EQ(ui.desktopOpened, (c.opened ? V{c.help, c.help} : V{})) << c.help;
+        EXPECT_EQ(ui.messages, (c.message.empty() ? V{} : V{c.message, c.message})) << c.help;
+        EXPECT_EQ(ui.helpCalls, (c.viewer ? V{"contents " + c.help, "contents " + c.help} : V{})) << c.help;
     }
 }
 

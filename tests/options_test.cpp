@@ -4,12 +4,15 @@
 // applied to open windows and kept in the settings file.
 #include <gtest/gtest.h>
 
+#include <fnmatch.h>
+
 #include <filesystem>
 #include <functional>
 
 #include "MainFormFixture.h"
 #include "app/Cust.h"
 #include "platform/IniFile.h"
+#include "reference/KeywordList.h"
 
 using app::ActionId;
 using app::TCustForm;
@@ -68,6 +71,8 @@ TEST_F(OptionsTest, EnvironmentOptionsOkAndCancel) {
          [](TVKBOptForm& f) { f.RadioGroup1 = 1, f.Edit3 = "/p/new"; return false; }, 0, folder, "/p/old", "", false},
         {"Cancel under Tessal still takes the Plomar path", 1,
          [](TVKBOptForm& f) { f.Edit3 = "/p/new", f.Edit2 = "/"; return false; }, 1, folder, "/p/new", "", false},
+        {"Cancel leaves a hand-edited target and its Plomar item as they were", 2,
+         [](TVKBOptForm&) { return false; }, 2, folder, "/p/old", "", false},
         {"a tree choice without 設定 changes nothing", 0,
          [&](TVKBOptForm& f) { f.TreeChange(tools); return true; }, 0, folder, "/p/old", "", false},
         {"設定 takes the tree's folder", 0,
@@ -91,7 +96,7 @@ TEST_F(OptionsTest, EnvironmentOptionsOkAndCancel) {
         EXPECT_EQ(S().targetHost, c.wantTarget);
         EXPECT_EQ(S().compilerFolder, c.wantFolder);
         EXPECT_EQ(S().plomarPath, c.wantPlomar);
-        EXPECT_EQ(form->Enabled(ActionId::Plomar1), c.wantTarget == 1);
+        EXPECT_EQ(form->Enabled(ActionId::Plomar1), c.wantTarget != 0);
         EXPECT_EQ(ui.messages, c.wantMessage.empty() ? std::vector<std::string>{} : std::vector{c.wantMessage});
         EXPECT_EQ(form->KeywordListFile() != listBefore, c.wantReload);
         if (c.wantReload) {
@@ -101,6 +106,37 @@ TEST_F(OptionsTest, EnvironmentOptionsOkAndCancel) {
         }
         form.reset();
     }
+}
+
+// The help file chooser offers the .HLP files first, then every file the
+// built-in viewer shows, in any letter case.
+TEST_F(OptionsTest, HelpFileChooserOffersWhatTheViewerShows) {
+    StartWithView();
+    TVKBOptForm f(ui);
+    f.Button4Click();
+    ASSERT_EQ(ui.openRequests.size(), 1u);
+    const std::string filter = ui.openRequests[0].filter;
+    EXPECT_EQ(filter.rfind("ヘルプファイル(*.HLP)|*.HLP|", 0), 0u) << filter;
+    std::vector<std::string> patterns;
+    for (size_t i = 0, bar = 0, n = 0; bar != std::string::npos; i = bar + 1, ++n) {
+        bar = filter.find('|', i);
+        if (n % 2 == 0) continue;
+        std::string part = filter.substr(i, bar == std::string::npos ? std::string::npos : bar - i);
+        for (size_t j = 0, semi = 0; semi != std::string::npos; j = semi + 1) {
+            semi = part.find(';', j);
+            patterns.push_back(part.substr(j, semi == std::string::npos ? std::string::npos : semi - j));
+        }
+    }
+    // (file, shown by the built-in viewer?): every one of them is offered.
+    const std::pair<const char*, bool> files[] = {{"kit.HLP", false}, {"kit.txt", true}, {"kit.TXT", true},
+                                                  {"kit.htm", true},  {"kit.Html", true}, {"kit.md", true}};
+    for (auto [name, viewer] : files) {
+        bool offered = false;
+        for (const std::string& p : patterns) offered |= ::fnmatch(p.c_str(), name, FNM_CASEFOLD) == 0;
+        EXPECT_TRUE(offered) << name << " in " << filter;
+        EXPECT_EQ(reference::HelpViewerShows(name), viewer) << name;
+    }
+    EXPECT_FALSE(reference::HelpViewerShows("kit.pdf"));
 }
 
 TEST_F(OptionsTest, CompilerCheckYesOpensOptionsAndChecksAgain) {

@@ -47,7 +47,8 @@ const char* const kDefines =
     "[values]\r\nCNT=7\r\nN1=nine\r\nV1=9\r\nN2=hex\r\nV2= 0x10 \r\nN3=blank\r\nV3=   \r\nN4=dollar\r\nV4=$A\r\n"
     "N5=neg\r\nV5=-3\r\nN6=Expr\r\nV6=1+1\r\nN7=upper\r\nV7=0XF\r\n"
     "[no count]\r\nN1=X\r\n[zero]\r\nCNT=0\r\n[negative]\r\nCNT=-2\r\nN1=X\r\n"
-    "[gaps]\r\nCNT=2\r\nN2=second\r\n";
+    "[gaps]\r\nCNT=2\r\nN2=second\r\n"
+    "[huge]\r\nCNT=2147483647\r\nN2000000000=x\r\nN3=third\r\n";
 
 }  // namespace
 
@@ -91,6 +92,11 @@ TEST_F(ReferenceTest, DefineRowsOfAKind) {
         EXPECT_EQ(Column(1), c.values) << c.kind;
     }
     EXPECT_EQ(f.Rows()[0].description, "");
+    // A count far past any sane list, with a key to match: the list stays
+    // bounded, the keys within it listed.
+    ASSERT_TRUE(f.KindChange(6));
+    ASSERT_EQ(f.Rows().size(), 100000u);
+    EXPECT_EQ(f.Rows()[2].name, "third");
     // The file gone meanwhile closes the window.
     std::filesystem::remove(dir.File("Define.Txt"));
     EXPECT_FALSE(f.KindChange(0));

@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 
 #include "FakeUi.h"
 #include "MainFormFixture.h"
@@ -109,6 +114,58 @@ TEST_F(TemplateFormTest, NothingAddedOrTheFileKept) {
     EXPECT_EQ(TempDir::Read(tpl), "[a]\r\n");
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages.back().find("定型文をファイルに追加できません"), std::string::npos);
+
+    // Text Shift-JIS cannot hold: the message names the adding, not a paste;
+    // no title is asked for.
+    ui.messages.clear(), ui.inputRequests.clear();
+    const size_t count = form->Templates().size();
+    ui.clipboard = "x \xF0\x9F\x98\x80";
+    form->Execute(app::ActionId::TemplateAdd);
+    EXPECT_TRUE(ui.inputRequests.empty());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find("定型文に追加できません"), std::string::npos) << ui.messages[0];
+    EXPECT_EQ(ui.messages[0].find("貼り付け"), std::string::npos) << ui.messages[0];
+    EXPECT_EQ(form->Templates().size(), count);
+}
+
+// An installed copy whose folder the user may not write: the shipped file is
+// read until the first add, which writes a copy with the new template into
+// the configuration folder; from then on that copy is read and appended to.
+// Permission bits do not stop root, so the run is an unprivileged user's.
+TEST(TemplateInstall, ReadOnlyProgramFolderKeepsTemplatesInTheConfigurationFolder) {
+    TempDir dir;
+    const std::string program = dir.File("lib"), config = dir.File("config");
+    std::filesystem::create_directories(program);
+    std::filesystem::create_directories(config);
+    const std::string shipped = program + "/Template.TXT";
+    std::ofstream(shipped, std::ios::binary) << "[a]\r\nx\r\n";
+    ::chmod(dir.path().c_str(), 0755);
+    ::chmod(program.c_str(), 0555);
+    ::chmod(config.c_str(), 0777);
+    EXPECT_EXIT(
+        {
+            if (::geteuid() == 0 && ::setuid(65534) != 0) std::_Exit(2);
+            ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+            const std::string copy = config + "/VeskCBuilder/Template.TXT";
+            FakeUi ui;
+            for (int run = 0; run < 2; ++run) {
+                app::TMainForm form(ui, program, {});
+                form.FormCreate();
+                if (!form.TemplatesAvailable() || form.Templates().size() != static_cast<size_t>(1 + run)) std::_Exit(3);
+                ui.clipboard = run == 0 ? "one" : "two";
+                ui.inputAnswers = {std::string(run == 0 ? "b" : "c")};
+                form.Execute(app::ActionId::TemplateAdd);
+                form.FormDestroy();
+            }
+            if (!ui.messages.empty()) {
+                std::fprintf(stderr, "%s\n", ui.messages.front().c_str());
+                std::_Exit(4);
+            }
+            if (TempDir::Read(shipped) != "[a]\r\nx\r\n") std::_Exit(5);
+            if (TempDir::Read(copy) != "[a]\r\nx\r\n[b]\r\none\r\n[c]\r\ntwo\r\n") std::_Exit(6);
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ const std::array<ActionInfo, static_cast<size_t>(A::Count)> kActions = {{
     {A::EditPaste1, "貼り付け(&P)", "Ctrl+V", "貼り付け|ｸﾘｯﾌﾟﾎﾞｰﾄﾞの内容を貼り付け"},
     {A::EditUndo, "元に戻す(&U)", "Ctrl+Z", "元に戻す|直前の編集を元に戻す"},
     {A::EditRedo, "やり直し(&R)", "Ctrl+Alt+Z", "やり直し|元に戻した編集をやり直す"},
-    {A::TemplateAdd, "定型文を追加(&A)", "", "定型文を追加|ｸﾘｯﾌﾟﾎﾞｰﾄﾞの文字列を定型文に追加"},
+    {A::TemplateAdd, "定型文を追加(&A)", "", "定型文を追加|クリップボードのテキストを定型文に追加"},
     {A::InsertFileAtCaretLine, "ｶｰｿﾙ行にﾌｧｲﾙを読み込み(&F)", "Ctrl+G",
      "ﾌｧｲﾙの読み込み|ｶｰｿﾙ行にﾌｧｲﾙを読み込む"},
 

@@ -12,8 +12,10 @@ void TMainForm::LoadKeywordList() {
     if (!r.error.empty()) {
         ui_.MessageBox(r.error, "警告", platform::MsgKind::Warning, platform::MsgButtons::Ok);
     } else if (r.badLines > 0) {
-        ui_.MessageBox(keywordListFile_ + " の " + std::to_string(r.firstBadLine) + " 行目ほか " +
-                           std::to_string(r.badLines) + " 行に Shift-JIS で読めない文字があります。\n"
+        // "line 2 and N more": the first bad line is not among the others.
+        std::string where = std::to_string(r.firstBadLine) + " 行目";
+        if (r.badLines > 1) where += "ほか " + std::to_string(r.badLines - 1) + " 行";
+        ui_.MessageBox(keywordListFile_ + " の " + where + "に Shift-JIS で読めない文字があります。\n"
                            "その部分は「\xEF\xBF\xBD」で表示します。",
                        "警告", platform::MsgKind::Warning, platform::MsgButtons::Ok);
     }
@@ -42,7 +44,11 @@ void TMainForm::VKDKH1Execute() {
     if (settings_.helpFile.empty()) {
         ShowMessage("VKDK ヘルプが設定されていません");
     } else if (platform::FileExists(settings_.helpFile)) {
-        if (!ui_.OpenWithDesktop(settings_.helpFile))
+        // No desktop handler for a text or HTML help: the built-in viewer shows it.
+        if (ui_.OpenWithDesktop(settings_.helpFile)) return;
+        if (reference::HelpViewerShows(settings_.helpFile))
+            ui_.HelpContents(settings_.helpFile);
+        else
             ui_.MessageBox(settings_.helpFile + " を開くプログラムがありません。", "エラー", platform::MsgKind::Error,
                            platform::MsgButtons::Ok);
     } else {

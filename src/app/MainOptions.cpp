@@ -10,7 +10,9 @@ void TMainForm::E1Click() {
     const int remembered = settings_.targetHost;
     if (view_ && view_->RunOptions(vkbOpt_)) vkbOpt_.OKClick(settings_);
     // The Plomar path is taken by either button while the target is Tessal.
-    plomarEnabled_ = settings_.targetHost == 1;
+    // Enabled by the same test as at start, so that a hand-edited target the
+    // dialog cannot show (2 and up) keeps the item Cancel found.
+    plomarEnabled_ = settings_.targetHost != 0;
     if (plomarEnabled_) settings_.plomarPath = vkbOpt_.Edit3;
     if (settings_.targetHost != remembered) LoadKeywordList();
     NotifyState();

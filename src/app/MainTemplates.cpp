@@ -1,5 +1,7 @@
 // The templates of the Edit menu: loaded at start, inserted, added.
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "app/MainForm.h"
 #include "platform/FileIO.h"
@@ -12,9 +14,21 @@ namespace {
 constexpr std::string_view kTemplateFile = "Template.TXT";
 }
 
+namespace {
+
+// The user's own copy where the program folder may not be written, once a
+// template was added; the file shipped beside the program until then.
+std::optional<std::string> TemplateFileToRead(const std::string& programFolder) {
+    std::string own = WritableFileFor(programFolder, kTemplateFile);
+    if (platform::StampOf(own)) return own;
+    return platform::FindFileInFolder(programFolder, kTemplateFile);
+}
+
+}  // namespace
+
 void TMainForm::LoadTemplates() {
     templates_.clear();
-    std::optional<std::string> path = platform::FindFileInFolder(programFolder_, kTemplateFile);
+    std::optional<std::string> path = TemplateFileToRead(programFolder_);
     templatesAvailable_ = path.has_value();
     if (!path) return;
     try {
@@ -40,22 +54,33 @@ void TMainForm::TemplateClick(std::string_view caption) {
 
 void TMainForm::A1Click() {
     if (TMDIChild* doc = ActiveDocument(); doc && doc->Editor1().Selected()) doc->Editor1().CopyToClipboard();
-    std::optional<std::string> text = clipboard_.GetText(nullptr);
-    if (!text) return;
+    const std::string clip = ui_.ClipboardText();
+    if (clip.empty()) return;
+    platform::EncodeResult text = platform::EncodeSjis(clip);
+    if (!text.ok()) {
+        ui_.MessageBox("クリップボードの文字列にはShift-JISで表せない文字が含まれているため、定型文に追加できません。\n" +
+                           text.unconvertible,
+                       "警告", platform::MsgKind::Warning, platform::MsgButtons::Ok);
+        return;
+    }
     std::optional<std::string> title =
         ui_.InputBox("定型文タイトルの指定", "登録する定型文のタイトルを入力してください", "");
     if (!title) return;
 
-    TTemplate tpl{"[" + platform::Utf8ToSjis(*title) + "]", SplitTextLines(*text)};
+    TTemplate tpl{"[" + platform::Utf8ToSjis(*title) + "]", SplitTextLines(text.bytes)};
     templates_.push_back(tpl);
     NotifyState();
 
     // The file is rewritten as a whole through a safe save, so a failed
     // append never leaves it cut short; an unreadable file is left alone.
-    std::string path = platform::ResolveFixedFile(programFolder_, kTemplateFile);
+    // Where the program folder may not be written, the first add copies the
+    // shipped file into the user's own.
+    const std::string path = WritableFileFor(programFolder_, kTemplateFile);
     try {
         std::string existing;
-        if (platform::StampOf(path)) existing = platform::ReadWholeFile(path);
+        if (std::optional<std::string> from = TemplateFileToRead(programFolder_)) existing = platform::ReadWholeFile(*from);
+        std::error_code ignored;
+        std::filesystem::create_directories(platform::ExtractFilePath(path), ignored);
         platform::WriteFileSafely(path, AppendTemplateBytes(existing, tpl));
     } catch (const std::exception& e) {
         ui_.MessageBox("定型文をファイルに追加できません。\n" + std::string(e.what()), "エラー",

@@ -175,17 +175,27 @@ TWindowRect FitWindowToScreens(TWindowRect w, const std::vector<TWindowRect>& sc
     return w;
 }
 
+std::string WritableFileFor(const std::string& programFolder, std::string_view name, bool programFolderWritable,
+                            const char* xdgConfigHome, const char* home) {
+    // A relative XDG_CONFIG_HOME counts as unset, as XDG base directories say.
+    bool haveConfig = xdgConfigHome && xdgConfigHome[0] == '/';
+    bool haveHome = home && home[0] != '\0';
+    // With neither there is nowhere better: the write says why it failed.
+    if (programFolderWritable || (!haveConfig && !haveHome)) return platform::ResolveFixedFile(programFolder, name);
+    std::string config = haveConfig ? std::string(xdgConfigHome) : platform::JoinPath(home, ".config");
+    return platform::ResolveFixedFile(platform::JoinPath(config, "VeskCBuilder"), name);
+}
+
+std::string WritableFileFor(const std::string& programFolder, std::string_view name) {
+    bool writable = ::access(programFolder.c_str(), W_OK | X_OK) == 0;
+    return WritableFileFor(programFolder, name, writable, std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+}
+
 std::string SettingsFileFor(const std::string& programFolder, bool programFolderWritable, const char* xdgConfigHome,
                             const char* home) {
     constexpr const char* kName = "VKBUILD.INI";
     if (std::optional<std::string> beside = platform::FindFileInFolder(programFolder, kName)) return *beside;
-    // A relative XDG_CONFIG_HOME counts as unset, as XDG base directories say.
-    bool haveConfig = xdgConfigHome && xdgConfigHome[0] == '/';
-    bool haveHome = home && home[0] != '\0';
-    // With neither there is nowhere better: the write at exit says why it failed.
-    if (programFolderWritable || (!haveConfig && !haveHome)) return platform::JoinPath(programFolder, kName);
-    std::string config = haveConfig ? std::string(xdgConfigHome) : platform::JoinPath(home, ".config");
-    return platform::JoinPath(platform::JoinPath(config, "VeskCBuilder"), kName);
+    return WritableFileFor(programFolder, kName, programFolderWritable, xdgConfigHome, home);
 }
 
 std::string SettingsFileFor(const std::string& programFolder) {

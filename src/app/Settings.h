@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/IniFile.h"
@@ -88,10 +89,18 @@ struct TWindowRect {
 TWindowRect FitWindowToScreens(TWindowRect window, const std::vector<TWindowRect>& screens,
                                TWindowRect minimum = {0, 0, 200, 150});
 
+// Where the program keeps a file of its own that it writes (the templates,
+// the settings file): beside the program when that folder may be written,
+// otherwise (an install under /usr or /opt) in `configHome`/VeskCBuilder/,
+// where `configHome` is $XDG_CONFIG_HOME when that is an absolute path, else
+// $HOME/.config. Found there ignoring case, as files beside the program are.
+std::string WritableFileFor(const std::string& programFolder, std::string_view name, bool programFolderWritable,
+                            const char* xdgConfigHome, const char* home);
+// The same for this process: the folder's writability and the environment.
+std::string WritableFileFor(const std::string& programFolder, std::string_view name);
+
 // Where the settings file lives: beside the program when a settings file is
-// there or that folder may be written; otherwise (an install under /usr or
-// /opt) `configHome`/VeskCBuilder/VKBUILD.INI, where `configHome` is
-// $XDG_CONFIG_HOME when that is an absolute path, else $HOME/.config.
+// there, otherwise where WritableFileFor puts it.
 std::string SettingsFileFor(const std::string& programFolder, bool programFolderWritable,
                             const char* xdgConfigHome, const char* home);
 // The same for this process: the folder's writability and the environment.

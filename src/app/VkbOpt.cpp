@@ -1,6 +1,7 @@
 #include "app/VkbOpt.h"
 
 #include "platform/Path.h"
+#include "reference/KeywordList.h"
 
 namespace app {
 
@@ -28,7 +29,7 @@ void TVKBOptForm::Button1Click() {
 
 void TVKBOptForm::Button4Click() {
     platform::FileDialogOptions o;
-    o.filter = "ヘルプファイル(*.HLP)|*.HLP";
+    o.filter = std::string(reference::kHelpFileFilter);
     o.initialDir = platform::ExtractFilePath(StaticText2);
     if (std::string f = ChooseFile(ui_, o); !f.empty()) StaticText2 = f;
 }

@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "platform/ShiftJis.h"
+#include "reference/KeywordList.h"
 
 namespace gui {
 
@@ -208,10 +209,7 @@ bool QtUi::StartProgram(const std::string& program, const std::vector<std::strin
 
 namespace {
 
-bool BuiltInHelp(const QString& path) {
-    const QString ext = QFileInfo(path).suffix().toLower();
-    return ext == "txt" || ext == "htm" || ext == "html" || ext == "md";
-}
+bool BuiltInHelp(const QString& path) { return reference::HelpViewerShows(S(path)); }
 
 }  // namespace
 

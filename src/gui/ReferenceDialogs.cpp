@@ -1,5 +1,7 @@
 #include "ReferenceDialogs.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -8,6 +10,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -68,7 +71,7 @@ DefineViewDialog::DefineViewDialog(TDefineViewForm& form, QWidget* parent) : QDi
     top->addWidget(kinds_, 1);
     outer->addLayout(top);
     list_ = ReportList(this, {TDefineViewForm::kColumns[0], TDefineViewForm::kColumns[1], TDefineViewForm::kColumns[2]},
-                       TDefineViewForm::kColumnWidths);
+                       form_.columnWidths);
     list_->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     list_->setToolTip(T(app::ShortHint(TDefineViewForm::kListHint)));
     list_->setStatusTip(T(app::LongHint(TDefineViewForm::kListHint)));
@@ -105,6 +108,9 @@ DefineViewDialog::DefineViewDialog(TDefineViewForm& form, QWidget* parent) : QDi
         form_.ColumnClick(column, &selected);
         FillRows(selected);
     });
+    connect(list_->header(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+        if (column >= 0 && column < 3) form_.columnWidths[column] = width;
+    });
     connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item, int) {
         form_.RowDoubleClick(list_->indexOfTopLevelItem(item));
         accept();
@@ -135,6 +141,14 @@ void DefineViewDialog::FillRows(int select) {
         items << item;
     }
     list_->addTopLevelItems(items);
+    // A value column narrower than its values shows them cut ("0x…"): widen
+    // it to the widest value of the kind (the view's own hint counts only
+    // the rows in sight).
+    const QFontMetrics fm(list_->font());
+    const int margin = 2 * (list_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list_) + 1) + 4;
+    int widest = list_->header()->sectionSizeHint(1);
+    for (const QTreeWidgetItem* item : items) widest = std::max(widest, fm.horizontalAdvance(item->text(1)) + margin);
+    if (list_->columnWidth(1) < widest) list_->setColumnWidth(1, widest);
     Select(list_, select);
 }
 

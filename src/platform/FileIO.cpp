@@ -9,6 +9,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <new>
 #include <vector>
 
 namespace platform {
@@ -23,6 +24,18 @@ std::string FolderOf(const std::string& path) {
 }
 
 constexpr size_t kWriteChunk = 1 << 20;
+constexpr const char* kNotRegular = "通常のファイルではありません (パイプ、デバイスまたはソケット)";
+constexpr const char* kTooLarge = "ファイルが大きすぎて読み込めるメモリがありません";
+
+// A block for a file's bytes; a file too large for the memory is reported as such.
+std::unique_ptr<char[]> FileMemory(const std::string& path, int fd, size_t size) {
+    std::unique_ptr<char[]> p(new (std::nothrow) char[size]);
+    if (!p) {
+        ::close(fd);
+        throw FileError(path, "Cannot read", kTooLarge, ENOMEM);
+    }
+    return p;
+}
 
 FileStamp StampFrom(const struct stat& st) {
     FileStamp s;
@@ -50,7 +63,7 @@ int OpenRegularForRead(const std::string& path, struct stat& st) {
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        throw FileError(path, "Cannot read", "not a regular file (a pipe, device or socket)", EINVAL);
+        throw FileError(path, "Cannot read", kNotRegular, EINVAL);
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
@@ -83,11 +96,52 @@ std::string RandomSuffix() {
 
 }  // namespace
 
+std::string FileErrorReason(int err) {
+    switch (err) {
+        case EACCES:
+        case EPERM: return "アクセスが許可されていません";
+        case EROFS: return "読み取り専用のファイルシステムです";
+        case ENOSPC: return "ディスクの空き容量が足りません";
+        case EDQUOT: return "ディスクの使用量の上限を超えます";
+        case ENOENT: return "ファイルまたはフォルダが見つかりません";
+        case ENOTDIR: return "パスの途中にフォルダでないものがあります";
+        case EISDIR: return "フォルダです";
+        case EFBIG:
+        case EOVERFLOW: return "ファイルが大きすぎます";
+        case ENAMETOOLONG: return "名前が長すぎます";
+        case ELOOP: return "シンボリックリンクが多すぎます";
+        case EIO: return "入出力エラーが起きました";
+        case EEXIST: return "同じ名前のファイルがあります";
+        case EBUSY:
+        case ETXTBSY: return "使用中です";
+        case EMFILE:
+        case ENFILE: return "開いているファイルが多すぎます";
+        case ENOMEM: return "メモリが足りません";
+        default: return std::string(std::strerror(err)) + " (エラー " + std::to_string(err) + ")";
+    }
+}
+
+namespace {
+
+// The actions the callers name, as the message says them.
+std::string ActionText(const std::string& action) {
+    static const std::pair<const char*, const char*> kActions[] = {
+        {"Cannot open", "を開けません"},      {"Cannot read", "を読み込めません"},
+        {"Cannot save", "を保存できません"},  {"Cannot create", "を作成できません"},
+        {"Cannot write", "に書き込めません"}, {"Cannot replace", "を置き換えられません"},
+    };
+    for (const auto& [key, text] : kActions)
+        if (action == key) return text;
+    return action;
+}
+
+}  // namespace
+
 FileError::FileError(const std::string& path, const std::string& action, int err)
-    : FileError(path, action, std::strerror(err), err) {}
+    : FileError(path, action, FileErrorReason(err), err) {}
 
 FileError::FileError(const std::string& path, const std::string& action, const std::string& reason, int err)
-    : std::runtime_error(action + " \"" + path + "\": " + reason), path_(path), err_(err) {}
+    : std::runtime_error(path + " " + ActionText(action) + ": " + reason), path_(path), err_(err) {}
 
 std::optional<FileStamp> StampOf(const std::string& path) {
     struct stat st{};
@@ -100,7 +154,12 @@ std::string ReadWholeFile(const std::string& path, FileStamp* stamp) {
     int fd = OpenRegularForRead(path, st);
     if (stamp) *stamp = StampFrom(st);
     std::string data;
-    if (st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
+    try {
+        if (st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
+    } catch (const std::exception&) {  // bad_alloc, length_error
+        ::close(fd);
+        throw FileError(path, "Cannot read", kTooLarge, ENOMEM);
+    }
     size_t chunk = 1 << 16;
     for (;;) {
         size_t old = data.size();
@@ -128,7 +187,7 @@ FileBlock ReadFileBlock(const std::string& path) {
     size_t capacity = st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
     FileBlock block;
     block.stamp = StampFrom(st);
-    block.data.reset(new char[capacity + 1]);
+    block.data = FileMemory(path, fd, capacity + 1);
     for (;;) {
         if (block.size == capacity) {
             // The file grew (or its size is unknown): probe one more byte, then grow.
@@ -142,7 +201,7 @@ FileBlock ReadFileBlock(const std::string& path) {
             }
             if (n == 0) break;
             size_t bigger = capacity + capacity / 2 + 65536;
-            std::unique_ptr<char[]> grown(new char[bigger + 1]);
+            std::unique_ptr<char[]> grown = FileMemory(path, fd, bigger + 1);
             std::memcpy(grown.get(), block.data.get(), block.size);
             grown[block.size++] = probe;
             block.data = std::move(grown);
@@ -197,9 +256,14 @@ SafeFileWriter::SafeFileWriter(std::string path, int64_t expectedSize)
     SaveTarget target = ProbeSaveTarget(path_);
     method_ = ChooseSaveMethod(target);
     if (method_ == SaveMethod::Refuse) {
-        if (!target.regular) throw FileError(path_, "Cannot save", "not a regular file", EINVAL);
+        if (!target.regular) throw FileError(path_, "Cannot save", kNotRegular, EINVAL);
+        // "Read-only" only for a file nobody may write; otherwise the reason
+        // the system gives (another user's file, a read-only file system).
+        struct stat st{};
+        if (::stat(path_.c_str(), &st) == 0 && (st.st_mode & 0222) == 0)
+            throw FileError(path_, "Cannot save", "ファイルが読み取り専用です", EACCES);
         int err = ::access(path_.c_str(), W_OK) == 0 ? EACCES : errno;
-        throw FileError(path_, "Cannot save", std::string(std::strerror(err)) + " (the file is read-only)", err);
+        throw FileError(path_, "Cannot save", err);
     }
     mode_t mode = 0666;
     struct stat st{};
@@ -272,7 +336,7 @@ void SafeFileWriter::Fail(const std::string& action, int err) {
     if (!visibleTemp_.empty()) ::unlink(visibleTemp_.c_str());
     visibleTemp_.clear();
     if (method_ == SaveMethod::InPlace && written_ > 0)
-        throw FileError(path_, action, std::string(std::strerror(err)) + " (the file may be incomplete)", err);
+        throw FileError(path_, action, FileErrorReason(err) + " (ファイルが途中までしか書かれていないことがあります)", err);
     throw FileError(path_, action, err);
 }
 

@@ -13,7 +13,11 @@
 
 namespace platform {
 
-// An I/O failure. what() is a UTF-8 message naming the file and the reason.
+// The reason for a system error code as the user is told it (Japanese).
+std::string FileErrorReason(int err);
+
+// An I/O failure. what() is a UTF-8 message naming the file, the action and
+// the reason, in Japanese as the messages it goes into.
 class FileError : public std::runtime_error {
 public:
     FileError(const std::string& path, const std::string& action, int err);

@@ -21,9 +21,9 @@ std::string_view TrimBlanks(std::string_view s) {
     return s.substr(a, b - a + 1);
 }
 
-// A CNT far past the keys present would only add empty rows; this bounds
-// the list a corrupt count can make.
-constexpr int kMaxBlankRows = 100000;
+// A corrupt or hostile CNT must not make a list that fills the memory:
+// no kind lists more rows than this, whatever the keys say.
+constexpr int kMaxRows = 100000;
 
 }  // namespace
 
@@ -93,18 +93,8 @@ bool TDefineViewForm::KindChange(int index) {
     platform::IniFile ini;
     if (!LoadList(ini)) return false;
     const std::string& kind = kinds_[static_cast<size_t>(index)];
-    int n = ini.ReadInteger(kind, "CNT", 0);
-    if (n > kMaxBlankRows) {
-        int highest = 0;
-        for (const std::string& key : ini.ReadSection(kind)) {
-            if (key.size() < 2 || std::string_view("NnVvDd").find(key[0]) == std::string_view::npos) continue;
-            long long i;
-            if (key.find_first_not_of("0123456789", 1) == std::string::npos && ParseDefineValue(key.substr(1), &i) &&
-                i <= n)
-                highest = std::max(highest, static_cast<int>(i));
-        }
-        n = std::max(highest, kMaxBlankRows);
-    }
+    const int n = std::min(ini.ReadInteger(kind, "CNT", 0), kMaxRows);
+    if (n > 0) rows_.reserve(static_cast<size_t>(n));
     for (int i = 1; i <= n; ++i) {
         std::string k = std::to_string(i);
         Row row;

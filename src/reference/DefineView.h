@@ -47,6 +47,11 @@ public:
 
     explicit TDefineViewForm(platform::Ui& ui) : ui_(ui) {}
 
+    // The list's column widths as the view last showed them: the designed
+    // ones at first, then what the user dragged them to, for the program's
+    // life. The view never shows the value column narrower than its values.
+    int columnWidths[3] = {kColumnWidths[0], kColumnWidths[1], kColumnWidths[2]};
+
     // Empties the form and lists the kinds; false when the list file is
     // missing (the window then closes at once) or cannot be read (after
     // telling the user).

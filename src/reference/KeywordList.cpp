@@ -92,6 +92,11 @@ std::string IncludeFolder(std::string_view compilerFolder) {
     return std::string(compilerFolder.substr(0, slash)) + "/include";
 }
 
+bool HelpViewerShows(std::string_view path) {
+    const std::string ext = platform::UpperCase(platform::ExtractFileExt(path));
+    return ext == ".TXT" || ext == ".HTM" || ext == ".HTML" || ext == ".MD";
+}
+
 std::string OneLine(std::string_view text) {
     std::string out;
     out.reserve(text.size());

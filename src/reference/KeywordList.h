@@ -55,6 +55,14 @@ std::string KeywordListPath(const std::string& programFolder, int targetHost);
 // "/" is relative: its sibling is "include"; an empty one gives "".
 std::string IncludeFolder(std::string_view compilerFolder);
 
+// Whether the built-in help viewer shows the file (by its extension, in any
+// letter case): plain text, HTML and Markdown.
+bool HelpViewerShows(std::string_view path);
+// The help file chooser's filter: the development kit's ".HLP" files first,
+// then the files the built-in viewer shows.
+constexpr std::string_view kHelpFileFilter =
+    "ヘルプファイル(*.HLP)|*.HLP|ヘルプテキスト(*.TXT;*.HTM;*.HTML;*.MD)|*.TXT;*.HTM;*.HTML;*.MD";
+
 // A hint text on one line, for a status panel: line breaks become spaces.
 std::string OneLine(std::string_view text);
 

@@ -1,6 +1,7 @@
 // The project settings dialog and the install information wizard, offscreen:
 // where the keyboard starts, what the widgets hand to the forms, and OK that
-// refuses keeping the dialog open with the keyboard on the field to fix.
+// refuses keeping the dialog open with the keyboard on the field to fix; the
+// define reference's list columns.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,10 +13,13 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QHeaderView>
+#include <QTreeWidget>
 
 #include "FakeUi.h"
 #include "FileDropArea.h"
 #include "ProjectDialogs.h"
+#include "ReferenceDialogs.h"
 #include "TestFiles.h"
 
 namespace {
@@ -102,4 +106,32 @@ TEST(ProjectDialogsView, SettingsDialogRefusesMissingInputAtTheFieldAndDeletesSe
     Show(again).at(2)->setText("/other/");
     again.reject();
     EXPECT_EQ(form.folderName, "/other/");
+}
+
+// The value column keeps its designed width as the starting width but is
+// never narrower than the kind's widest value; a width the user drags to
+// holds for the next use of the window.
+TEST(ReferenceDialogsView, DefineValueColumnShowsWholeValuesAndKeepsADraggedWidth) {
+    TempDir dir;
+    dir.Write("Define.Txt", "[k]\r\nCNT=2\r\nN1=A\r\nV1=0x7FFFFFFF\r\nN2=B\r\nV2=1\r\n");
+    FakeUi ui;
+    reference::TDefineViewForm form(ui);
+    EXPECT_EQ(form.columnWidths[1], 36);
+    for (int use = 0; use < 2; ++use) {
+        ASSERT_TRUE(form.FormShow(dir.path(), 0));
+        gui::DefineViewDialog dialog(form, nullptr);
+        dialog.show();
+        QApplication::processEvents();
+        auto* list = dialog.findChild<QTreeWidget*>();
+        if (use == 1) EXPECT_EQ(list->columnWidth(1), 150);
+        dialog.findChild<QComboBox*>()->setCurrentIndex(0);
+        QApplication::processEvents();
+        ASSERT_EQ(list->topLevelItemCount(), 2);
+        const int text = list->fontMetrics().horizontalAdvance(QStringLiteral("0x7FFFFFFF"));
+        EXPECT_GT(list->columnWidth(1), text);
+        if (use == 0) list->header()->resizeSection(1, 150);  // as a drag leaves it
+        else EXPECT_EQ(list->columnWidth(1), 150);
+        dialog.reject();
+    }
+    EXPECT_EQ(form.columnWidths[1], 150);
 }
