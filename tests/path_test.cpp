@@ -61,6 +61,18 @@ TEST(Path, DelimitersAndJoining) {
     EXPECT_EQ(JoinPath("", "b"), "b");
 }
 
+TEST(Path, WindowsPathsAreRecognisedAndNeverNameAFile) {
+    const std::tuple<const char*, bool, bool> cases[] = {  // path, Windows, Windows absolute
+        {"D:\\x\\a.R", true, true}, {"e:", true, true},       {"\\lib\\u.R", true, true},
+        {"sub\\a.R", true, false},   {"/w/src/a.R", false, false}, {"a.R", false, false},
+        {"http://x/", false, false},  {"", false, false},          {"/w/表.R", false, false},
+    };
+    for (auto [path, windows, absolute] : cases) {
+        EXPECT_EQ(IsWindowsPath(path), windows) << path;
+        EXPECT_EQ(IsWindowsAbsolutePath(path), absolute) << path;
+    }
+}
+
 class PathFolder : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -107,6 +119,28 @@ TEST_F(PathFolder, FindsFixedFilesIgnoringCase) {
     EXPECT_EQ(ResolveFixedFile(root_, "vkc.cfg"), root_ + "/VKC.cfg");
     EXPECT_EQ(ResolveFixedFile(root_, "VKBUILD.INI"), root_ + "/VKBUILD.INI");
     EXPECT_FALSE(FindFileInFolder(root_ + "/nope", "plain").has_value());
+}
+
+// What the desktop's opener would start rather than show.
+TEST_F(PathFolder, ProgramsOfEveryKindAreToldFromDocuments) {
+    ASSERT_EQ(::chmod((root_ + "/plain").c_str(), 0755), 0);
+    Touch("notes.txt");
+    const std::pair<std::string, bool> cases[] = {
+        {root_ + "/plain", true},  // executable whatever its name
+        {root_ + "/Linked.H", true},
+        {"file://" + root_ + "/plain", true},
+        {"file://localhost" + root_ + "/pl%61in", true},
+        {"file://other/doc.txt", true},
+        {root_ + "/notes.txt", false},
+        {"file://" + root_ + "/notes.txt", false},
+        {root_ + "/KeyDef.txt", false},  // a folder opens in the file manager
+        {"/x/setup.exe", true}, {"/x/run.Bat", true}, {"/x/a.com", true}, {"/x/a.PIF", true},
+        {"/x/app.desktop", true},
+        {"ssh://host/", true}, {"javascript:x", true}, {"smb://host/share", true},
+        {"http://example.com/a.exe.html", false}, {"HTTPS://example.com/", false}, {"mailto:a@b", false},
+        {"/x/missing.txt", false},
+    };
+    for (const auto& [target, program] : cases) EXPECT_EQ(StartsProgram(target), program) << target;
 }
 
 TEST_F(PathFolder, ExistenceChecks) {

@@ -84,7 +84,7 @@ TEST(ProjectFile, RewritingReplacesInPlaceAndNeverDeletes) {
         Entries("r", 5) + "[OTHER]\r\nk=v\r\n";
     platform::IniFile ini = Ini(original);
     ProjectModel m;
-    EXPECT_FALSE(m.Read(ini).empty());  // the Windows paths are pointed out
+    EXPECT_TRUE(m.Read(ini).empty());  // Windows paths are told when they would be opened
     EXPECT_EQ(m.executable, "D:\\work\\p.RX");
     EXPECT_EQ(m.ResolveSourcePath(m.List(EntryList::Sources)[0]), "D:\\work\\src\\e1");
 
@@ -108,6 +108,28 @@ TEST(ProjectFile, RewritingReplacesInPlaceAndNeverDeletes) {
     EXPECT_EQ(back.List(EntryList::Objects).size(), 99u);
 }
 
+// Bytes that are no character (0x80, 0xA0, 0xFD) and characters with two
+// codes (NEC and IBM rows: 0x8790 and 0x81E0 are both U+2252) go back as read.
+TEST(ProjectFile, EntriesKeepTheirBytesWhateverTheyDecodeTo) {
+    const std::string odd[] = {"a\x80.R", "\x87\x90.R", "\x81\xE0.R", "b\xA0.R", "c\xFD.R"};
+    std::string file = "[PROJECT]\r\nName=n\xFD\r\n[R]\r\nRCNT=5\r\n";
+    for (int i = 0; i < 5; ++i) file += "r0" + std::to_string(i + 1) + "=" + odd[i] + "\r\n";
+    file += "[DOC]\r\nDOCCNT=1\r\nDOC01=\x80\r\n";
+    platform::IniFile ini = Ini(file);
+    ProjectModel m;
+    m.Read(ini);
+    // Entries that move keep their bytes too.
+    m.RemoveFirst(EntryList::Sources, m.List(EntryList::Sources)[3]);
+    m.Add(EntryList::Sources, m.List(EntryList::Sources)[0]);
+    EXPECT_TRUE(m.Write(ini).empty());
+    const std::string bytes = ini.ToBytes();
+    EXPECT_NE(bytes.find("Name=n\xFD\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("RCNT=5\r\nr01=a\x80.R\r\nr02=\x87\x90.R\r\nr03=\x81\xE0.R\r\nr04=c\xFD.R\r\nr05=a\x80.R\r\n"),
+              std::string::npos);
+    EXPECT_NE(bytes.find("[DOC]\r\nDOCCNT=1\r\nDOC01=\x80\r\n"), std::string::npos);
+    EXPECT_EQ(bytes.find('?'), std::string::npos);
+}
+
 TEST(ProjectFile, GarbageReadsWhatItCan) {
     const char raw[] = "\xff\xfe\x00[R\x00]\r\n==\r\n[R]\r\nRCNT=2\r\nr01\r\nr02=\x82\r\n[PROJECT\r\nName=n\r\n\x1a";
     std::string garbage(raw, sizeof raw - 1);
@@ -127,6 +149,10 @@ TEST(ProjectModelRules, ResolveStoreAndMatchEntries) {
         {"/p/x.PRJ", "demo/", "hello.r", "/p/demo/hello.r"}, {"/p/x.PRJ", "demo/", "sub/a.R", "/p/sub/a.R"},
         {"/p/x.PRJ", "/w/", "a.R", "/w/a.R"},                {"/p/x.PRJ", "D:\\src\\", "a.R", "D:\\src\\a.R"},
         {"/p/x.PRJ", "", "a.R", "/p/a.R"},
+        // A Windows entry with a drive or a leading backslash is absolute.
+        {"", "D:\\work\\src\\", "E:\\lib\\util.R", "E:\\lib\\util.R"},
+        {"/p/x.PRJ", "D:\\work\\src\\", "D:\\x\\a.R", "D:\\x\\a.R"},
+        {"/p/x.PRJ", "/w/", "\\x\\a.R", "\\x\\a.R"},
     };
     for (const Case& c : cases) {
         ProjectModel m;

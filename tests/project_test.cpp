@@ -150,8 +150,11 @@ TEST_F(ProjectTest, BadProjectFilesOpenWithWhatCanBeRead) {
         {"empty.PRJ", "", {}, "empty", false},
         {"huge.PRJ", "[PROJECT]\r\nName=h\r\n" + folder + "RCNT=999999999\r\nr01=a.r\r\n", {src.File("a.r")}, "h", true},
         {"neg.PRJ", folder + "RCNT=-5\r\nr01=a.r\r\n[RO]\r\nROCNT=x\r\n", {}, "neg", true},
-        {"win.PRJ", "[PROJECT]\r\nName=w\r\n[R]\r\nDIR=D:\\work\\src\\\r\nRCNT=1\r\nr01=main.R\r\n",
-         {"D:\\work\\src\\main.R"}, "w", true},
+        // Windows paths name no file here: nothing opens, all are told in one message.
+        {"win.PRJ",
+         "[PROJECT]\r\nName=w\r\n[R]\r\nDIR=D:\\work\\src\\\r\nRCNT=4\r\nr01=main.R\r\nr02=E:\\lib\\util.R\r\n"
+         "r03=\\x\\a.R\r\nr04=" + src.File("a.r") + "\r\n",
+         {src.File("a.r")}, "w", true},
         {"junk.PRJ", std::string("\x00\xff\r\n[R]\r\nRCNT=1\r\nr01=", 21) + src.File("a.r") + "\r\n\x1a",
          {src.File("a.r")}, "junk", false},
     };
@@ -168,16 +171,61 @@ TEST_F(ProjectTest, BadProjectFilesOpenWithWhatCanBeRead) {
         EXPECT_FALSE(form->Project().IsOpen());
     }
     // Saving a Windows-path project gives its paths back as they were.
-    EXPECT_NE(TempDir::Read(src.File("win.PRJ")).find("DIR=D:\\work\\src\\\r\nRCNT=1\r\nr01=main.R\r\n"),
+    EXPECT_NE(TempDir::Read(src.File("win.PRJ")).find("DIR=D:\\work\\src\\\r\nRCNT=4\r\nr01=main.R\r\n"),
               std::string::npos);
-    // What is not a file is refused before anything is closed.
-    std::filesystem::create_directory(src.File("dir.PRJ"));
-    Open(src.File("huge.PRJ"));
     ui.messages.clear();
-    Open(src.File("dir.PRJ"));
+    Open(src.File("win.PRJ"));
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(form->Caption(), "VeskC Builder - h");
-    EXPECT_EQ(Captions().size(), 1u);
+    for (const char* path : {"D:\\work\\src\\main.R", "E:\\lib\\util.R", "\\x\\a.R"})
+        EXPECT_NE(ui.messages[0].find(std::string(path) + " を開けません: Windows のパスです"), std::string::npos) << path;
+    // What is not a file, or not a project, is refused before anything is
+    // closed, and left as it is.
+    std::filesystem::create_directory(src.File("dir.PRJ"));
+    std::string binary;
+    for (int i = 0; i < 1024; ++i) binary += static_cast<char>(i * 37 % 251);
+    const std::string notProject = src.Write("binary.PRJ", binary);
+    for (const std::string& bad : {src.File("dir.PRJ"), notProject}) {
+        Open(src.File("huge.PRJ"));
+        ui.messages.clear();
+        Open(bad);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(form->Caption(), "VeskC Builder - h");
+        EXPECT_EQ(Captions().size(), 1u);
+    }
+    EXPECT_EQ(ui.messages.front(), notProject + " はプロジェクトファイルではありません");
+    EXPECT_EQ(TempDir::Read(notProject), binary);
+    form.reset();
+    Start({notProject});
+    EXPECT_EQ(ui.messages.back(), notProject + " はプロジェクトファイルではありません");
+    EXPECT_EQ(form->Caption(), "VeskC Builder");
+}
+
+// Closing a project rewrites only what changed: foreign lines keep their bytes
+// and line ends, entries their Shift-JIS bytes; what Shift-JIS cannot hold is
+// never saved as "?".
+TEST_F(ProjectTest, AProjectFileKeepsWhatTheProgramDidNotChange) {
+    const std::string file = "; mine\n[PROJECT]\nName=p\nRX=p.RX\rOdd=\x01\xff\x80\n[R]\r\nDIR=" + src.path() +
+                             "/\r\nRCNT=2\r\nr01=\x80\xA0.R\r\nr02=\x87\x90\xFD.R\n[RI]\nINSTALL=\n[RO]\nROCNT=0\n"
+                             "[DOC]\nDOCCNT=1\nDOC01=\x95\x5C\x80.txt\n[REF]\nREFCNT=0";
+    const std::string prj = src.Write("p.PRJ", file);
+    Start();
+    Open(prj);
+    form->Execute(ActionId::ProjectClose);
+    EXPECT_TRUE(TempDir::Read(prj) == file) << TempDir::Read(prj);
+    EXPECT_TRUE(ui.messages.empty());
+
+    Open(prj);
+    form->Project().Add(EntryList::References, "\xF0\x9F\x98\x80");  // no Shift-JIS code
+    for (MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
+        ui.messages.clear();
+        ui.answers = {answer};
+        form->Execute(ActionId::ProjectClose);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_NE(ui.messages[0].find("REF/REF01"), std::string::npos);
+        EXPECT_NE(ui.messages[0].find("保存せずにプロジェクトを閉じますか?"), std::string::npos);
+        EXPECT_EQ(form->Project().IsOpen(), answer == MsgAnswer::No);
+        EXPECT_TRUE(TempDir::Read(prj) == file);
+    }
 }
 
 TEST_F(ProjectTest, AProjectFileThatCannotBeWrittenIsReported) {

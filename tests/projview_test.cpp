@@ -3,6 +3,8 @@
 // text, double click and keys, and the main window's deferred open.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "MainFormFixture.h"
 #include "project/ProjView.h"
 
@@ -223,11 +225,20 @@ TEST(ProjectViewOpen, DoubleClickAndKeysByCategory) {
     EXPECT_TRUE(g.view->DblClick({Cat::InstallInfo}));
     EXPECT_EQ(g.wizards, 1);
     EXPECT_TRUE(g.dialogs.empty());
-    // Insert on the same root asks for the file instead; on Executable nothing.
+    // Insert on the same root asks for the file instead; on Executable and on
+    // any child nothing.
     g.view->Select(ProjectNode{Cat::InstallInfo});
     g.view->KeyDown(Key::Insert, false);
     g.view->Select(ProjectNode{Cat::Executable});
     g.view->KeyDown(Key::Insert, false);
+    g.view->Select(ProjectNode{Cat::Executable, 0});
+    EXPECT_EQ(g.view->KeyDown(Key::Insert, false), TProjectViewForm::KeyResult::NotHandled);
+    f.dialogs.clear();
+    for (ProjectNode child : {ProjectNode{Cat::Sources, 0}, ProjectNode{Cat::Objects, 0}, ProjectNode{Cat::InstallInfo, 0}}) {
+        f.view->Select(child);
+        f.view->KeyDown(Key::Insert, false);
+    }
+    EXPECT_TRUE(f.dialogs.empty());
     g.view->DblClick({Cat::Executable, 0});
     ASSERT_EQ(g.dialogs.size(), 1u);
     EXPECT_EQ(g.dialogs[0].caption, "ｲﾝｽﾄｰﾙ情報ﾌｧｲﾙの選択");
@@ -242,12 +253,18 @@ TEST_F(ProjectViewMain, OpenCreatesTheWindowAndTimer2OpensByCategory) {
     app::TMainForm& form = *this->form;
     src.Write("a.r", "a\r\n");
     src.Write("i.ri", "\r\n");
+    const std::string tool = src.Write("notes", "#!/bin/sh\n");
+    std::filesystem::permissions(tool, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
     std::string prj = src.Write("p.PRJ", "[PROJECT]\r\nName=p\r\nRX=p.RX\r\n[R]\r\nDIR=" + src.path() +
-                                             "/\r\nRCNT=1\r\nr01=a.r\r\n[RI]\r\nINSTALL=" + src.File("i.ri") +
-                                             "\r\n[DOC]\r\nDOCCNT=2\r\nDOC01=/d/run.exe\r\nDOC02=/d/read.TXT\r\n"
-                                             "[REF]\r\nREFCNT=2\r\nREF01=nifty:msg\r\nREF02=NIFTY:msg\r\n");
+                                             "/\r\nRCNT=2\r\nr01=a.r\r\nr02=D:\\x\\a.R\r\n[RI]\r\nINSTALL=" +
+                                             src.File("i.ri") + "\r\n[DOC]\r\nDOCCNT=5\r\nDOC01=/d/run.exe\r\n"
+                                             "DOC02=/d/read.TXT\r\nDOC03=notes\r\nDOC04=/d/app.Desktop\r\n"
+                                             "DOC05=D:\\d\\x.txt\r\n[REF]\r\nREFCNT=5\r\nREF01=nifty:msg\r\n"
+                                             "REF02=NIFTY:msg\r\nREF03=ssh://host/\r\nREF04=file://" + tool +
+                                             "\r\nREF05=https://example.com/\r\n");
     ui.openResults.push_back(FakeUi::Chose({prj}));
     form.Execute(app::ActionId::ProjectOpen);
+    EXPECT_NE(ui.messages.back().find("D:\\x\\a.R を開けません: Windows のパスです"), std::string::npos);
     TProjectViewForm* w = form.ProjectWindow();
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->Caption(), "p");
@@ -259,10 +276,18 @@ TEST_F(ProjectViewMain, OpenCreatesTheWindowAndTimer2OpensByCategory) {
         {{Cat::Sources, 0}, 2, "", "", false},  // already open: brought forward
         {{Cat::InstallInfo, 0}, 3, "", "", false},
         {{Cat::InstallInfo, 0}, 3, "", "", false},
-        {{Cat::Documents, 0}, 3, "", "", false},
+        {{Cat::Sources, 1}, 3, "", "", true},  // a Windows path names no file
+        // Nothing that would start a program goes to the desktop's opener.
+        {{Cat::Documents, 0}, 3, "", "", true},
         {{Cat::Documents, 1}, 3, "/d/read.TXT", "", false},
+        {{Cat::Documents, 2}, 3, "", "", true},
+        {{Cat::Documents, 3}, 3, "", "", true},
+        {{Cat::Documents, 4}, 3, "", "", true},
         {{Cat::References, 0}, 3, "", "Korvane.Application OpenMessage nifty:msg", true},
         {{Cat::References, 1}, 3, "NIFTY:msg", "", false},
+        {{Cat::References, 2}, 3, "", "", true},
+        {{Cat::References, 3}, 3, "", "", true},
+        {{Cat::References, 4}, 3, "https://example.com/", "", false},
     };
     auto one = [](const std::string& s) { return s.empty() ? std::vector<std::string>{} : std::vector{s}; };
     for (const Case& c : cases) {
@@ -276,7 +301,7 @@ TEST_F(ProjectViewMain, OpenCreatesTheWindowAndTimer2OpensByCategory) {
         EXPECT_EQ(form.Children().size(), c.children);
         EXPECT_EQ(ui.desktopOpened, one(c.desktop));
         EXPECT_EQ(ui.automationCalls, one(c.automation));
-        EXPECT_EQ(ui.messages.size(), c.told ? 1u : 0u);
+        EXPECT_EQ(ui.messages.size(), c.told ? 1u : 0u) << w->Text(c.node);
     }
     EXPECT_EQ(form.ActiveChild()->Caption(), src.File("i.ri"));
     w->DblClick({Cat::Sources, 0});

@@ -37,6 +37,10 @@ TEST(RiWizFile, WrittenLineByLineInShiftJisWithCrLf) {
          [](TRiWizForm& f) { f.title = "表示", f.defaultAction = 3, f.noLogin = 0, f.access = 1; },
          "[INSTALL]\r\nVERSION=\r\nTITLE=\x95\x5c\x8e\xa6\r\nFILENAME=\r\nARG=\r\nLOGFILENAME=\r\nDEFAULT=EDIT\r\n"
          "NOLOGIN=0\r\nACCESS=1\r\n\r\n"},
+        {"line breaks pasted into a single-line field are blanks",
+         [](TRiWizForm& f) { f.version = "1.0\n[STEP9]", f.title = "a\r\nb\rc", f.logFileName = "\n"; },
+         "[INSTALL]\r\nVERSION=1.0 [STEP9]\r\nTITLE=a b c\r\nFILENAME=\r\nARG=\r\nLOGFILENAME= \r\n"
+         "DEFAULT=EXECUTE\r\nNOLOGIN=1\r\nACCESS=0\r\n\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,5 +1,6 @@
 // The main window's project commands: open, close, append, the project
 // window button, and the three operations on the project file.
+#include <optional>
 #include <string>
 
 #include "app/MainForm.h"
@@ -14,18 +15,36 @@ bool IsUntitled(const std::string& caption) { return caption.compare(0, 6, "NONA
 // Problems shown at most in one message; the rest are counted.
 constexpr size_t kProblemsShown = 10;
 
-}  // namespace
+std::string NotAProjectFile(const std::string& path) { return path + " はプロジェクトファイルではありません"; }
 
-bool TMainForm::LoadProject(const std::string& path) {
+// A path written on Windows names no file here (it would become a file with
+// backslashes in its name in the current folder).
+std::string WindowsPathRefusal(const std::string& path) { return path + " を開けません: Windows のパスです"; }
+
+// The file read for a project, or nullopt once the user has been told why it
+// cannot be one.
+std::optional<platform::IniFile> ReadProjectFile(platform::Ui& ui, const std::string& path) {
     platform::IniFile ini;
     try {
         ini.LoadFromFile(path);
     } catch (const std::exception& e) {
-        ui_.MessageBox("プロジェクトファイルを読み込めません。\n" + path + "\n" + e.what(), "エラー",
-                       platform::MsgKind::Error, platform::MsgButtons::Ok);
-        return false;
+        ui.MessageBox("プロジェクトファイルを読み込めません。\n" + path + "\n" + e.what(), "エラー", platform::MsgKind::Error,
+                      platform::MsgButtons::Ok);
+        return std::nullopt;
     }
-    std::vector<std::string> problems = project_.Read(ini);
+    if (!project::IsProjectFile(ini)) {
+        ui.MessageBox(NotAProjectFile(path), "エラー", platform::MsgKind::Error, platform::MsgButtons::Ok);
+        return std::nullopt;
+    }
+    return ini;
+}
+
+}  // namespace
+
+bool TMainForm::LoadProject(const std::string& path) {
+    std::optional<platform::IniFile> ini = ReadProjectFile(ui_, path);
+    if (!ini) return false;
+    std::vector<std::string> problems = project_.Read(*ini);
     if (project_.name.empty()) {
         // Without a name the project would count as closed while its
         // windows are open, and its file would never be written again.
@@ -35,8 +54,13 @@ bool TMainForm::LoadProject(const std::string& path) {
         project_.NotifyChanged();
     }
     // A window refused (a folder, an unreadable file) says so itself.
-    for (const std::string& entry : std::vector<std::string>(project_.List(project::EntryList::Sources)))
-        OpenDocumentWindow(project_.ResolveSourcePath(entry));
+    for (const std::string& entry : std::vector<std::string>(project_.List(project::EntryList::Sources))) {
+        const std::string source = project_.ResolveSourcePath(entry);
+        if (platform::IsWindowsPath(source))
+            problems.push_back(WindowsPathRefusal(source));
+        else
+            OpenDocumentWindow(source);
+    }
     if (!problems.empty()) {
         std::string text = path + " の次の項目は、書かれたとおりには使えません:";
         for (size_t i = 0; i < problems.size() && i < kProblemsShown; ++i) text += "\n" + problems[i];
@@ -57,17 +81,18 @@ std::optional<std::string> TMainForm::SaveProject(const std::string& path) {
         // What could not be read is not written over.
         return std::string(e.what());
     }
-    std::vector<std::string> lossy = project_.Write(ini);
+    // Nor is a file that has become something else.
+    if (!project::IsProjectFile(ini)) return NotAProjectFile(path);
+    // Text that Shift-JIS cannot hold would be saved as "?": nothing is written.
+    if (std::vector<std::string> lossy = project_.Write(ini); !lossy.empty()) {
+        std::string text = "次の項目にはShift-JISで表せない文字があります:";
+        for (const std::string& k : lossy) text += "\n" + k;
+        return text;
+    }
     try {
         ini.SaveToFile(path);
     } catch (const std::exception& e) {
         return std::string(e.what());
-    }
-    if (!lossy.empty()) {
-        std::string keys;
-        for (const std::string& k : lossy) keys += "\n" + k;
-        ui_.MessageBox(path + " の次の項目にはShift-JISで表せない文字があり、\"?\" に置き換えて保存しました:" + keys,
-                       "警告", platform::MsgKind::Warning, platform::MsgButtons::Ok);
     }
     return std::nullopt;
 }
@@ -177,6 +202,14 @@ project::TProjectViewForm* TMainForm::CreateProjectWindow() {
 void TMainForm::Timer2Timer() {
     timer2_.SetEnabled(false);
     const PendingOpen request = pendingOpen_;
+    auto refuse = [this](const std::string& text) {
+        ui_.MessageBox(text, "エラー", platform::MsgKind::Error, platform::MsgButtons::Ok);
+    };
+    // A reference may be a "nifty:" text, which is no path.
+    if (request.category != 4 && platform::IsWindowsPath(request.path)) {
+        refuse(WindowsPathRefusal(request.path));
+        return;
+    }
     switch (request.category) {
         case 0:
         case 2:
@@ -198,12 +231,20 @@ void TMainForm::Timer2Timer() {
                                    platform::MsgKind::Error, platform::MsgButtons::Ok);
                 break;
             }
-            const std::string ext = platform::UpperCase(platform::ExtractFileExt(request.path));
-            // Programs listed as documents or references are never started from here.
-            if ((ext == ".EXE" || ext == ".BAT" || ext == ".COM" || ext == ".PIF")) break;
-            if (!ui_.OpenWithDesktop(request.path))
-                ui_.MessageBox(request.path + "\nを開くアプリケーションが見つかりません。", "エラー",
-                               platform::MsgKind::Error, platform::MsgButtons::Ok);
+            if (platform::IsWindowsPath(request.path)) {
+                refuse(WindowsPathRefusal(request.path));
+                break;
+            }
+            // Programs listed as documents or references are never started
+            // from here: a project from someone else must not run anything.
+            // A host reference in other letters ("NIFTY:") still goes to the
+            // desktop, as such a reference always has.
+            const bool hostReference = request.category == 4 && platform::SameText(request.path.substr(0, 6), "nifty:");
+            if (!hostReference && platform::StartsProgram(request.path)) {
+                refuse(request.path + "\nはプログラムを起動するため開きません。");
+                break;
+            }
+            if (!ui_.OpenWithDesktop(request.path)) refuse(request.path + "\nを開くアプリケーションが見つかりません。");
             break;
         }
         default: break;
@@ -227,14 +268,7 @@ void TMainForm::ProjectOpenExecute() {
                        platform::MsgButtons::Ok);
         return;
     }
-    try {
-        platform::IniFile probe;
-        probe.LoadFromFile(path);
-    } catch (const std::exception& e) {
-        ui_.MessageBox("プロジェクトファイルを読み込めません。\n" + path + "\n" + e.what(), "エラー",
-                       platform::MsgKind::Error, platform::MsgButtons::Ok);
-        return;
-    }
+    if (!ReadProjectFile(ui_, path)) return;
     if (!CloseAllChildren()) return;
     OpenProjectFile(path);
 }

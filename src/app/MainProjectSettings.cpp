@@ -32,6 +32,8 @@ void TMainForm::ProjectNewExecute() {
             if (!platform::FileExists(path)) throw std::runtime_error("通常のファイルではありません。");
             platform::IniFile probe;
             probe.LoadFromFile(path);
+            // Its keys would be added to a file of another kind.
+            if (!project::IsProjectFile(probe)) throw std::runtime_error("プロジェクトファイルではありません。");
         } catch (const std::exception& e) {
             Error(ui_, "プロジェクトファイルに書き込めません。\n" + path + "\n" + e.what());
             return;
@@ -58,7 +60,7 @@ void TMainForm::ProjectNewExecute() {
     // Sources still to be written get no window yet.
     for (const std::string& entry : prjForm_.Sources()) {
         const std::string source = project_.ResolveSourcePath(entry);
-        if (platform::FileExists(source)) OpenDocumentWindow(source);
+        if (!platform::IsWindowsPath(source) && platform::FileExists(source)) OpenDocumentWindow(source);
     }
     if (std::optional<std::string> error = SaveProject(path))
         Error(ui_, "プロジェクトファイルを保存できません。\n" + path + "\n" + *error);

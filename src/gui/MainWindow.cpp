@@ -7,6 +7,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -682,6 +683,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // Windows placed before the area had its size, or left outside when it
     // shrank, come back inside it.
     if (watched == mdi_->viewport() && event->type() == QEvent::Resize) KeepChildrenInside();
+    // A click on the empty client area (not on a child window inside it).
+    if (watched == mdi_->viewport() && event->type() == QEvent::MouseButtonPress &&
+        !mdi_->viewport()->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()))
+        form_.FormClick();
     // F1 and F2 pressed while the MDI client area itself has the focus.
     if ((watched == mdi_ || watched == mdi_->viewport()) && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);

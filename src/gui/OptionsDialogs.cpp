@@ -24,6 +24,7 @@
 #include "ColorGrid.h"
 #include "Fonts.h"
 #include "QtUi.h"
+#include "SingleLine.h"
 
 namespace gui {
 
@@ -211,6 +212,7 @@ VKBOptDialog::VKBOptDialog(app::TVKBOptForm& form, QWidget* parent) : QDialog(pa
         if (on) form_.RadioGroup1 = 1;
         EnablePlomar();
     });
+    SingleLineFields(this);
 }
 
 void VKBOptDialog::Load() {
@@ -359,6 +361,7 @@ CustDialog::CustDialog(app::TCustForm& form, QWidget* parent) : QDialog(parent),
     connect(pages, &QTabWidget::currentChanged, this, [this](int i) { form_.page = i; });
     UpdateSample();
     fonts_->setFocus(Qt::OtherFocusReason);
+    SingleLineFields(this);
 }
 
 void CustDialog::UpdateSample() {
@@ -394,6 +397,7 @@ PrjCustDialog::PrjCustDialog(app::TPrjCustForm& form, QWidget* parent) : QDialog
     connect(sizes, &QComboBox::currentIndexChanged, this, [this](int i) { form_.sizeIndex = i; });
     connect(grid, &ColorGrid::changed, this, [this, grid] { form_.colors = grid->Choice(); });
     fonts->setFocus(Qt::OtherFocusReason);
+    SingleLineFields(this);
 }
 
 }  // namespace gui

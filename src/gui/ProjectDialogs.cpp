@@ -20,6 +20,7 @@
 
 #include "FileDropArea.h"
 #include "QtUi.h"
+#include "SingleLine.h"
 
 namespace gui {
 
@@ -121,6 +122,7 @@ PrjDialog::PrjDialog(TPrjForm& form, QWidget* parent) : QDialog(parent), form_(f
     form_.OnListsChanged = [this] { ShowLists(); };
     Push();
     Focus(name_);
+    SingleLineFields(this);
 }
 
 PrjDialog::~PrjDialog() {
@@ -303,6 +305,7 @@ RiWizDialog::RiWizDialog(TRiWizForm& form, QWidget* parent) : QDialog(parent), f
 
     Push();
     Focus(edits_[0]);
+    SingleLineFields(this);
 }
 
 void RiWizDialog::Pull() {

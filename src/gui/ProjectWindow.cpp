@@ -16,6 +16,7 @@
 #include "FileDropArea.h"
 #include "Fonts.h"
 #include "QtUi.h"
+#include "SingleLine.h"
 #include "app/Actions.h"
 #include "app/Settings.h"
 
@@ -77,6 +78,7 @@ RefDocDialog::RefDocDialog(project::TRefDocForm& form, QWidget* parent)
         edit_->setFocus();
     });
     edit_->setFocus();
+    SingleLineFields(this);
 }
 
 ProjectWindow::ProjectWindow(project::TProjectViewForm& form, const app::TSettings& settings, QWidget* parent)

@@ -20,6 +20,7 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include "SingleLine.h"
 #include "platform/ShiftJis.h"
 #include "reference/KeywordList.h"
 
@@ -132,10 +133,14 @@ platform::FileDialogResult QtUi::SaveDialog(const platform::FileDialogOptions& o
 std::optional<std::string> QtUi::InputBox(const std::string& caption, const std::string& prompt,
                                           const std::string& value) {
     ReturnFocus back(parent_);
-    bool ok = false;
-    QString text = QInputDialog::getText(parent_, Q(caption), Q(prompt), QLineEdit::Normal, Q(value), &ok);
-    if (!ok) return std::nullopt;
-    return S(text);
+    QInputDialog dialog(parent_);
+    dialog.setWindowTitle(Q(caption));
+    dialog.setLabelText(Q(prompt));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(Q(value));
+    SingleLineFields(&dialog);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return S(dialog.textValue());
 }
 
 std::optional<std::string> QtUi::ChooseFolder(const std::string& caption, const std::string& initial) {

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "QtUi.h"
+#include "SingleLine.h"
 #include "editor/Editor.h"
 
 namespace gui {
@@ -76,6 +77,7 @@ FindDialog::FindDialog(app::TFindDialog& form, QWidget* parent) : QDialog(parent
     connect(next_, &QPushButton::clicked, this, [this] { form_.FindClick(); });
     connect(cancel, &QPushButton::clicked, this, &FindDialog::reject);
     form_.SetView(this);
+    SingleLineFields(this);
 }
 
 FindDialog::~FindDialog() { form_.SetView(nullptr); }
@@ -133,6 +135,7 @@ ReplaceDialog::ReplaceDialog(app::TReplaceDialog& form, QWidget* parent) : QDial
     connect(all_, &QPushButton::clicked, this, [this] { form_.ReplaceAllClick(); });
     connect(cancel, &QPushButton::clicked, this, &ReplaceDialog::reject);
     form_.SetView(this);
+    SingleLineFields(this);
 }
 
 ReplaceDialog::~ReplaceDialog() { form_.SetView(nullptr); }
@@ -191,6 +194,7 @@ NumJumpDialog::NumJumpDialog(app::TNumJmp& form, QWidget* parent) : QDialog(pare
     // The preset number is selected, so that typing replaces it.
     edit_->setFocus(Qt::OtherFocusReason);
     edit_->selectAll();
+    SingleLineFields(this);
 }
 
 bool NumJumpDialog::eventFilter(QObject* watched, QEvent* event) {

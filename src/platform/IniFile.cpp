@@ -62,17 +62,21 @@ ParsedLine Parse(std::string_view line) {
     return p;
 }
 
-std::vector<std::string> SplitLines(std::string_view bytes) {
-    std::vector<std::string> lines;
+constexpr std::string_view kCrLf = "\r\n";
+
+// The lines and, for each, the line end that follows it.
+std::vector<std::pair<std::string, std::string>> SplitLines(std::string_view bytes) {
+    std::vector<std::pair<std::string, std::string>> lines;
     size_t start = 0;
     for (size_t i = 0; i < bytes.size(); ++i) {
         char c = bytes[i];
         if (c != '\r' && c != '\n') continue;
-        lines.emplace_back(bytes.substr(start, i - start));
+        size_t end = i;
         if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        lines.emplace_back(bytes.substr(start, end - start), bytes.substr(end, i + 1 - end));
         start = i + 1;
     }
-    if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
+    if (start < bytes.size()) lines.emplace_back(bytes.substr(start), "");
     return lines;
 }
 
@@ -143,7 +147,7 @@ void IniFile::LoadFromBytes(std::string_view bytes) {
     blocks_.assign(1, Block{});
     sections_.clear();
     modified_ = false;
-    for (std::string& line : SplitLines(bytes)) {
+    for (auto& [line, end] : SplitLines(bytes)) {
         ParsedLine p = Parse(line);
         if (p.kind == ParsedLine::kHeader) {
             Block block;
@@ -154,7 +158,15 @@ void IniFile::LoadFromBytes(std::string_view bytes) {
             blocks_.back().keys.emplace(AnsiUpperCase(p.name), blocks_.back().lines.size());
         }
         blocks_.back().lines.push_back(std::move(line));
+        blocks_.back().ends.push_back(std::move(end));
     }
+}
+
+bool IniFile::Blank() const {
+    for (const Block& b : blocks_)
+        for (const std::string& line : b.lines)
+            if (Parse(line).kind != ParsedLine::kBlank) return false;
+    return true;
 }
 
 std::string IniFile::ToBytes() const {
@@ -164,9 +176,11 @@ std::string IniFile::ToBytes() const {
     std::string out;
     out.reserve(size);
     for (const Block& b : blocks_) {
-        for (const std::string& line : b.lines) {
-            out += line;
-            out += "\r\n";
+        for (size_t i = 0; i < b.lines.size(); ++i) {
+            // A last line without an end that no longer is last gets one.
+            if (!out.empty() && !out.ends_with('\r') && !out.ends_with('\n')) out += kCrLf;
+            out += b.lines[i];
+            out += b.ends[i];
         }
     }
     return out;
@@ -246,10 +260,14 @@ IniFile::Block& IniFile::SectionForWrite(std::string_view section) {
 
     // Only the leading block can have no lines, and then it is the whole file.
     Block& last = blocks_.back();
-    if (!last.lines.empty() && Parse(last.lines.back()).kind != ParsedLine::kBlank) last.lines.emplace_back();
+    if (!last.lines.empty() && Parse(last.lines.back()).kind != ParsedLine::kBlank) {
+        last.lines.emplace_back();
+        last.ends.emplace_back(kCrLf);
+    }
     Block block;
     block.name = section;
     block.lines.push_back('[' + std::string(section) + ']');
+    block.ends.emplace_back(kCrLf);
     sections_.emplace(AnsiUpperCase(section), blocks_.size());
     blocks_.push_back(std::move(block));
     return blocks_.back();
@@ -264,12 +282,18 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
     auto it = block.keys.find(upperKey);
     if (it != block.keys.end()) {
         std::string& line = block.lines[it->second];
-        line = std::string(Parse(line).name) + '=' + value;
+        std::string written = std::string(Parse(line).name) + '=' + value;
+        // A line that already says exactly this stays as it is, line end and all.
+        if (written != line) {
+            line = std::move(written);
+            block.ends[it->second] = kCrLf;
+        }
     } else {
         size_t pos = block.lines.size();
         while (pos > 1 && Parse(block.lines[pos - 1]).kind == ParsedLine::kBlank) --pos;
         // Only blank lines move down, so the recorded key lines stay valid.
         block.lines.insert(block.lines.begin() + static_cast<std::ptrdiff_t>(pos), std::string(key) + '=' + value);
+        block.ends.insert(block.ends.begin() + static_cast<std::ptrdiff_t>(pos), std::string(kCrLf));
         block.keys.emplace(std::move(upperKey), pos);
     }
     modified_ = true;

@@ -3,8 +3,9 @@
 // loaded once, changed in memory and saved once.
 //
 // The file is kept as its original lines (split at CR LF, LF or CR), so lines
-// that are not written to come back byte for byte; every line is saved with
-// CR LF. Nothing is ever deleted. Bytes are Shift-JIS; section and key names
+// that are not written to come back byte for byte with their own line ends
+// (a hand-edited or foreign file is not rewritten wholesale); lines written,
+// added, or followed by an added line end with CR LF. Nothing is ever deleted. Bytes are Shift-JIS; section and key names
 // are passed as Shift-JIS bytes too (ASCII in practice).
 //
 // Reading:
@@ -29,7 +30,8 @@
 //
 // Writing:
 //  - An existing key's line becomes the file's spelling of the key, "=" and
-//    the value (indentation dropped). A new key goes after the last non-blank
+//    the value (indentation dropped); a line that is exactly that already is
+//    left alone. A new key goes after the last non-blank
 //    line of its section, so a blank line before the next section stays. A new
 //    section is appended at the end, after an empty line unless the file is
 //    empty or already ends with one.
@@ -63,6 +65,8 @@ public:
     void SaveToFile(const std::string& path) const;
     // Whether any Write function ran since the last load.
     bool Modified() const { return modified_; }
+    // Whether the file holds nothing but blank lines.
+    bool Blank() const;
 
     std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
     // The value decoded to UTF-8 (undecodable bytes show as U+FFFD); the
@@ -90,6 +94,7 @@ private:
     struct Block {
         std::string name;  // the file's spelling; empty for the leading block
         std::vector<std::string> lines;
+        std::vector<std::string> ends;  // each line's end as read ("" after the last); CR LF when written
         std::unordered_map<std::string, size_t> keys;  // upper-cased name -> line of first occurrence
     };
 

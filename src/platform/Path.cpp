@@ -31,7 +31,74 @@ bool StatIs(const std::string& path, mode_t type) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == type;
 }
 
+bool IsAsciiAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+bool HasDrive(std::string_view path) { return path.size() >= 2 && IsAsciiAlpha(path[0]) && path[1] == ':'; }
+
+// The scheme of a URL ("http" of "http://x"), empty when `s` is none: a
+// scheme has two characters at least, so "D:" is a drive.
+std::string_view UrlScheme(std::string_view s) {
+    size_t colon = s.find(':');
+    if (colon == std::string_view::npos || colon < 2 || !IsAsciiAlpha(s[0])) return {};
+    for (size_t i = 1; i < colon; ++i) {
+        char c = s[i];
+        if (!IsAsciiAlpha(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.') return {};
+    }
+    return s.substr(0, colon);
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    c = AsciiUpper(c);
+    return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+}
+
+// The local path of a "file:" URL; nullopt for another machine's file.
+std::optional<std::string> FileUrlPath(std::string_view url) {
+    std::string_view rest = url.substr(5);
+    if (rest.substr(0, 2) == "//") {
+        rest.remove_prefix(2);
+        size_t slash = rest.find('/');
+        std::string_view host = rest.substr(0, slash);
+        if (!host.empty() && !SameText(host, "localhost")) return std::nullopt;
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash);
+    }
+    rest = rest.substr(0, rest.find_first_of("?#"));
+    std::string path;
+    for (size_t i = 0; i < rest.size(); ++i) {
+        int hi, lo;
+        if (rest[i] == '%' && i + 2 < rest.size() && (hi = HexDigit(rest[i + 1])) >= 0 &&
+            (lo = HexDigit(rest[i + 2])) >= 0) {
+            path += static_cast<char>(hi * 16 + lo);
+            i += 2;
+        } else {
+            path += rest[i];
+        }
+    }
+    return path;
+}
+
 }  // namespace
+
+bool IsWindowsPath(std::string_view path) { return HasDrive(path) || path.find('\\') != std::string_view::npos; }
+
+bool IsWindowsAbsolutePath(std::string_view path) { return HasDrive(path) || (!path.empty() && path[0] == '\\'); }
+
+bool StartsProgram(const std::string& target) {
+    std::string path = target;
+    if (std::string_view scheme = UrlScheme(target); !scheme.empty()) {
+        if (SameText(scheme, "http") || SameText(scheme, "https") || SameText(scheme, "mailto")) return false;
+        if (!SameText(scheme, "file")) return true;
+        std::optional<std::string> local = FileUrlPath(target);
+        if (!local) return true;
+        path = *local;
+    }
+    const std::string ext = UpperCase(ExtractFileExt(path));
+    for (const char* program : {".EXE", ".BAT", ".COM", ".PIF", ".DESKTOP"})
+        if (ext == program) return true;
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH));
+}
 
 std::string ExtractFilePath(std::string_view path) { return std::string(path.substr(0, NameStart(path))); }
 

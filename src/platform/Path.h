@@ -31,6 +31,18 @@ std::string ExcludeTrailingPathDelimiter(std::string_view folder);
 // Exactly one "/" between folder and name; an empty folder gives name alone.
 std::string JoinPath(std::string_view folder, std::string_view name);
 
+// A path written on Windows: a drive ("D:") in front or a backslash anywhere.
+// It names no file here, so it is never used as a file name.
+bool IsWindowsPath(std::string_view path);
+// Absolute on Windows: a drive letter ("D:") or a leading backslash.
+bool IsWindowsAbsolutePath(std::string_view path);
+
+// Whether handing `target` (a path or a URL) to the desktop's opener could
+// start a program rather than show a document: Windows program extensions,
+// .desktop launchers, executable files of any name, and URL schemes other
+// than file, http, https and mailto (a file URL is judged by its file).
+bool StartsProgram(const std::string& target);
+
 bool FileExists(const std::string& path);       // a regular file, or a link to one
 bool PathExists(const std::string& path);       // anything at all (links followed)
 bool DirectoryExists(const std::string& path);  // a directory, or a link to one

@@ -234,7 +234,7 @@ TProjectViewForm::KeyResult TProjectViewForm::KeyDown(Key key, bool shift) {
     const ProjectNode node = *selected_;
     switch (key) {
         case Key::Insert:
-            // A child's category is as good a target as its root's.
+            if (!node.IsRoot()) return KeyResult::NotHandled;
             RunAdd(node.category);
             return KeyResult::Handled;
         case Key::Enter:

@@ -62,17 +62,18 @@ int ReadCount(const platform::IniFile& ini, const ListKeys& k, std::vector<std::
     return n;
 }
 
-bool LooksLikeWindowsPath(const std::string& s) {
-    return s.find('\\') != std::string::npos ||
-           (s.size() >= 2 && std::isalpha(static_cast<unsigned char>(s[0])) && s[1] == ':');
-}
-
 }  // namespace
 
 std::string EntryKey(EntryList list, int position) {
     char buf[32];
     std::snprintf(buf, sizeof buf, KeysOf(list).entryFormat, position);
     return buf;
+}
+
+bool IsProjectFile(const platform::IniFile& ini) {
+    for (const char* section : {"PROJECT", "R", "RI", "RO", "DOC", "REF"})
+        if (ini.SectionExists(section)) return true;
+    return ini.Blank();
 }
 
 const std::vector<std::string>& ProjectModel::List(EntryList list) const {
@@ -91,7 +92,7 @@ std::vector<std::string>& ProjectModel::MutableList(EntryList list) {
 
 std::string ProjectModel::Resolve(const std::string& path) const {
     if (path.empty() || path.front() == '/' || projectFile.empty()) return path;
-    if (path.find('\\') != std::string::npos || (path.size() > 1 && path[1] == ':')) return path;  // Windows: as stored
+    if (platform::IsWindowsPath(path)) return path;  // names no file here: as stored
     return platform::ExtractFilePath(projectFile) + path;
 }
 
@@ -101,7 +102,7 @@ std::string ProjectModel::SourceDir() const {
 }
 
 std::string ProjectModel::ResolveSourcePath(const std::string& entry) const {
-    if (!platform::ExtractFilePath(entry).empty()) return Resolve(entry);
+    if (!platform::ExtractFilePath(entry).empty() || platform::IsWindowsAbsolutePath(entry)) return Resolve(entry);
     return SourceDir() + entry;
 }
 
@@ -157,36 +158,37 @@ void ProjectModel::Clear() {
     sourceFolder.clear();
     installInfo.clear();
     for (EntryList l : kEntryLists) MutableList(l).clear();
+    readByKey_.clear();
+    readByText_.clear();
     NotifyChanged();
 }
 
 std::vector<std::string> ProjectModel::Read(const platform::IniFile& ini) {
     std::vector<std::string> problems;
-    name = ini.ReadText("PROJECT", "Name", "");
-    executable = ini.ReadText("PROJECT", "RX", "");
+    readByKey_.clear();
+    readByText_.clear();
+    auto read = [&](const char* section, const std::string& key) {
+        std::string bytes = ini.ReadString(section, key, "");
+        std::string text = platform::SjisToUtf8(bytes);
+        readByText_.emplace(text, bytes);
+        readByKey_[std::string(section) + "/" + key] = {text, std::move(bytes)};
+        return text;
+    };
+    name = read("PROJECT", "Name");
+    executable = read("PROJECT", "RX");
     for (EntryList l : kEntryLists) MutableList(l).clear();
-    sourceFolder = ini.ReadText("R", "DIR", "");
+    sourceFolder = read("R", "DIR");
     auto readList = [&](EntryList list) {
         ListKeys k = KeysOf(list);
         int n = ReadCount(ini, k, problems);
         std::vector<std::string>& v = MutableList(list);
-        for (int i = 1; i <= n; ++i) v.push_back(ini.ReadText(k.section, EntryKey(list, i), ""));
+        for (int i = 1; i <= n; ++i) v.push_back(read(k.section, EntryKey(list, i)));
     };
     readList(EntryList::Sources);
     readList(EntryList::Objects);
-    installInfo = ini.ReadText("RI", "INSTALL", "");
+    installInfo = read("RI", "INSTALL");
     readList(EntryList::Documents);
     readList(EntryList::References);
-
-    // Paths written on Windows are kept as stored (saving gives them back);
-    // the user learns why their files are not found.
-    std::vector<std::pair<std::string, const std::string*>> paths = {
-        {Where("PROJECT", "RX"), &executable}, {Where("R", "DIR"), &sourceFolder}};
-    for (size_t i = 0; i < sources_.size(); ++i)
-        paths.emplace_back(Where("R", EntryKey(EntryList::Sources, static_cast<int>(i + 1))), &sources_[i]);
-    for (auto& [where, value] : paths)
-        if (LooksLikeWindowsPath(*value))
-            problems.push_back(where + "=" + *value + ": Windowsのパスのため、そのまま保持します。");
     NotifyChanged();
     return problems;
 }
@@ -194,7 +196,15 @@ std::vector<std::string> ProjectModel::Read(const platform::IniFile& ini) {
 std::vector<std::string> ProjectModel::Write(platform::IniFile& ini) const {
     std::vector<std::string> lossy;
     auto text = [&](const char* section, const std::string& key, const std::string& value) {
-        if (!ini.WriteText(section, key, value).ok()) lossy.push_back(std::string(section) + "/" + key);
+        const std::string where = std::string(section) + "/" + key;
+        auto byKey = readByKey_.find(where);
+        if (byKey != readByKey_.end() && byKey->second.first == value) {
+            ini.WriteString(section, key, byKey->second.second);
+        } else if (auto byText = readByText_.find(value); byText != readByText_.end()) {
+            ini.WriteString(section, key, byText->second);
+        } else if (!ini.WriteText(section, key, value).ok()) {
+            lossy.push_back(where);
+        }
     };
     auto list = [&](EntryList l) {
         ListKeys k = KeysOf(l);

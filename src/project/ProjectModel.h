@@ -1,13 +1,16 @@
 // The open project: what goes into one plug-in executable, as held in memory
 // and as stored in its .PRJ file (an INI file; strings are UTF-8 here and
-// Shift-JIS in the file). A non-empty `name` is what "a project is open"
-// means everywhere.
+// Shift-JIS in the file, and a value read from the file goes back in the bytes
+// it was read as while its text stays as read). A non-empty `name` is what "a
+// project is open" means everywhere.
 #pragma once
 
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/IniFile.h"
@@ -25,6 +28,10 @@ constexpr int kMaxEntriesRead = 99;
 // The file's key of the 1-based entry `position` ("r01", "ro07", "DOC12",
 // "REF100").
 std::string EntryKey(EntryList list, int position);
+
+// Whether `ini` can be a project file: it has one of the six sections or
+// nothing but blank lines.
+bool IsProjectFile(const platform::IniFile& ini);
 
 class ProjectModel {
 public:
@@ -47,7 +54,8 @@ public:
     // `sourceFolder` resolved so; the project file's folder when it is empty.
     std::string SourceDir() const;
     // A source entry with a folder part (up to its last "/") is used as it
-    // is; otherwise it lies in the source folder, joined by plain concatenation.
+    // is, and so is a Windows absolute path; otherwise it lies in the source
+    // folder, joined by plain concatenation.
     std::string ResolveSourcePath(const std::string& entry) const;
     // A path as a source or object entry stores it: the bare file name when
     // its folder equals `sourceFolder` ignoring ASCII case, else the path.
@@ -71,11 +79,12 @@ public:
     // Fills the model from a project file's contents (projectFile is left
     // alone). Missing keys read as empty, counts outside 0..99 are brought
     // into it. Returns what the user should hear about: counts that were not
-    // usable as they stood, and paths written on Windows.
+    // usable as they stood.
     std::vector<std::string> Read(const platform::IniFile& ini);
     // The twelve writes in their order; keys beyond the counts are left in
-    // place. Returns the keys ("SECTION/KEY") whose text Shift-JIS could not
-    // hold.
+    // place. A value still as read is written in the bytes it was read as.
+    // Returns the keys ("SECTION/KEY") whose text Shift-JIS could not hold
+    // (written with "?": the caller must not save them).
     std::vector<std::string> Write(platform::IniFile& ini) const;
 
     // Listeners run after every change made through the functions above;
@@ -87,6 +96,12 @@ public:
 
 private:
     std::vector<std::string>& MutableList(EntryList list);
+
+    // The bytes of what Read found, by the text it gave: decoding may not
+    // encode back (bytes that are no character, characters with two codes).
+    // By key first, so an entry that stayed where it was keeps its own bytes.
+    std::unordered_map<std::string, std::pair<std::string, std::string>> readByKey_;  // key -> text, bytes
+    std::unordered_map<std::string, std::string> readByText_;                         // text -> bytes
 
     std::vector<std::string> sources_, objects_, documents_, references_;
     std::vector<std::pair<size_t, Listener>> listeners_;

@@ -40,6 +40,15 @@ std::string JoinMemoLines(const std::vector<std::string>& lines) {
     return text;
 }
 
+std::string OneLine(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        out += text[i] == '\r' || text[i] == '\n' ? ' ' : text[i];
+    }
+    return out;
+}
+
 int LastStepNumber(const std::vector<std::string>& lines) {
     int last = 0;
     for (const std::string& line : lines) {
@@ -108,11 +117,11 @@ std::vector<std::string> TRiWizForm::FileLines() const {
     };
     std::vector<std::string> lines = {
         "[INSTALL]",
-        "VERSION=" + version,
-        "TITLE=" + title,
-        "FILENAME=" + fileName,
-        "ARG=" + arg,
-        "LOGFILENAME=" + logFileName,
+        "VERSION=" + OneLine(version),
+        "TITLE=" + OneLine(title),
+        "FILENAME=" + OneLine(fileName),
+        "ARG=" + OneLine(arg),
+        "LOGFILENAME=" + OneLine(logFileName),
         "DEFAULT=" + pick(kDefaultActions, defaultAction),
         "NOLOGIN=" + std::to_string(noLogin),
         "ACCESS=" + std::to_string(access),
@@ -134,7 +143,8 @@ bool TRiWizForm::OkClick() {
     if (output.empty()) return refuse("*.RI ﾌｧｲﾙの出力先を指定してください。", true);
     // A bare or relative name lies where the file dialogs start, not in
     // whatever folder the program was started from.
-    const std::string path = output.front() == '/' ? output : platform::JoinPath(StartFolder(), output);
+    const std::string one = OneLine(output);
+    const std::string path = one.front() == '/' ? one : platform::JoinPath(StartFolder(), one);
     std::string utf8;
     for (const std::string& line : FileLines()) utf8 += line + "\r\n";
     platform::EncodeResult sjis = platform::EncodeSjis(utf8);

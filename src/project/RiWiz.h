@@ -17,6 +17,9 @@ namespace project {
 // than starting an empty one, and an empty text has no lines.
 std::vector<std::string> MemoLines(std::string_view text);
 std::string JoinMemoLines(const std::vector<std::string>& lines);
+// A single-line field's text: each line break (CR LF, CR or LF) becomes a
+// blank, so that a value never starts a line of its own in the file.
+std::string OneLine(std::string_view text);
 
 // The number of the last step heading ("[STEP" n "]", any letter case) among
 // `lines`; 0 when there is none. A heading whose middle is no number is not

@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -38,6 +39,35 @@ TEST(MainWindowView, OpensCommandLineFilesWithCaptionsAndPanels) {
     EXPECT_EQ(doc->PanelText(1), QString("   2 Lines"));
     EXPECT_EQ(doc->PanelText(2), QString::fromUtf8("挿入"));
     EXPECT_EQ(doc->Editor()->Editor()->RowText(0), "// \x95\x5c\x8e\xa6");
+}
+
+// A click on the client area where no window is brings the project window forward.
+TEST(MainWindowView, ClickOnTheEmptyClientAreaRaisesTheProjectWindow) {
+    TempDir dir;
+    const std::string source = dir.Write("a.r", "a\r\n");
+    const std::string prj = dir.Write("p.PRJ", "[PROJECT]\r\nName=p\r\n[R]\r\nDIR=" + dir.path() + "/\r\nRCNT=0\r\n");
+    Program p(dir.path(), {prj});
+    p.window.resize(1600, 1200);
+    QApplication::processEvents();
+    p.form.OpenDocumentWindow(source);
+    QApplication::processEvents();
+    ASSERT_NE(p.form.ActiveChild(), p.form.ProjectWindow());
+    QWidget* area = p.window.MdiArea()->viewport();
+    auto click = [&](QPoint at) {
+        QMouseEvent press(QEvent::MouseButtonPress, at, area->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, {});
+        QApplication::sendEvent(area->childAt(at) ? area->childAt(at) : area, &press);
+        QApplication::processEvents();
+    };
+    const QPoint onDocument = p.window.MdiArea()->activeSubWindow()->geometry().center();
+    click(onDocument);
+    EXPECT_NE(p.form.ActiveChild(), p.form.ProjectWindow());
+    QPoint empty(-1, -1);
+    for (int y = area->height() - 5; y > 0 && empty.x() < 0; y -= 20)
+        for (int x = area->width() - 5; x > 0 && empty.x() < 0; x -= 20)
+            if (!area->childAt(x, y)) empty = QPoint(x, y);
+    ASSERT_GE(empty.x(), 0);
+    click(empty);
+    EXPECT_EQ(p.form.ActiveChild(), p.form.ProjectWindow());
 }
 
 TEST(MainWindowView, MenuBarHasTheCommandsWithShortcutsAndEnabling) {

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QKeyEvent>
@@ -56,7 +57,13 @@ TEST(ProjectDialogsView, WizardStartsAtVersionAndWritesWhatTheWidgetsHold) {
     ClickOk(dialog);  // no output path: told, still open, keyboard on the path
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(QApplication::focusWidget(), edits[5]);
-    edits[0]->setText("2.0");
+    // A single-line field holds one line, however the text comes in.
+    QApplication::clipboard()->setText("2.0\r\n[STEP9]\n");
+    edits[0]->paste();
+    EXPECT_EQ(edits[0]->text(), "2.0 [STEP9] ");
+    edits[1]->setText("a\rb");
+    EXPECT_EQ(edits[1]->text(), "a b");
+    edits[1]->clear();
     radios[0]->setChecked(true);
     radios[3]->setChecked(true);
     dialog.findChild<QComboBox*>()->setCurrentIndex(2);
@@ -64,7 +71,7 @@ TEST(ProjectDialogsView, WizardStartsAtVersionAndWritesWhatTheWidgetsHold) {
     ClickOk(dialog);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(TempDir::Read(dir.File("x.RI")),
-              "[INSTALL]\r\nVERSION=2.0\r\nTITLE=\r\nFILENAME=\r\nARG=\r\nLOGFILENAME=\r\nDEFAULT=OPEN\r\nNOLOGIN=0\r\n"
+              "[INSTALL]\r\nVERSION=2.0 [STEP9] \r\nTITLE=\r\nFILENAME=\r\nARG=\r\nLOGFILENAME=\r\nDEFAULT=OPEN\r\nNOLOGIN=0\r\n"
               "ACCESS=1\r\n\r\n");
 }
 
