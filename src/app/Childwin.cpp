@@ -218,7 +218,8 @@ bool TMDIChild::LoadDocument(const std::string& path) {
 bool TMDIChild::SaveDocument() {
     const std::string path = Caption();
     if (stampPath_ == path) {
-        // No stamp: there was no file here when the window was opened.
+        // Bound without a stamp: there was no file there when the window
+        // opened, so a file there now is another program's.
         std::optional<platform::FileStamp> now = platform::StampOf(path);
         const char* question = diskStamp_ && !now ? "\nは他のプログラムによって削除または移動されています。保存しますか?"
                                : now && now != diskStamp_ ? "\nは他のプログラムによって変更されています。上書きしますか?"
