@@ -111,6 +111,16 @@ TEST_F(BuildTest, JumpSetsTheTopRowAThirdOfTheWindowHigher) {
     msg->ListBox1DblClick();
     ui.FireTimers();
     EXPECT_EQ(ed.TopRow(), 0);
+
+    // Numbers at the ends of the 32-bit range: lines before the first go to line 1.
+    msg = form->ShowCompilerOutput("long.r(-2147483648) : error: e\nlong.r(2147483647) : error: e\nlong.r(0) : error: e\n");
+    for (auto [item, row] : {std::pair(0, 0), std::pair(1, 99), std::pair(2, 0)}) {
+        ed.SetRow(50);
+        msg->SetSelected(item);
+        msg->ListBox1DblClick();
+        ui.FireTimers();
+        EXPECT_EQ(ed.Row(), row) << item;
+    }
 }
 
 TEST_F(BuildTest, MessagesWithoutTargetsOrWithBadNumbersDoNotJump) {

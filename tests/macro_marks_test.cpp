@@ -64,6 +64,10 @@ TEST(KeyboardMacro, RecordsThreeKindsWithModifiersAndSkipsTheRepeatOfInputMethod
     t.Type(editor::mmCharNotify, 'b');
     t.Type(editor::mmKeyDown, 'X');      // plain messages are not recorded
     t.Type(editor::mmKeyDownNotify, 'Z', Mods(false, true));
+    // Nothing with Alt: a record keeps no Alt, so Ctrl+Alt+Z would play as Ctrl+Z.
+    t.Type(editor::mmKeyDownNotify, 'Z', Mods(false, true, true));
+    t.Type(editor::mmKeyDownNotify, 'I', Mods(true, true, true));
+    t.Type(editor::mmCharNotify, 8, Mods(false, false, true));
     list.StopRecord();
     t.Type(editor::mmCharNotify, 'c');  // after the recording
     EXPECT_EQ(Recorded(list), (Log{Entry(editor::mmKeyDownNotify, 'A', "S"), Entry(editor::mmCharNotify, 'A', "S"),

@@ -413,8 +413,9 @@ TEST_F(MainFormTest, AFileChangedOrRemovedByAnotherProgramIsOverwrittenOnlyWhenT
 
     const char* changed = "\nは他のプログラムによって変更されています。上書きしますか?";
     const char* removed = "\nは他のプログラムによって削除または移動されています。保存しますか?";
-    struct Case { std::function<void()> outside; const char* asked; } cases[] = {
+    struct Case { std::function<void()> outside; const char* asked; bool absentAtOpen = false; } cases[] = {
         {[&] { dir.Write("ext.r", "theirs\r\n"); }, changed},
+        {[&] { dir.Write("ext.r", "theirs\r\n"); }, changed, true},  // none when the window opened
         {[&] {  // replaced by another file of the same size and time
              std::string o = dir.Write("o.r", TempDir::Read(path));
              std::filesystem::last_write_time(o, std::filesystem::last_write_time(path));
@@ -426,8 +427,10 @@ TEST_F(MainFormTest, AFileChangedOrRemovedByAnotherProgramIsOverwrittenOnlyWhenT
         for (MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
             dir.Write("ext.r", mine);
             form->CloseChild(*doc);
+            if (c.absentAtOpen) std::filesystem::remove(path);
             doc = form->OpenDocumentWindow(path);
             doc->Editor1().Lines().Add("more");
+            const std::string text = doc->Editor1().Lines().GetTextStr();
             c.outside();
             std::string before = std::filesystem::exists(path) ? TempDir::Read(path) : "(none)";
             ui.messages.clear();
@@ -436,7 +439,7 @@ TEST_F(MainFormTest, AFileChangedOrRemovedByAnotherProgramIsOverwrittenOnlyWhenT
             ASSERT_FALSE(ui.messages.empty());
             EXPECT_EQ(ui.messages[0], path + c.asked);
             std::string after = std::filesystem::exists(path) ? TempDir::Read(path) : "(none)";
-            EXPECT_EQ(after, answer == MsgAnswer::Yes ? "mine\r\nmore\r\n" : before);
+            EXPECT_EQ(after, answer == MsgAnswer::Yes ? text : before);
             EXPECT_EQ(doc->DocumentChanged(), answer == MsgAnswer::No);
         }
     }
@@ -606,5 +609,30 @@ TEST_F(MainFormTest, ProgramHelpIsItsHlpFileElseTheShippedHtml) {
         form->AppMessage(TMainForm::Key::F1);
         EXPECT_EQ(ui.helpCalls, std::vector<std::string>{"contents " + c.opened});
         form.reset();
+    }
+}
+
+TEST_F(MainFormTest, CtrlDeleteAndCtrlBackspaceChangeOnlyTheCaretLine) {
+    // As the view delivers them: the window's key handling, then the
+    // editor's key-down when the window passed the key on.
+    struct Case { const char* text; int row, col, key; const char* after; int caretCol; } cases[] = {
+        {"abcdef\r\nlast", 1, 2, editor::vkDelete, "abcdef\r\nla", 2},  // no line break added
+        {"abcdef\r\nlast\r\n", 1, 2, editor::vkDelete, "abcdef\r\nla\r\n", 2},
+        {"abcdef\r\nlast", 1, 0, editor::vkDelete, "abcdef\r\n", 0},
+        {"abcdef\r\nlast", 0, 3, editor::vkDelete, "abc\r\nlast", 3},
+        {"only", 0, 1, editor::vkDelete, "o", 1},
+        {"x\x95\x5c\"a\r\n  indented line", 1, 2, editor::vkBack, "x\x95\x5c\"a\r\nindented line", 0},
+        {"x\x95\x5c\"a\r\n  last\r\n", 1, 4, editor::vkBack, "x\x95\x5c\"a\r\nst\r\n", 0},
+    };
+    std::string path = dir.Write("k.r", "");
+    Start({path});
+    editor::TEditor& ed = Doc(0)->Editor1();
+    for (const Case& c : cases) {
+        ed.Lines().SetTextStr(c.text);
+        ed.SetRowCol(c.row, c.col);
+        const editor::TKeyState ctrl{.ctrl = true};
+        if (!Doc(0)->Editor1KeyDown(c.key, ctrl)) ed.KeyDown(c.key, ctrl, false);
+        EXPECT_EQ(ed.Lines().GetTextStr(), c.after) << c.text << " " << c.key;
+        EXPECT_EQ(std::pair(ed.Row(), ed.Col()), std::pair(c.row, c.caretCol)) << c.text << " " << c.key;
     }
 }

@@ -217,11 +217,13 @@ bool TMDIChild::LoadDocument(const std::string& path) {
 
 bool TMDIChild::SaveDocument() {
     const std::string path = Caption();
-    if (diskStamp_ && stampPath_ == path) {
+    if (stampPath_ == path) {
+        // Bound without a stamp: there was no file there when the window
+        // opened, so a file there now is another program's.
         std::optional<platform::FileStamp> now = platform::StampOf(path);
-        const char* question = !now ? "\nは他のプログラムによって削除または移動されています。保存しますか?"
-                               : *now != *diskStamp_ ? "\nは他のプログラムによって変更されています。上書きしますか?"
-                                                     : nullptr;
+        const char* question = diskStamp_ && !now ? "\nは他のプログラムによって削除または移動されています。保存しますか?"
+                               : now && now != diskStamp_ ? "\nは他のプログラムによって変更されています。上書きしますか?"
+                                                          : nullptr;
         if (question && ui_.MessageBox(path + question, "確認", platform::MsgKind::Confirmation,
                                        platform::MsgButtons::YesNo) != platform::MsgAnswer::Yes)
             return false;
@@ -382,10 +384,13 @@ bool TMDIChild::Editor1KeyDown(int key, const editor::TKeyState& keys) {
     if (ctrlOnly && key == editor::vkDelete) {
         // Line r keeps its first k bytes and an empty line follows; the
         // editor's own Delete then joins them: the rest of the line goes.
+        // The last line without a line break gets none: inserted, its first
+        // k bytes end the text with a line break, which that Delete removes.
         int r = ed.Row();
         if (r >= ed.RowCount()) return false;
         int k = ed.ByteIndex(r, ed.Col());
-        std::string text = std::string(ed.RowText(r).substr(0, static_cast<size_t>(k))) + "\r\n";
+        std::string text(ed.RowText(r).substr(0, static_cast<size_t>(k)));
+        if (ed.RowAttribute(r) != editor::raEndOfText) text += "\r\n";
         int col = ed.Col();
         ed.DeleteRow(r);
         ed.Lines().Insert(std::min(r, ed.Lines().Count()), text);
@@ -395,10 +400,17 @@ bool TMDIChild::Editor1KeyDown(int key, const editor::TKeyState& keys) {
     if (ctrlOnly && key == editor::vkBack) {
         int r = ed.Row();
         if (r >= ed.RowCount()) return true;
+        const bool last = ed.RowAttribute(r) == editor::raEndOfText;
         int k = ed.ByteIndex(r, ed.Col());
         std::string text(ed.RowText(r).substr(std::min(static_cast<size_t>(k), ed.RowText(r).size())));
         ed.DeleteRow(r);
         ed.Lines().Insert(std::min(r, ed.Lines().Count()), text);
+        if (last) {
+            // Added at the end, the line got a line break the text did not have.
+            const int end = ed.RowCount() - 1;
+            ed.SetRowCol(end, ed.EndColumn(end));
+            ed.DeleteKey();
+        }
         ed.SetRowCol(r, 0);
         return true;
     }

@@ -69,6 +69,13 @@ public:
     // The file as this window last read or wrote it; nullopt for a window
     // whose file it never read or wrote.
     const std::optional<platform::FileStamp>& DiskStamp() const { return diskStamp_; }
+    // The window was opened where no file is: a file found there at save
+    // time was made by another program and is overwritten only when the
+    // user says so.
+    void BindToMissingFile() {
+        diskStamp_.reset();
+        stampPath_ = Caption();
+    }
 
     bool FormCloseQuery() override;
     void FormClose() override;

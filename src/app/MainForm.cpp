@@ -293,7 +293,9 @@ TMDIChild* TMainForm::OpenDocumentWindow(const std::string& path) {
     active_ = doc;
     if (view_) view_->ChildAdded(*doc);
 
-    if (platform::FileExists(path) && !doc->LoadDocument(path)) {
+    if (!platform::FileExists(path)) {
+        doc->BindToMissingFile();
+    } else if (!doc->LoadDocument(path)) {
         // An empty window bound to a file it could not read would overwrite it on save.
         RemoveChild(*doc);
         return nullptr;
@@ -677,9 +679,12 @@ void TMainForm::Timer1Timer() {
         if (markersFrom_) MarkDocuments(*markersFrom_, doc);
     }
     editor::TEditor& ed = doc->Editor1();
-    int line = static_cast<int>(jump_.line);
-    ed.SetRow(std::clamp(line - 1, 0, std::max(0, ed.RowCount() - 1)));
-    ed.SetTopRow(std::max(0, line - ed.VisibleRows() / 3));
+    // Any 32-bit number may stand in a message: a wider type keeps line - 1
+    // from overflowing, and lines before the first are line 1.
+    const int64_t line = std::max<int64_t>(1, jump_.line);
+    const int64_t last = std::max(0, ed.RowCount() - 1);
+    ed.SetRow(static_cast<int>(std::min(line - 1, last)));
+    ed.SetTopRow(static_cast<int>(std::clamp<int64_t>(line - ed.VisibleRows() / 3, 0, ed.RowCount())));
     active_ = doc;
     if (view_) view_->ActivateChild(*doc);
     NotifyState();

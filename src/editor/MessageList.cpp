@@ -85,6 +85,9 @@ void TMessageList::Record(uint32_t message, uint32_t wParam, uint32_t lParam, co
         --pendingImeChars_;
         return;
     }
+    // Keys with Alt do nothing in the editor, and a record keeps no Alt
+    // state: played back, Ctrl+Alt+Z would be Ctrl+Z.
+    if (keys.alt && message != mmImeChar) return;
     records_.push_back({message, static_cast<uint16_t>(wParam), lParam, static_cast<uint8_t>(keys.shift ? 0x80 : 0),
                         static_cast<uint8_t>(keys.ctrl ? 0x80 : 0)});
 }

@@ -315,6 +315,10 @@ int QtKeyOf(int vk) {
 
 }  // namespace
 
+bool EditorWidget::IsContextMenuKey(const QKeyEvent& event) {
+    return event.key() == Qt::Key_F10 && (event.modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier;
+}
+
 bool EditorWidget::event(QEvent* event) {
     // The editor's own shortcuts and the document window's keys win over
     // the main window's menu shortcuts while the editor has the focus.
@@ -325,7 +329,7 @@ bool EditorWidget::event(QEvent* event) {
         editor::TKeyState keys = Keys(key->modifiers());
         int vk = VirtualKey(*key);
         notified_ = false;
-        if (vk && !(keys.alt && !keys.ctrl)) {
+        if (vk && !IsContextMenuKey(*key)) {
             Observe(editor::mmKeyDownNotify, static_cast<uint32_t>(vk), 0, keys);
             notified_ = true;
         }
@@ -420,22 +424,32 @@ void EditorWidget::keyPressEvent(QKeyEvent* event) {
     editor::TKeyState keys = Keys(event->modifiers());
     int vk = VirtualKey(*event);
     const bool notified = std::exchange(notified_, false);
+    if (IsContextMenuKey(*event)) {
+        // Shift+F10 is the menu key of keyboards without one.
+        const QPoint at = viewport()->mapTo(this, inputMethodQuery(Qt::ImCursorRectangle).toRect().center());
+        QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, mapToGlobal(at), event->modifiers());
+        QApplication::sendEvent(this, &menu);
+        return;
+    }
     if (vk) {
-        if (!notified && !(keys.alt && !keys.ctrl)) Observe(editor::mmKeyDownNotify, static_cast<uint32_t>(vk), 0, keys);
+        if (!notified) Observe(editor::mmKeyDownNotify, static_cast<uint32_t>(vk), 0, keys);
         if (KeyNotify(vk, keys, false)) return;
         if (!KeyDownMessage(vk, keys, event->isAutoRepeat())) return;
     }
+    // The control characters these keys type. With Alt they type nothing;
+    // Ctrl+Backspace and Ctrl+Enter type DEL and LF, which the editor
+    // ignores, so they are not sent.
     switch (event->key()) {
         case Qt::Key_Backspace:
-            CharInput(8, keys);
+            if (!keys.ctrl && !keys.alt) CharInput(8, keys);
             return;
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
-            CharInput(9, keys);
+            if (!keys.alt) CharInput(9, keys);
             return;
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            if (editor_->Properties().wantReturns) CharInput(13, keys);
+            if (editor_->Properties().wantReturns && !keys.ctrl && !keys.alt) CharInput(13, keys);
             return;
         default:
             break;

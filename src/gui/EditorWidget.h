@@ -55,6 +55,8 @@ public:
     // The same for a key event; a digit key with Ctrl is known by its key
     // code, since Shift turns it into another character.
     static int VirtualKey(const QKeyEvent& event);
+    // Shift+F10: opens the popup menu at the caret, as the menu key does.
+    static bool IsContextMenuKey(const QKeyEvent& event);
 
     // Keyboard macro playback: one recorded message, as if typed.
     intptr_t SendMacroMessage(uint32_t message, uint16_t wParam, uint32_t lParam,

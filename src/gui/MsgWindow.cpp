@@ -52,10 +52,13 @@ MsgWindow::MsgWindow(compiler::TMsgForm& form, QWidget* parent) : QWidget(parent
     setFocusProxy(list_);
     setWindowTitle(Q(form.Caption()));
 
-    connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) {
-                if (form_) form_->SetSelected(current.isValid() ? current.row() : -1);
-            });
+    // The selected line, not the current one: the list makes its first
+    // line current when it gets the focus, with nothing selected.
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!form_) return;
+        const QModelIndexList rows = list_->selectionModel()->selectedIndexes();
+        form_->SetSelected(rows.isEmpty() ? -1 : rows.front().row());
+    });
     connect(list_, &QListView::doubleClicked, this, [this](const QModelIndex& index) {
         if (!form_) return;
         form_->SetSelected(index.row());

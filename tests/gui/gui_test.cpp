@@ -9,11 +9,13 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <chrono>
 
@@ -172,6 +174,20 @@ TEST(MainWindowView, CompileListsMessagesAndDoubleClickJumps) {
     QApplication::processEvents();
     EXPECT_EQ(p.window.MdiArea()->activeSubWindow(), subs.front());
     EXPECT_EQ(p.form.ActiveDocument()->Editor1().Row(), 2);
+
+    // The focused new list has a current first line but nothing selected:
+    // F8 goes to the first message, Shift+F8 to the last.
+    for (ActionId id : {ActionId::NextError, ActionId::PrevError}) {
+        compiler::TMsgForm* form = p.form.ShowCompilerOutput("m.r(1) : error: a\nm.r(2) : error: b\nm.r(3) : error: c\n");
+        QApplication::processEvents();
+        auto* view = qobject_cast<gui::MsgWindow*>(p.window.MdiArea()->subWindowList().back()->widget());
+        ASSERT_NE(view, nullptr);
+        view->List()->setFocus();
+        QApplication::processEvents();
+        p.window.ActionFor(id)->trigger();
+        EXPECT_EQ(form->Selected(), id == ActionId::NextError ? 0 : 2);
+        EXPECT_EQ(view->List()->currentIndex().row(), form->Selected());
+    }
 }
 
 namespace {
@@ -397,6 +413,8 @@ TEST(MainWindowView, KeyboardMacroReplaysTypingAndDigitKeysSetAndJumpToMarks) {
     Key(ed, Qt::Key_X, Qt::AltModifier);  // a menu key: not recorded
     Key(ed, Qt::Key_V, Qt::ControlModifier);
     Key(ed, Qt::Key_Return);
+    // Redo here; recorded without its Alt it would play as an undo.
+    Key(ed, Qt::Key_Z, Qt::ControlModifier | Qt::AltModifier);
     Key(ed, Qt::Key_M, Qt::AltModifier);
     EXPECT_EQ(doc->PanelText(4), QString::fromUtf8("ｷｰﾎﾞｰﾄﾞﾏｸﾛ記録終了"));
     const std::string once = "a\x93\xfa\x96\x7b" "a\x93\xfa\x96\x7b\r\n";
@@ -415,4 +433,57 @@ TEST(MainWindowView, KeyboardMacroReplaysTypingAndDigitKeysSetAndJumpToMarks) {
     QKeyEvent jump(QEvent::KeyPress, Qt::Key_3, Qt::ControlModifier, "3");
     QApplication::sendEvent(ed, &jump);
     EXPECT_EQ(text.Row(), 2);
+}
+
+TEST(MainWindowView, KeysWithCtrlOrAltSendTheEditorNoControlCharacters) {
+    TempDir dir;
+    Program p(dir.path(), {});
+    gui::DocumentWindow* doc = NewDocument(p);
+    ASSERT_NE(doc, nullptr);
+    gui::EditorWidget* ed = doc->Editor();
+    editor::TEditor& text = p.form.ActiveDocument()->Editor1();
+    // "表" ends in a 0x5C trail byte.
+    const std::string two = "x\x95\x5c\"a\r\n  indented line";
+    struct Case { int key; Qt::KeyboardModifiers mods; std::string after; } cases[] = {
+        // The window's Ctrl+Backspace removes the first bytes; no Backspace joins the lines.
+        {Qt::Key_Backspace, Qt::ControlModifier, "x\x95\x5c\"a\r\nindented line"},
+        {Qt::Key_Return, Qt::ControlModifier, two},  // no line split
+        {Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier, two},
+        {Qt::Key_Backspace, Qt::AltModifier, two},
+        {Qt::Key_Return, Qt::AltModifier, two},
+        {Qt::Key_Backspace, Qt::ShiftModifier, "x\x95\x5c\"a\r\nindented line"},  // un-indents
+    };
+    for (const Case& c : cases) {
+        text.Lines().SetTextStr(two);
+        text.SetRowCol(1, 2);
+        Key(ed, c.key, c.mods);
+        EXPECT_EQ(text.Lines().GetTextStr(), c.after) << c.key << " " << c.mods;
+    }
+}
+
+TEST(MainWindowView, ShiftF10OpensTheDocumentPopupAtTheCaret) {
+    TempDir dir;
+    std::string file = dir.Write("p.r", "int x;\r\nint y;\r\n");
+    Program p(dir.path(), {file});
+    auto* doc = p.window.DocumentViewOf(p.form.ActiveChild());
+    ASSERT_NE(doc, nullptr);
+    gui::EditorWidget* ed = doc->Editor();
+    ed->setFocus();
+    QApplication::processEvents();
+    p.form.ActiveDocument()->Editor1().SetRowCol(1, 3);
+    QStringList items;
+    QPoint shownAt;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return;
+        shownAt = menu->pos();
+        for (QAction* a : menu->actions()) items << a->text();
+        menu->close();
+    });
+    Key(ed, Qt::Key_F10, Qt::ShiftModifier);
+    QApplication::processEvents();  // the check runs here if no menu ran its own loop
+    EXPECT_TRUE(items.contains(QString::fromUtf8("ｲﾝﾃﾞﾝﾄ(&I)"))) << items.join("|").toStdString();
+    const editor::TEditor& e = p.form.ActiveDocument()->Editor1();
+    const QPoint caret = ed->viewport()->mapToGlobal(QPoint(e.Metrics().leftMargin + 3 * e.Metrics().cellWidth, e.RowTop(1)));
+    EXPECT_LE((shownAt - caret).manhattanLength(), 2 * e.Metrics().rowHeight) << shownAt.x() << "," << shownAt.y();
 }
