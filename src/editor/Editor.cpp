@@ -70,8 +70,12 @@ void TEditor::ShareLines(TEditor& other) {
 }
 
 void TEditor::SetCaret(const TEditorCaret& caret) {
+    const int oldTab = props_.caret.tabSpaceCount;
     props_.caret = caret;
     props_.caret.tabSpaceCount = TEditorCaret::ClampTabSpaceCount(caret.tabSpaceCount);
+    // Wrapped rows are cut by the owner's TAB width: they are split anew,
+    // as after a change of a wrap option.
+    if (props_.caret.tabSpaceCount != oldTab && store_->Owner() == this) store_->TabWidthChanged();
     Normalise(false, -1);
     Invalidate();
 }
