@@ -40,6 +40,14 @@ TEST(ColumnMap, KindsPerColumnAndMeasures) {
     EXPECT_EQ(IndentWidth("\x81\x40x", m), 2);  // a full-width space counts 2
     EXPECT_EQ(IndentWidth("", m), -1);
     EXPECT_EQ(ExpandTabs("a\tb\x82\xa0\t", m), "a   b\x82\xa0 ");
+    // The map stops at 1000 columns, but never inside a double-byte character.
+    const std::string a999(999, 'a'), kana = "\x82\xa0";
+    for (auto [text, size] : {std::pair{a999 + kana + "b", 1001}, {"a" + a999 + kana, 1000}, {a999 + "b" + kana, 1000}}) {
+        TEditor ed;
+        Load(ed, text);
+        EXPECT_EQ(ed.ColumnMap(0).size(), static_cast<size_t>(size)) << text.size();
+        if (size == 1001) EXPECT_EQ(ed.ColumnMap(0).substr(998), "145");
+    }
     TEditor ed;
     ed.SetTabWidth(4);
     Load(ed, "\tab");
@@ -76,6 +84,24 @@ TEST(Caret, StaysOffFillColumnsAndSecondHalves) {
     EXPECT_EQ(ed.Col(), 1001);  // after a double-byte character at columns 999-1000
     ed.SetRowCol(1, 5000);
     EXPECT_EQ(ed.Col(), 1000);
+    // So without FreeCaret: End, Right and Shift+Right step over the whole character.
+    for (const std::string& after : {std::string(), std::string("bcd")}) {
+        TEditor doc;
+        doc.SetCaret(DocumentCaret());
+        Load(doc, std::string(999, 'a') + "\x82\xa0" + after);
+        doc.KeyDown(vkEnd, {}, false);
+        EXPECT_EQ(doc.Col(), 1001) << after;
+        doc.SetRowCol(0, 999);
+        doc.KeyDown(vkRight, {}, false);
+        EXPECT_EQ(doc.Col(), 1001) << after;
+        doc.SetRowCol(0, 999);
+        doc.KeyDown(vkRight, {true, false, false}, false);
+        EXPECT_EQ(doc.SelectedText(), "\x82\xa0") << after;
+        doc.ClearSelection();
+        doc.SetRowCol(0, 1001);
+        doc.InsertText("Z");
+        EXPECT_EQ(doc.RowText(0).substr(999), "\x82\xa0Z" + after);
+    }
 }
 
 TEST(Caret, VerticalMovesWithoutFreeCaret) {

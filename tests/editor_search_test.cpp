@@ -381,6 +381,34 @@ TEST(EditorSearch, RepeatedSearchesVisitEveryOccurrenceAcrossChunks) {
     }
 }
 
+TEST(EditorSearch, MatchesOverSeveralRowsAtAChunkBoundaryAreFoundBothWays) {
+    // A first line whose length puts the matched rows at the end of the
+    // first chunk or just past it; "abcdef" spans three rows.
+    const std::string tail = "ab\r\ncd\r\nef\r\nzz";
+    struct Case { std::string before, pattern; int64_t at, length; } cases[] = {
+        {std::string(100, 'x') + "\r\n", "abcdef", 102, 10},
+        {std::string(8184, 'x') + "\r\n", "abcdef", 8186, 10},
+        {std::string(8184, 'x') + "\r\n", "bcde", 8187, 8},
+        {std::string(8186, 'x') + "\r\n", "abcdef", 8188, 10},
+        {std::string(8189, 'x') + "\r\n", "bcde", 8192, 8},
+        {std::string(4000, 'x') + "\r\n" + std::string(4181, 'x') + "\r\n", "abcdef", 8185, 10},
+        // A match longer than a chunk: a line break on each of 6000 rows is skipped.
+        {"x\r\na" + [] { std::string s; for (int i = 0; i < 6000; ++i) s += "\r\n"; return s; }(), "aab", 3, 12003},
+    };
+    for (const Case& c : cases) {
+        for (bool down : {true, false}) {
+            SCOPED_TRACE(std::to_string(c.before.size()) + " " + c.pattern + (down ? " forward" : " backward"));
+            TEditor ed;
+            Load(ed, c.before + tail);
+            if (down) ed.SetRowCol(0, 0);
+            else ed.SetRowCol(ed.RowCount() - 1, 2);
+            ASSERT_TRUE(ed.Search(c.pattern, soIgnoreLineBreak | (down ? soDown : 0)));
+            EXPECT_EQ(ed.SelStart(), c.at);
+            EXPECT_EQ(ed.SelLength(), c.length);
+        }
+    }
+}
+
 TEST(EditorSearch, HitStyles) {
     struct Case { THitStyle style; TSelectionState state; int caretCol; int64_t hitLength; } cases[] = {
         {hsSelect, sstSelected, 4, 0},

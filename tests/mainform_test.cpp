@@ -367,16 +367,22 @@ TEST_F(MainFormTest, SettingsThatCouldNotBeReadOrWrittenAreNeverReplaced) {
     EXPECT_EQ(TempDir::Read(ini), "[VKC]\r\nPATH=/my/vkc\r\n");
 }
 
-TEST_F(MainFormTest, SavingKeepsTheCaretScrollAndSelection) {
+TEST_F(MainFormTest, SavingKeepsTheCaretScrollSelectionAndMarks) {
     std::string text;
     for (int i = 0; i < 100; ++i) text += "line " + std::to_string(i) + "\r\n";
+    text += std::string(100, 'w') + "\r\n";
     std::string path = dir.Write("k.r", text);
     for (bool wrap : {false, true}) {
         Start({path});
         form->Settings().wordWrap = wrap;
+        form->Settings().wordWrapByte = 40;
         TMDIChild* doc = Doc(0);
         doc->Configure(form->Settings());
         editor::TEditor& ed = doc->Editor1();
+        // Marks on the third row of a wrapped line and on its first.
+        const int marked = ed.Lines().FirstRow(100) + (wrap ? 2 : 0);
+        ed.PutRowMark(marked, 2);
+        ed.PutRowMark(ed.Lines().FirstRow(100), 12);
         ed.SetVisibleRows(20);
         ed.SetTopRow(40);
         ed.SetRowCol(50, 4);
@@ -390,6 +396,9 @@ TEST_F(MainFormTest, SavingKeepsTheCaretScrollAndSelection) {
         EXPECT_FALSE(doc->DocumentChanged());
         EXPECT_EQ(std::tuple(ed.Row(), ed.Col(), ed.TopRow()), std::tuple(52, 2, 40)) << "wrap " << wrap;
         EXPECT_EQ(ed.SelectedText(), selected);  // still selected, the same text
+        EXPECT_EQ(ed.FindRowMark(2), marked) << "wrap " << wrap;
+        EXPECT_EQ(ed.FindRowMark(12), ed.Lines().FirstRow(100)) << "wrap " << wrap;
+        EXPECT_EQ(ed.MarksInUse(), (1u << 2) | (1u << 12));
         ed.ClearSelection();
         ed.InsertText("y");  // lands where the caret was left
         EXPECT_EQ(ed.Lines().Get(52), "liyne 52");

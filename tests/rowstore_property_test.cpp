@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "EditorTestUtil.h"
 #include "editor/Editor.h"
 #include "editor/EditorParser.h"
 
@@ -493,8 +494,14 @@ TEST(RowStoreProperty, EditsUndoRedoAndWrapSwitchesAgreeWithTheModel) {
                 // Assigning options signals a change even when every value is
                 // the same, so the rows are re-split whenever wrap is on.
                 bool relaid = ed.WordWrap();
-                if (gen.Below(2) == 0) {
+                const int kind = gen.Below(3);
+                if (kind == 0) {
                     ed.SetWrapOption(option);  // takes effect only while wrap is on
+                } else if (kind == 1) {
+                    // TABs are cut by their width: a new one re-splits wrapped rows.
+                    const int tab = 2 * (1 + gen.Below(4));
+                    relaid = ed.WordWrap() && tab != ed.TabWidth();
+                    ed.SetTabWidth(tab);
                 } else {
                     ed.SetWordWrap(!ed.WordWrap());
                     relaid = true;
@@ -549,6 +556,13 @@ TEST(RowStoreProperty, EditsUndoRedoAndWrapSwitchesAgreeWithTheModel) {
             } else {
                 const int w = s.WrapOption().WrapByte();
                 for (int r = 0; r < s.Count(); ++r) ASSERT_LE(ed.TextWidth(s.Text(r)), w + 3) << "row " << r;
+                // The rows are those a fresh wrap of the text gives.
+                TEditor fresh;
+                fresh.SetTabWidth(ed.TabWidth());
+                fresh.SetWrapOption(s.WrapOption());
+                fresh.SetWordWrap(true);
+                fresh.Lines().SetTextStr(m.text);
+                ASSERT_EQ(Rows(ed), Rows(fresh));
             }
         }
     }

@@ -247,6 +247,8 @@ TEST(ScanRow, TokensCutByTheWrapContinueOnTheNextRow) {
         {{"a // b", "c d", "e f", "g"}, {0, 1}, 3, 0, 0, -1, "Ank(g)", clBlack},
         // Without the wrap nothing continues: an open string ends with its line.
         {{"a \"b c", "d\" e"}, {}, 1, 0, 0, -1, "Ank(d) Str(\" e)", clBlack},
+        // Also when the wrapped tail of the line is all blanks.
+        {{"\"" + std::string(19, 'a'), "   ", "int x;"}, {0}, 2, 0, 0, -1, "Ank(int) Ank(x) Sym(;)", clBlue},
     };
     for (const Case& c : cases) {
         TEditor ed;

@@ -195,6 +195,9 @@ TEST(Undo, ReloadingOrRelayingTheRowsEmptiesBothLists) {
              option.SetWrapByte(option.WrapByte() + 10);
              ed.SetWrapOption(option);
          }, true, true},
+        // So does a TAB width change: wrapped rows are cut by it.
+        {"TAB width", [](TEditor& ed) { ed.SetTabWidth(ed.TabWidth() == 2 ? 4 : 2); }, true, true},
+        {"TAB width, no wrap", [](TEditor& ed) { ed.SetTabWidth(ed.TabWidth() == 2 ? 4 : 2); }, false},
         {"empty buffer", [](TEditor& ed) { ed.EmptyUndoBuffer(); }},
         {"empty buffer, read-only", [](TEditor& ed) { ed.Properties().readOnly = true; ed.EmptyUndoBuffer(); }, false},
     };

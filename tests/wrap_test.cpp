@@ -99,6 +99,25 @@ TEST(WordWrap, TabsStopAtTheWrapColumn) {
     ed.SetRowCol(0, 17);
     ed.Tab();
     EXPECT_EQ(ed.Lines().Get(0), Times("a", 17) + "   ");
+    // A new TAB width re-splits the rows as a fresh wrap would; the
+    // histories, whose records name the old rows, are gone.
+    std::string tabs;
+    for (char c = 'a'; c <= 'p'; ++c) tabs += std::string(1, c) + (c < 'p' ? "\t" : "");
+    ed.Lines().SetTextStr(tabs + "\r\nsecond\r\n");
+    ed.SetRowCol(ed.RowCount() - 1, 0);
+    ed.InsertText("Z");
+    ed.SetRowCol(0, 0);
+    ed.InsertText("ab");
+    const std::string text = ed.Lines().GetTextStr();
+    ed.SetTabWidth(2);
+    TEditor fresh;
+    fresh.SetTabWidth(2);
+    Wrap(fresh, 20, kNone);
+    fresh.Lines().SetTextStr(text);
+    EXPECT_EQ(Rows(ed), Rows(fresh));
+    EXPECT_FALSE(ed.CanUndo());
+    for (int i = 0; i < 3; ++i) ed.Undo();
+    EXPECT_EQ(ed.Lines().GetTextStr(), text);
 }
 
 TEST(WordWrap, SwitchingOnAndOffKeepsLinesAndMarks) {

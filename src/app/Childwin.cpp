@@ -194,6 +194,8 @@ void TMDIChild::ApplySettings(const TSettings& s) {
 
     ed.WrapOption().SetWrapByte(s.wordWrapByte);
     ed.SetWordWrap(s.wordWrap);
+    // A new TAB width or wrap setting may have emptied the histories.
+    CheckUndoState();
     Changed();
 }
 

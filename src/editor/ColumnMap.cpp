@@ -64,7 +64,11 @@ std::string BuildColumnMap(std::string_view text, const TMeasure& m) {
             *out++ = delimiters.test(c) ? '2' : '1';
         }
     }
-    map.resize(std::min(static_cast<size_t>(out - map.data()), limit));
+    size_t size = std::min(static_cast<size_t>(out - map.data()), limit);
+    // A double-byte character that starts on the last column keeps its
+    // second half: the caret may stand after it (column 1001).
+    if (m.wrapWidth <= 0 && size == limit && map[limit - 1] == '4') ++size;
+    map.resize(size);
     return map;
 }
 

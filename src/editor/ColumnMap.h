@@ -34,7 +34,8 @@ struct TMeasure {
     int TabSpan(int col) const;
 };
 
-// The map of `text`; it stops at 1000 columns (W + 3 with word wrap).
+// The map of `text`; it stops at 1000 columns (1001 when a double-byte
+// character starts on column 999; W + 3 with word wrap).
 std::string BuildColumnMap(std::string_view text, const TMeasure& m);
 
 // Byte index of column c: c minus the fill columns among 0..c, limited to

@@ -70,8 +70,12 @@ void TEditor::ShareLines(TEditor& other) {
 }
 
 void TEditor::SetCaret(const TEditorCaret& caret) {
+    const int oldTab = props_.caret.tabSpaceCount;
     props_.caret = caret;
     props_.caret.tabSpaceCount = TEditorCaret::ClampTabSpaceCount(caret.tabSpaceCount);
+    // Wrapped rows are cut by the owner's TAB width: they are split anew,
+    // as after a change of a wrap option.
+    if (props_.caret.tabSpaceCount != oldTab && store_->Owner() == this) store_->TabWidthChanged();
     Normalise(false, -1);
     Invalidate();
 }
@@ -146,10 +150,27 @@ void TEditor::ClampToRows() {
 }
 
 TEditor::TViewState TEditor::SaveViewState() const {
-    return {row_, col_, topRow_, leftCol_, selState_, selMode_, anchorRow_, anchorByte_, anchorCol_, selBytes_, selCols_};
+    TViewState s{row_,       col_,       topRow_,   leftCol_, selState_, selMode_, anchorRow_,
+                 anchorByte_, anchorCol_, selBytes_, selCols_, RowCount(), {}};
+    if (store_->GetMarksInUse() != 0)
+        for (int r = 0; r < s.rows; ++r)
+            if (TRowMarks m = store_->GetMarks(r)) s.marks.emplace_back(r, m);
+    return s;
 }
 
 void TEditor::RestoreViewState(const TViewState& s) {
+    if (s.rows == RowCount() && (!s.marks.empty() || store_->GetMarksInUse() != 0)) {
+        std::vector<TRowMarks> marks(static_cast<size_t>(s.rows), 0);
+        TRowMarks inUse = 0;
+        for (const auto& [r, m] : s.marks) {
+            marks[static_cast<size_t>(r)] = m;
+            inUse |= m;
+        }
+        for (int r = 0; r < s.rows; ++r) SetRowMarks(r, marks[static_cast<size_t>(r)]);
+        // Marks moved between rows in any order: the set in use is theirs.
+        store_->ExcludeMarks(store_->GetMarksInUse());
+        store_->IncludeMarks(inUse);
+    }
     ClearSelection();
     SetTopRow(std::clamp(s.topRow, 0, MaxTopRow()));
     SetLeftColumn(s.leftCol);

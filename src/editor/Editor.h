@@ -14,6 +14,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "editor/Canvas.h"
 #include "editor/ColumnMap.h"
@@ -372,8 +374,9 @@ public:
     void Clear() { DeleteSelection(); }
 
     // ---- Where the user is ---------------------------------------------------------
-    // Caret, scroll position and selection, kept across a relayout that
-    // gives the same rows (the save's wrap round trip).
+    // Caret, scroll position, selection and row marks, kept across a
+    // relayout that gives the same rows (the save's wrap round trip, which
+    // would otherwise gather a line's marks on its first row).
     struct TViewState {
         int row = 0, col = 0, topRow = 0, leftCol = 0;
         TSelectionState selState = sstNone;
@@ -381,6 +384,8 @@ public:
         int anchorRow = 0, anchorByte = 0, anchorCol = 0;
         TByteRange bytes;
         TColumnRange cols;
+        int rows = 0;                                  // the row count then
+        std::vector<std::pair<int, TRowMarks>> marks;  // the marked rows
     };
     TViewState SaveViewState() const;
     void RestoreViewState(const TViewState& state);

@@ -364,7 +364,16 @@ void TFountainParser::ScanRow(int r, const TRowAttributeStringList& rows, TRowSt
         return;
     }
     std::string_view own = rows.Text(r);
-    if (own.find_first_not_of(' ') == std::string_view::npos) return;  // empty or blank: the state passes
+    if (own.find_first_not_of(' ') == std::string_view::npos) {
+        // Empty or blank: the state passes, but a token carried into the
+        // row (a wrapped string's blank tail) ends with its line.
+        if (!wrapped) {
+            if (state.startToken == tokBracket) state.bracketIndex = -1;
+            state.startToken = 0;
+            state.remain = 0;
+        }
+        return;
+    }
     std::string joined;
     std::string_view text = own;
     const size_t len = own.size();

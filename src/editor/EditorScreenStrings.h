@@ -134,6 +134,12 @@ public:
 
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool on);
+    // The owner's TAB width changed. With word wrap on the rows are split
+    // anew and, since they changed without a record, both histories are
+    // emptied (as for a change of a wrap option).
+    void TabWidthChanged() {
+        if (wordWrap_) Rewrap();
+    }
     TEditorWrapOption& WrapOption() { return *wrapOption_; }
     const TEditorWrapOption& WrapOption() const { return *wrapOption_; }
 

@@ -145,12 +145,13 @@ bool TSearchPattern::WordStart(std::string_view text, size_t k) const {
     return WordByteAt(text, k) && (k == 0 || !WordByteAt(text, k - 1));
 }
 
-bool TSearchPattern::MatchAt(std::string_view text, size_t k, size_t* length) const {
+TSearchPattern::TMatch TSearchPattern::MatchAt(std::string_view text, size_t k, size_t* length,
+                                               bool textGoesOn) const {
     const size_t n = text.size();
     const uint8_t* cls = classes_.data();
     size_t ti = k;
     for (size_t pi = 0; pi < chars_.size();) {
-        if (ti >= n) return false;
+        if (ti >= n) return textGoesOn ? TMatch::RanOut : TMatch::No;
         size_t len = 0;
         if (CharAt(text, ti, &len, cls) == chars_[pi]) {
             ti += len;
@@ -158,7 +159,7 @@ bool TSearchPattern::MatchAt(std::string_view text, size_t k, size_t* length) co
             continue;
         }
         // Blanks and line breaks may be skipped once a character matched.
-        if (pi == 0) return false;
+        if (pi == 0) return TMatch::No;
         const auto b = static_cast<unsigned char>(text[ti]);
         if (cls[ti] == kSingle && (((options_ & soIgnoreLineBreak) && (b == '\r' || b == '\n')) ||
                                    ((options_ & soIgnoreBlank) && (b == '\t' || b == ' ')))) {
@@ -166,20 +167,28 @@ bool TSearchPattern::MatchAt(std::string_view text, size_t k, size_t* length) co
         } else if (cls[ti] == kLead && (options_ & soIgnoreBlank) && b == 0x81 && text[ti + 1] == 0x40) {
             ti += 2;
         } else {
-            return false;
+            return TMatch::No;
         }
     }
-    // The end of the text ends a word as a delimiter does.
-    if ((options_ & soWholeWord) && ti < n && WordByteAt(text, ti)) return false;
+    // The end of the text ends a word as a delimiter does; what follows a
+    // piece decides it.
+    if (options_ & soWholeWord) {
+        if (ti >= n && textGoesOn) return TMatch::RanOut;
+        if (ti < n && WordByteAt(text, ti)) return TMatch::No;
+    }
     *length = ti - k;
-    return true;
+    return TMatch::Yes;
 }
 
 bool TSearchPattern::Find(std::string_view text, TSearchPos& pos) const {
+    return Find(text, pos, false) == TFindResult::Found;
+}
+
+TFindResult TSearchPattern::Find(std::string_view text, TSearchPos& pos, bool textGoesOn) const {
     const auto n = static_cast<int64_t>(text.size());
-    if (chars_.empty() || n == 0) return false;
+    if (chars_.empty() || n == 0) return TFindResult::NotFound;
     int64_t s = pos.offset;
-    if (s < 0 || s > n || pos.length < 0) return false;
+    if (s < 0 || s > n || pos.length < 0) return TFindResult::NotFound;
     BuildClasses(text, classes_);
     const uint8_t* cls = classes_.data();
     const bool wide = options_ & soIgnoreWidth;
@@ -189,25 +198,38 @@ bool TSearchPattern::Find(std::string_view text, TSearchPos& pos) const {
     auto candidate = [&](int64_t k, TSearchPos& out) {
         const auto i = static_cast<size_t>(k);
         const auto b = static_cast<unsigned char>(text[i]);
-        if (!(cls[i] == kLead ? firstLead_[b] : firstSingle_[b])) return false;
-        if ((options_ & soWholeWord) && !WordStart(text, i)) return false;
+        if (!(cls[i] == kLead ? firstLead_[b] : firstSingle_[b])) return TFindResult::NotFound;
+        if ((options_ & soWholeWord) && !WordStart(text, i)) return TFindResult::NotFound;
         size_t len = 0;
-        if (!MatchAt(text, i, &len)) return false;
+        switch (MatchAt(text, i, &len, textGoesOn)) {
+        case TMatch::No:
+            return TFindResult::NotFound;
+        case TMatch::RanOut:
+            out = {k, 0};
+            return TFindResult::NeedMore;
+        case TMatch::Yes:
+            break;
+        }
         out = {k, static_cast<int64_t>(len)};
-        return true;
+        return TFindResult::Found;
     };
 
     if (options_ & soDown) {
         s += pos.length;  // after the selection or previous hit
         if (s < n && cls[s] == kTrail) ++s;
-        for (int64_t k = s; k <= n - need; ++k)
-            if (cls[k] != kTrail && candidate(k, pos)) return true;
-        return false;
+        // Where the text goes on, a start too late for the pattern to fit
+        // is tried too: it runs out, and the caller goes on from there.
+        const int64_t last = textGoesOn ? n - 1 : n - need;
+        for (int64_t k = s; k <= last; ++k) {
+            if (cls[k] == kTrail) continue;
+            if (TFindResult r = candidate(k, pos); r != TFindResult::NotFound) return r;
+        }
+        return TFindResult::NotFound;
     }
     // Backward: the latest start from which the pattern still fits before s.
     if (wide) {
         for (size_t c = 0; c < chars_.size(); ++c) {
-            if (--s < 0) return false;
+            if (--s < 0) return TFindResult::NotFound;
             if (cls[s] == kTrail) {
                 --s;
             } else if (s > 0 && cls[s] == kSingle && cls[s - 1] == kSingle) {
@@ -220,11 +242,13 @@ bool TSearchPattern::Find(std::string_view text, TSearchPos& pos) const {
     } else {
         s -= static_cast<int64_t>(patternBytes_);
     }
-    if (s < 0) return false;
+    if (s < 0) return TFindResult::NotFound;
     if (s < n && cls[s] == kTrail) --s;
-    for (int64_t k = s; k >= 0; --k)
-        if (cls[k] != kTrail && candidate(k, pos)) return true;
-    return false;
+    for (int64_t k = s; k >= 0; --k) {
+        if (cls[k] == kTrail) continue;
+        if (TFindResult r = candidate(k, pos); r != TFindResult::NotFound) return r;
+    }
+    return TFindResult::NotFound;
 }
 
 bool FindInBuffer(std::string_view text, TSearchPos& pos, std::string_view pattern, TSearchOptions options) {
@@ -236,8 +260,10 @@ bool FindInBuffer(std::string_view text, TSearchPos& pos, std::string_view patte
 
 namespace {
 
-// Chunks grow by whole rows until they pass this many bytes: memory stays
-// bounded on long texts, and consecutive chunks share one row.
+// Chunks grow by whole rows until they pass this many bytes, so memory
+// stays bounded on long texts. A start that the rows after a chunk decide
+// is tried again in the next chunk, or in a longer one, so a match that
+// spans any number of rows lies whole in some chunk.
 constexpr size_t kChunkBytes = 8191;
 
 }  // namespace
@@ -285,18 +311,35 @@ bool TEditor::Search(std::string_view pattern, TSearchOptions options) {
         // From the end of the selection or hit, else from the caret.
         int row = Marked() ? selBytes_.endRow : row_;
         int64_t offset = Marked() ? selBytes_.endByte + 1 : SelectionCaretByte();
+        size_t limit = kChunkBytes;
         while (row < rows) {
             chunk.clear();
             int next = row;
-            while (next < rows && (next == row || chunk.size() <= kChunkBytes)) append(chunk, next++);
+            while (next < rows && (next == row || chunk.size() <= limit)) append(chunk, next++);
             TSearchPos pos{offset, 0};
-            if (prepared.Find(chunk, pos)) {
+            const TFindResult found = prepared.Find(chunk, pos, next < rows);
+            if (found == TFindResult::Found) {
                 ShowHit(row, pos);
                 return true;
             }
             if (next >= rows) return false;
-            row = next - 1 > row ? next - 1 : row + 1;
-            offset = 0;
+            if (found == TFindResult::NotFound) {
+                row = next;  // every start in this chunk was decided
+                offset = 0;
+                limit = kChunkBytes;
+                continue;
+            }
+            // The next chunk begins with the row of the first start that the
+            // rows after this chunk decide; a start in this chunk's first row
+            // needs a longer chunk.
+            int first = row;
+            int64_t start = 0;
+            while (first + 1 < next && start + static_cast<int64_t>(rowBytes(first)) <= pos.offset)
+                start += static_cast<int64_t>(rowBytes(first++));
+            if (first == row) limit = 2 * chunk.size();
+            else limit = kChunkBytes;
+            row = first;
+            offset = pos.offset - start;
         }
         return false;
     }
@@ -318,10 +361,20 @@ bool TEditor::Search(std::string_view pattern, TSearchOptions options) {
         }
         chunk.clear();
         for (int r = first; r <= row; ++r) append(chunk, r);
-        TSearchPos pos{offset, 0};
-        if (prepared.Find(chunk, pos)) {
-            ShowHit(first, pos);
-            return true;
+        // A match may run on past the chunk's last row: rows are added
+        // after it until each start is decided.
+        int last = row;
+        for (;;) {
+            TSearchPos pos{offset, 0};
+            const TFindResult found = prepared.Find(chunk, pos, last + 1 < rows);
+            if (found == TFindResult::Found) {
+                ShowHit(first, pos);
+                return true;
+            }
+            if (found == TFindResult::NotFound) break;
+            const size_t grown = chunk.size() + std::max(kChunkBytes, chunk.size());
+            do append(chunk, ++last);
+            while (last + 1 < rows && chunk.size() <= grown);
         }
         if (first == 0) return false;
         row = first < row ? first : row - 1;

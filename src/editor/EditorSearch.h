@@ -42,6 +42,8 @@ TSearchChar FullWidthChar(unsigned char b, int next, int* used);
 // a small Roman numeral; any other character as is.
 TSearchChar FoldCase(TSearchChar c);
 
+enum class TFindResult { NotFound, Found, NeedMore };
+
 // A pattern prepared for a set of options, reusable over many texts.
 class TSearchPattern {
 public:
@@ -50,12 +52,20 @@ public:
     TSearchOptions Options() const { return options_; }
     // Runs the engine over `text`; on success `pos` holds the match.
     bool Find(std::string_view text, TSearchPos& pos) const;
+    // The same over a piece of a longer text that goes on after `text`:
+    // a candidate whose outcome depends on the bytes after the piece stops
+    // the search with NeedMore, `pos.offset` being that candidate (every
+    // candidate before it, in the search's direction, matched nothing).
+    TFindResult Find(std::string_view text, TSearchPos& pos, bool textGoesOn) const;
 
 private:
     enum : uint8_t { kSingle = 0, kLead = 1, kTrail = 2 };
+    enum class TMatch { No, Yes, RanOut };
     // The character at `i` as compared, and how many bytes it covers.
     TSearchChar CharAt(std::string_view s, size_t i, size_t* len, const uint8_t* cls) const;
-    bool MatchAt(std::string_view text, size_t k, size_t* len) const;
+    // RanOut: the text ended before the candidate was decided (only when
+    // it goes on).
+    TMatch MatchAt(std::string_view text, size_t k, size_t* len, bool textGoesOn) const;
     bool WordByteAt(std::string_view text, size_t i) const;
     bool WordStart(std::string_view text, size_t k) const;
 
