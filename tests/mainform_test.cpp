@@ -644,4 +644,26 @@ TEST_F(MainFormTest, CtrlDeleteAndCtrlBackspaceChangeOnlyTheCaretLine) {
         EXPECT_EQ(ed.Lines().GetTextStr(), c.after) << c.text << " " << c.key;
         EXPECT_EQ(std::pair(ed.Row(), ed.Col()), std::pair(c.row, c.caretCol)) << c.text << " " << c.key;
     }
+    // With word wrap on, rows are screen rows: the whole line's part after
+    // or before the caret goes, and no other line changes.
+    editor::TEditorWrapOption wrap;
+    wrap.SetWrapByte(20);
+    ed.SetWrapOption(wrap);
+    ed.SetWordWrap(true);
+    const std::string line(50, 'a');  // rows of 20, 20 and 10
+    struct Wrapped { int row, col, key; std::string after; int caretRow, caretCol; } wrapped[] = {
+        {1, 5, editor::vkDelete, "top\r\n" + std::string(5, 'a') + "\r\nend", 1, 5},
+        {2, 3, editor::vkDelete, "top\r\n" + std::string(23, 'a') + "\r\nend", 2, 3},
+        {3, 5, editor::vkBack, "top\r\n" + std::string(5, 'a') + "\r\nend", 1, 0},
+        {4, 2, editor::vkDelete, "top\r\n" + line + "\r\nen", 4, 2},
+    };
+    for (const Wrapped& c : wrapped) {
+        ed.Lines().SetTextStr("top\r\n" + line + "\r\nend");
+        ASSERT_EQ(ed.RowCount(), 5);
+        ed.SetRowCol(c.row, c.col);
+        const editor::TKeyState ctrl{.ctrl = true};
+        if (!Doc(0)->Editor1KeyDown(c.key, ctrl)) ed.KeyDown(c.key, ctrl, false);
+        EXPECT_EQ(ed.Lines().GetTextStr(), c.after) << c.row << " " << c.key;
+        EXPECT_EQ(std::pair(ed.Row(), ed.Col()), std::pair(c.caretRow, c.caretCol)) << c.row << " " << c.key;
+    }
 }

@@ -383,6 +383,24 @@ bool TMDIChild::Editor1KeyDown(int key, const editor::TKeyState& keys) {
         InsertFileAtCaretLine();
         return true;
     }
+    if (ctrlOnly && (key == editor::vkDelete || key == editor::vkBack) && ed.WordWrap() && ed.Row() < ed.RowCount()) {
+        // With word wrap on the caret's row is a screen row of a line that
+        // may have several: the part of the whole line after (Delete) or
+        // before (Backspace) the caret goes in one replacement.
+        const editor::TEditorScreenStrings& store = ed.Store();
+        const int r = ed.Row();
+        const int last = store.LastRowOfLine(r);
+        const int64_t caret = store.RowOffset(r) + ed.ByteIndex(r, ed.Col());
+        const int64_t lineStart = store.RowOffset(store.FirstRowOfLine(r));
+        const int64_t lineEnd = store.RowOffset(last) + static_cast<int64_t>(ed.RowText(last).size());
+        const bool forward = key == editor::vkDelete;
+        if (forward ? caret < lineEnd : lineStart < caret) {
+            ed.SetSel(forward ? caret : lineStart, forward ? lineEnd : caret);
+            ed.ReplaceSel("");
+        }
+        ed.SetSel(forward ? caret : lineStart, forward ? caret : lineStart);
+        return true;
+    }
     if (ctrlOnly && key == editor::vkDelete) {
         // Line r keeps its first k bytes and an empty line follows; the
         // editor's own Delete then joins them: the rest of the line goes.
