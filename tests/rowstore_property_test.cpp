@@ -141,6 +141,15 @@ struct Model {
         s.ReplaceRows(a, n, t);
         Changed(text.substr(0, from) + Normalise(t) + text.substr(to));
     }
+    // Bytes of one row replaced; `t` holds no line break.
+    void ReplaceBytes(TEditorScreenStrings& s, int row, int start, int end, const std::string& t) {
+        const size_t at = static_cast<size_t>(s.RowOffset(row));
+        const size_t length = s.Text(row).size();
+        const size_t b = std::min(static_cast<size_t>(start), length), e = std::clamp(static_cast<size_t>(end), b, length);
+        s.ReplaceBytes(row, start, end, t);
+        if (b == e && t.empty()) return;
+        Changed(text.substr(0, at + b) + t + text.substr(at + e));
+    }
     // Line edits; `t` holds no line break.
     void Put(TEditor& ed, int i, const std::string& t) {
         const size_t start = LineStarts(text)[static_cast<size_t>(i)], end = LineEnd(text, start);
@@ -479,6 +488,15 @@ TEST(RowStoreProperty, EditsUndoRedoAndWrapSwitchesAgreeWithTheModel) {
         TEditor ed;
         TEditorScreenStrings& s = ed.Store();
         Model m;
+        // What the published text changes make of the text (as a recovery
+        // journal replays them) is the text itself at every step.
+        std::string replica = s.GetText();
+        bool inRange = true;
+        s.OnTextEdit = [&](int64_t offset, int64_t removed, std::string_view inserted) {
+            inRange = inRange && offset >= 0 && removed >= 0 && offset + removed <= static_cast<int64_t>(replica.size());
+            if (inRange) replica.replace(static_cast<size_t>(offset), static_cast<size_t>(removed), inserted);
+        };
+        s.OnTextReset = [&] { replica = s.GetText(); };
         for (int step = 0; step < Steps() / 2; ++step) {
             SCOPED_TRACE(Where(seed, step));
             const int rows = s.Count();
@@ -530,6 +548,15 @@ TEST(RowStoreProperty, EditsUndoRedoAndWrapSwitchesAgreeWithTheModel) {
                 chain.pop_back();
                 m.undoable = std::move(chain);
                 m.redoable.clear();
+            } else if (op == 4 && rows > 0) {
+                // Typing and deleting inside a row, in place.
+                const int r = gen.Below(rows);
+                const int length = static_cast<int>(s.Text(r).size());
+                const int start = gen.Below(length + 1);
+                std::string t = gen.Text();
+                for (char& c : t)
+                    if (c == '\r' || c == '\n') c = '_';
+                m.ReplaceBytes(s, r, start, start + gen.Below(length - start + 1), t);
             } else if (op <= 7) {
                 // Rows replaced at any place, inside wrapped lines too.
                 int a = gen.Below(rows + 1);
@@ -549,6 +576,8 @@ TEST(RowStoreProperty, EditsUndoRedoAndWrapSwitchesAgreeWithTheModel) {
                 else if (lines > 0) m.Insert(ed, gen.Below(lines), t);
             }
             ASSERT_EQ(s.GetText(), m.text);
+            ASSERT_TRUE(inRange);
+            ASSERT_EQ(replica, m.text);
             ASSERT_EQ(s.UndoObject().CanUndo(), !m.undoable.empty());
             ASSERT_EQ(s.UndoObject().CanRedo(), !m.redoable.empty());
             if (!ed.WordWrap()) {

@@ -224,9 +224,23 @@ TGathered TEditorScreenStrings::GatherText(int row, int n) const {
     return g;
 }
 
+namespace {
+
+// The bytes rows [row, row + n) hold in the whole text.
+int64_t RowBytes(const TEditorStringList& s, int row, int n) {
+    if (n <= 0) return 0;
+    int64_t bytes = s.RowOffset(row + n) - s.RowOffset(row);
+    // The end-of-text row counts one in row offsets but holds no break.
+    if (s.GetRowAttribute(row + n - 1) == raEndOfText) bytes -= 1;
+    return bytes;
+}
+
+}  // namespace
+
 TRowMarks TEditorScreenStrings::DeleteRows(int row, int n) {
     if (row < 0 || row >= Count() || n <= 0) return 0;
     n = std::min(n, Count() - row);
+    if (OnTextEdit) OnTextEdit(RowOffset(row), RowBytes(*this, row, n), {});
     TRowMarks marks = 0;
     for (int r = row; r < row + n; ++r) marks |= GetMarks(r);
     Changing();
@@ -237,6 +251,14 @@ TRowMarks TEditorScreenStrings::DeleteRows(int row, int n) {
 
 void TEditorScreenStrings::ReplaceRowRange(int a, int n, TEditorStringList& list) {
     const int k = list.Count();
+    if (OnTextEdit) {
+        std::string inserted;
+        for (int i = 0; i < k; ++i) {
+            inserted += list.Text(i);
+            if (list.GetRowAttribute(i) == raLineBreak) inserted += kCrLf;
+        }
+        OnTextEdit(RowOffset(a), RowBytes(*this, a, n), inserted);
+    }
     std::vector<TRowMarks> marks(static_cast<size_t>(k), 0);
     Changing();
     if (k > n) {
@@ -654,6 +676,7 @@ void TEditorScreenStrings::ReplaceBytes(int row, int start, int end, std::string
 
 int TEditorScreenStrings::EditRowInPlace(int row, size_t start, size_t length, std::string_view t) {
     // The row's kept scan follows the edit instead of going with the old text.
+    if (OnTextEdit) OnTextEdit(RowOffset(row) + static_cast<int64_t>(start), static_cast<int64_t>(length), t);
     auto scan = scans_.extract(row);
     ReplaceBytesRaw(row, start, length, t);
     if (!scan.empty()) {
@@ -846,6 +869,7 @@ void TEditorScreenStrings::Clear() {
         e->SetTopRow(0);
     }
     marksInUse_ = 0;
+    if (OnTextReset) OnTextReset();
 }
 
 void TEditorScreenStrings::EndUpdate() {
@@ -939,6 +963,7 @@ TLoadReport TEditorScreenStrings::ReplaceAll(const std::function<platform::FileB
         if (wordWrap_) WrapAll();
         FullScan();
         for (TEditor* e : editors_) e->TextReset();
+        if (OnTextReset) OnTextReset();
     } catch (...) {
         ClearRaw();
         EndUpdate();

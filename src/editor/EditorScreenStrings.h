@@ -145,6 +145,14 @@ public:
 
     const TLastChange& LastChange() const { return lastChange_; }
 
+    // Every change of the text, as bytes of the whole text (GetText's form,
+    // CR LF line breaks): `removed` bytes at `offset` became `inserted`.
+    // Edits, undo and redo all come through here; word wrap does not, as it
+    // changes rows, not text. OnTextReset: the whole text was replaced
+    // (loaded, set, cleared).
+    std::function<void(int64_t offset, int64_t removed, std::string_view inserted)> OnTextEdit;
+    std::function<void()> OnTextReset;
+
     // The whole text: rows with CR LF after each raLineBreak row.
     std::string GetText() const;
     int64_t TextLength() const;
