@@ -78,8 +78,16 @@ TMDIChild::TMDIChild(TMainForm& main, platform::Ui& ui)
     editor_->SetModified(false);
     panels_[2] = "挿入";
     changed_ = false;
+    journal_ = std::make_unique<TDocumentJournal>(editor_->Store(), main_.RecoveryFolderPath(), [this] {
+        platform::JournalHeader h;
+        h.document = Caption();
+        h.untitled = Caption().rfind("NONAME", 0) == 0;
+        if (!h.untitled && stampPath_ == Caption()) h.stamp = diskStamp_;
+        return h;
+    });
 }
 
+// A window that goes without its FormClose (a fault) keeps its journal.
 TMDIChild::~TMDIChild() = default;
 
 void TMDIChild::SetPanel(int i, const std::string& text) {
@@ -233,6 +241,7 @@ bool TMDIChild::SaveDocument() {
     try {
         diskStamp_ = editor_->Lines().SaveToFile(path);
         stampPath_ = path;
+        journal_->Discard();
     } catch (const std::exception& e) {
         ui_.MessageBox("ファイルを保存できません。\n" + std::string(e.what()), "エラー", platform::MsgKind::Error,
                        platform::MsgButtons::Ok);
@@ -258,7 +267,11 @@ bool TMDIChild::FormCloseQuery() {
                           platform::MsgButtons::YesNo) == platform::MsgAnswer::Yes;
 }
 
-void TMDIChild::FormClose() { main_.Timer3().SetEnabled(true); }
+void TMDIChild::FormClose() {
+    // Saved or given up: nothing is left to recover.
+    journal_->Discard();
+    main_.Timer3().SetEnabled(true);
+}
 
 void TMDIChild::Editor1Change() {
     changed_ = true;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "forms/MdiChildForm.h"
+#include "app/Recovery.h"
 #include "app/Settings.h"
 #include "editor/Editor.h"
 #include "platform/FileIO.h"
@@ -79,6 +80,10 @@ public:
 
     bool FormCloseQuery() override;
     void FormClose() override;
+
+    // The journal of this window's unsaved changes (inactive without a
+    // recovery folder). The program's normal exit gives it up.
+    TDocumentJournal& Journal() { return *journal_; }
 
     // Set when the user agreed to lose this window's changes at shut-down:
     // nothing may save it afterwards.
@@ -157,6 +162,7 @@ private:
     TMainForm& main_;
     platform::Ui& ui_;
     std::unique_ptr<editor::TEditor> editor_;
+    std::unique_ptr<TDocumentJournal> journal_;
     std::array<std::string, 5> panels_;
     bool changed_ = false;
     bool discardConfirmed_ = false;

@@ -129,10 +129,57 @@ void TMainForm::OpenCommandLineFiles(const std::vector<std::string>& paths) {
     }
 }
 
+void TMainForm::OfferRecovery() {
+    if (recoveryFolder_.empty()) return;
+    RemoveOldKept(recoveryFolder_);
+    std::vector<TRecoverable> found = FindRecoverable(recoveryFolder_);
+    if (found.empty()) return;
+    std::string list;
+    for (const TRecoverable& r : found) list += "\n" + r.header.document;
+    if (ui_.MessageBox("前回、保存されていない編集内容が残っています。復元しますか?\n" + list, "確認",
+                       platform::MsgKind::Confirmation, platform::MsgButtons::YesNo) != platform::MsgAnswer::Yes) {
+        std::string kept = KeepAside(recoveryFolder_, found);
+        ui_.MessageBox("復元しなかった内容は 7 日間\n" + kept + "\nに残します。", "情報", platform::MsgKind::Information,
+                       platform::MsgButtons::Ok);
+        return;
+    }
+    std::string changedFiles;
+    for (const TRecoverable& r : found) {
+        // The text goes back on the file it was typed over only when that
+        // file is still the one it was loaded from; otherwise into a window
+        // of its own, and the user is told.
+        bool onFile = false;
+        if (!r.header.untitled && r.header.stamp) {
+            std::optional<platform::FileStamp> now = platform::StampOf(r.header.document);
+            onFile = now && *now == *r.header.stamp;
+            if (!onFile && platform::FileExists(r.header.document)) changedFiles += "\n" + r.header.document;
+        }
+        TMDIChild* doc = nullptr;
+        if (onFile || (!r.header.untitled && !platform::FileExists(r.header.document))) doc = OpenDocumentWindow(r.header.document);
+        if (!doc) {
+            FileNew1Execute();
+            doc = ActiveDocument();
+        }
+        if (!doc) continue;
+        doc->Editor1().Lines().SetTextStr(r.text);
+        doc->Editor1Change();
+        // Nothing to undo, but changed: the panel says so as for an undo.
+        doc->SetPanel(3, "変更有り");
+        doc->Journal().StartNow();
+        doc->Journal().Flush();
+        std::error_code ec;
+        std::filesystem::remove(r.file, ec);
+    }
+    if (!changedFiles.empty())
+        ui_.MessageBox("次のファイルは編集後に変更されていたため、復元した内容は名前のないウィンドウに開きました。" + changedFiles,
+                       "情報", platform::MsgKind::Information, platform::MsgButtons::Ok);
+}
+
 void TMainForm::FormActivate() {
     if (firstActivation_) {
         firstActivation_ = false;  // a box shown while loading activates the window again
         OpenCommandLineFiles(commandLine_);
+        OfferRecovery();
     }
     ui_.ProcessEvents();
     if (QuickMakeRuleHolds()) quickMakeEnabled_ = true;
@@ -168,6 +215,9 @@ void TMainForm::FormDestroy() {
     // (DiscardConfirmed); a project file it cannot write is reported.
     exiting_ = true;
     CloseProject();
+    // A normal exit: every change left was saved or given up by the user.
+    for (auto& child : children_)
+        if (auto* doc = dynamic_cast<TMDIChild*>(child.get())) doc->Journal().Discard();
 
     platform::IniFile ini;
     std::string unreadable = settingsUnreadable_;

@@ -110,6 +110,13 @@ public:
     // The message window whose messages the documents' build marks show.
     const compiler::TMsgForm* MarkedListing() const { return markersFrom_; }
     const std::string& ProgramFolder() const { return programFolder_; }
+    // Where document windows keep their recovery journals; "" (the default)
+    // keeps none. Set before the first activation, which offers what a
+    // crash left there.
+    void SetRecoveryFolder(std::string folder) { recoveryFolder_ = std::move(folder); }
+    const std::string& RecoveryFolderPath() const { return recoveryFolder_; }
+    // Offers the texts of journals that no running copy holds.
+    void OfferRecovery();
     // The settings file chosen at start (SettingsFileFor).
     std::string SettingsPath() const;
     // Whether it held the main window's place; without one (a first start)
@@ -335,6 +342,7 @@ private:
     TUiClipboard clipboard_{ui_};
     TMainFormView* view_ = nullptr;
     std::string programFolder_;
+    std::string recoveryFolder_;
     std::vector<std::string> commandLine_;
     TSettings settings_;
     std::map<std::string, TToolbarLayout> toolbars_;

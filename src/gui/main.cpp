@@ -10,6 +10,7 @@
 #include "MainWindow.h"
 #include "QtUi.h"
 #include "app/MainForm.h"
+#include "app/Recovery.h"
 #include "app/SingleInstance.h"
 #include "platform/Path.h"
 
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
                      instance.LockError().c_str());
 
     app::TMainForm form(ui, platform::ProgramFolder(), args);
+    form.SetRecoveryFolder(app::RecoveryFolder());
     gui::MainWindow window(form, ui);
     instance.OnActivate = [&window] { window.BringToFront(); };
     instance.OnOpenFiles = [&window](const std::vector<std::string>& files) { window.OpenForwarded(files); };
