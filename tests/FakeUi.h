@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -20,6 +21,8 @@ public:
     int processEventsCalls = 0;
     std::string clipboard;
     bool boxMarker = false;
+    // Runs while a box is open (before it is answered).
+    std::function<void(const std::string& text)> onMessage;
 
     static platform::FileDialogResult Chose(std::vector<std::string> files, int filterIndex = 1) {
         platform::FileDialogResult r;
@@ -32,6 +35,7 @@ public:
     platform::MsgAnswer MessageBox(const std::string& text, const std::string&, platform::MsgKind,
                                    platform::MsgButtons buttons) override {
         messages.push_back(text);
+        if (onMessage) onMessage(text);
         if (answers.empty()) return buttons == platform::MsgButtons::YesNo ? platform::MsgAnswer::No : platform::MsgAnswer::Ok;
         platform::MsgAnswer a = answers.front();
         answers.pop_front();

@@ -667,3 +667,152 @@ TEST_F(MainFormTest, CtrlDeleteAndCtrlBackspaceChangeOnlyTheCaretLine) {
         EXPECT_EQ(std::pair(ed.Row(), ed.Col()), std::pair(c.caretRow, c.caretCol)) << c.row << " " << c.key;
     }
 }
+
+TEST_F(MainFormTest, FilesChangedByAnotherProgramAreReloadedAskedAboutOrReportedOnActivation) {
+    const std::string mine = "one\r\ntwo\r\nthree\r\n";
+    const std::string theirs = "ONE\r\nTWO\r\nTHREE\r\nfour\r\n";
+    std::string path = dir.Write("ext.r", mine);
+    Start({path});
+    const std::string reloaded = "ディスク上で変更されたため再読み込みしました";
+    const std::string asked = path + "\nは他のプログラムによって変更されました。再読み込みしますか? (いいえ: 編集中の内容を残します)";
+    const std::string gone = path + "\nは他のプログラムによって削除または移動されました。編集中の内容はそのまま残します。";
+    auto modify = [&] { dir.Write("ext.r", theirs); };
+    auto replace = [&] {  // another file of the same size and time renamed over it
+        std::string o = dir.Write("o.r", "ONE\r\nTWO\r\nTHREE\r\n");
+        std::filesystem::last_write_time(o, std::filesystem::last_write_time(path));
+        std::filesystem::rename(o, path);
+    };
+    auto remove = [&] { std::filesystem::remove(path); };
+    auto nothing = [] {};
+    enum Result { Kept, Reloaded };
+    struct Case {
+        bool edited;
+        std::function<void()> outside;
+        MsgAnswer answer;
+        const std::string* message;  // nullptr: no box
+        Result result;
+        bool changedAfter;
+    } cases[] = {
+        {false, modify, MsgAnswer::Yes, nullptr, Reloaded, false},
+        {false, replace, MsgAnswer::Yes, nullptr, Reloaded, false},
+        {false, remove, MsgAnswer::Ok, &gone, Kept, true},
+        {false, nothing, MsgAnswer::Yes, nullptr, Kept, false},
+        {true, modify, MsgAnswer::Yes, &asked, Reloaded, false},
+        {true, modify, MsgAnswer::No, &asked, Kept, true},
+        {true, replace, MsgAnswer::Yes, &asked, Reloaded, false},
+        {true, replace, MsgAnswer::No, &asked, Kept, true},
+        {true, remove, MsgAnswer::Ok, &gone, Kept, true},
+        {true, nothing, MsgAnswer::Yes, nullptr, Kept, true},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(i);
+        dir.Write("ext.r", mine);
+        ui.answers.assign(4, MsgAnswer::Yes);  // closing without saving
+        while (!form->Children().empty()) form->CloseChild(*form->Children().back());
+        TMDIChild* doc = form->OpenDocumentWindow(path);
+        editor::TEditor& ed = doc->Editor1();
+        if (c.edited) ed.Lines().Put(1, "edited");
+        const std::string before = ed.Lines().GetTextStr();
+        const std::string disk = (c.outside(), std::filesystem::exists(path) ? TempDir::Read(path) : "");
+        ui.messages.clear();
+        ui.answers = {c.answer};
+        form->FormActivate();
+        EXPECT_EQ(ui.messages, c.message ? std::vector<std::string>{*c.message} : std::vector<std::string>{});
+        EXPECT_EQ(ed.Lines().GetTextStr(), c.result == Reloaded ? disk : before);
+        EXPECT_EQ(doc->DocumentChanged(), c.changedAfter);
+        EXPECT_EQ(doc->Panel(4), c.result == Reloaded ? reloaded : "");
+        // Told once: activating again (the program or the window) says nothing more.
+        ui.messages.clear();
+        form->FormActivate();
+        form->ChildActivated(doc);
+        EXPECT_TRUE(ui.messages.empty());
+        if (c.result == Reloaded) {
+            // The reload is one undo step.
+            form->Execute(ActionId::EditUndo);
+            EXPECT_EQ(ed.Lines().GetTextStr(), before);
+            EXPECT_TRUE(doc->DocumentChanged());
+        }
+        if (c.edited && c.answer == MsgAnswer::No) {
+            // Kept: the save still asks before it overwrites their version.
+            ui.answers = {MsgAnswer::No};
+            form->Execute(ActionId::FileSave1);
+            ASSERT_EQ(ui.messages.size(), 1u);
+            EXPECT_EQ(ui.messages[0], path + "\nは他のプログラムによって変更されています。上書きしますか?");
+            EXPECT_EQ(TempDir::Read(path), disk);
+        }
+    }
+}
+
+TEST_F(MainFormTest, AReloadKeepsCaretTopRowAndMarksWhereTheirRowsStillExist) {
+    std::string text;
+    for (int i = 0; i < 30; ++i) text += "line " + std::to_string(i) + "\r\n";
+    std::string path = dir.Write("ext.r", text);
+    Start({path});
+    editor::TEditor& ed = Doc(0)->Editor1();
+    ed.SetVisibleRows(10);
+    ed.SetRowMarks(3, 1 << 1);
+    ed.SetRowMarks(25, 1 << 2);
+    ed.SetTopRow(2);
+    ed.SetRowCol(5, 4);
+    std::string shorter;
+    for (int i = 0; i < 20; ++i) shorter += "LINE " + std::to_string(i) + "\r\n";
+    dir.Write("ext.r", shorter);
+    form->ChildActivated(Doc(0));
+    EXPECT_EQ(ed.Lines().Get(5), "LINE 5");
+    EXPECT_EQ(ed.TopRow(), 2);
+    EXPECT_EQ(ed.Row(), 5);
+    EXPECT_EQ(ed.Col(), 4);
+    EXPECT_EQ(ed.RowMarks(3), editor::TRowMarks{1 << 1});
+    EXPECT_EQ(ed.MarksInUse(), editor::TRowMarks{1 << 1});  // row 25 is gone, and its mark with it
+}
+
+TEST_F(MainFormTest, ManyChangedFilesGiveOneQuestionAndNoSecondWhileItIsOpen) {
+    std::vector<std::string> paths;
+    for (const char* name : {"a.r", "b.r", "c.r", "d.r"}) paths.push_back(dir.Write(name, "old\r\n"));
+    Start(paths);
+    for (size_t i : {0u, 1u, 3u}) Doc(i)->Editor1().Lines().Add("mine");
+    for (const char* name : {"a.r", "b.r", "c.r", "d.r"}) dir.Write(name, "newer\r\n");
+    int nested = 0;
+    ui.onMessage = [&](const std::string&) {
+        // Changed again while the question is open, and activated again.
+        ++nested;
+        for (const char* name : {"a.r", "b.r"}) dir.Write(name, "newest\r\n");
+        form->FormActivate();
+        form->ChildActivated(Doc(0));
+    };
+    ui.answers = {MsgAnswer::No};
+    form->FormActivate();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(ui.messages[0], paths[0] + "\n" + paths[1] + "\n" + paths[3] +
+                                  "\nは他のプログラムによって変更されました。再読み込みしますか? (いいえ: 編集中の内容を残します)");
+    EXPECT_EQ(Doc(2)->Editor1().Lines().GetTextStr(), "newer\r\n");  // unedited: read again without asking
+    EXPECT_EQ(Doc(0)->Editor1().Lines().GetTextStr(), "old\r\nmine\r\n");
+    // The answer covered the changes made while it was open.
+    ui.onMessage = nullptr;
+    ui.messages.clear();
+    form->FormActivate();
+    EXPECT_TRUE(ui.messages.empty());
+    // A later change asks again.
+    dir.Write("a.r", "latest!\r\n");
+    ui.answers = {MsgAnswer::Yes};
+    form->FormActivate();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(Doc(0)->Editor1().Lines().GetTextStr(), "latest!\r\n");
+    EXPECT_EQ(form->WatchedFiles(), paths);
+}
+
+TEST_F(MainFormTest, ZoomChangesOneWindowsFontWithinTheDialogsSizesOnly) {
+    std::string a = dir.Write("a.r", "x\r\n"), b = dir.Write("b.r", "y\r\n");
+    Start({a, b});
+    struct Case { int steps; int size; } cases[] = {{1, 14}, {-2, 12}, {-10, 8}, {-1, 8}, {30, 32}, {1, 32}, {-19, 13}};
+    for (const Case& c : cases) {
+        Doc(0)->Zoom(c.steps);
+        EXPECT_EQ(Doc(0)->Editor1().Properties().font.size, c.size);
+        EXPECT_EQ(Doc(0)->Panel(4), "ﾌｫﾝﾄｻｲｽﾞ " + std::to_string(c.size));
+    }
+    Doc(0)->Zoom(3);
+    EXPECT_EQ(Doc(1)->Editor1().Properties().font.size, 13);
+    EXPECT_EQ(form->Settings().fontSize, 13);
+}

@@ -1,7 +1,9 @@
 #include "app/Childwin.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "app/Cust.h"
 #include "app/MainForm.h"
 #include "platform/FileIO.h"
 #include "platform/Path.h"
@@ -218,6 +220,7 @@ bool TMDIChild::LoadDocument(const std::string& path) {
     }
     diskStamp_ = report.stamp;
     stampPath_ = path;
+    toldOfDisk_ = false;
     panels_[1] = LinesPanel(*editor_);
     changed_ = false;
     Changed();
@@ -242,6 +245,7 @@ bool TMDIChild::SaveDocument() {
         diskStamp_ = editor_->Lines().SaveToFile(path);
         stampPath_ = path;
         journal_->Discard();
+        toldOfDisk_ = false;
     } catch (const std::exception& e) {
         ui_.MessageBox("ファイルを保存できません。\n" + std::string(e.what()), "エラー", platform::MsgKind::Error,
                        platform::MsgButtons::Ok);
@@ -259,6 +263,75 @@ bool TMDIChild::SaveDocument() {
     Changed();
     CheckUndoState();
     return true;
+}
+
+TMDIChild::DiskChange TMDIChild::PendingDiskChange() const {
+    // Only a window that read or wrote the file it is named after knows
+    // what the file was.
+    if (!diskStamp_ || stampPath_ != Caption()) return DiskChange::None;
+    std::optional<platform::FileStamp> now = platform::StampOf(stampPath_);
+    if (now == diskStamp_ || (toldOfDisk_ && now == toldStamp_)) return DiskChange::None;
+    return now ? DiskChange::Modified : DiskChange::Gone;
+}
+
+void TMDIChild::DiskChangeTold() {
+    toldOfDisk_ = true;
+    toldStamp_ = platform::StampOf(stampPath_);
+}
+
+bool TMDIChild::ReloadFromDisk() {
+    platform::FileBlock block;
+    try {
+        block = platform::ReadFileBlock(stampPath_);
+    } catch (const std::exception& e) {
+        DiskChangeTold();
+        ui_.MessageBox("ファイルを読み込めません。\n" + std::string(e.what()), "エラー", platform::MsgKind::Error,
+                       platform::MsgButtons::Ok);
+        return false;
+    }
+    size_t size = block.size;
+    editor::TLoadReport report = editor::PrepareFileText(block.data.get(), &size);
+    editor::TEditor& ed = *editor_;
+    const editor::TEditor::TViewState where = ed.SaveViewState();
+    // One replacement of every row: one undo step gives the old text back.
+    if (ed.RowCount() > 0 || size > 0) ed.Store().ReplaceRows(0, ed.RowCount(), std::string_view(block.data.get(), size));
+    // The marks stay on their rows, the caret and the top row where they were.
+    for (int r = 0; r < ed.RowCount(); ++r)
+        if (ed.RowMarks(r) != 0) ed.SetRowMarks(r, 0);
+    for (const auto& [row, marks] : where.marks) ed.SetRowMarks(row, marks);
+    ed.SetTopRow(std::clamp(where.topRow, 0, ed.MaxTopRow()));
+    ed.SetLeftColumn(where.leftCol);
+    ed.SetRowCol(where.row, where.col);
+    diskStamp_ = block.stamp;
+    toldOfDisk_ = false;
+    changed_ = false;
+    // The text is the file's again: nothing is left to recover.
+    journal_->Discard();
+    panels_[1] = LinesPanel(ed);
+    panels_[3].clear();
+    panels_[4] = "ディスク上で変更されたため再読み込みしました";
+    Changed();
+    CheckUndoState();
+    WarnNulBytes(ui_, stampPath_, report.nulBytes);
+    return true;
+}
+
+void TMDIChild::MarkFileGone() {
+    changed_ = true;
+    panels_[3] = "(変更有り)";
+    Changed();
+}
+
+void TMDIChild::Zoom(int steps) {
+    const std::vector<int>& sizes = TCustForm::FontSizes();
+    editor::TEditorFont font = editor_->Properties().font;
+    const int size = std::clamp(font.size + steps, sizes.front(), sizes.back());
+    if (size != font.size) {
+        font.size = size;
+        editor_->SetFont(font);
+    }
+    panels_[4] = "ﾌｫﾝﾄｻｲｽﾞ " + std::to_string(size);
+    Changed();
 }
 
 bool TMDIChild::FormCloseQuery() {

@@ -76,7 +76,26 @@ public:
     void BindToMissingFile() {
         diskStamp_.reset();
         stampPath_ = Caption();
+        toldOfDisk_ = false;
     }
+
+    // What another program did to the file since this window last read or
+    // wrote it, leaving out what the user was already told of.
+    enum class DiskChange { None, Modified, Gone };
+    DiskChange PendingDiskChange() const;
+    // The file as it is now counts as told: no further notice until it changes again.
+    void DiskChangeTold();
+    // Reads the file again as one undo step, keeping the caret, the top row
+    // and the marks where their rows still exist; false (after telling the
+    // user) when it cannot be read.
+    bool ReloadFromDisk();
+    // The file is gone: the text stays and counts as changed.
+    void MarkFileGone();
+
+    // Ctrl+wheel, Ctrl++ and Ctrl+-: this window's font a size larger or
+    // smaller, within the sizes the customization dialog offers; the stored
+    // size stays as it is.
+    void Zoom(int steps);
 
     bool FormCloseQuery() override;
     void FormClose() override;
@@ -170,6 +189,9 @@ private:
     bool canRedo_ = false;
     std::optional<platform::FileStamp> diskStamp_;
     std::string stampPath_;  // the path diskStamp_ belongs to
+    // The file's stamp when the user was last told of a change (nullopt: gone).
+    bool toldOfDisk_ = false;
+    std::optional<platform::FileStamp> toldStamp_;
     THint hint_;
     // Sorted by line; the marked rows, counted from the top, hold the
     // distinct lines in this order (a row where marks were joined, several).

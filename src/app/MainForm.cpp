@@ -184,6 +184,7 @@ void TMainForm::FormActivate() {
     ui_.ProcessEvents();
     if (QuickMakeRuleHolds()) quickMakeEnabled_ = true;
     NotifyState();
+    CheckFilesOnDisk();
 }
 
 bool TMainForm::FormCloseQuery() {
@@ -272,6 +273,7 @@ TMDIChild* TMainForm::ActiveDocument() const { return dynamic_cast<TMDIChild*>(a
 void TMainForm::ChildActivated(TMdiChildForm* child) {
     active_ = child;
     NotifyState();
+    if (TMDIChild* doc = ActiveDocument()) CheckFilesOnDisk(doc);
 }
 
 void TMainForm::CycleChildren(bool forward) {

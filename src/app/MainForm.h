@@ -130,7 +130,16 @@ public:
     const std::vector<std::unique_ptr<TMdiChildForm>>& Children() const { return children_; }
     TMdiChildForm* ActiveChild() const { return active_; }
     TMDIChild* ActiveDocument() const;
+    // A document window becoming active looks at its file on disk.
     void ChildActivated(TMdiChildForm* child);
+    // Files other programs changed (MainDisk.cpp): a document without
+    // unsaved changes is read again, the user is asked once about those with
+    // changes (one question for all of them) and told once of files gone.
+    // `only` limits the look to one window; nullptr looks at every one.
+    void CheckFilesOnDisk(TMDIChild* only = nullptr);
+    // The files worth watching for such changes: those the document windows
+    // read or wrote (no untitled window, nothing a build writes).
+    std::vector<std::string> WatchedFiles() const;
     // Ctrl+Tab / Ctrl+Shift+Tab: activates the child after (before) the
     // active one in MDI order, round the ends.
     void CycleChildren(bool forward);
@@ -374,6 +383,7 @@ private:
     // Made once: its fields keep their text from one use to the next.
     project::TPrjForm prjForm_{project_, ui_, programFolder_};
     bool exiting_ = false;
+    bool checkingDisk_ = false;  // a question about changed files is open
 
     compiler::JumpTarget jump_;
     PendingOpen pendingOpen_;

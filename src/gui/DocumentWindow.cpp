@@ -51,6 +51,9 @@ DocumentWindow::DocumentWindow(app::TMDIChild& form, QWidget* parent) : QWidget(
     editor_->onWheel = [this](int delta) {
         if (form_) form_->MouseWheel(delta);
     };
+    editor_->onZoom = [this](int steps) {
+        if (form_) form_->Zoom(steps);
+    };
     editor_->onFocus = [this](bool focused) {
         if (form_) form_->SetEditorFocused(focused);
     };

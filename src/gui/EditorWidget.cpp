@@ -71,6 +71,7 @@ void EditorWidget::Detach() {
     onKeyDown = nullptr;
     takesKey = nullptr;
     onWheel = nullptr;
+    onZoom = nullptr;
     onFocus = nullptr;
     onContextMenu = nullptr;
     onDoubleClick = nullptr;
@@ -179,8 +180,28 @@ void EditorWidget::resizeEvent(QResizeEvent* event) {
     UpdateScrollBars();
 }
 
+int EditorWidget::ZoomKey(const QKeyEvent& event) {
+    const Qt::KeyboardModifiers m = event.modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    if (m != Qt::ControlModifier) return 0;
+    switch (event.key()) {
+        case Qt::Key_Plus:
+        case Qt::Key_Equal: return 1;
+        case Qt::Key_Minus: return -1;
+        default: return 0;
+    }
+}
+
 void EditorWidget::wheelEvent(QWheelEvent* event) {
     int delta = event->angleDelta().y();
+    if (event->modifiers() & Qt::ControlModifier) {
+        zoomDelta_ += delta;
+        const int steps = zoomDelta_ / QWheelEvent::DefaultDeltasPerStep;
+        zoomDelta_ -= steps * QWheelEvent::DefaultDeltasPerStep;
+        if (steps != 0 && onZoom) onZoom(steps);
+        event->accept();
+        return;
+    }
+    zoomDelta_ = 0;
     if (delta != 0 && onWheel) {
         onWheel(delta);
         UpdateScrollBars();
@@ -326,6 +347,10 @@ bool EditorWidget::event(QEvent* event) {
     // here, shortcut or not.
     if (event->type() == QEvent::ShortcutOverride && editor_) {
         auto* key = static_cast<QKeyEvent*>(event);
+        if (ZoomKey(*key) != 0) {
+            event->accept();
+            return true;
+        }
         editor::TKeyState keys = Keys(key->modifiers());
         int vk = VirtualKey(*key);
         notified_ = false;
@@ -421,6 +446,10 @@ void EditorWidget::TypeText(const QString& text, const editor::TKeyState& keys) 
 void EditorWidget::keyPressEvent(QKeyEvent* event) {
     if (!editor_) return;
     RestartBlink();
+    if (int steps = ZoomKey(*event)) {
+        if (onZoom) onZoom(steps);
+        return;
+    }
     editor::TKeyState keys = Keys(event->modifiers());
     int vk = VirtualKey(*event);
     const bool notified = std::exchange(notified_, false);

@@ -36,6 +36,10 @@ public:
     // Whether onKeyDown wants a key that a menu shortcut would take first.
     std::function<bool(int key, const editor::TKeyState& keys)> takesKey;
     std::function<void(int delta)> onWheel;
+    // Ctrl+wheel (a step per notch), Ctrl++ and Ctrl+-: +1 larger, -1 smaller.
+    std::function<void(int steps)> onZoom;
+    // Ctrl++ (also Ctrl+=, the key + shares on many keyboards), Ctrl+- and the keypad's: +1, -1, else 0.
+    static int ZoomKey(const QKeyEvent& event);
     std::function<void(bool focused)> onFocus;
     std::function<void(const QPoint& globalPos)> onContextMenu;
     std::function<void()> onDoubleClick;
@@ -120,6 +124,7 @@ private:
     // What was asked to be repainted and not painted yet: a scroll moves
     // stale pixels along, so their new place must be painted too.
     QRegion pending_;
+    int zoomDelta_ = 0;  // Ctrl+wheel distance short of a notch
 };
 
 }  // namespace gui

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -107,6 +108,14 @@ MainWindow::MainWindow(app::TMainForm& form, platform::Ui& ui) : form_(form), ui
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
         auto* child = qobject_cast<ChildSubWindow*>(w);
         form_.ChildActivated(child ? child->Form() : nullptr);
+    });
+    watcher_ = new QFileSystemWatcher(this);
+    diskTimer_ = new QTimer(this);
+    diskTimer_->setSingleShot(true);
+    diskTimer_->setInterval(300);
+    connect(watcher_, &QFileSystemWatcher::fileChanged, diskTimer_, qOverload<>(&QTimer::start));
+    connect(diskTimer_, &QTimer::timeout, this, [this] {
+        if (isActiveWindow() && !QApplication::activeModalWidget()) form_.CheckFilesOnDisk();
     });
     statusBar()->showMessage(QString());
     buildPanel_ = new QLabel(this);
@@ -414,8 +423,24 @@ void MainWindow::ActivateChild(forms::TMdiChildForm& child) {
     mdi_->setActiveSubWindow(it->second);
 }
 
+void MainWindow::SyncWatcher() {
+    QStringList wanted;
+    for (const std::string& f : form_.WatchedFiles()) wanted << Q(f);
+    const QStringList watched = watcher_->files();
+    QStringList gone, added;
+    for (const QString& f : watched)
+        if (!wanted.contains(f)) gone << f;
+    // A file replaced by rename or removed is dropped by the watcher: it
+    // comes back once it exists again.
+    for (const QString& f : wanted)
+        if (!watched.contains(f) && QFileInfo::exists(f)) added << f;
+    if (!gone.isEmpty()) watcher_->removePaths(gone);
+    if (!added.isEmpty()) watcher_->addPaths(added);
+}
+
 void MainWindow::StateChanged() {
     setWindowTitle(Q(form_.Caption()));
+    SyncWatcher();
     for (auto& [id, a] : actions_) {
         a->setEnabled(form_.Enabled(id));
         a->setVisible(form_.Visible(id));

@@ -3,7 +3,9 @@
 // build runs. It shows a TMainForm and forwards every user action to it.
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QMainWindow>
+#include <QTimer>
 #include <QMdiSubWindow>
 #include <map>
 
@@ -100,6 +102,9 @@ private:
     app::TMdiMetrics Metrics() const;
     QMdiSubWindow* MessageSubWindow() const;
     void PlaceMessageWindow(QMdiSubWindow* sub);
+    // Watches the files the documents show; a change seen while this
+    // window is active is looked at at once, others on activation.
+    void SyncWatcher();
 
     app::TMainForm& form_;
     platform::Ui& ui_;
@@ -120,6 +125,8 @@ private:
     std::map<forms::TMdiChildForm*, ChildSubWindow*> subWindows_;
     QLabel* buildPanel_ = nullptr;
     bool closing_ = false;
+    QFileSystemWatcher* watcher_ = nullptr;
+    QTimer* diskTimer_ = nullptr;  // lets a burst of changes settle first
 };
 
 }  // namespace gui

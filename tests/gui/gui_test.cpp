@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QFontMetrics>
 #include <QImage>
 #include <QLabel>
 #include <QMdiArea>
@@ -17,6 +18,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QWheelEvent>
 #include <chrono>
 
 #include "DocumentWindow.h"
@@ -486,4 +488,38 @@ TEST(MainWindowView, ShiftF10OpensTheDocumentPopupAtTheCaret) {
     const editor::TEditor& e = p.form.ActiveDocument()->Editor1();
     const QPoint caret = ed->viewport()->mapToGlobal(QPoint(e.Metrics().leftMargin + 3 * e.Metrics().cellWidth, e.RowTop(1)));
     EXPECT_LE((shownAt - caret).manhattanLength(), 2 * e.Metrics().rowHeight) << shownAt.x() << "," << shownAt.y();
+}
+
+TEST(MainWindowView, CtrlWheelAndCtrlPlusMinusZoomTheDocumentWindow) {
+    TempDir dir;
+    Program p(dir.path(), {});
+    gui::DocumentWindow* doc = NewDocument(p);
+    ASSERT_NE(doc, nullptr);
+    gui::EditorWidget* ed = doc->Editor();
+    auto size = [&] { return p.form.ActiveDocument()->Editor1().Properties().font.size; };
+    auto wheel = [&](int delta) {
+        const QPointF at(20, 20);
+        QWheelEvent e(at, ed->viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(ed->viewport(), &e);
+    };
+    const int before = QFontMetrics(ed->TextFont()).height();
+    wheel(120);
+    EXPECT_EQ(size(), 14);
+    wheel(60);  // half a notch: nothing yet
+    EXPECT_EQ(size(), 14);
+    wheel(60);
+    EXPECT_EQ(size(), 15);
+    EXPECT_GT(QFontMetrics(ed->TextFont()).height(), before);
+    EXPECT_EQ(doc->PanelText(4), QString::fromUtf8("ﾌｫﾝﾄｻｲｽﾞ 15"));
+    Key(ed, Qt::Key_Minus, Qt::ControlModifier, "-");
+    Key(ed, Qt::Key_Minus, Qt::ControlModifier, "-");
+    EXPECT_EQ(size(), 13);
+    Key(ed, Qt::Key_Plus, Qt::ControlModifier | Qt::ShiftModifier, "+");
+    Key(ed, Qt::Key_Equal, Qt::ControlModifier, "=");
+    EXPECT_EQ(size(), 15);
+    wheel(-120 * 20);
+    EXPECT_EQ(size(), 8);
+    EXPECT_EQ(p.form.ActiveDocument()->Editor1().Lines().GetTextStr(), "");  // the keys typed nothing
+    EXPECT_EQ(p.form.Settings().fontSize, 13);
 }
