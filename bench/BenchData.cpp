@@ -136,4 +136,26 @@ void ConfigureSourceEditor(editor::TEditor& ed) {
     ed.SetMarks(marks);
 }
 
+// About 10 MB of the source text with exactly 200,000 "foo", at most one a line.
+std::string TenMegabytesWithFoo() {
+    std::string source = MakeSourceText();
+    std::string out;
+    out.reserve(11u << 20);
+    int placed = 0;
+    size_t i = 0;
+    while (i < source.size() && (out.size() < (10u << 20) || placed < 200000)) {
+        size_t j = source.find("\r\n", i);
+        j = j == std::string::npos ? source.size() : j + 2;
+        std::string line = source.substr(i, j - i);
+        for (size_t f = line.find("foo"); f != std::string::npos; f = line.find("foo", f)) line[f] = 'g';
+        if (line.size() < 4096 && placed < 200000) {
+            line.insert(0, "foo ");
+            ++placed;
+        }
+        if (line.size() < 4096) out += line;
+        i = j;
+    }
+    return out;
+}
+
 }  // namespace bench

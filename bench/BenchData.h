@@ -19,6 +19,9 @@ std::string MakeSourceText();
 // returns its path.
 std::string SourceFile();
 
+// About 10 MB of the source text with exactly 200,000 "foo", at most one a line.
+std::string TenMegabytesWithFoo();
+
 // Peak resident memory of this process in bytes (VmHWM), and the current one.
 int64_t PeakRss();
 int64_t CurrentRss();

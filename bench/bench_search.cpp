@@ -44,30 +44,8 @@ void BM_FindNextToTheEnd(benchmark::State& state) {
 }
 BENCHMARK(BM_FindNextToTheEnd)->Unit(benchmark::kMillisecond)->Iterations(10)->Repetitions(3)->ReportAggregatesOnly(true);
 
-// About 10 MB of the source text with exactly 200,000 "foo", at most one a line.
-std::string TenMegabytes() {
-    std::string source = bench::MakeSourceText();
-    std::string out;
-    out.reserve(11u << 20);
-    int placed = 0;
-    size_t i = 0;
-    while (i < source.size() && (out.size() < (10u << 20) || placed < 200000)) {
-        size_t j = source.find("\r\n", i);
-        j = j == std::string::npos ? source.size() : j + 2;
-        std::string line = source.substr(i, j - i);
-        for (size_t f = line.find("foo"); f != std::string::npos; f = line.find("foo", f)) line[f] = 'g';
-        if (line.size() < 4096 && placed < 200000) {
-            line.insert(0, "foo ");
-            ++placed;
-        }
-        if (line.size() < 4096) out += line;
-        i = j;
-    }
-    return out;
-}
-
 void BM_ReplaceAllFoo(benchmark::State& state) {
-    static const std::string text = TenMegabytes();
+    static const std::string text = bench::TenMegabytesWithFoo();
     Window w;
     editor::TEditor& ed = w.doc.Editor1();
     for (auto _ : state) {

@@ -19,6 +19,7 @@ namespace {
 
 constexpr int64_t kJournalLimit = int64_t{64} << 20;
 constexpr int64_t kSmallText = 4096;
+constexpr uint64_t kCheckEvery = 4096;
 constexpr const char* kExtension = ".vkj";
 
 bool MakePrivateFolder(const std::string& path) {
@@ -93,9 +94,12 @@ void TDocumentJournal::StartNow() {
 void TDocumentJournal::Edit(int64_t offset, int64_t removed, std::string_view inserted) {
     // Called before the store applies the change: the text is still the
     // one the journal holds.
+    // The text's length costs a walk over the rows below an edit: it is
+    // checked against the journal's now and then, not per key.
     if (!writer_) {
         Start(store_.GetText());
-    } else if (length_ != store_.TextLength() || static_cast<int64_t>(writer_->Size()) > kJournalLimit ||
+    } else if ((++edits_ % kCheckEvery == 0 && length_ != store_.TextLength()) ||
+               static_cast<int64_t>(writer_->Size()) > kJournalLimit ||
                static_cast<int64_t>(writer_->Size()) > std::max(length_, kSmallText)) {
         // Longer than the text it describes (or out of step, which must
         // never be): a snapshot replaces it.

@@ -51,6 +51,7 @@ private:
     std::function<platform::JournalHeader()> describe_;
     std::unique_ptr<platform::JournalWriter> writer_;
     int64_t length_ = 0;  // the text's length as the journal has it
+    uint64_t edits_ = 0;
 };
 
 // A journal a crash left, read and replayed.

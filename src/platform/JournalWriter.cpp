@@ -15,12 +15,12 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kWriteEvery = std::chrono::milliseconds(250);
 constexpr auto kSyncWhenIdle = std::chrono::seconds(1);
 constexpr auto kSyncAtMost = std::chrono::seconds(3);
+constexpr uint64_t kRecordOverhead = 33;  // length, checksum, type, offset, removed, size
 }  // namespace
 
 JournalWriter::JournalWriter(std::string path, JournalHeader header, std::string base)
     : path_(std::move(path)), header_(std::move(header)) {
-    size_ = base.size();
-    ops_.push_back({Op::Start, std::move(base)});
+    ops_.push_back({Op::Start, std::move(base), {}});
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -34,21 +34,21 @@ JournalWriter::~JournalWriter() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-void JournalWriter::Append(const JournalEdit& edit) {
-    std::string record = EncodeJournalEdit(edit);
-    size_ += record.size();
+void JournalWriter::Append(JournalEdit edit) {
+    // Encoding and its checksum are the writer thread's work.
+    size_ += kRecordOverhead + edit.inserted.size();
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!ops_.empty() && ops_.back().kind == Op::Bytes) ops_.back().data += record;
-    else ops_.push_back({Op::Bytes, std::move(record)});
+    if (ops_.empty() || ops_.back().kind != Op::Edits) ops_.push_back({Op::Edits, {}, {}});
+    ops_.back().edits.push_back(std::move(edit));
 }
 
 void JournalWriter::Restart(std::string text) {
-    size_ = text.size();
+    size_ = 0;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         // What waits is part of the old journal: the new one replaces it.
         ops_.clear();
-        ops_.push_back({Op::Start, std::move(text)});
+        ops_.push_back({Op::Start, std::move(text), {}});
     }
     wake_.notify_all();
 }
@@ -118,6 +118,8 @@ void JournalWriter::Perform(Op& op) {
         return;
     }
     if (fd_ < 0) return;
+    for (const JournalEdit& e : op.edits) op.data += EncodeJournalEdit(e);
+    op.edits.clear();
     size_t done = 0;
     while (done < op.data.size()) {
         ssize_t n = ::write(fd_, op.data.data() + done, op.data.size() - done);

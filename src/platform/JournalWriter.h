@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/Journal.h"
 
@@ -25,7 +26,7 @@ public:
     JournalWriter(const JournalWriter&) = delete;
     JournalWriter& operator=(const JournalWriter&) = delete;
 
-    void Append(const JournalEdit& edit);
+    void Append(JournalEdit edit);
     // The journal starts over from `text`: a new file renamed over the old
     // one, never rewritten in place.
     void Restart(std::string text);
@@ -35,15 +36,16 @@ public:
     void Remove();
 
     const std::string& Path() const { return path_; }
-    // Bytes of records queued since the journal (re)started.
+    // Bytes of edit records queued since the journal (re)started.
     uint64_t Size() const { return size_; }
     // The first failure (disk full, folder gone), empty while all is well.
     std::string Error() const;
 
 private:
     struct Op {
-        enum Kind { Start, Bytes } kind;
-        std::string data;
+        enum Kind { Start, Edits } kind;
+        std::string data;                // Start: the text
+        std::vector<JournalEdit> edits;  // Edits: in order
     };
     void Run();
     void Perform(Op& op);
