@@ -603,6 +603,10 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
             SplitText(whole, list);
             list.SetRowAttribute(list.Count() - 1, last);
         }
+        // The rows hold their own copies now: the joined text goes before
+        // the undo record gathers the old one (on a replace-all each is as
+        // large as the text).
+        std::string().swap(whole);
         TUndoData* u = undo_->NewRecord();
         if (u) {
             TGathered g = GatherText(s, e - s + 1);
