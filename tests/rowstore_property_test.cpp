@@ -580,6 +580,18 @@ TEST(RowStoreProperty, EditsUndoRedoAndWrapSwitchesAgreeWithTheModel) {
             ASSERT_EQ(replica, m.text);
             ASSERT_EQ(s.UndoObject().CanUndo(), !m.undoable.empty());
             ASSERT_EQ(s.UndoObject().CanRedo(), !m.redoable.empty());
+            // Line counts by row, against a walk (the counts are kept only
+            // while some row is wrapped).
+            int line = 0;
+            for (int r = 0; r < s.Count(); ++r) {
+                ASSERT_EQ(s.LinesBefore(r), line) << "row " << r;
+                if (r == 0 || s.GetRowAttribute(r - 1) != raWrapped) {
+                    ASSERT_EQ(s.RowOfLine(line), r) << "row " << r;
+                }
+                if (s.GetRowAttribute(r) != raWrapped) ++line;
+            }
+            ASSERT_EQ(s.LineCount(), line);
+            ASSERT_EQ(s.RowOfLine(line), s.Count());
             if (!ed.WordWrap()) {
                 for (int r = 0; r < s.Count(); ++r) ASSERT_NE(s.GetRowAttribute(r), raWrapped);
             } else {

@@ -389,13 +389,17 @@ void TEditorScreenStrings::WrapAll() {
 
     // Pass 1: the rows of every line. The pieces of the lines that wrap are
     // kept as [rows, length...] so that pass 2 does not cut them again.
+    // Each line is measured once: pass 2 reads whether it fits from `fits`.
     std::vector<uint32_t> cuts;
+    std::vector<bool> fits;
+    fits.reserve(static_cast<size_t>(LineCount()));
     size_t total = 0;
     std::string joined;
     for (int r = 0; r < count;) {
         const int e = LastRowOfLine(r);
         const std::string_view line = LineOfRows(r, e, joined);
-        if (TextWidthUpTo(line, w, m) < w) {
+        fits.push_back(TextWidthUpTo(line, w, m) < w);
+        if (fits.back()) {
             ++total;
         } else {
             const size_t head = cuts.size();
@@ -415,13 +419,13 @@ void TEditorScreenStrings::WrapAll() {
     SplitVector<Row> fresh;
     fresh.SetCapacity(total);
     fresh.InsertZeroed(0, total);
-    size_t k = 0, c = 0;
+    size_t k = 0, c = 0, l = 0;
     for (int r = 0; r < count;) {
         const int e = LastRowOfLine(r);
         TRowMarks all = 0;
         for (int g = r; g <= e; ++g) all |= GetMarks(g);
         const std::string_view line = LineOfRows(r, e, joined);
-        if (TextWidthUpTo(line, w, m) < w) {
+        if (fits[l++]) {
             Row& to = fresh[k++];
             if (r == e) {
                 to = rows_[static_cast<size_t>(r)];
@@ -625,6 +629,10 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
             SplitText(whole, list);
             list.SetRowAttribute(list.Count() - 1, last);
         }
+        // The rows hold their own copies now: the joined text goes before
+        // the undo record gathers the old one (on a replace-all each is as
+        // large as the text).
+        std::string().swap(whole);
         TUndoData* u = undo_->NewRecord();
         if (u) {
             TGathered g = GatherText(s, e - s + 1);

@@ -160,7 +160,19 @@ void TRowStringList::CreateRowsForLoad(int count) {
 
 void TRowStringList::RebuildOffsets() {
     offsets_.Assign(rows_.size(), [this](size_t i) { return Contribution(rows_[i]); });
+    linesKept_ = false;
+    lines_.Clear();
+    for (size_t i = 0; i < rows_.size(); ++i)
+        if (!EndsLine(rows_[i].stateA)) {
+            KeepLines();
+            break;
+        }
+}
+
+void TRowStringList::KeepLines() {
+    if (linesKept_) return;
     lines_.Assign(rows_.size(), [this](size_t i) { return EndsLine(rows_[i].stateA); });
+    linesKept_ = true;
 }
 
 void TRowStringList::Put(int i, std::string_view s) {
@@ -181,7 +193,7 @@ void TRowStringList::EnsureRoom(size_t needed) {
     }
     rows_.SetCapacity(cap);
     offsets_.Reserve(cap);
-    lines_.Reserve(cap);
+    if (linesKept_) lines_.Reserve(cap);
 }
 
 void TRowStringList::InsertRowsRaw(int at, int count) {
@@ -189,7 +201,7 @@ void TRowStringList::InsertRowsRaw(int at, int count) {
     EnsureRoom(rows_.size() + static_cast<size_t>(count));
     rows_.InsertZeroed(static_cast<size_t>(at), static_cast<size_t>(count));
     offsets_.InsertUniformParts(static_cast<size_t>(at), static_cast<size_t>(count), BreakLength(raLineBreak));
-    lines_.InsertUniformParts(static_cast<size_t>(at), static_cast<size_t>(count), 1);
+    if (linesKept_) lines_.InsertUniformParts(static_cast<size_t>(at), static_cast<size_t>(count), 1);
     RowsInserted(at, count);
 }
 
@@ -198,7 +210,7 @@ void TRowStringList::DeleteRowsRaw(int at, int count) {
     for (int k = 0; k < count; ++k) FreeRow(rows_[at + k]);
     rows_.Erase(static_cast<size_t>(at), static_cast<size_t>(count));
     offsets_.RemoveParts(static_cast<size_t>(at), static_cast<size_t>(count));
-    lines_.RemoveParts(static_cast<size_t>(at), static_cast<size_t>(count));
+    if (linesKept_) lines_.RemoveParts(static_cast<size_t>(at), static_cast<size_t>(count));
     RowsDeleted(at, count);
 }
 
@@ -236,8 +248,10 @@ void TRowStringList::Exchange(int i, int j) {
     offsets_.ChangeLength(i, cb - ca);
     offsets_.ChangeLength(j, ca - cb);
     const int64_t la = EndsLine(a.stateA), lb = EndsLine(b.stateA);
-    lines_.ChangeLength(i, lb - la);
-    lines_.ChangeLength(j, la - lb);
+    if (linesKept_) {
+        lines_.ChangeLength(i, lb - la);
+        lines_.ChangeLength(j, la - lb);
+    }
     RowTextChanged(i, 1);
     RowTextChanged(j, 1);
     Changed();
@@ -249,6 +263,7 @@ void TRowStringList::ClearRaw() {
     rows_.Clear();
     offsets_.Clear();
     lines_.Clear();
+    linesKept_ = false;
     sides_.resize(1);
     sides_.shrink_to_fit();
     freeSides_.clear();
@@ -270,7 +285,7 @@ void TRowStringList::SetCapacity(int capacity) {
     if (capacity < Count()) throw platform::EListError(capacity);
     rows_.SetCapacity(static_cast<size_t>(capacity));
     offsets_.Reserve(static_cast<size_t>(capacity));
-    lines_.Reserve(static_cast<size_t>(capacity));
+    if (linesKept_) lines_.Reserve(static_cast<size_t>(capacity));
 }
 
 TRowStringList::Side* TRowStringList::SideOf(int i) {
@@ -343,7 +358,8 @@ void TRowStringList::SetStateARaw(int i, uint32_t value) {
     const int64_t endedBefore = EndsLine(r.stateA);
     r.stateA = value;
     offsets_.ChangeLength(i, after - before);
-    lines_.ChangeLength(i, EndsLine(value) - endedBefore);
+    if (linesKept_) lines_.ChangeLength(i, EndsLine(value) - endedBefore);
+    else if (!EndsLine(value)) KeepLines();  // counts the new value already
 }
 
 void TRowStringList::SetStateA(int i, uint32_t value) {
@@ -440,12 +456,14 @@ int TRowStringList::RowOfOffset(int64_t offset) const {
 
 int TRowStringList::LinesBefore(int row) const {
     if (row <= 0) return 0;
+    if (!linesKept_) return std::min(row, Count());
     return static_cast<int>(lines_.Start(std::min(static_cast<size_t>(row), rows_.size())));
 }
 
 int TRowStringList::RowOfLine(int line) const {
     if (line <= 0) return 0;
     if (line >= LineCount()) return Count();
+    if (!linesKept_) return line;
     // The row that ends line - 1, then the next one.
     return static_cast<int>(lines_.PartOfOffset(line - 1)) + 1;
 }

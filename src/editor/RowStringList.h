@@ -82,7 +82,7 @@ public:
     // lines that end before row r; RowOfLine(i) is the first row of line i
     // (Count() when i is LineCount() or beyond).
     int LinesBefore(int row) const;
-    int LineCount() const { return static_cast<int>(lines_.Total()); }
+    int LineCount() const { return linesKept_ ? static_cast<int>(lines_.Total()) : Count(); }
     int RowOfLine(int line) const;
 
 protected:
@@ -154,10 +154,14 @@ private:
     const Side* SideOf(int i) const;
     Side& MakeSide(int i);
     void DropSideIfEmpty(int i);
+    void KeepLines();
 
     SplitVector<Row> rows_;
     Partitioning offsets_;
-    Partitioning lines_;  // one unit per row that ends a line
+    // One unit per row that ends a line. Kept only once a row is raWrapped:
+    // until then each row is a line and the array would copy the row count.
+    Partitioning lines_;
+    bool linesKept_ = false;
     std::vector<Side> sides_;
     std::vector<uint32_t> freeSides_;
     std::vector<std::unique_ptr<char[]>> blocks_;

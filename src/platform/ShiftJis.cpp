@@ -150,8 +150,6 @@ size_t Utf8CharLength(std::string_view s, size_t pos, size_t* bad) {
 
 }  // namespace
 
-bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
 bool IsTrailByteAt(std::string_view s, size_t pos) {
     if (pos >= s.size()) return false;
     size_t i = 0;

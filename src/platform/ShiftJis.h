@@ -12,7 +12,8 @@
 namespace platform {
 
 // A byte that starts a double-byte character (0x81-0x9F, 0xE0-0xFC).
-bool IsLeadByte(unsigned char b);
+// Inline: the editor's measuring and wrapping loops ask it for every byte.
+inline bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 // Whether s[pos] is the second byte of a double-byte character, found by
 // scanning from the start of s. As everywhere in the text model, a lead byte
