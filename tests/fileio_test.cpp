@@ -3,6 +3,8 @@
 // through saving in the main form's tests.)
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -96,7 +98,25 @@ TEST(SafeFileWriter, HardLinksAndOwnersSurviveBecauseTheFileIsWrittenInPlace) {
     ASSERT_EQ(::link(path.c_str(), link.c_str()), 0);
     ino_t inode = StatOf(path).st_ino;
     EXPECT_EQ(platform::SafeFileWriter(path).Method(), SaveMethod::InPlace);
+    // A save in place that stops half-way leaves a whole copy of the old
+    // file in the state folder, named for the file; a finished one leaves none.
+    TempDir state;
+    const char* oldState = std::getenv("XDG_STATE_HOME");
+    std::string keptState = oldState ? oldState : "";
+    ::setenv("XDG_STATE_HOME", state.path().c_str(), 1);
+    {
+        platform::SafeFileWriter cut(path, 1 << 21);
+        cut.Write(std::string(1 << 21, 'n'));  // past the write buffer: the file is half rewritten
+    }
+    auto left = platform::LeftInPlaceCopies();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].second, path);
+    EXPECT_EQ(TempDir::Read(left[0].first), "a long old text that is longer than the new one\r\n");
+    ::unlink(left[0].first.c_str());
     platform::FileStamp stamp = platform::WriteFileSafely(path, "new\r\n");
+    EXPECT_TRUE(platform::LeftInPlaceCopies().empty());
+    if (oldState) ::setenv("XDG_STATE_HOME", keptState.c_str(), 1);
+    else ::unsetenv("XDG_STATE_HOME");
     EXPECT_EQ(TempDir::Read(link), "new\r\n");  // truncated to the new length
     EXPECT_EQ(StatOf(path).st_ino, inode);
     EXPECT_EQ(platform::StampOf(path), stamp);

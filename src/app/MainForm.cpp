@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <climits>
 #include <filesystem>
 
@@ -131,6 +132,16 @@ void TMainForm::OpenCommandLineFiles(const std::vector<std::string>& paths) {
 
 void TMainForm::OfferRecovery() {
     if (recoveryFolder_.empty()) return;
+    // A save in place that was cut off kept the whole old file: say where,
+    // once (the copy stays for the user).
+    std::string copies;
+    for (const auto& [copy, file] : platform::LeftInPlaceCopies()) {
+        std::string told = copy + "-told";
+        if (::rename(copy.c_str(), told.c_str()) == 0) copies += "\n" + file + "\n    → " + told;
+    }
+    if (!copies.empty())
+        ui_.MessageBox("前回、次のファイルの保存が途中で止まりました。保存前の内容を残しています:" + copies, "警告",
+                       platform::MsgKind::Warning, platform::MsgButtons::Ok);
     RemoveOldKept(recoveryFolder_);
     std::vector<TRecoverable> found = FindRecoverable(recoveryFolder_);
     if (found.empty()) return;

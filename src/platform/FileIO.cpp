@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -309,7 +310,107 @@ void SafeFileWriter::OpenReplacement(mode_t mode, const SaveTarget& target) {
     }
 }
 
+namespace {
+
+bool PrivateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string EscapePath(const std::string& path) {
+    std::string out;
+    for (char c : path) {
+        if (c == '%') out += "%25";
+        else if (c == '/') out += "%2F";
+        else out += c;
+    }
+    return out;
+}
+
+std::string UnescapePath(const std::string& name) {
+    std::string out;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '%' && name.compare(i, 3, "%2F") == 0) {
+            out += '/';
+            i += 2;
+        } else if (name[i] == '%' && name.compare(i, 3, "%25") == 0) {
+            out += '%';
+            i += 2;
+        } else {
+            out += name[i];
+        }
+    }
+    return out;
+}
+
+constexpr const char* kCopyExtension = ".vkbak";
+
+}  // namespace
+
+std::string InPlaceCopyFolder() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    std::string base;
+    if (state && state[0] == '/') base = state;
+    else if (const char* home = std::getenv("HOME"); home && home[0] == '/') base = std::string(home) + "/.local/state";
+    else return {};
+    std::string folder = base + "/VeskCBuilder";
+    std::string parent = base;
+    // The state folder itself may not exist yet on a new account.
+    for (size_t at = 1; (at = parent.find('/', at)) != std::string::npos; ++at) ::mkdir(parent.substr(0, at).c_str(), 0700);
+    ::mkdir(parent.c_str(), 0700);
+    if (!PrivateFolder(folder) || !PrivateFolder(folder + "/saves")) return {};
+    return folder + "/saves/";
+}
+
+std::vector<std::pair<std::string, std::string>> LeftInPlaceCopies() {
+    std::vector<std::pair<std::string, std::string>> out;
+    const std::string folder = InPlaceCopyFolder();
+    if (folder.empty()) return out;
+    const std::string ext = kCopyExtension;
+    if (DIR* d = ::opendir(folder.c_str())) {
+        while (dirent* e = ::readdir(d)) {
+            std::string name = e->d_name;
+            if (name.size() <= ext.size() || name.compare(name.size() - ext.size(), ext.size(), ext) != 0) continue;
+            out.emplace_back(folder + name, UnescapePath(name.substr(0, name.size() - ext.size())));
+        }
+        ::closedir(d);
+    }
+    return out;
+}
+
+void SafeFileWriter::KeepOldCopy() {
+    // Rewriting the only copy in place: a kill half-way would leave half of
+    // each text. The old file goes whole to the state folder first. Where
+    // there is none (a user without a home), the save goes on as before.
+    const std::string folder = InPlaceCopyFolder();
+    if (folder.empty()) return;
+    oldCopy_ = folder + EscapePath(path_) + kCopyExtension;
+    try {
+        std::string old = ReadWholeFile(path_);
+        int fd = ::open(oldCopy_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        if (fd < 0) throw FileError(oldCopy_, "Cannot create", errno);
+        size_t done = 0;
+        while (done < old.size()) {
+            ssize_t n = ::write(fd, old.data() + done, old.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                int err = errno ? errno : EIO;
+                ::close(fd);
+                throw FileError(oldCopy_, "Cannot write", err);
+            }
+            done += static_cast<size_t>(n);
+        }
+        if (::fsync(fd) != 0 || ::close(fd) != 0) throw FileError(oldCopy_, "Cannot write", errno);
+    } catch (const std::exception&) {
+        // No room for the copy: the space check of the save tells the rest.
+        ::unlink(oldCopy_.c_str());
+        oldCopy_.clear();
+    }
+}
+
 void SafeFileWriter::OpenInPlace() {
+    KeepOldCopy();
     fd_ = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
     if (fd_ < 0) throw FileError(path_, "Cannot open", errno);
     if (expected_ >= 0) CheckSpace(expected_);
@@ -327,6 +428,8 @@ void SafeFileWriter::CheckSpace(int64_t size) {
 
 SafeFileWriter::~SafeFileWriter() {
     if (fd_ >= 0) ::close(fd_);
+    // An in-place save given up before it wrote anything leaves the file as it was.
+    if (!committed_ && written_ == 0 && !oldCopy_.empty()) ::unlink(oldCopy_.c_str());
     if (!committed_ && !visibleTemp_.empty()) ::unlink(visibleTemp_.c_str());
 }
 
@@ -335,8 +438,15 @@ void SafeFileWriter::Fail(const std::string& action, int err) {
     fd_ = -1;
     if (!visibleTemp_.empty()) ::unlink(visibleTemp_.c_str());
     visibleTemp_.clear();
-    if (method_ == SaveMethod::InPlace && written_ > 0)
-        throw FileError(path_, action, FileErrorReason(err) + " (ファイルが途中までしか書かれていないことがあります)", err);
+    if (method_ == SaveMethod::InPlace && written_ > 0) {
+        // The file may hold part of each text: the whole old one stays.
+        throw FileError(path_, action,
+                        FileErrorReason(err) + " (ファイルが途中までしか書かれていないことがあります。保存前の内容は " +
+                            oldCopy_ + " に残っています)",
+                        err);
+    }
+    if (!oldCopy_.empty()) ::unlink(oldCopy_.c_str());
+    oldCopy_.clear();
     throw FileError(path_, action, err);
 }
 
@@ -415,6 +525,8 @@ FileStamp SafeFileWriter::Commit() {
     fd_ = -1;
     committed_ = true;
     if (closed != 0 && method_ == SaveMethod::InPlace) throw FileError(path_, "Cannot write", errno);
+    // The new text is on the disk: the old one's copy may go.
+    if (!oldCopy_.empty()) ::unlink(oldCopy_.c_str());
     return StampFrom(st);
 }
 

@@ -9,6 +9,8 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 #include <string_view>
 
 namespace platform {
@@ -61,11 +63,21 @@ FileBlock ReadFileBlock(const std::string& path);
 // How a save reaches the disk.
 //  Replace: a new file in the same folder, complete and flushed before it is
 //           renamed over the old one; an interrupted save leaves nothing.
-//  InPlace: the old file is rewritten (after checking the free space), for
+//  InPlace: the old file is rewritten (after checking the free space and
+//           keeping a whole copy of it in InPlaceCopyFolder(), removed once
+//           the new text is on the disk; no copy, no save), for
 //           files the rename would change: folder not writable, several hard
 //           links, another owner.
 //  Refuse:  the user may not write the file, or it is no regular file.
 enum class SaveMethod { Replace, InPlace, Refuse };
+
+// Where saves in place keep the old file until the new one is on the disk:
+// $XDG_STATE_HOME/VeskCBuilder/saves/ (default ~/.local/state/...), private
+// to the user; "" when there is no such place. A copy's name is the file's
+// path with "%" and "/" escaped, and ".vkbak".
+std::string InPlaceCopyFolder();
+// The copies an interrupted save left: (the copy, the file it was of).
+std::vector<std::pair<std::string, std::string>> LeftInPlaceCopies();
 
 struct SaveTarget {
     bool exists = false;
@@ -99,6 +111,7 @@ public:
 private:
     void OpenReplacement(mode_t mode, const SaveTarget& target);
     void OpenInPlace();
+    void KeepOldCopy();
     void CheckSpace(int64_t size);
     void WriteOut(const char* p, size_t n);
     void Flush();
@@ -107,6 +120,7 @@ private:
 
     std::string path_;
     std::string visibleTemp_;  // a named temporary file (when unnamed ones are not supported)
+    std::string oldCopy_;      // in place: the whole old file, until the commit
     SaveMethod method_ = SaveMethod::Replace;
     int fd_ = -1;
     std::string buffer_;
