@@ -213,3 +213,38 @@ TEST(Undo, ReloadingOrRelayingTheRowsEmptiesBothLists) {
         EXPECT_EQ(ed.CanRedo(), !c.emptied) << c.name;
     }
 }
+
+// A failure injected where the rows are about to change (no memory, say)
+// leaves the text and both histories as they were, for edits, undo and redo
+// alike; the next steps then work as if it never happened.
+TEST(Undo, AChangeThatFailsHalfWayLeavesTextAndHistoriesAsBefore) {
+    TEditor ed;
+    TEditorScreenStrings& s = ed.Store();
+    ed.Lines().SetTextStr("alpha\r\nbeta\r\ngamma\r\n");
+    s.ReplaceBytes(0, 5, 5, "1");
+    s.ReplaceRows(1, 1, "BETA\r\nmore\r\n");
+    s.Undo();
+    const std::string text = s.GetText();
+    struct Step { const char* what; std::function<void()> run; } steps[] = {
+        {"typing in a row", [&] { s.ReplaceBytes(0, 0, 0, "x"); }},
+        {"replacing rows", [&] { s.ReplaceRows(0, 2, "one line\r\n"); }},
+        {"deleting rows", [&] { s.ReplaceRows(1, 1, ""); }},
+        {"undo", [&] { s.Undo(); }},
+        {"redo", [&] { s.Redo(); }},
+    };
+    for (const Step& step : steps) {
+        const int undo = s.UndoObject().UndoCount(), redo = s.UndoObject().RedoCount();
+        s.OnTextEdit = [](int64_t, int64_t, std::string_view) { throw std::bad_alloc(); };
+        EXPECT_THROW(step.run(), std::bad_alloc) << step.what;
+        s.OnTextEdit = nullptr;
+        EXPECT_EQ(s.GetText(), text) << step.what;
+        EXPECT_EQ(s.UndoObject().UndoCount(), undo) << step.what;
+        EXPECT_EQ(s.UndoObject().RedoCount(), redo) << step.what;
+        EXPECT_EQ(s.UpdateCount(), 0) << step.what;
+    }
+    s.Redo();
+    EXPECT_EQ(s.GetText(), "alpha1\r\nBETA\r\nmore\r\ngamma\r\n");
+    s.Undo();
+    s.Undo();
+    EXPECT_EQ(s.GetText(), "alpha\r\nbeta\r\ngamma\r\n");
+}

@@ -245,6 +245,7 @@ TRowMarks TEditorScreenStrings::DeleteRows(int row, int n) {
     for (int r = row; r < row + n; ++r) marks |= GetMarks(r);
     Changing();
     DeleteRowsRaw(row, n);
+    ++rawChanges_;
     Changed();
     return marks;
 }
@@ -280,6 +281,7 @@ void TEditorScreenStrings::ReplaceRowRange(int a, int n, TEditorStringList& list
     } else {
         for (int i = 0; i < k; ++i) marks[i] = GetMarks(a + i);
     }
+    ++rawChanges_;  // from here on the rows are changing
     for (int i = 0; i < k; ++i) {
         TakeRow(a + i, list, i);
         SetMarks(a + i, marks[i]);
@@ -556,14 +558,22 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
     }
 
     BeginUpdate();
+    // A failure (no memory) before the rows change leaves the text and the
+    // histories as they were; the record of the change goes with it.
+    TUndoData* pending = nullptr;
+    const uint64_t changesBefore = rawChanges_;
+    try {
     if (a == s && e == e0 && t.empty() && n > 0) {
+        TGathered g = GatherText(a, n);
         if (TUndoData* u = undo_->NewRecord()) {
-            TGathered g = GatherText(a, n);
             u->startRow = a;
             u->oldText = std::move(g.text);
             u->lastAttribute = g.lastAttribute;
+            pending = u;
         }
         TRowMarks m = DeleteRows(a, n);
+        pending = nullptr;
+        undo_->Settled();
         if (Count() == 0) ExcludeMarks(m);
         else {
             int target = std::min(a, Count() - 1);
@@ -633,19 +643,28 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
         // the undo record gathers the old one (on a replace-all each is as
         // large as the text).
         std::string().swap(whole);
+        TGathered g = GatherText(s, e - s + 1);
         TUndoData* u = undo_->NewRecord();
         if (u) {
-            TGathered g = GatherText(s, e - s + 1);
             u->startRow = s;
             u->oldText = std::move(g.text);
             u->lastAttribute = g.lastAttribute;
+            pending = u;
         }
         const int oldRows = e - s + 1;
         const int newRows = list.Count();
         if (u) u->insertedRows = newRows;
         ReplaceRowRange(s, oldRows, list);
+        pending = nullptr;
+        undo_->Settled();
         int c = Rescan(s, true);
         lastChange_ = {s, oldRows, newRows, c, true};
+    }
+    } catch (...) {
+        // Rows already changed keep their record: undo must still fit them.
+        if (rawChanges_ == changesBefore) undo_->Withdraw(pending);
+        EndUpdate();
+        throw;
     }
     EndUpdate();
 }
@@ -668,17 +687,30 @@ void TEditorScreenStrings::ReplaceBytes(int row, int start, int end, std::string
         return;
     }
     BeginUpdate();
-    if (TUndoData* u = undo_->NewRecord()) {
-        u->startRow = row;
-        u->insertedRows = 1;
-        u->lastAttribute = attribute;
-        u->inRow = true;
-        u->byteStart = start;
-        u->newLength = static_cast<int64_t>(t.size());
-        u->oldText.assign(Text(row).substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+    TUndoData* pending = nullptr;
+    const uint64_t changesBefore = rawChanges_;
+    try {
+        std::string old(Text(row).substr(static_cast<size_t>(start), static_cast<size_t>(end - start)));
+        if (TUndoData* u = undo_->NewRecord()) {
+            u->startRow = row;
+            u->insertedRows = 1;
+            u->lastAttribute = attribute;
+            u->inRow = true;
+            u->byteStart = start;
+            u->newLength = static_cast<int64_t>(t.size());
+            u->oldText = std::move(old);
+            pending = u;
+        }
+        const int c = EditRowInPlace(row, static_cast<size_t>(start), static_cast<size_t>(end - start), t);
+        pending = nullptr;
+        undo_->Settled();
+        lastChange_ = {row, 1, 1, c, true};
+    } catch (...) {
+        // Rows already changed keep their record: undo must still fit them.
+        if (rawChanges_ == changesBefore) undo_->Withdraw(pending);
+        EndUpdate();
+        throw;
     }
-    const int c = EditRowInPlace(row, static_cast<size_t>(start), static_cast<size_t>(end - start), t);
-    lastChange_ = {row, 1, 1, c, true};
     EndUpdate();
 }
 
@@ -687,6 +719,7 @@ int TEditorScreenStrings::EditRowInPlace(int row, size_t start, size_t length, s
     if (OnTextEdit) OnTextEdit(RowOffset(row) + static_cast<int64_t>(start), static_cast<int64_t>(length), t);
     auto scan = scans_.extract(row);
     ReplaceBytesRaw(row, start, length, t);
+    ++rawChanges_;
     if (!scan.empty()) {
         scan.mapped()->Edit(start, length, t.size());
         scans_.insert(std::move(scan));

@@ -211,6 +211,7 @@ private:
 
     std::vector<TEditor*> editors_;
     TLastChange lastChange_;
+    uint64_t rawChanges_ = 0;  // changes of the rows themselves, counted
     TRowMarks marksInUse_ = 0;
     std::unique_ptr<TEditorUndoObj> undo_;
     std::unique_ptr<TEditorWrapOption> wrapOption_;

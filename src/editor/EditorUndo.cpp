@@ -1,5 +1,7 @@
 #include "editor/EditorUndo.h"
 
+#include <functional>
+
 #include <algorithm>
 
 #include "editor/Editor.h"
@@ -33,8 +35,12 @@ TUndoData* TEditorUndoObj::NewRecord() {
     }
     TUndoData* r = undoList_.Add(std::move(record));
     while (undoList_.Count() > listMax_) undoList_.Delete(0);
-    // A new change makes what was undone impossible to redo.
-    if (!busy_) redoList_.Clear();
+    // A new change makes what was undone impossible to redo; the steps are
+    // kept aside until the change is made, in case it fails.
+    if (!busy_) {
+        setAside_ = std::move(redoList_);
+        redoList_ = TUndoDataList();
+    }
     return r;
 }
 
@@ -123,6 +129,26 @@ void TEditorUndoObj::Invert(TUndoData& r, TReplaced&& now) {
     r.oldText = std::move(now.text);
 }
 
+void TEditorUndoObj::ReplayOrRestore(std::unique_ptr<TUndoData>& taken, TUndoDataList& from, TEditor* focused,
+                                     const std::function<void()>& replay) {
+    const uint64_t before = store_.rawChanges_;
+    try {
+        replay();
+    } catch (...) {
+        // Failed before the rows changed: the step waits on its list again.
+        // Failed half-way: the text is what it became, and no record fits
+        // it any longer, so both histories go.
+        if (store_.rawChanges_ == before) {
+            from.Add(std::move(taken));
+        } else {
+            Clear();
+        }
+        store_.EndUpdate();
+        if (focused) focused->EndNoCaret();
+        throw;
+    }
+}
+
 void TEditorUndoObj::Undo() {
     if (undoList_.Empty()) return;
     // The record leaves its list before the editors hear of the change, so
@@ -134,7 +160,7 @@ void TEditorUndoObj::Undo() {
     store_.BeginUpdate();
     const int32_t row = r.caretRow;
     const int32_t col = r.caretCol;
-    Invert(r, Replay(r));
+    ReplayOrRestore(taken, undoList_, focused, [&] { Invert(r, Replay(r)); });
     // Redoing puts the caret back where it is now, after the undone change.
     if (focused) {
         r.caretRow = focused->Row();
@@ -156,7 +182,8 @@ void TEditorUndoObj::Redo() {
     TEditor* focused = store_.FocusedEditor();
     if (focused) focused->BeginNoCaret();
     store_.BeginUpdate();
-    TReplaced now = Replay(r);
+    TReplaced now;
+    ReplayOrRestore(taken, redoList_, focused, [&] { now = Replay(r); });
     // The inverse is an ordinary undo record, made without emptying the
     // redo list that the rest of the redone steps are still on.
     busy_ = true;

@@ -3,12 +3,15 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "editor/RowStringList.h"
 
 namespace editor {
+
+class TEditor;
 
 class TEditorScreenStrings;
 
@@ -56,6 +59,16 @@ public:
 
     // A record for the change about to be made; the caller fills it.
     virtual TUndoData* NewRecord();
+    // A change that failed before it was made takes its record back, and
+    // the steps it would have made impossible to redo come back.
+    void Withdraw(TUndoData* record) {
+        if (!record || undoList_.Empty() || &undoList_.Last() != record) return;
+        undoList_.TakeLast();
+        if (redoList_.Empty()) redoList_ = std::move(setAside_);
+        setAside_ = TUndoDataList();
+    }
+    // The change of the last record was made.
+    void Settled() { setAside_.Clear(); }
     virtual bool CanRedo() const { return !redoList_.Empty(); }
     virtual bool CanUndo() const { return !undoList_.Empty(); }
     virtual void Redo();
@@ -73,6 +86,11 @@ protected:
     TEditorScreenStrings& store_;
 
 private:
+    // Runs a step's replay; a failure puts the step back (nothing changed)
+    // or empties the histories (the rows changed), and is passed on.
+    TUndoDataList setAside_;  // the redo steps a change in progress dropped
+    void ReplayOrRestore(std::unique_ptr<TUndoData>& taken, TUndoDataList& from, TEditor* focused,
+                         const std::function<void()>& replay);
     // What a replay found in place of the record's old text.
     struct TReplaced {
         int inserted = 0;              // rows the old text made again
