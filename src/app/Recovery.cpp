@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -22,15 +23,6 @@ constexpr int64_t kSmallText = 4096;
 constexpr uint64_t kCheckEvery = 4096;
 constexpr const char* kExtension = ".vkj";
 
-bool MakePrivateFolder(const std::string& path) {
-    std::error_code ec;
-    std::filesystem::create_directories(path, ec);
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-    ::chmod(path.c_str(), 0700);
-    return true;
-}
-
 std::string NewJournalName(const std::string& folder) {
     static std::atomic<unsigned> counter{0};
     std::random_device rd;
@@ -39,20 +31,7 @@ std::string NewJournalName(const std::string& folder) {
 
 }  // namespace
 
-std::string RecoveryFolder() {
-    const char* state = std::getenv("XDG_STATE_HOME");
-    std::string base;
-    if (state && state[0] == '/') {
-        base = state;
-    } else if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
-        base = std::string(home) + "/.local/state";
-    } else {
-        return {};
-    }
-    std::string folder = base + "/VeskCBuilder/recovery/";
-    if (!MakePrivateFolder(base + "/VeskCBuilder") || !MakePrivateFolder(folder)) return {};
-    return folder;
-}
+std::string RecoveryFolder() { return platform::StateFolder("recovery"); }
 
 TDocumentJournal::TDocumentJournal(editor::TEditorScreenStrings& store, std::string folder,
                                    std::function<platform::JournalHeader()> describe)
@@ -156,7 +135,7 @@ std::vector<TRecoverable> FindRecoverable(const std::string& folder) {
 
 std::string KeepAside(const std::string& folder, const std::vector<TRecoverable>& journals) {
     const std::string kept = folder + "kept/";
-    if (!MakePrivateFolder(kept)) return {};
+    if (!platform::MakePrivateFolder(kept)) return {};
     for (const TRecoverable& r : journals) {
         std::error_code ec;
         std::filesystem::rename(r.file, kept + std::filesystem::path(r.file).filename().string(), ec);

@@ -572,7 +572,6 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
             pending = u;
         }
         TRowMarks m = DeleteRows(a, n);
-        pending = nullptr;
         undo_->Settled();
         if (Count() == 0) ExcludeMarks(m);
         else {
@@ -655,7 +654,6 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
         const int newRows = list.Count();
         if (u) u->insertedRows = newRows;
         ReplaceRowRange(s, oldRows, list);
-        pending = nullptr;
         undo_->Settled();
         int c = Rescan(s, true);
         lastChange_ = {s, oldRows, newRows, c, true};
@@ -702,7 +700,6 @@ void TEditorScreenStrings::ReplaceBytes(int row, int start, int end, std::string
             pending = u;
         }
         const int c = EditRowInPlace(row, static_cast<size_t>(start), static_cast<size_t>(end - start), t);
-        pending = nullptr;
         undo_->Settled();
         lastChange_ = {row, 1, 1, c, true};
     } catch (...) {

@@ -312,12 +312,6 @@ void SafeFileWriter::OpenReplacement(mode_t mode, const SaveTarget& target) {
 
 namespace {
 
-bool PrivateFolder(const std::string& path) {
-    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 std::string EscapePath(const std::string& path) {
     std::string out;
     for (char c : path) {
@@ -348,20 +342,29 @@ constexpr const char* kCopyExtension = ".vkbak";
 
 }  // namespace
 
-std::string InPlaceCopyFolder() {
+bool MakePrivateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    ::chmod(path.c_str(), 0700);
+    return true;
+}
+
+std::string StateFolder(const std::string& sub) {
     const char* state = std::getenv("XDG_STATE_HOME");
     std::string base;
     if (state && state[0] == '/') base = state;
     else if (const char* home = std::getenv("HOME"); home && home[0] == '/') base = std::string(home) + "/.local/state";
     else return {};
-    std::string folder = base + "/VeskCBuilder";
-    std::string parent = base;
     // The state folder itself may not exist yet on a new account.
-    for (size_t at = 1; (at = parent.find('/', at)) != std::string::npos; ++at) ::mkdir(parent.substr(0, at).c_str(), 0700);
-    ::mkdir(parent.c_str(), 0700);
-    if (!PrivateFolder(folder) || !PrivateFolder(folder + "/saves")) return {};
-    return folder + "/saves/";
+    for (size_t at = 1; (at = base.find('/', at)) != std::string::npos; ++at) ::mkdir(base.substr(0, at).c_str(), 0700);
+    ::mkdir(base.c_str(), 0700);
+    const std::string folder = base + "/VeskCBuilder/" + sub;
+    if (!MakePrivateFolder(base + "/VeskCBuilder") || !MakePrivateFolder(folder)) return {};
+    return folder + "/";
 }
+
+std::string InPlaceCopyFolder() { return StateFolder("saves"); }
 
 std::vector<std::pair<std::string, std::string>> LeftInPlaceCopies() {
     std::vector<std::pair<std::string, std::string>> out;

@@ -71,10 +71,15 @@ FileBlock ReadFileBlock(const std::string& path);
 //  Refuse:  the user may not write the file, or it is no regular file.
 enum class SaveMethod { Replace, InPlace, Refuse };
 
+// A folder of the program's own state, $XDG_STATE_HOME/VeskCBuilder/`sub`/
+// (default ~/.local/state/...), made when missing and private to the user;
+// ends with "/", or "" when there is no such place.
+std::string StateFolder(const std::string& sub);
+// A folder made when missing, readable only by the user; false when it cannot be.
+bool MakePrivateFolder(const std::string& path);
 // Where saves in place keep the old file until the new one is on the disk:
-// $XDG_STATE_HOME/VeskCBuilder/saves/ (default ~/.local/state/...), private
-// to the user; "" when there is no such place. A copy's name is the file's
-// path with "%" and "/" escaped, and ".vkbak".
+// StateFolder("saves"). A copy's name is the file's path with "%" and "/"
+// escaped, and ".vkbak".
 std::string InPlaceCopyFolder();
 // The copies an interrupted save left: (the copy, the file it was of).
 std::vector<std::pair<std::string, std::string>> LeftInPlaceCopies();

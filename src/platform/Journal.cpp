@@ -20,13 +20,12 @@ std::array<uint32_t, 256> MakeCrcTable() {
     return table;
 }
 
-void PutU64(std::string& out, uint64_t v) {
-    for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+template <class T>
+void PutUnsigned(std::string& out, T v) {
+    for (size_t i = 0; i < sizeof(T); ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
-
-void PutU32(std::string& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
+void PutU64(std::string& out, uint64_t v) { PutUnsigned(out, v); }
+void PutU32(std::string& out, uint32_t v) { PutUnsigned(out, v); }
 
 void PutBytes(std::string& out, std::string_view bytes) {
     PutU64(out, bytes.size());
@@ -49,20 +48,16 @@ std::string Record(char type, const std::string& body) {
 class Reader {
 public:
     explicit Reader(std::string_view bytes) : bytes_(bytes) {}
-    bool U64(uint64_t& v) {
-        if (bytes_.size() - pos_ < 8) return false;
+    template <class T>
+    bool Unsigned(T& v) {
+        if (bytes_.size() - pos_ < sizeof(T)) return false;
         v = 0;
-        for (int i = 0; i < 8; ++i) v |= uint64_t{static_cast<unsigned char>(bytes_[pos_ + i])} << (8 * i);
-        pos_ += 8;
+        for (size_t i = 0; i < sizeof(T); ++i) v |= T{static_cast<unsigned char>(bytes_[pos_ + i])} << (8 * i);
+        pos_ += sizeof(T);
         return true;
     }
-    bool U32(uint32_t& v) {
-        if (bytes_.size() - pos_ < 4) return false;
-        v = 0;
-        for (int i = 0; i < 4; ++i) v |= uint32_t{static_cast<unsigned char>(bytes_[pos_ + i])} << (8 * i);
-        pos_ += 4;
-        return true;
-    }
+    bool U64(uint64_t& v) { return Unsigned(v); }
+    bool U32(uint32_t& v) { return Unsigned(v); }
     bool Bytes(std::string& out) {
         uint64_t n = 0;
         if (!U64(n) || n > bytes_.size() - pos_) return false;
