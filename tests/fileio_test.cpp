@@ -113,6 +113,19 @@ TEST(SafeFileWriter, HardLinksAndOwnersSurviveBecauseTheFileIsWrittenInPlace) {
     EXPECT_EQ(left[0].second, path);
     EXPECT_EQ(TempDir::Read(left[0].first), "a long old text that is longer than the new one\r\n");
     ::unlink(left[0].first.c_str());
+    // Killed during the write: the file is damaged, the copy is whole.
+    const std::string damaged = TempDir::Read(path);
+    if (::fork() == 0) {
+        platform::SafeFileWriter w(path, 1 << 21);
+        w.Write(std::string(1 << 21, 'k'));
+        ::raise(SIGKILL);
+    }
+    ::wait(nullptr);
+    left = platform::LeftInPlaceCopies();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(TempDir::Read(left[0].first), damaged);
+    EXPECT_NE(TempDir::Read(path), damaged);
+    ::unlink(left[0].first.c_str());
     platform::FileStamp stamp = platform::WriteFileSafely(path, "new\r\n");
     EXPECT_TRUE(platform::LeftInPlaceCopies().empty());
     if (oldState) ::setenv("XDG_STATE_HOME", keptState.c_str(), 1);

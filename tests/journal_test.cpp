@@ -2,9 +2,18 @@
 // of its whole records and never more; edits replay to the naive result.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
 #include <random>
 
+#include "TestFiles.h"
+#include "platform/FileIO.h"
 #include "platform/Journal.h"
+#include "platform/JournalWriter.h"
 
 using platform::JournalEdit;
 using platform::JournalHeader;
@@ -91,4 +100,47 @@ TEST(Journal, ACutOrDamagedJournalIsReadUpToItsLastWholeRecord) {
     EXPECT_FALSE(platform::ReadJournal("not a journal"));
     JournalHeader untitled{"NONAME1.R", true, std::nullopt, 0};
     EXPECT_EQ(platform::ReadJournal(platform::EncodeJournalHeader(untitled))->header, untitled);
+}
+
+// A record that does not reach the file (the disk full) ends what the
+// journal replays: a later record written after the gap would apply to a
+// text that misses the lost one. A fresh start catches up again.
+TEST(JournalWriter, AFailedWriteStopsTheRecordsUntilTheJournalStartsAgain) {
+    TempDir dir;
+    const std::string path = dir.File("j.vkj");
+    auto replay = [](const std::string& file) {
+        auto read = platform::ReadJournal(platform::ReadWholeFile(file));
+        if (!read || !read->snapshot) return std::string("(none)");
+        std::string text = *read->snapshot;
+        platform::ApplyJournalEdits(text, read->edits);
+        return text;
+    };
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{8192, RLIM_INFINITY};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        platform::JournalWriter w(path, {"a.r", false, std::nullopt, 0}, "base");
+        w.Append({4, 0, std::string(6000, 'a')});
+        w.Flush();
+        w.Append({0, 0, std::string(6000, 'b')});  // crosses the limit
+        w.Flush();
+        w.Append({0, 0, "c"});  // would replay onto a text without the b's
+        w.Flush();
+        const std::string error = w.Error();
+        int code = error.find("ファイルが大きすぎます") != std::string::npos && error.rfind(path, 0) == 0 ? 0 : 1;
+        limit.rlim_cur = RLIM_INFINITY;  // room again
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::filesystem::copy_file(path, path + ".cut");
+        w.Restart("whole again");
+        w.Append({0, 0, ">"});
+        w.Flush();
+        ::_exit(code + (w.Error().empty() ? 0 : 2));
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the failure does not name the file and reason; 2: not cleared";
+    EXPECT_EQ(replay(path + ".cut"), "base" + std::string(6000, 'a'));
+    EXPECT_EQ(replay(path), ">whole again");
 }

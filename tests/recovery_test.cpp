@@ -132,3 +132,23 @@ TEST_F(Recovery, AJournalARunningCopyHoldsIsNotOffered) {
     EXPECT_EQ(found[0].text, "base more");
     EXPECT_EQ(found[0].header.document, "/x/a.r");
 }
+
+TEST_F(Recovery, AJournalThatCannotBeWrittenIsToldOnceWithItsReason) {
+    std::string a = dir.Write("a.r", "x\r\n");
+    form = std::make_unique<app::TMainForm>(ui, dir.path(), std::vector<std::string>{a});
+    form->SetRecoveryFolder(Folder() + "gone/");
+    form->FormCreate();
+    form->FormActivate();
+    editor::TEditor& ed = Doc(0)->Editor1();
+    Type(ed, "a");
+    Doc(0)->Journal().Flush();
+    ui.messages.clear();
+    for (int i = 0; i < 3; ++i) {
+        Type(ed, "b");
+        Doc(0)->Journal().Flush();
+        ui.FireTimers();
+    }
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].find(Folder() + "gone/"), std::string::npos) << ui.messages[0];
+    EXPECT_NE(ui.messages[0].find("見つかりません"), std::string::npos) << ui.messages[0];
+}

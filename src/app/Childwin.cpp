@@ -352,6 +352,17 @@ void TMDIChild::Editor1Change() {
     panels_[3] = editor_->CanUndo() ? "(変更有り)" : "";
     Changed();
     CheckUndoState();
+    std::string failure = journal_->NewFailure();
+    if (!failure.empty()) {
+        // Told after the edit has ended, not inside it.
+        std::weak_ptr<bool> alive = alive_;
+        ui_.StartTimer(0, [this, alive, failure] {
+            if (alive.expired()) return;
+            ui_.MessageBox("編集内容を復元用のファイルに書き込めません:\n" + failure +
+                               "\n\nこのまま異常終了すると、保存していない編集内容は失われます。保存してください。",
+                           Caption(), platform::MsgKind::Warning, platform::MsgButtons::Ok);
+        });
+    }
 }
 
 void TMDIChild::CheckUndoState() {

@@ -22,6 +22,8 @@ constexpr int64_t kJournalLimit = int64_t{64} << 20;
 constexpr int64_t kSmallText = 4096;
 constexpr uint64_t kCheckEvery = 4096;
 constexpr const char* kExtension = ".vkj";
+// A whole text written again after a failure costs a moment on a huge one.
+constexpr auto kRetryEvery = std::chrono::seconds(30);
 
 std::string NewJournalName(const std::string& folder) {
     static std::atomic<unsigned> counter{0};
@@ -89,10 +91,29 @@ void TDocumentJournal::Edit(int64_t offset, int64_t removed, std::string_view in
     length_ += static_cast<int64_t>(inserted.size()) - removed;
 }
 
+std::string TDocumentJournal::NewFailure() {
+    if (!writer_) return {};
+    std::string error = writer_->Error();
+    if (error.empty()) {
+        told_ = false;
+        return {};
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastRetry_ >= kRetryEvery) {
+        lastRetry_ = now;
+        writer_->Restart(store_.GetText());
+        length_ = store_.TextLength();
+    }
+    if (told_) return {};
+    told_ = true;
+    return error;
+}
+
 void TDocumentJournal::Discard() {
     if (!writer_) return;
     writer_->Remove();
     writer_.reset();
+    told_ = false;
 }
 
 void TDocumentJournal::Flush() {

@@ -3,6 +3,7 @@
 // kill finds the journals no running copy holds and offers their texts.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -40,6 +41,11 @@ public:
     // Waits until what was queued is on disk (tests, shut-down).
     void Flush();
     bool Active() const { return writer_ != nullptr; }
+    // A failure of the journal's file the user has not been told of yet,
+    // once per failure; "" otherwise. While the journal fails it starts
+    // over from the text now and then, so that it catches up once the disk
+    // has room again.
+    std::string NewFailure();
     std::string Path() const { return writer_ ? writer_->Path() : std::string(); }
 
 private:
@@ -52,6 +58,8 @@ private:
     std::unique_ptr<platform::JournalWriter> writer_;
     int64_t length_ = 0;  // the text's length as the journal has it
     uint64_t edits_ = 0;
+    bool told_ = false;
+    std::chrono::steady_clock::time_point lastRetry_{};
 };
 
 // A journal a crash left, read and replayed.

@@ -1,5 +1,7 @@
 #include "platform/JournalWriter.h"
 
+#include "platform/FileIO.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -80,6 +82,12 @@ std::string JournalWriter::Error() const {
     return error_;
 }
 
+void JournalWriter::Fail(int err) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    broken_ = true;
+    if (error_.empty()) error_ = path_ + ": " + FileErrorReason(err);
+}
+
 bool JournalWriter::Open(const std::string& target, std::string bytes) {
     int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) return false;
@@ -89,7 +97,9 @@ bool JournalWriter::Open(const std::string& target, std::string bytes) {
         ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
+            const int err = n < 0 ? errno : ENOSPC;
             ::close(fd);
+            errno = err;
             return false;
         }
         done += static_cast<size_t>(n);
@@ -112,12 +122,20 @@ void JournalWriter::Perform(Op& op) {
         bool ok = Open(target, std::move(bytes)) && ::fsync(fd_) == 0;
         if (ok && !first) ok = ::rename(target.c_str(), path_.c_str()) == 0;
         if (!ok) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (error_.empty()) error_ = path_ + ": " + std::strerror(errno);
+            const int err = errno;
+            if (!first) ::unlink(target.c_str());
+            Fail(err);
+            return;
         }
+        // A whole journal again: records may follow it.
+        std::lock_guard<std::mutex> lock(mutex_);
+        broken_ = false;
+        error_.clear();
         return;
     }
-    if (fd_ < 0) return;
+    // After a record that did not reach the file, later ones would replay
+    // on a text that misses it: nothing more until a new start.
+    if (fd_ < 0 || broken_) return;
     for (const JournalEdit& e : op.edits) op.data += EncodeJournalEdit(e);
     op.edits.clear();
     size_t done = 0;
@@ -125,8 +143,7 @@ void JournalWriter::Perform(Op& op) {
         ssize_t n = ::write(fd_, op.data.data() + done, op.data.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (error_.empty()) error_ = path_ + ": " + std::strerror(errno);
+            Fail(n < 0 ? errno : ENOSPC);
             return;
         }
         done += static_cast<size_t>(n);
@@ -151,7 +168,7 @@ void JournalWriter::Run() {
             lastWrite = now;
         }
         if (dirty && fd_ >= 0 && (stopping || flush || now - lastWrite >= kSyncWhenIdle || now - lastSync >= kSyncAtMost)) {
-            ::fsync(fd_);
+            if (::fsync(fd_) != 0) Fail(errno);
             dirty = false;
             lastSync = now;
         }

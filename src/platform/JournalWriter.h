@@ -38,7 +38,9 @@ public:
     const std::string& Path() const { return path_; }
     // Bytes of edit records queued since the journal (re)started.
     uint64_t Size() const { return size_; }
-    // The first failure (disk full, folder gone), empty while all is well.
+    // The failure (disk full, folder gone) that stopped the journal, with
+    // its reason for the user; empty while all is well. Records queued
+    // after it are dropped until a Restart() succeeds.
     std::string Error() const;
 
 private:
@@ -50,7 +52,7 @@ private:
     void Run();
     void Perform(Op& op);
     bool Open(const std::string& target, std::string bytes);
-    void Sync();
+    void Fail(int err);
 
     std::string path_;
     JournalHeader header_;
@@ -58,7 +60,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wake_, idle_;
     std::deque<Op> ops_;
-    bool stop_ = false, busy_ = false, flushNow_ = false;
+    bool stop_ = false, busy_ = false, flushNow_ = false, broken_ = false;
     std::string error_;
     int fd_ = -1;  // the writer thread's
     std::thread thread_;
