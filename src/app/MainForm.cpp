@@ -190,6 +190,15 @@ void TMainForm::FormActivate() {
     if (firstActivation_) {
         firstActivation_ = false;  // a box shown while loading activates the window again
         OpenCommandLineFiles(commandLine_);
+        if (commandLine_.empty() && settings_.restoreSession && !sessionFile_.empty()) {
+            try {
+                RestoreSession(ReadSession(sessionFile_));
+            } catch (const std::exception& e) {
+                ui_.MessageBox("前回終了時のファイルの一覧を読み込めません。\n" + std::string(e.what()), "警告",
+                               platform::MsgKind::Warning, platform::MsgButtons::Ok);
+            }
+        }
+        // After the session: a journal of a file it reopened goes into that window.
         OfferRecovery();
     }
     ui_.ProcessEvents();
@@ -226,6 +235,10 @@ void TMainForm::FormDestroy() {
     // Windows whose changes the user chose to drop are never saved by this
     // (DiscardConfirmed); a project file it cannot write is reported.
     exiting_ = true;
+    // Taken before the project closes its windows.
+    const TSession session = CurrentSession();
+    for (auto& child : children_)
+        if (auto* doc = dynamic_cast<TMDIChild*>(child.get())) RememberPlace(*doc);
     CloseProject();
     // A normal exit: every change left was saved or given up by the user.
     for (auto& child : children_)
@@ -247,6 +260,7 @@ void TMainForm::FormDestroy() {
         StopTimersAndHelp();
         return;
     }
+    StoreSession(session);
     if (openInitialDir_.empty()) openInitialDir_ = programFolder_;
     settings_.sourceFolder = openInitialDir_;
     if (settings_.projectFolder.empty()) settings_.projectFolder = programFolder_;
@@ -299,6 +313,7 @@ void TMainForm::CycleChildren(bool forward) {
 
 void TMainForm::RemoveChild(TMdiChildForm& child) {
     if (&child == markersFrom_) ClearBuildMarkers();
+    if (auto* doc = dynamic_cast<TMDIChild*>(&child)) RememberPlace(*doc);
     if (view_) view_->ChildRemoving(child);
     if (active_ == &child) active_ = nullptr;
     auto it = std::find_if(children_.begin(), children_.end(), [&](auto& c) { return c.get() == &child; });
@@ -362,6 +377,8 @@ TMDIChild* TMainForm::OpenDocumentWindow(const std::string& path) {
         // An empty window bound to a file it could not read would overwrite it on save.
         RemoveChild(*doc);
         return nullptr;
+    } else if (auto place = settings_.recentPlaces.find(path); place != settings_.recentPlaces.end()) {
+        doc->GoToPlace(place->second);
     }
     AddRecentFile(path);
     NotifyState();
@@ -380,7 +397,85 @@ void TMainForm::AddRecentFile(const std::string& path) {
     if (it != list.end()) list.erase(it);
     list.insert(list.begin(), full);
     if (list.size() > kRecentFileCount) list.resize(kRecentFileCount);
+    // A file that left the list takes its place with it.
+    std::erase_if(settings_.recentPlaces,
+                  [&](const auto& entry) { return std::find(list.begin(), list.end(), entry.first) == list.end(); });
     NotifyState();
+}
+
+void TMainForm::RememberPlace(const TMDIChild& doc) {
+    // A window that never read or wrote its file (one that could not be
+    // read, a new name never saved) has no place in it worth keeping.
+    if (!doc.DiskStamp()) return;
+    const std::vector<std::string>& list = settings_.recentFiles;
+    if (std::find(list.begin(), list.end(), doc.Caption()) != list.end())
+        settings_.recentPlaces[doc.Caption()] = doc.Place();
+}
+
+TSession TMainForm::CurrentSession() const {
+    TSession s;
+    for (auto& child : children_) {
+        if (child->Kind() == ChildKind::Project && project_.IsOpen()) {
+            s.project = project_.projectFile;
+            s.projectAt = static_cast<int>(s.documents.size());
+            if (active_ == child.get()) s.active = TSession::kProjectActive;
+            continue;
+        }
+        auto* doc = dynamic_cast<TMDIChild*>(child.get());
+        // A window that never got its file (a new name the user did not
+        // save) has nothing to reopen.
+        if (!doc || IsUntitled(doc->Caption()) || !platform::FileExists(doc->Caption())) continue;
+        if (active_ == doc) s.active = static_cast<int>(s.documents.size());
+        s.documents.push_back({doc->Caption(), doc->Place()});
+    }
+    return s;
+}
+
+void TMainForm::RestoreSession(const TSession& session) {
+    std::string missing;
+    TMdiChildForm* activate = nullptr;
+    auto openProject = [&] {
+        if (session.project.empty()) return;
+        if (!platform::FileExists(session.project)) missing += "\n" + session.project;
+        else if (OpenProjectFile(session.project) && session.active == TSession::kProjectActive) activate = ProjectWindow();
+    };
+    for (size_t i = 0; i < session.documents.size(); ++i) {
+        if (static_cast<int>(i) == session.projectAt) openProject();
+        const TSessionDocument& d = session.documents[i];
+        // Only files: a path that became a folder is refused as on any open.
+        if (!platform::PathExists(d.path)) {
+            missing += "\n" + d.path;
+            continue;
+        }
+        TMDIChild* doc = OpenDocumentWindow(d.path);
+        if (!doc) continue;
+        doc->GoToPlace(d.place);
+        if (static_cast<int>(i) == session.active) activate = doc;
+    }
+    if (session.projectAt >= static_cast<int>(session.documents.size())) openProject();
+    if (activate) {
+        active_ = activate;
+        if (view_) view_->ActivateChild(*activate);
+    }
+    if (!missing.empty())
+        ui_.MessageBox("前回終了時に開いていた次のファイルは見つからないため開きませんでした:" + missing, "情報",
+                       platform::MsgKind::Information, platform::MsgButtons::Ok);
+    NotifyState();
+}
+
+void TMainForm::StoreSession(const TSession& session) {
+    if (sessionFile_.empty()) return;
+    if (!settings_.restoreSession) {
+        std::error_code ignored;
+        std::filesystem::remove(sessionFile_, ignored);
+        return;
+    }
+    try {
+        WriteSession(sessionFile_, session);
+    } catch (const std::exception& e) {
+        ui_.MessageBox("終了時のファイルの一覧を保存できません。次回の起動時には開きません。\n" + std::string(e.what()), "警告",
+                       platform::MsgKind::Warning, platform::MsgButtons::Ok);
+    }
 }
 
 void TMainForm::RecentFileClick(size_t index) {
