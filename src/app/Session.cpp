@@ -1,5 +1,7 @@
 #include "app/Session.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "platform/FileIO.h"
@@ -54,6 +56,8 @@ void WriteSession(const std::string& file, const TSession& s) {
     for (size_t i = 0; i < s.documents.size(); ++i)
         ini.WriteString(kSection, FileKey(i), FormatPlace(s.documents[i].path, s.documents[i].place));
     ini.SaveToFile(file);
+    // It names the user's files: for the user alone, as the folder is.
+    ::chmod(file.c_str(), 0600);
 }
 
 }  // namespace app
