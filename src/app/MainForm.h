@@ -355,6 +355,9 @@ private:
     // Keeps where the user was in the document for its next opening, when
     // its file is in the recent list.
     void RememberPlace(const TMDIChild& doc);
+    // The first activation of a start without files: the session file,
+    // when the setting says so.
+    void RestoreLastSession();
     // At exit: the session goes to its file when the setting says so, and
     // is removed otherwise, so that turning the setting on later brings
     // back nothing stale.
