@@ -60,10 +60,11 @@ struct Drops {
 struct Probe {
     platform::ChildProcess child;
     std::string out;
-    Probe(const std::string& folder, int action, std::vector<std::string> files = {}) {
+    Probe(const std::string& folder, int action, std::vector<std::string> files = {},
+          std::vector<std::string> env = {}, std::string workDir = {}) {
         std::string error;
         files.insert(files.begin(), {folder, std::to_string(action)});
-        EXPECT_TRUE(child.Start({INSTANCE_PROBE, files, {}, {}}, &error)) << error;
+        EXPECT_TRUE(child.Start({INSTANCE_PROBE, files, std::move(env), std::move(workDir)}, &error)) << error;
     }
     bool WaitFor(const std::string& text) {
         auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -165,6 +166,33 @@ TEST(SingleInstance, SecondProcessEndsAtOnceAndTheFirstIsAskedForward) {
     // copy and made a later one first.
     EXPECT_EQ(first->Ended(), 0);
     EXPECT_EQ(first->out, "first\nactivated\nopen /x/a b.r\nopen /y/\xC3\xA7.h\n");
+}
+
+TEST(SingleInstance, EachDesktopSessionHasItsCopyAndGetsItsOwnFilesMadeAbsolute) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("work/sub"));
+    const std::string work = std::filesystem::canonical(dir.File("work")).string();
+    auto session = [&](const char* display) {
+        return std::vector<std::string>{"XDG_RUNTIME_DIR=" + dir.path(), std::string("DISPLAY=") + display};
+    };
+    // One user, two displays: two first copies side by side.
+    Probe local("-", app::diActivateFirst, {}, session(":81"));
+    Probe remote("-", app::diActivateFirst, {}, session(":82.0"));
+    ASSERT_TRUE(local.WaitFor("first\n")) << local.out;
+    ASSERT_TRUE(remote.WaitFor("first\n")) << remote.out;
+    // A start on one display reaches that display's copy only, with the
+    // paths as its own working folder names them.
+    // A display's screen number makes no session of its own.
+    Probe later("-", app::diActivateFirst, {"a b.r", "./sub/../c.h", "sub//d.R", "/abs/e.r"}, session(":82"), work);
+    EXPECT_EQ(later.Ended(), 3);
+    EXPECT_EQ(remote.Ended(), 0);
+    EXPECT_EQ(remote.out, "first\nactivated\nopen " + work + "/a b.r\nopen " + work + "/c.h\nopen " + work +
+                              "/sub/d.R\nopen /abs/e.r\n");
+    EXPECT_FALSE(local.child.LeaderExited());
+    Probe other("-", app::diActivateFirst, {}, session(":81"));
+    EXPECT_EQ(other.Ended(), 3);
+    EXPECT_EQ(local.Ended(), 0);
+    EXPECT_EQ(local.out, "first\nactivated\n");
 }
 
 TEST(FileDrop, HooksTheControlOrElseTheOwner) {

@@ -64,8 +64,9 @@ TEST_F(MainFormTest, MissingSettingsGiveDefaultsAndExitWritesEveryKeyInOrder) {
         "WordWrap=0\r\nWordWrapByte=80\r\nRULER=0\r\nLOWNUM=0\r\n\r\n"
         "[PRJW]\r\nFONTNAME=\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E\r\nFONTSIZE=9\r\n"
         "FONTCOLOR=-2147483640\r\nFONTBKCOLOR=-2147483643\r\n\r\n"
-        "[FILES]\r\nRECENT01=\r\nRECENT02=\r\nRECENT03=\r\nRECENT04=\r\nRECENT05=\r\n\r\n"
-        "[TARGET]\r\nVKTW=0\r\n\r\n[OPT]\r\nWHEEL=1\r\nPlomar=\r\n";
+        "[FILES]\r\nRECENT01=\r\nRECENT02=\r\nRECENT03=\r\nRECENT04=\r\nRECENT05=\r\n"
+        "POS01=\r\nPOS02=\r\nPOS03=\r\nPOS04=\r\nPOS05=\r\n\r\n"
+        "[TARGET]\r\nVKTW=0\r\n\r\n[OPT]\r\nWHEEL=1\r\nPlomar=\r\nRestoreSession=0\r\n";
     std::string written = Settings();
     ASSERT_GE(written.size(), expected.size());
     EXPECT_EQ(written.substr(0, expected.size()), expected);

@@ -66,9 +66,10 @@ TEST_F(OptionsTest, EnvironmentOptionsOkAndCancel) {
     dir.Write("TWLIBHLP.TXT", "");
     const std::string folder = dir.path();
     struct Case { const char* name; int target; std::function<bool(TVKBOptForm&)> user; int wantTarget;
-                  std::string wantFolder, wantPlomar, wantMessage; bool wantReload; } cases[] = {
+                  std::string wantFolder, wantPlomar, wantMessage; bool wantReload; bool wantRestore = false; } cases[] = {
         {"Tessal then Cancel keeps Korvane", 0,
-         [](TVKBOptForm& f) { f.RadioGroup1 = 1, f.Edit3 = "/p/new"; return false; }, 0, folder, "/p/old", "", false},
+         [](TVKBOptForm& f) { f.RadioGroup1 = 1, f.Edit3 = "/p/new", f.RestoreSession = true; return false; }, 0, folder,
+         "/p/old", "", false},
         {"Cancel under Tessal still takes the Plomar path", 1,
          [](TVKBOptForm& f) { f.Edit3 = "/p/new", f.Edit2 = "/"; return false; }, 1, folder, "/p/new", "", false},
         {"Cancel leaves a hand-edited target and its Plomar item as they were", 2,
@@ -80,10 +81,10 @@ TEST_F(OptionsTest, EnvironmentOptionsOkAndCancel) {
         {"a missing folder is refused, the rest taken", 0,
          [](TVKBOptForm& f) {
              f.Edit2 = "/no/such", f.StaticText2 = "/h.HLP", f.StaticText3 = "/k.TXT", f.RadioGroup1 = 1;
-             f.Edit3 = "/p/new";
+             f.Edit3 = "/p/new", f.RestoreSession = true;
              return true;
          },
-         1, folder, "/p/new", "/no/suchが見つからない為VKC.EXEへのパスは変更されません", true},
+         1, folder, "/p/new", "/no/suchが見つからない為VKC.EXEへのパスは変更されません", true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -96,6 +97,7 @@ TEST_F(OptionsTest, EnvironmentOptionsOkAndCancel) {
         EXPECT_EQ(S().targetHost, c.wantTarget);
         EXPECT_EQ(S().compilerFolder, c.wantFolder);
         EXPECT_EQ(S().plomarPath, c.wantPlomar);
+        EXPECT_EQ(S().restoreSession, c.wantRestore);
         EXPECT_EQ(form->Enabled(ActionId::Plomar1), c.wantTarget != 0);
         EXPECT_EQ(ui.messages, c.wantMessage.empty() ? std::vector<std::string>{} : std::vector{c.wantMessage});
         EXPECT_EQ(form->KeywordListFile() != listBefore, c.wantReload);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <tuple>
@@ -152,6 +153,26 @@ TEST_F(PathFolder, ExistenceChecks) {
         EXPECT_EQ(FileExists(path), file) << path;
         EXPECT_EQ(DirectoryExists(path), folder) << path;
     }
+}
+
+TEST_F(PathFolder, AbsolutePathsDropDotsAndFollowLinksBeforeDotDot) {
+    // A link into a deeper folder: its ".." is that folder's parent, not root_.
+    ASSERT_EQ(::mkdir((root_ + "/KeyDef.txt/sub").c_str(), 0755), 0);
+    ASSERT_EQ(::symlink("KeyDef.txt/sub", (root_ + "/inner").c_str()), 0);
+    char real[PATH_MAX];
+    ASSERT_NE(::realpath(root_.c_str(), real), nullptr);
+    const std::string r = real;
+    const std::tuple<std::string, std::string, std::string> cases[] = {  // path, folder, absolute
+        {"a.r", "/w", "/w/a.r"},
+        {"./x//y/./表ソ.R", "/w/", "/w/x/y/表ソ.R"},
+        {"/abs/./a.r", "/w", "/abs/a.r"},
+        {"", "/w", "/w"},
+        {".", "/", "/"},
+        {"inner/../plain", root_, r + "/KeyDef.txt/plain"},
+        {"..", root_ + "/KeyDef.txt", r},
+        {"none/../a.r", root_, root_ + "/none/../a.r"},  // nothing to follow: kept as written
+    };
+    for (const auto& [path, folder, absolute] : cases) EXPECT_EQ(AbsolutePath(path, folder), absolute) << path;
 }
 
 TEST(Path, ProgramFolderHoldsTheRunningProgram) {

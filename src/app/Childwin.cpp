@@ -322,6 +322,19 @@ void TMDIChild::MarkFileGone() {
     Changed();
 }
 
+TFilePlace TMDIChild::Place() const { return {editor_->Row(), editor_->Col(), editor_->TopRow()}; }
+
+void TMDIChild::GoToPlace(const TFilePlace& place) {
+    editor::TEditor& ed = *editor_;
+    // The caret first, then the top row as it was; a window laid out
+    // smaller than the one the place was taken in still shows the caret.
+    // One not laid out yet cannot tell, and keeps the top row.
+    ed.SetRowCol(place.row, place.col);
+    ed.SetTopRow(std::clamp(place.topRow, 0, ed.MaxTopRow()));
+    if (ed.ClientHeight() > 0) ed.ScrollCaretIntoView();
+    CaretMoved();
+}
+
 void TMDIChild::Zoom(int steps) {
     const std::vector<int>& sizes = TCustForm::FontSizes();
     editor::TEditorFont font = editor_->Properties().font;

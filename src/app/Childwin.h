@@ -92,6 +92,11 @@ public:
     // The file is gone: the text stays and counts as changed.
     void MarkFileGone();
 
+    // Where the user is: the caret and the top row. Going there keeps both
+    // inside the text as it is now.
+    TFilePlace Place() const;
+    void GoToPlace(const TFilePlace& place);
+
     // Ctrl+wheel, Ctrl++ and Ctrl+-: this window's font a size larger or
     // smaller, within the sizes the customization dialog offers; the stored
     // size stays as it is.

@@ -190,6 +190,8 @@ void TMainForm::FormActivate() {
     if (firstActivation_) {
         firstActivation_ = false;  // a box shown while loading activates the window again
         OpenCommandLineFiles(commandLine_);
+        if (commandLine_.empty()) RestoreLastSession();
+        // After the session: a journal of a file it reopened goes into that window.
         OfferRecovery();
     }
     ui_.ProcessEvents();
@@ -226,6 +228,10 @@ void TMainForm::FormDestroy() {
     // Windows whose changes the user chose to drop are never saved by this
     // (DiscardConfirmed); a project file it cannot write is reported.
     exiting_ = true;
+    // Taken before the project closes its windows.
+    const TSession session = CurrentSession();
+    for (auto& child : children_)
+        if (auto* doc = dynamic_cast<TMDIChild*>(child.get())) RememberPlace(*doc);
     CloseProject();
     // A normal exit: every change left was saved or given up by the user.
     for (auto& child : children_)
@@ -247,6 +253,7 @@ void TMainForm::FormDestroy() {
         StopTimersAndHelp();
         return;
     }
+    StoreSession(session);
     if (openInitialDir_.empty()) openInitialDir_ = programFolder_;
     settings_.sourceFolder = openInitialDir_;
     if (settings_.projectFolder.empty()) settings_.projectFolder = programFolder_;
@@ -299,6 +306,7 @@ void TMainForm::CycleChildren(bool forward) {
 
 void TMainForm::RemoveChild(TMdiChildForm& child) {
     if (&child == markersFrom_) ClearBuildMarkers();
+    if (auto* doc = dynamic_cast<TMDIChild*>(&child)) RememberPlace(*doc);
     if (view_) view_->ChildRemoving(child);
     if (active_ == &child) active_ = nullptr;
     auto it = std::find_if(children_.begin(), children_.end(), [&](auto& c) { return c.get() == &child; });
@@ -362,6 +370,8 @@ TMDIChild* TMainForm::OpenDocumentWindow(const std::string& path) {
         // An empty window bound to a file it could not read would overwrite it on save.
         RemoveChild(*doc);
         return nullptr;
+    } else if (auto place = settings_.recentPlaces.find(path); place != settings_.recentPlaces.end()) {
+        doc->GoToPlace(place->second);
     }
     AddRecentFile(path);
     NotifyState();
@@ -380,6 +390,9 @@ void TMainForm::AddRecentFile(const std::string& path) {
     if (it != list.end()) list.erase(it);
     list.insert(list.begin(), full);
     if (list.size() > kRecentFileCount) list.resize(kRecentFileCount);
+    // A file that left the list takes its place with it.
+    std::erase_if(settings_.recentPlaces,
+                  [&](const auto& entry) { return std::find(list.begin(), list.end(), entry.first) == list.end(); });
     NotifyState();
 }
 

@@ -18,6 +18,7 @@
 #include "forms/MdiChildForm.h"
 #include "app/NumJump.h"
 #include "app/Search.h"
+#include "app/Session.h"
 #include "app/Settings.h"
 #include "app/Templates.h"
 #include "app/Timer.h"
@@ -117,6 +118,16 @@ public:
     const std::string& RecoveryFolderPath() const { return recoveryFolder_; }
     // Offers the texts of journals that no running copy holds.
     void OfferRecovery();
+    // Where the last session is kept (SessionFile()); "" (the default) keeps
+    // none. Set before the first activation, which reopens it when the
+    // setting says so and the command line names nothing.
+    void SetSessionFile(std::string file) { sessionFile_ = std::move(file); }
+    // What is open now, as the next start would reopen it: the project,
+    // the documents that have a file, the active window.
+    TSession CurrentSession() const;
+    // Opens what `session` names in its order and goes where the user was;
+    // what no longer exists is listed once.
+    void RestoreSession(const TSession& session);
     // The settings file chosen at start (SettingsFileFor).
     std::string SettingsPath() const;
     // Whether it held the main window's place; without one (a first start)
@@ -341,6 +352,16 @@ private:
     bool CloseAllChildren();
     void SetProjectCommands(bool on);
     void RemoveChild(TMdiChildForm& child);
+    // Keeps where the user was in the document for its next opening, when
+    // its file is in the recent list.
+    void RememberPlace(const TMDIChild& doc);
+    // The first activation of a start without files: the session file,
+    // when the setting says so.
+    void RestoreLastSession();
+    // At exit: the session goes to its file when the setting says so, and
+    // is removed otherwise, so that turning the setting on later brings
+    // back nothing stale.
+    void StoreSession(const TSession& session);
     void StopTimersAndHelp();
     // A dialog's UTF-8 text as Shift-JIS; nullopt (after telling the user)
     // when Shift-JIS cannot hold it.
@@ -352,6 +373,7 @@ private:
     TMainFormView* view_ = nullptr;
     std::string programFolder_;
     std::string recoveryFolder_;
+    std::string sessionFile_;
     std::vector<std::string> commandLine_;
     TSettings settings_;
     std::map<std::string, TToolbarLayout> toolbars_;

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -14,10 +15,26 @@ const char* const kDefaultFontName = "ＭＳ ゴシック";
 
 namespace {
 
-std::string RecentKey(int index) {
+std::string NumberedKey(const char* prefix, int index) {
     char key[16];
-    std::snprintf(key, sizeof key, "RECENT%.2d", index);
+    std::snprintf(key, sizeof key, "%s%.2d", prefix, index);
     return key;
+}
+std::string RecentKey(int index) { return NumberedKey("RECENT", index); }
+std::string PlaceKey(int index) { return NumberedKey("POS", index); }
+
+// A decimal number from 0 up to INT_MAX, ending at `stop`.
+std::optional<int> Count(std::string_view& text, char stop) {
+    size_t end = text.find(stop);
+    if (end == 0 || end == std::string_view::npos || end > 10) return std::nullopt;
+    int64_t n = 0;
+    for (char c : text.substr(0, end)) {
+        if (c < '0' || c > '9') return std::nullopt;
+        n = n * 10 + (c - '0');
+    }
+    if (n > INT32_MAX) return std::nullopt;
+    text.remove_prefix(end + 1);
+    return static_cast<int>(n);
 }
 
 }  // namespace
@@ -83,6 +100,7 @@ const std::vector<Key>& KeysAfterFiles() {
         Int("TARGET", "VKTW", &TSettings::targetHost),
         Flag("OPT", "WHEEL", &TSettings::wheelByLine),
         Text("OPT", "Plomar", &TSettings::plomarPath),
+        Flag("OPT", "RestoreSession", &TSettings::restoreSession),
     };
     return keys;
 }
@@ -118,6 +136,11 @@ void TSettings::Read(const platform::IniFile& ini, const std::string& programFol
         if (path.empty()) break;
         recentFiles.push_back(path);
     }
+    for (int i = 1; i <= kRecentFileCount; ++i) {
+        auto place = ParsePlace(ini.ReadText("FILES", PlaceKey(i), ""));
+        if (place && std::find(recentFiles.begin(), recentFiles.end(), place->first) != recentFiles.end())
+            recentPlaces.insert(*place);
+    }
 }
 
 std::vector<std::string> TSettings::Write(platform::IniFile& ini) const {
@@ -128,8 +151,30 @@ std::vector<std::string> TSettings::Write(platform::IniFile& ini) const {
         if (!ini.WriteText("FILES", RecentKey(i), n < recentFiles.size() ? recentFiles[n] : std::string()).ok())
             lossy.push_back("FILES/" + RecentKey(i));
     }
+    // Every key, so that no place is left from an earlier list; a path that
+    // Shift-JIS cannot hold was reported with its RECENT key.
+    for (int i = 1; i <= kRecentFileCount; ++i) {
+        size_t n = static_cast<size_t>(i - 1);
+        auto place = n < recentFiles.size() ? recentPlaces.find(recentFiles[n]) : recentPlaces.end();
+        ini.WriteText("FILES", PlaceKey(i), place != recentPlaces.end() ? FormatPlace(place->first, place->second) : "");
+    }
     for (const Key& k : KeysAfterFiles()) WriteKey(ini, k, *this, lossy);
     return lossy;
+}
+
+std::string FormatPlace(const std::string& path, const TFilePlace& p) {
+    return std::to_string(p.row) + "," + std::to_string(p.col) + "," + std::to_string(p.topRow) + "," + path;
+}
+
+std::optional<std::pair<std::string, TFilePlace>> ParsePlace(std::string_view text) {
+    TFilePlace p;
+    std::optional<int> row = Count(text, ','), col = row ? Count(text, ',') : std::nullopt,
+                       top = col ? Count(text, ',') : std::nullopt;
+    if (!top || text.empty() || text.front() != '/') return std::nullopt;
+    p.row = *row;
+    p.col = *col;
+    p.topRow = *top;
+    return std::make_pair(std::string(text), p);
 }
 
 void TToolbarLayout::Read(const platform::IniFile& ini, const std::string& section) {

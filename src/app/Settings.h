@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +19,18 @@ constexpr int32_t kClWindowText = static_cast<int32_t>(0x80000008);
 constexpr int32_t kClWindow = static_cast<int32_t>(0x80000005);
 extern const char* const kDefaultFontName;  // "ＭＳ ゴシック"
 constexpr int kRecentFileCount = 5;
+
+// Where the user was in a file: the caret's row and column and the top row,
+// as the status bar counts them (0-based here).
+struct TFilePlace {
+    int row = 0, col = 0, topRow = 0;
+    bool operator==(const TFilePlace&) const = default;
+};
+// "row,col,top,path": how a place is stored beside the file it belongs to.
+std::string FormatPlace(const std::string& path, const TFilePlace& place);
+// nullopt for anything that is not such a text with an absolute path and
+// numbers from 0 up.
+std::optional<std::pair<std::string, TFilePlace>> ParsePlace(std::string_view text);
 
 struct TSettings {
     // VKC
@@ -48,11 +62,17 @@ struct TSettings {
     int32_t projectFontColor = kClWindowText, projectFontBkColor = kClWindow;
     // FILES
     std::vector<std::string> recentFiles;
+    // Where each of those files was when its window last closed, in keys of
+    // their own (POS01...) so that the RECENT keys stay as older copies read
+    // them; matched by path, not by number, since such a copy may reorder
+    // the list without knowing of them.
+    std::map<std::string, TFilePlace> recentPlaces;
     // TARGET
     int targetHost = 0;  // VKTW: 0 Korvane, 1 Tessal
     // OPT
     bool wheelByLine = true;  // WHEEL
     std::string plomarPath;
+    bool restoreSession = false;  // RestoreSession: reopen the last session's files
 
     // Missing or unreadable values take their defaults; the folders default
     // to `programFolder`.

@@ -20,6 +20,7 @@ void TVKBOptForm::FormShow(const TSettings& s) {
     StaticText3 = s.keyDefFile;
     RadioGroup1 = s.targetHost == 1 ? 1 : 0;
     Edit3 = s.plomarPath;
+    RestoreSession = s.restoreSession;
     plomarInitialDir = platform::ExtractFilePath(s.plomarPath);
 }
 
@@ -62,6 +63,7 @@ void TVKBOptForm::OKClick(TSettings& s) {
     s.helpFile = StaticText2;
     s.keyDefFile = StaticText3;
     s.targetHost = RadioGroup1;
+    s.restoreSession = RestoreSession;
 }
 
 }  // namespace app

@@ -16,6 +16,7 @@ class TVKBOptForm {
 public:
     static constexpr const char* kCaption = "オプション設定";
     static constexpr const char* kRefusedFolder = "が見つからない為VKC.EXEへのパスは変更されません";
+    static constexpr const char* kRestoreSession = "終了時のファイルを次回の起動時に開く(&R)";
 
     explicit TVKBOptForm(platform::Ui& ui) : ui_(ui) {}
 
@@ -26,6 +27,7 @@ public:
     std::string StaticText3;  // the key definition file
     int RadioGroup1 = 0;      // 0 Korvane, 1 Tessal
     std::string Edit3;        // the Plomar program
+    bool RestoreSession = false;  // "終了時のファイルを次回の起動時に開く"
     // Where the Plomar file dialog starts.
     std::string plomarInitialDir;
 

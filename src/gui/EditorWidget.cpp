@@ -111,6 +111,9 @@ void EditorWidget::Refresh() {
     // editor repaints itself, as little as it needs.
     if (!ApplyFont()) return;
     Relayout();
+    // Larger rows (a zoom, a new size) must not leave the caret below the
+    // window, where typing would go unseen.
+    editor_->ScrollCaretIntoView();
     UpdateScrollBars();
     viewport()->update();
 }

@@ -180,8 +180,12 @@ VKBOptDialog::VKBOptDialog(app::TVKBOptForm& form, QWidget* parent) : QDialog(pa
     pages_->addTab(page4, T("TARGET"));
     pages_->setTabToolTip(3, T("作成するﾀｰｹﾞｯﾄﾌﾟﾗｸﾞｲﾝの指定"));
 
+    // Beside the pages: it belongs to none of them.
+    restore_ = new QCheckBox(T(app::TVKBOptForm::kRestoreSession), this);
+    outer->addWidget(restore_);
     outer->addLayout(OkCancel(this, "&OK", "設定して閉じる", "&Cancel", "キャンセル"));
 
+    connect(restore_, &QCheckBox::toggled, this, [this](bool on) { form_.RestoreSession = on; });
     connect(edit2_, &QLineEdit::textEdited, this, [this](const QString& t) { form_.Edit2 = S(t); });
     connect(edit3_, &QLineEdit::textEdited, this, [this](const QString& t) { form_.Edit3 = S(t); });
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& index) {
@@ -250,6 +254,7 @@ void VKBOptDialog::ShowFields() {
     static3_->setText(Q(form_.StaticText3));
     (form_.RadioGroup1 == 1 ? tessal_ : korvane_)->setChecked(true);
     edit3_->setText(Q(form_.Edit3));
+    restore_->setChecked(form_.RestoreSession);
     EnablePlomar();
 }
 

@@ -50,6 +50,7 @@ private:
     QLabel* label4_;
     QLineEdit* edit3_;
     QPushButton* button6_;
+    QCheckBox* restore_;
     bool treeShown_ = false;
 };
 

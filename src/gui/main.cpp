@@ -1,5 +1,4 @@
 // Program entry: the application, the main form and its window.
-#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cstdio>
@@ -11,6 +10,7 @@
 #include "QtUi.h"
 #include "app/MainForm.h"
 #include "app/Recovery.h"
+#include "app/Session.h"
 #include "app/SingleInstance.h"
 #include "platform/Path.h"
 
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     // Command-line paths become absolute: captions are full paths, and a
     // copy already running gets them as this one sees them.
     std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) args.push_back(gui::S(QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath()));
+    for (int i = 1; i < argc; ++i) args.push_back(platform::AbsolutePath(argv[i]));
 
     app::TSingleInstance instance;
     app::ConfigureForMainForm(instance);
@@ -47,6 +47,7 @@ int main(int argc, char** argv) {
 
     app::TMainForm form(ui, platform::ProgramFolder(), args);
     form.SetRecoveryFolder(app::RecoveryFolder());
+    form.SetSessionFile(app::SessionFile());
     gui::MainWindow window(form, ui);
     instance.OnActivate = [&window] { window.BringToFront(); };
     instance.OnOpenFiles = [&window](const std::vector<std::string>& files) { window.OpenForwarded(files); };

@@ -359,8 +359,9 @@ std::string StateFolder(const std::string& sub) {
     // The state folder itself may not exist yet on a new account.
     for (size_t at = 1; (at = base.find('/', at)) != std::string::npos; ++at) ::mkdir(base.substr(0, at).c_str(), 0700);
     ::mkdir(base.c_str(), 0700);
-    const std::string folder = base + "/VeskCBuilder/" + sub;
-    if (!MakePrivateFolder(base + "/VeskCBuilder") || !MakePrivateFolder(folder)) return {};
+    const std::string own = base + "/VeskCBuilder";
+    const std::string folder = sub.empty() ? own : own + "/" + sub;
+    if (!MakePrivateFolder(own) || !MakePrivateFolder(folder)) return {};
     return folder + "/";
 }
 

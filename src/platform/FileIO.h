@@ -72,8 +72,9 @@ FileBlock ReadFileBlock(const std::string& path);
 enum class SaveMethod { Replace, InPlace, Refuse };
 
 // A folder of the program's own state, $XDG_STATE_HOME/VeskCBuilder/`sub`/
-// (default ~/.local/state/...), made when missing and private to the user;
-// ends with "/", or "" when there is no such place.
+// (default ~/.local/state/...; an empty `sub` gives the VeskCBuilder folder
+// itself), made when missing and private to the user; ends with "/", or ""
+// when there is no such place.
 std::string StateFolder(const std::string& sub);
 // A folder made when missing, readable only by the user; false when it cannot be.
 bool MakePrivateFolder(const std::string& path);

@@ -186,6 +186,14 @@ std::string InstanceLock::SessionName() {
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     const char* x = std::getenv("DISPLAY");
     std::string name = wayland && *wayland ? std::string("wl-") + wayland : x && *x ? std::string(x) : std::string();
+    // ":0" and ":0.0" are one X display (a terminal often has the one, the
+    // desktop's launcher the other): the screen number is no session.
+    if (!(wayland && *wayland)) {
+        size_t colon = name.rfind(':'), dot = name.rfind('.');
+        if (colon != std::string::npos && dot != std::string::npos && dot > colon + 1 &&
+            name.find_first_not_of("0123456789", dot + 1) == std::string::npos)
+            name.erase(dot);
+    }
     for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != ':' && c != '_') c = '_';
     return name;

@@ -137,6 +137,34 @@ std::string ExcludeTrailingPathDelimiter(std::string_view folder) {
     return std::string(folder.substr(0, end));
 }
 
+std::string AbsolutePath(std::string_view path, std::string_view folder) {
+    std::string joined = !path.empty() && path.front() == '/' ? std::string(path) : JoinPath(folder, path);
+    std::string out;
+    bool up = false;
+    for (size_t at = 0; at < joined.size();) {
+        size_t end = joined.find('/', at);
+        if (end == std::string::npos) end = joined.size();
+        std::string_view part = std::string_view(joined).substr(at, end - at);
+        at = end + 1;
+        if (part.empty() || part == ".") continue;
+        up = up || part == "..";
+        out += '/';
+        out += part;
+    }
+    if (out.empty()) return "/";
+    if (!up) return out;
+    const std::string name = ExtractFileName(out);
+    const std::string parent = name == ".." ? out : ExtractFilePath(out);
+    char resolved[PATH_MAX];
+    if (!::realpath(parent.c_str(), resolved)) return out;
+    return name == ".." ? std::string(resolved) : JoinPath(resolved, name);
+}
+
+std::string AbsolutePath(std::string_view path) {
+    char buf[PATH_MAX];
+    return AbsolutePath(path, ::getcwd(buf, sizeof buf) ? std::string_view(buf) : std::string_view("/"));
+}
+
 std::string JoinPath(std::string_view folder, std::string_view name) {
     size_t skip = 0;
     while (skip < name.size() && name[skip] == '/') ++skip;

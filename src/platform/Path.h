@@ -31,6 +31,14 @@ std::string ExcludeTrailingPathDelimiter(std::string_view folder);
 // Exactly one "/" between folder and name; an empty folder gives name alone.
 std::string JoinPath(std::string_view folder, std::string_view name);
 
+// `path` made absolute against `folder` (itself absolute): "." and empty
+// parts dropped; ".." resolved through the file system (realpath of the
+// folder part), since a link before it decides where it leads, and kept as
+// written when that folder does not exist.
+std::string AbsolutePath(std::string_view path, std::string_view folder);
+// The same against the process's working folder.
+std::string AbsolutePath(std::string_view path);
+
 // A path written on Windows: a drive ("D:") in front or a backslash anywhere.
 // It names no file here, so it is never used as a file name.
 bool IsWindowsPath(std::string_view path);
