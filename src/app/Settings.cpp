@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "platform/Path.h"
+#include "platform/Wine.h"
 
 namespace app {
 
@@ -83,6 +85,7 @@ const std::vector<Key>& KeysAfterFiles() {
         Int("TARGET", "VKTW", &TSettings::targetHost),
         Flag("OPT", "WHEEL", &TSettings::wheelByLine),
         Text("OPT", "Plomar", &TSettings::plomarPath),
+        Text("OPT", "WINE", &TSettings::wineCommand),
     };
     return keys;
 }
@@ -118,9 +121,35 @@ void TSettings::Read(const platform::IniFile& ini, const std::string& programFol
         if (path.empty()) break;
         recentFiles.push_back(path);
     }
+
+    std::optional<platform::WineDrives> drives;
+    auto local = [&](std::string& value) {
+        if (value.empty() || !platform::IsWindowsPath(value)) return;
+        if (!drives) drives = platform::WineDrives::Read(platform::WinePrefix(platform::ProcessEnvironment()));
+        std::optional<std::string> path = platform::ResolveWindowsPath(value, programFolder, *drives);
+        if (!path) return;
+        storedWindowsPaths[*path] = value;
+        value = *path;
+    };
+    for (std::string* value : {&compilerFolder, &helpFile, &keyDefFile, &plomarPath, &sourceFolder, &projectFolder})
+        local(*value);
+    for (std::string& path : recentFiles) local(path);
 }
 
 std::vector<std::string> TSettings::Write(platform::IniFile& ini) const {
+    if (!storedWindowsPaths.empty()) {
+        TSettings stored = *this;
+        stored.storedWindowsPaths.clear();
+        auto back = [&](std::string& value) {
+            auto it = storedWindowsPaths.find(value);
+            if (it != storedWindowsPaths.end()) value = it->second;
+        };
+        for (std::string* value : {&stored.compilerFolder, &stored.helpFile, &stored.keyDefFile, &stored.plomarPath,
+                                   &stored.sourceFolder, &stored.projectFolder})
+            back(*value);
+        for (std::string& path : stored.recentFiles) back(path);
+        return stored.Write(ini);
+    }
     std::vector<std::string> lossy;
     for (const Key& k : KeysBeforeFiles()) WriteKey(ini, k, *this, lossy);
     for (int i = 1; i <= kRecentFileCount; ++i) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,13 @@ struct TSettings {
     // OPT
     bool wheelByLine = true;  // WHEEL
     std::string plomarPath;
+    std::string wineCommand;  // WINE: empty is "wine" on PATH
+
+    // Paths a settings file from Windows holds as drive paths are used in
+    // their local form (platform::ResolveWindowsPath, the program folder as
+    // base); a value still equal to that local form is written back as it
+    // was stored. Local form -> stored text.
+    std::map<std::string, std::string> storedWindowsPaths;
 
     // Missing or unreadable values take their defaults; the folders default
     // to `programFolder`.

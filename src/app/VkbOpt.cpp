@@ -20,6 +20,7 @@ void TVKBOptForm::FormShow(const TSettings& s) {
     StaticText3 = s.keyDefFile;
     RadioGroup1 = s.targetHost == 1 ? 1 : 0;
     Edit3 = s.plomarPath;
+    EditWine = s.wineCommand;
     plomarInitialDir = platform::ExtractFilePath(s.plomarPath);
 }
 
@@ -62,6 +63,9 @@ void TVKBOptForm::OKClick(TSettings& s) {
     s.helpFile = StaticText2;
     s.keyDefFile = StaticText3;
     s.targetHost = RadioGroup1;
+    // Blanks around a pasted command name nothing.
+    const size_t b = EditWine.find_first_not_of(" \t");
+    s.wineCommand = b == std::string::npos ? std::string() : EditWine.substr(b, EditWine.find_last_not_of(" \t") - b + 1);
 }
 
 }  // namespace app

@@ -26,6 +26,7 @@ public:
     std::string StaticText3;  // the key definition file
     int RadioGroup1 = 0;      // 0 Korvane, 1 Tessal
     std::string Edit3;        // the Plomar program
+    std::string EditWine;     // the wine command; empty: "wine" on PATH
     // Where the Plomar file dialog starts.
     std::string plomarInitialDir;
 

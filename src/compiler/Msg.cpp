@@ -251,6 +251,24 @@ bool TMsgForm::SelectNextTarget(bool forward) {
     return true;
 }
 
+std::string LocalFileText(const std::string& fileText, const platform::WineDrives& drives) {
+    size_t b = fileText.find_first_not_of(' ');
+    if (b == std::string::npos) return fileText;
+    std::string file = fileText.substr(b, fileText.find_last_not_of(' ') - b + 1);
+    if (!platform::IsWindowsPath(file) || file.compare(0, 2, "\\\\") == 0) return fileText;
+    if (platform::IsWindowsAbsolutePath(file)) {
+        std::optional<std::string> local = drives.ToLocal(file);
+        return local ? platform::MatchPathCase(*local) : fileText;
+    }
+    std::replace(file.begin(), file.end(), '\\', '/');
+    return file;
+}
+
+std::string LocalFileText(const std::string& fileText) {
+    if (!platform::IsWindowsPath(fileText)) return fileText;
+    return LocalFileText(fileText, platform::WineDrives::Read(platform::WinePrefix(platform::ProcessEnvironment())));
+}
+
 std::string JumpTargetPath(const JumpTarget& target) {
     size_t b = target.file.find_first_not_of(' ');
     if (b == std::string::npos) return {};

@@ -12,6 +12,7 @@
 
 #include "forms/MdiChildForm.h"
 #include "platform/Ui.h"
+#include "platform/Wine.h"
 
 namespace compiler {
 
@@ -82,6 +83,14 @@ struct JumpTarget {
     std::string folder;  // where the build ran (a relative file is taken there); may be empty
     bool error = false;  // "error" is the kind word after the ": " (else a warning)
 };
+
+// A message's file text as this system names the file: a Windows path
+// ("Z:\home\u\a.R", "D:\work\a.R") through the drive mappings of the wine
+// prefix (letter case matched to the disk where only case differs), a
+// relative one with "\" between its names with "/"; any other text as it is.
+std::string LocalFileText(const std::string& fileText, const platform::WineDrives& drives);
+// The same with the drives of the wine prefix in use.
+std::string LocalFileText(const std::string& fileText);
 
 // The file a jump target names on disk: its text without surrounding
 // blanks, taken in `folder` unless absolute; empty when that cannot be told.
