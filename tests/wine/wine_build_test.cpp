@@ -109,10 +109,11 @@ TEST_F(WineBuildTest, ProjectMakeFromAProjectBroughtFromWindows) {
     src.Write("work/src/main.R", kGood);
     src.Write("work/lib/util.R", kBroken);
     src.Write("work/src/o.RO", "VKC OBJECT\r\n");
-    const std::string prj = src.Write("work/sample.PRJ",
-                                      "[PROJECT]\r\nName=sample\r\nRX=D:\\work\\sample.RX\r\n[R]\r\nDIR=D:\\work\\src\\\r\n"
-                                      "RCNT=2\r\nr01=main.R\r\nr02=E:\\lib\\util.R\r\n[RI]\r\nINSTALL=\r\n[RO]\r\nROCNT=1\r\n"
-                                      "ro01=o.RO\r\n[DOC]\r\nDOCCNT=0\r\n[REF]\r\nREFCNT=0\r\n");
+    const std::string text =
+        "[PROJECT]\r\nName=sample\r\nRX=D:\\work\\sample.RX\r\n[R]\r\nDIR=D:\\work\\src\\\r\n"
+        "RCNT=2\r\nr01=main.R\r\nr02=E:\\lib\\util.R\r\n[RI]\r\nINSTALL=\r\n[RO]\r\nROCNT=1\r\n"
+        "ro01=o.RO\r\n[DOC]\r\nDOCCNT=0\r\n[REF]\r\nREFCNT=0\r\n";
+    const std::string prj = src.Write("work/sample.PRJ", text);
     Start({prj});
     ASSERT_TRUE(form->Project().IsOpen());
     form->Execute(ActionId::ProjectMake);
@@ -124,7 +125,13 @@ TEST_F(WineBuildTest, ProjectMakeFromAProjectBroughtFromWindows) {
 
     src.Write("work/lib/util.R", kGood);
     form->Execute(ActionId::ProjectMake);
-    EXPECT_TRUE(fs::exists(src.File("work/src/sample.RX")) || fs::exists(src.File("work/sample.RX")));
+    // RX lies outside DIR: given in full, as wine names it.
+    EXPECT_EQ(TempDir::Read(src.File("work/sample.RX")),
+              "VKC EXECUTABLE\r\nmain.R\r\n" + *platform::WineDrives::Default().ToWindows(util) + "\r\no.RO\r\n");
+    // Closing writes the project back with every path as it was stored.
+    form->Execute(ActionId::ProjectClose);
+    EXPECT_FALSE(form->Project().IsOpen());
+    EXPECT_EQ(TempDir::Read(prj), text);
 }
 
 TEST_F(WineBuildTest, StopEndsTheWindowsProgram) {
