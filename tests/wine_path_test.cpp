@@ -7,6 +7,8 @@
 #include <map>
 
 #include "TestFiles.h"
+#include "app/Settings.h"
+#include "platform/IniFile.h"
 #include "compiler/Msg.h"
 #include "platform/Wine.h"
 #include "project/ProjectModel.h"
@@ -148,4 +150,27 @@ TEST(WineProcess, AWindowsProgramRunsThroughWineInWindowsForm) {
     const std::string wine64only = t.Write("wine", "#!/bin/sh\nwine32=" + t.File("none") + "\nwine64=x\n");
     EXPECT_NE(platform::WineMissingMessage(exe32, wine64only).find("wine32 をインストールしてください"), std::string::npos);
     EXPECT_EQ(platform::WineMissingMessage(exe, wine64only), "");
+}
+
+TEST(WinePath, SettingsFromWindowsAreUsedHereAndWrittenBackAsStored) {
+    TempDir t;
+    std::filesystem::create_directories(t.File("VK"));
+    const std::string text = "[VKC]\r\nPATH=C:\\VK\\\r\nHELP=C:\\VK\\VKDK.HLP\r\n[FILES]\r\nRECENT01=D:\\src\\a.R\r\n";
+    platform::IniFile in;
+    in.LoadFromBytes(text);
+    app::TSettings s;
+    s.Read(in, t.path() + "/");
+    EXPECT_EQ(s.compilerFolder, t.File("VK/"));
+    EXPECT_EQ(s.helpFile, t.File("VK/VKDK.HLP"));
+    ASSERT_EQ(s.recentFiles.size(), 1u);
+    EXPECT_EQ(s.recentFiles[0], t.File("src/a.R"));
+    platform::IniFile out;
+    out.LoadFromBytes(text);
+    s.Write(out);
+    EXPECT_EQ(out.ReadString("VKC", "PATH", ""), "C:\\VK\\");
+    EXPECT_EQ(out.ReadString("VKC", "HELP", ""), "C:\\VK\\VKDK.HLP");
+    EXPECT_EQ(out.ReadString("FILES", "RECENT01", ""), "D:\\src\\a.R");
+    s.helpFile = "/elsewhere/b.HLP";  // a value changed here is written as it is now
+    s.Write(out);
+    EXPECT_EQ(out.ReadString("VKC", "HELP", ""), "/elsewhere/b.HLP");
 }
