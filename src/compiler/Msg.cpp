@@ -140,7 +140,10 @@ MessageLines CompilerOutputLines(const std::string& output) {
         std::replace(line.begin(), line.end(), '\t', ' ');
         std::replace(line.begin(), line.end(), '\0', ' ');
         lines.push_back(line);
-        if (j < output.size() && output[j] == '\r' && j + 1 < output.size() && output[j + 1] == '\n') ++j;
+        // CR LF is one line end, and so is CR CR LF: what "\r\n" becomes
+        // when a Windows program writes it to text-mode output.
+        if (output.compare(j, 3, "\r\r\n") == 0) j += 2;
+        else if (output.compare(j, 2, "\r\n") == 0) ++j;
         i = j + 1;
     }
     return lines;

@@ -103,7 +103,7 @@ std::string JumpTargetPath(const JumpTarget& target);
 std::optional<JumpTarget> ParseJumpTarget(const std::string& line,
                                           std::optional<std::string>* badNumber = nullptr);
 
-// Splits compiler output into list lines: CR LF, CR or LF end a line, TAB
+// Splits compiler output into list lines: CR LF, CR CR LF, CR or LF end a line, TAB
 // becomes one blank, NUL becomes one blank. A line that is valid UTF-8 is
 // kept as it is (file names as the file system spells them); any other is
 // decoded from Shift-JIS, except a valid UTF-8 file name before its first "(".

@@ -67,11 +67,12 @@ protected:
 
 TEST_F(WineBuildTest, CompileAndLinkListTheMessagesAndJumpToTheLine) {
     const std::string a = src.Write("a.r", kBroken);
-    Start({a}, "sjis=1\r\n");
-    // Compile only: Shift-JIS messages written with CR LF by a Windows program.
+    Start({a}, "sjis=1\r\ncrlf=1\r\n");
+    // Compile only: Shift-JIS messages that a Windows program writes as
+    // CR CR LF ("\r\n" in text mode) and CR LF.
     form->Execute(ActionId::Compile);
     std::vector<std::string> items = Items();
-    ASSERT_GE(items.size(), 3u) << (items.empty() ? "" : items.front());
+    ASSERT_EQ(items.size(), 3u) << (items.empty() ? "" : items.front());
     EXPECT_EQ(items[0], "VKC (stand-in) VeskC compiler");
     EXPECT_EQ(items[1], "a.r(3) : error: 文の終わりに ';' がありません");
     EXPECT_EQ(items[2], "エラー 1 個、警告 0 個");
