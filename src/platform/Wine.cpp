@@ -258,6 +258,28 @@ std::optional<std::string> ResolveWindowsPath(const std::string& windowsPath, co
     return MatchPathCase(folder + JoinNames(p->names, 0, '/', p->folder && !p->names.empty()));
 }
 
+std::string WindowsPathLike(const std::string& localPath, const std::string& windowsFolder,
+                            const std::string& localFolder, const WineDrives& drives) {
+    std::string win = windowsFolder;
+    std::replace(win.begin(), win.end(), '/', '\\');
+    if (win.empty() || win.back() != '\\') win += '\\';
+    std::string local = IncludeTrailingPathDelimiter(localFolder);
+    while (win.size() > 1 && local.size() > 1) {
+        size_t w = win.find_last_of('\\', win.size() - 2);
+        size_t l = local.find_last_of('/', local.size() - 2);
+        if (w == std::string::npos || l == std::string::npos || w < 2) break;
+        if (!SameText(win.substr(w + 1, win.size() - w - 2), local.substr(l + 1, local.size() - l - 2))) break;
+        win.resize(w + 1);
+        local.resize(l + 1);
+    }
+    if (!local.empty() && local.front() == '/' && localPath.compare(0, local.size(), local) == 0) {
+        std::string rest = localPath.substr(local.size());
+        std::replace(rest.begin(), rest.end(), '/', '\\');
+        return win + rest;
+    }
+    return drives.ToWindows(localPath).value_or(localPath);
+}
+
 std::string HomeShortened(const std::string& path, const EnvLookup& env) {
     std::string home = ExcludeTrailingPathDelimiter(env("HOME"));
     if (home.empty() || home == "/" || path.compare(0, home.size(), home) != 0) return path;

@@ -81,6 +81,14 @@ std::optional<std::string> RebaseWindowsPath(const std::string& windowsPath, con
 std::optional<std::string> ResolveWindowsPath(const std::string& windowsPath, const std::string& base,
                                               const WineDrives& drives);
 
+// A local path in Windows form for a file that keeps its paths so: below the
+// folder that `windowsFolder` and `localFolder` (where it led) both stand
+// for once their common last names are taken off ("D:\work\src\" and
+// "/home/u/work/src/" stand for "D:\" and "/home/u/"), else through the
+// drive mapping, else as it is.
+std::string WindowsPathLike(const std::string& localPath, const std::string& windowsFolder,
+                            const std::string& localFolder, const WineDrives& drives);
+
 // A home folder shown as "~" ("/home/u/work/" -> "~/work/").
 std::string HomeShortened(const std::string& path, const EnvLookup& env);
 

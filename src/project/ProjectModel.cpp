@@ -134,26 +134,7 @@ std::string ProjectModel::StoredForm(const std::string& path) const {
 
 std::string ProjectModel::StoredPath(const std::string& path) const {
     if (!platform::IsWindowsAbsolutePath(sourceFolder) || path.empty() || path.front() != '/') return path;
-    // The Windows folder and the local one it led to share their last names;
-    // what remains in front of those is one and the same folder.
-    std::string win = sourceFolder;
-    std::replace(win.begin(), win.end(), '/', '\\');
-    if (win.back() != '\\') win += '\\';
-    std::string local = platform::IncludeTrailingPathDelimiter(SourceDir());
-    for (;;) {
-        size_t w = win.find_last_of('\\', win.size() - 2);
-        size_t l = local.find_last_of('/', local.size() - 2);
-        if (w == std::string::npos || l == std::string::npos || w < 2) break;
-        if (!platform::SameText(win.substr(w + 1, win.size() - w - 2), local.substr(l + 1, local.size() - l - 2))) break;
-        win.resize(w + 1);
-        local.resize(l + 1);
-    }
-    if (path.compare(0, local.size(), local) == 0) {
-        std::string rest = path.substr(local.size());
-        std::replace(rest.begin(), rest.end(), '/', '\\');
-        return win + rest;
-    }
-    return drives.ToWindows(path).value_or(path);
+    return platform::WindowsPathLike(path, sourceFolder, SourceDir(), drives);
 }
 
 bool ProjectModel::Contains(EntryList list, const std::string& text, bool ignoreCase) const {
