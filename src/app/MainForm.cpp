@@ -1,13 +1,14 @@
 #include "app/MainForm.h"
 
 #include <signal.h>
-
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <climits>
 #include <filesystem>
+#include <thread>
 
 #include "platform/FileIO.h"
 #include "platform/IniFile.h"
@@ -279,8 +280,15 @@ void TMainForm::StopTimersAndHelp() {
     timer2_.SetEnabled(false);
     timer3_.SetEnabled(false);
     ui_.HelpQuit(helpFile_);
+    // A viewer that does not go when asked is not waited for long.
     for (auto& viewer : winHelp_) viewer->SignalGroup(SIGTERM);
-    for (auto& viewer : winHelp_) viewer->Reap();
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    for (auto& viewer : winHelp_) {
+        while (!viewer->LeaderExited() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!viewer->LeaderExited()) viewer->SignalGroup(SIGKILL);
+        viewer->Reap();
+    }
     winHelp_.clear();
 }
 
