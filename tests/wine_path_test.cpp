@@ -126,7 +126,8 @@ TEST(WineProcess, AWindowsProgramRunsThroughWineInWindowsForm) {
     EXPECT_FALSE(platform::IsWindowsProgram(elf));
     EXPECT_FALSE(platform::IsWindowsProgram32(exe));  // no PE header at all
 
-    std::map<std::string, std::string> vars = {{"HOME", "/home/u"}, {"DISPLAY", ":1"}, {"LANG", "C"}, {"SECRET", "x"}};
+    std::map<std::string, std::string> vars = {{"HOME", "/home/u"}, {"DISPLAY", ":1"}, {"LANG", "C"}, {"SECRET", "x"},
+                                                 {"PATH", "/usr/bin:/bin"}};
     platform::EnvLookup env = [&](const char* n) { return vars.count(n) ? vars[n] : std::string(); };
     platform::ProcessSpec spec;
     spec.program = exe;
@@ -137,7 +138,7 @@ TEST(WineProcess, AWindowsProgramRunsThroughWineInWindowsForm) {
     EXPECT_EQ(w.program, "/usr/bin/wine");
     EXPECT_EQ(w.args, (std::vector<std::string>{exe, "-o", "Z:\\home\\u\\out.RX", "a.R", "sub/b.R"}));
     EXPECT_EQ(w.workDir, "/home/u/src/");
-    EXPECT_EQ(w.env, (std::vector<std::string>{"WINEPATH=Z:\\opt\\vk\\", "PATH=/opt/vk", "=Z:=Z:\\home\\u\\src\\",
+    EXPECT_EQ(w.env, (std::vector<std::string>{"WINEPATH=Z:\\opt\\vk\\", "PATH=/usr/bin:/bin", "=Z:=Z:\\home\\u\\src\\",
                                                "HOME=/home/u", "DISPLAY=:1", "WINEDEBUG=-all"}));
 
     // Without wine, or a 32-bit program without 32-bit wine: what to install.

@@ -338,8 +338,12 @@ ProcessSpec ThroughWine(const ProcessSpec& spec, const std::string& wine, const 
     }
     for (const std::string& e : spec.env) {
         if (e.compare(0, 5, "PATH=") == 0) {
-            // wine builds the program's PATH from its registry and WINEPATH.
+            // wine builds the program's PATH from its registry and WINEPATH;
+            // wine itself (a wrapper script, say) runs with this process's.
             w.env.push_back("WINEPATH=" + WindowsFolder(e.substr(5), drives));
+            const std::string own = env("PATH");
+            w.env.push_back(own.empty() ? e : "PATH=" + own);
+            continue;
         }
         w.env.push_back(e);
     }

@@ -106,7 +106,8 @@ std::string WineMissingMessage(const std::string& program, const std::string& wi
 
 // How a Windows program is run: through `wine`, with every absolute local
 // path among the arguments in Windows form. The environment keeps `spec`'s
-// variables in Windows form (a "PATH=" entry also becomes WINEPATH; with
+// variables in Windows form (a "PATH=" entry becomes WINEPATH, and wine gets
+// this process's PATH; with
 // `currentDrive` the current-drive entry "=Z:=Z:\x\" names the working
 // folder) and adds only what wine itself needs.
 ProcessSpec ThroughWine(const ProcessSpec& spec, const std::string& wine, const WineDrives& drives,
