@@ -3,7 +3,8 @@
 set -e
 PACKAGES="g++ cmake ninja-build make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins libgl-dev fonts-ipafont-gothic xvfb xauth
-  qt6-translations-l10n libqt6svg6 desktop-file-utils"
+  qt6-translations-l10n libqt6svg6 desktop-file-utils
+  wine wine64 g++-mingw-w64-x86-64"
 
 missing=""
 for p in $PACKAGES; do

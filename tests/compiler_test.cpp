@@ -100,6 +100,8 @@ TEST(CompilerOutput, LinesSplitTabsAndNulsBecomeBlanks) {
     EXPECT_EQ(lines[4], "表示 end");
     EXPECT_TRUE(CompilerOutputLines("").empty());
     EXPECT_EQ(CompilerOutputLines("a\r\n\r\n").size(), 2u);
+    // "\r\n" written in text mode on Windows: one line end, not two.
+    EXPECT_EQ(CompilerOutputLines("a\r\r\nb\r\r\n\r\r").size(), 4u);  // a, b, "", ""
 }
 
 TEST(MessageGrammar, EmptyParenthesesAreABadNumberNotANonTarget) {

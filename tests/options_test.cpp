@@ -81,7 +81,7 @@ TEST_F(OptionsTest, EnvironmentOptionsOkAndCancel) {
         {"a missing folder is refused, the rest taken", 0,
          [](TVKBOptForm& f) {
              f.Edit2 = "/no/such", f.StaticText2 = "/h.HLP", f.StaticText3 = "/k.TXT", f.RadioGroup1 = 1;
-             f.Edit3 = "/p/new", f.RestoreSession = true;
+             f.Edit3 = "/p/new", f.RestoreSession = true, f.EditWine = " /opt/wine/bin/wine ";
              return true;
          },
          1, folder, "/p/new", "/no/suchが見つからない為VKC.EXEへのパスは変更されません", true, true},
@@ -104,6 +104,8 @@ TEST_F(OptionsTest, EnvironmentOptionsOkAndCancel) {
         if (c.wantReload) {
             EXPECT_EQ(S().helpFile, "/h.HLP");
             EXPECT_EQ(S().keyDefFile, "/k.TXT");
+            EXPECT_EQ(S().wineCommand, "/opt/wine/bin/wine");  // blanks around it dropped
+            EXPECT_EQ(Reread().wineCommand, "/opt/wine/bin/wine");
             EXPECT_EQ(std::filesystem::path(form->KeywordListFile()).filename(), "TWLIBHLP.TXT");
         }
         form.reset();

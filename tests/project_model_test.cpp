@@ -147,12 +147,15 @@ TEST(ProjectModelRules, ResolveStoreAndMatchEntries) {
         {"", "/w/src", "main.R", "/w/srcmain.R"},            {"", "/w/src/", "", "/w/src/"},
         {"", "/w/src/", "sub/a.R", "sub/a.R"},               {"", "", "a.R", "a.R"},
         {"/p/x.PRJ", "demo/", "hello.r", "/p/demo/hello.r"}, {"/p/x.PRJ", "demo/", "sub/a.R", "/p/sub/a.R"},
-        {"/p/x.PRJ", "/w/", "a.R", "/w/a.R"},                {"/p/x.PRJ", "D:\\src\\", "a.R", "D:\\src\\a.R"},
+        {"/p/x.PRJ", "/w/", "a.R", "/w/a.R"},                {"/p/x.PRJ", "D:\\src\\", "a.R", "/p/src/a.R"},
         {"/p/x.PRJ", "", "a.R", "/p/a.R"},
-        // A Windows entry with a drive or a leading backslash is absolute.
+        // A Windows entry with a drive or a leading backslash is absolute; with
+        // no folder name in common it lies below the project file's folder as
+        // below its drive, and without a project file it stays as stored.
         {"", "D:\\work\\src\\", "E:\\lib\\util.R", "E:\\lib\\util.R"},
-        {"/p/x.PRJ", "D:\\work\\src\\", "D:\\x\\a.R", "D:\\x\\a.R"},
-        {"/p/x.PRJ", "/w/", "\\x\\a.R", "\\x\\a.R"},
+        {"/p/x.PRJ", "D:\\work\\src\\", "D:\\x\\a.R", "/p/x/a.R"},
+        {"/p/x.PRJ", "/w/", "\\x\\a.R", "/p/x/a.R"},
+        {"/p/x.PRJ", "/w/", "\\\\srv\\s\\a.R", "\\\\srv\\s\\a.R"},
     };
     for (const Case& c : cases) {
         ProjectModel m;

@@ -150,11 +150,12 @@ TEST_F(ProjectTest, BadProjectFilesOpenWithWhatCanBeRead) {
         {"empty.PRJ", "", {}, "empty", false},
         {"huge.PRJ", "[PROJECT]\r\nName=h\r\n" + folder + "RCNT=999999999\r\nr01=a.r\r\n", {src.File("a.r")}, "h", true},
         {"neg.PRJ", folder + "RCNT=-5\r\nr01=a.r\r\n[RO]\r\nROCNT=x\r\n", {}, "neg", true},
-        // Windows paths name no file here: nothing opens, all are told in one message.
+        // Windows paths lead below the project's folder (told in one message);
+        // a UNC path names no file here and is refused.
         {"win.PRJ",
-         "[PROJECT]\r\nName=w\r\n[R]\r\nDIR=D:\\work\\src\\\r\nRCNT=4\r\nr01=main.R\r\nr02=E:\\lib\\util.R\r\n"
-         "r03=\\x\\a.R\r\nr04=" + src.File("a.r") + "\r\n",
-         {src.File("a.r")}, "w", true},
+         "[PROJECT]\r\nName=w\r\n[R]\r\nDIR=D:\\work\\src\\\r\nRCNT=5\r\nr01=main.R\r\nr02=E:\\lib\\util.R\r\n"
+         "r03=\\x\\a.R\r\nr04=" + src.File("a.r") + "\r\nr05=\\\\srv\\s\\b.R\r\n",
+         {src.File("work/src/main.R"), src.File("lib/util.R"), src.File("x/a.R"), src.File("a.r")}, "w", true},
         {"junk.PRJ", std::string("\x00\xff\r\n[R]\r\nRCNT=1\r\nr01=", 21) + src.File("a.r") + "\r\n\x1a",
          {src.File("a.r")}, "junk", false},
     };
@@ -171,13 +172,14 @@ TEST_F(ProjectTest, BadProjectFilesOpenWithWhatCanBeRead) {
         EXPECT_FALSE(form->Project().IsOpen());
     }
     // Saving a Windows-path project gives its paths back as they were.
-    EXPECT_NE(TempDir::Read(src.File("win.PRJ")).find("DIR=D:\\work\\src\\\r\nRCNT=4\r\nr01=main.R\r\n"),
+    EXPECT_NE(TempDir::Read(src.File("win.PRJ")).find("DIR=D:\\work\\src\\\r\nRCNT=5\r\nr01=main.R\r\n"),
               std::string::npos);
     ui.messages.clear();
     Open(src.File("win.PRJ"));
-    ASSERT_EQ(ui.messages.size(), 1u);
-    for (const char* path : {"D:\\work\\src\\main.R", "E:\\lib\\util.R", "\\x\\a.R"})
-        EXPECT_NE(ui.messages[0].find(std::string(path) + " を開けません: Windows のパスです"), std::string::npos) << path;
+    ASSERT_EQ(ui.messages.size(), 2u);
+    for (const char* path : {"D:\\work\\src\\", "E:\\lib\\util.R", "\\x\\a.R"})
+        EXPECT_NE(ui.messages[0].find("Windows のパス " + std::string(path) + " を "), std::string::npos) << path;
+    EXPECT_NE(ui.messages[1].find("\\\\srv\\s\\b.R を開けません: Windows のパスです"), std::string::npos);
     // What is not a file, or not a project, is refused before anything is
     // closed, and left as it is.
     std::filesystem::create_directory(src.File("dir.PRJ"));

@@ -256,15 +256,15 @@ TEST_F(ProjectViewMain, OpenCreatesTheWindowAndTimer2OpensByCategory) {
     const std::string tool = src.Write("notes", "#!/bin/sh\n");
     std::filesystem::permissions(tool, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
     std::string prj = src.Write("p.PRJ", "[PROJECT]\r\nName=p\r\nRX=p.RX\r\n[R]\r\nDIR=" + src.path() +
-                                             "/\r\nRCNT=2\r\nr01=a.r\r\nr02=D:\\x\\a.R\r\n[RI]\r\nINSTALL=" +
+                                             "/\r\nRCNT=2\r\nr01=a.r\r\nr02=\\\\srv\\x\\a.R\r\n[RI]\r\nINSTALL=" +
                                              src.File("i.ri") + "\r\n[DOC]\r\nDOCCNT=5\r\nDOC01=/d/run.exe\r\n"
                                              "DOC02=/d/read.TXT\r\nDOC03=notes\r\nDOC04=/d/app.Desktop\r\n"
-                                             "DOC05=D:\\d\\x.txt\r\n[REF]\r\nREFCNT=5\r\nREF01=nifty:msg\r\n"
+                                             "DOC05=\\\\srv\\d\\x.txt\r\n[REF]\r\nREFCNT=5\r\nREF01=nifty:msg\r\n"
                                              "REF02=NIFTY:msg\r\nREF03=ssh://host/\r\nREF04=file://" + tool +
                                              "\r\nREF05=https://example.com/\r\n");
     ui.openResults.push_back(FakeUi::Chose({prj}));
     form.Execute(app::ActionId::ProjectOpen);
-    EXPECT_NE(ui.messages.back().find("D:\\x\\a.R を開けません: Windows のパスです"), std::string::npos);
+    EXPECT_NE(ui.messages.back().find("\\\\srv\\x\\a.R を開けません: Windows のパスです"), std::string::npos);
     TProjectViewForm* w = form.ProjectWindow();
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->Caption(), "p");
@@ -276,7 +276,7 @@ TEST_F(ProjectViewMain, OpenCreatesTheWindowAndTimer2OpensByCategory) {
         {{Cat::Sources, 0}, 2, "", "", false},  // already open: brought forward
         {{Cat::InstallInfo, 0}, 3, "", "", false},
         {{Cat::InstallInfo, 0}, 3, "", "", false},
-        {{Cat::Sources, 1}, 3, "", "", true},  // a Windows path names no file
+        {{Cat::Sources, 1}, 3, "", "", true},  // a UNC path names no file here
         // Nothing that would start a program goes to the desktop's opener.
         {{Cat::Documents, 0}, 3, "", "", true},
         {{Cat::Documents, 1}, 3, "/d/read.TXT", "", false},

@@ -1,11 +1,14 @@
 #include "app/MainForm.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <climits>
 #include <filesystem>
+#include <thread>
 
 #include "platform/FileIO.h"
 #include "platform/IniFile.h"
@@ -284,6 +287,16 @@ void TMainForm::StopTimersAndHelp() {
     timer2_.SetEnabled(false);
     timer3_.SetEnabled(false);
     ui_.HelpQuit(helpFile_);
+    // A viewer that does not go when asked is not waited for long.
+    for (auto& viewer : winHelp_) viewer->SignalGroup(SIGTERM);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    for (auto& viewer : winHelp_) {
+        while (!viewer->LeaderExited() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!viewer->LeaderExited()) viewer->SignalGroup(SIGKILL);
+        viewer->Reap();
+    }
+    winHelp_.clear();
 }
 
 TMDIChild* TMainForm::ActiveDocument() const { return dynamic_cast<TMDIChild*>(active_); }
@@ -651,13 +664,16 @@ TMDIChild* TMainForm::CompilableDocument() {
     return doc;
 }
 
-void TMainForm::Run(const compiler::CompilerCommand& command) {
+void TMainForm::Run(const compiler::CompilerCommand& native) {
+    const compiler::CompilerCommand command = compiler::ForPlatform(native, settings_.wineCommand);
     CloseOldMessageWindow();
     building_ = true;
+    preparingWine_ = command.preparesWine;
     abortBuild_ = false;
     NotifyState();
     compiler::CompilerRun run = compiler::RunCompiler(command, ui_, &abortBuild_);
     building_ = false;
+    preparingWine_ = false;
     if (closeAfterBuild_) {
         closeAfterBuild_ = false;
         NotifyState();
@@ -669,7 +685,11 @@ void TMainForm::Run(const compiler::CompilerCommand& command) {
     NotifyState();
 }
 
-std::string TMainForm::BuildStatus() const { return building_ ? "コンパイル中... (Ctrl+Breakで中止)" : ""; }
+std::string TMainForm::BuildStatus() const {
+    if (!building_) return "";
+    // Making a wine prefix takes several seconds before the compiler starts.
+    return preparingWine_ ? "wine を準備しています… (Ctrl+Breakで中止)" : "コンパイル中... (Ctrl+Breakで中止)";
+}
 
 void TMainForm::CompileExecute() {
     if (building_ || !CompilerCheck()) return;
@@ -740,11 +760,14 @@ void TMainForm::Timer1Timer() {
     timer1_.SetEnabled(false);
     std::vector<std::string> captions;
     std::vector<TMDIChild*> docs = DocumentWindows(&captions);
-    int found = compiler::FindJumpWindow(captions, jump_.file);
+    // A Windows compiler names files by drive paths (Z:\..., D:\...).
+    compiler::JumpTarget target = jump_;
+    target.file = compiler::LocalFileText(target.file);
+    int found = compiler::FindJumpWindow(captions, target.file);
     TMDIChild* doc = found >= 0 ? docs[static_cast<size_t>(found)] : nullptr;
     if (!doc) {
         // A file no window shows is opened from the folder the build ran in.
-        std::string path = compiler::JumpTargetPath(jump_);
+        std::string path = compiler::JumpTargetPath(target);
         if (path.empty()) return;
         if (!platform::PathExists(path)) {
             ui_.MessageBox(path + "\nが見つかりません。", "エラー", platform::MsgKind::Error, platform::MsgButtons::Ok);

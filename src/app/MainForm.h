@@ -230,6 +230,8 @@ public:
     // its sources in order. A file that exists but cannot be read is
     // reported and changes nothing: false.
     bool LoadProject(const std::string& path);
+    // Says once, in one box, where the project's Windows paths lead here.
+    void TellWindowsPaths();
     // Writes the model to `path` through the INI layer; the reason when it
     // could not be written (nothing is told to the user here).
     std::optional<std::string> SaveProject(const std::string& path);
@@ -379,6 +381,11 @@ private:
     std::map<std::string, TToolbarLayout> toolbars_;
     std::string caption_;
     std::string helpFile_;
+    // Windows help viewers (winhlp32 through wine) started for .HLP files;
+    // ended when the program quits, as WinHelp's HELP_QUIT would.
+    std::vector<std::unique_ptr<platform::ChildProcess>> winHelp_;
+    // Shows a .HLP file with wine's help viewer; false for any other file.
+    bool WinHelp(const std::string& file);
     std::string keywordListFile_;
     reference::TKeywordList keywords_;
     bool templatesAvailable_ = false;
@@ -410,6 +417,7 @@ private:
     compiler::JumpTarget jump_;
     PendingOpen pendingOpen_;
     bool building_ = false;
+    bool preparingWine_ = false;  // the running build waits for wine to make its prefix
     bool abortBuild_ = false;
     bool closeAfterBuild_ = false;
 

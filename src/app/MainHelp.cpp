@@ -2,6 +2,7 @@
 #include "app/MainForm.h"
 #include "platform/Path.h"
 #include "platform/ShiftJis.h"
+#include "platform/Wine.h"
 
 namespace app {
 
@@ -29,21 +30,61 @@ void TMainForm::SetTargetHost(int host) {
     NotifyState();
 }
 
+bool TMainForm::WinHelp(const std::string& file) {
+    if (platform::UpperCase(platform::ExtractFileExt(file)) != ".HLP") return false;
+    const platform::EnvLookup env = platform::ProcessEnvironment();
+    const std::string wine = platform::FindWine(settings_.wineCommand, env);
+    if (wine.empty()) {
+        ui_.MessageBox(platform::ExtractFileName(file) +
+                           " は Windows のヘルプファイルです。wine をインストールしてください (apt-get install wine)",
+                       "エラー", platform::MsgKind::Error, platform::MsgButtons::Ok);
+        return true;
+    }
+    // Viewers the user has closed are let go.
+    std::erase_if(winHelp_, [](const auto& v) {
+        if (!v->LeaderExited()) return false;
+        v->Reap();
+        return true;
+    });
+    // wine's winhlp32 takes no keyword on its command line (only a topic id
+    // with -i), so a keyword opens the file at its contents.
+    const platform::WineDrives drives = platform::WineDrives::Read(platform::WinePrefix(env));
+    platform::ProcessSpec spec;
+    spec.program = "winhlp32.exe";
+    spec.args = {file};
+    spec.outputToNull = true;
+    spec = platform::ThroughWine(spec, wine, drives, env, false);
+    auto viewer = std::make_unique<platform::ChildProcess>();
+    std::string error;
+    if (!viewer->Start(spec, &error)) {
+        ui_.MessageBox(file + " を開けません: " + error, "エラー", platform::MsgKind::Error, platform::MsgButtons::Ok);
+        return true;
+    }
+    winHelp_.push_back(std::move(viewer));
+    return true;
+}
+
 void TMainForm::KeywordHelp(std::string_view word) {
     if (word.empty() || !platform::FileExists(settings_.helpFile)) return;
+    if (WinHelp(settings_.helpFile)) return;
     ui_.HelpKeyword(settings_.helpFile, platform::DecodeSjis(word).text);
 }
 
 void TMainForm::ProgramHelpKeyword(std::string_view word) {
+    if (platform::FileExists(helpFile_) && WinHelp(helpFile_)) return;
     ui_.HelpKeyword(helpFile_, platform::DecodeSjis(word).text);
 }
 
-void TMainForm::ContentsExecute() { ui_.HelpContents(helpFile_); }
+void TMainForm::ContentsExecute() {
+    if (platform::FileExists(helpFile_) && WinHelp(helpFile_)) return;
+    ui_.HelpContents(helpFile_);
+}
 
 void TMainForm::VKDKH1Execute() {
     if (settings_.helpFile.empty()) {
         ShowMessage("VKDK ヘルプが設定されていません");
     } else if (platform::FileExists(settings_.helpFile)) {
+        if (WinHelp(settings_.helpFile)) return;
         // No desktop handler for a text or HTML help: the built-in viewer shows it.
         if (ui_.OpenWithDesktop(settings_.helpFile)) return;
         if (reference::HelpViewerShows(settings_.helpFile))

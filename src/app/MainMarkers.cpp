@@ -149,13 +149,15 @@ void TMainForm::MarkDocuments(const compiler::TMsgForm& msg, TMDIChild* only) {
     std::vector<TMDIChild*> docs = DocumentWindows(&captions);
     if (docs.empty()) return;
     std::vector<std::vector<TMDIChild::TBuildMessage>> found(docs.size());
+    const platform::WineDrives drives =
+        platform::WineDrives::Read(platform::WinePrefix(platform::ProcessEnvironment()));
     size_t index = 0;
     for (auto it = msg.Items().begin(); it != msg.Items().end(); ++it, ++index) {
         std::string line(*it);
         std::optional<compiler::JumpTarget> target = compiler::ParseJumpTarget(line);
         if (!target) continue;
         // The same window a jump from this message goes to.
-        int w = compiler::FindJumpWindow(captions, target->file);
+        int w = compiler::FindJumpWindow(captions, compiler::LocalFileText(target->file, drives));
         if (w < 0 || (only && docs[static_cast<size_t>(w)] != only)) continue;
         found[static_cast<size_t>(w)].push_back({target->line, target->error, index});
     }

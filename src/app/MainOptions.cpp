@@ -2,6 +2,7 @@
 // configuration file and the two customization dialogs.
 #include "app/MainForm.h"
 #include "platform/Path.h"
+#include "platform/Wine.h"
 
 namespace app {
 
@@ -22,6 +23,16 @@ void TMainForm::Plomar1Click() {
     const std::string& path = settings_.plomarPath;
     if (!platform::FileExists(path)) {
         ShowMessage(path + "が見つかりません");
+        return;
+    }
+    if (platform::IsWindowsProgram(path)) {
+        const std::string wine = platform::FindWine(settings_.wineCommand, platform::ProcessEnvironment());
+        if (std::string missing = platform::WineMissingMessage(path, wine); !missing.empty()) {
+            ui_.MessageBox(missing, kAppTitle, platform::MsgKind::Error, platform::MsgButtons::Ok);
+            return;
+        }
+        if (!ui_.StartProgram(wine, {path}))
+            ui_.MessageBox(path + " を起動できません", kAppTitle, platform::MsgKind::Error, platform::MsgButtons::Ok);
         return;
     }
     if (!ui_.StartProgram(path, {}))

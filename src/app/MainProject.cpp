@@ -5,6 +5,7 @@
 
 #include "app/MainForm.h"
 #include "platform/Path.h"
+#include "platform/Wine.h"
 
 namespace app {
 
@@ -44,6 +45,8 @@ std::optional<platform::IniFile> ReadProjectFile(platform::Ui& ui, const std::st
 bool TMainForm::LoadProject(const std::string& path) {
     std::optional<platform::IniFile> ini = ReadProjectFile(ui_, path);
     if (!ini) return false;
+    project_.drives = platform::WineDrives::Read(platform::WinePrefix(platform::ProcessEnvironment()));
+    project_.TakeWindowsPathsResolved();
     std::vector<std::string> problems = project_.Read(*ini);
     if (project_.name.empty()) {
         // Without a name the project would count as closed while its
@@ -61,6 +64,7 @@ bool TMainForm::LoadProject(const std::string& path) {
         else
             OpenDocumentWindow(source);
     }
+    TellWindowsPaths();
     if (!problems.empty()) {
         std::string text = path + " の次の項目は、書かれたとおりには使えません:";
         for (size_t i = 0; i < problems.size() && i < kProblemsShown; ++i) text += "\n" + problems[i];
@@ -69,6 +73,25 @@ bool TMainForm::LoadProject(const std::string& path) {
         ui_.MessageBox(text, "警告", platform::MsgKind::Warning, platform::MsgButtons::Ok);
     }
     return true;
+}
+
+void TMainForm::TellWindowsPaths() {
+    // Every Windows path of the project, resolved now, is told once.
+    project_.SourceDir();
+    project_.Resolve(project_.executable);
+    project_.Resolve(project_.installInfo);
+    for (project::EntryList list : project::kEntryLists)
+        for (const std::string& e : project_.List(list))
+            if (platform::IsWindowsAbsolutePath(e)) project_.Resolve(e);
+    const auto resolved = project_.TakeWindowsPathsResolved();
+    if (resolved.empty()) return;
+    std::string text;
+    const platform::EnvLookup env = platform::ProcessEnvironment();
+    for (const auto& [windows, local] : resolved) {
+        if (!text.empty()) text += "\n";
+        text += "Windows のパス " + windows + " を " + platform::HomeShortened(local, env) + " として開きます";
+    }
+    ui_.MessageBox(text, kAppTitle, platform::MsgKind::Information, platform::MsgButtons::Ok);
 }
 
 std::optional<std::string> TMainForm::SaveProject(const std::string& path) {
@@ -309,14 +332,21 @@ void TMainForm::AppendPrjExecute() {
     if (!doc->SaveDocument()) return;
     const std::string folder = platform::ExtractFilePath(path);
     project_.Add(project::EntryList::Sources,
-                 folder == project_.sourceFolder || folder == project_.SourceDir() ? bare : path);
+                 folder == project_.sourceFolder || folder == project_.SourceDir() ? bare : project_.StoredPath(path));
 }
 
 void TMainForm::MakeExecute() {
     if (building_ || !project_.IsOpen() || !CompilerCheck()) return;
+    // Entries written on Windows name their files here by local paths, which
+    // a Windows compiler gets back in its own form.
+    auto local = [&](project::EntryList list) {
+        std::vector<std::string> entries = project_.List(list);
+        for (std::string& e : entries)
+            if (platform::IsWindowsPath(e)) e = project_.ResolveSourcePath(e);
+        return entries;
+    };
     Run(compiler::ProjectMakeCommand(settings_.compilerFolder, project_.Resolve(project_.executable), project_.SourceDir(),
-                                  project_.List(project::EntryList::Sources),
-                                  project_.List(project::EntryList::Objects)));
+                                  local(project::EntryList::Sources), local(project::EntryList::Objects)));
 }
 
 }  // namespace app

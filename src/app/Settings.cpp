@@ -6,8 +6,10 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "platform/Path.h"
+#include "platform/Wine.h"
 
 namespace app {
 
@@ -101,6 +103,7 @@ const std::vector<Key>& KeysAfterFiles() {
         Flag("OPT", "WHEEL", &TSettings::wheelByLine),
         Text("OPT", "Plomar", &TSettings::plomarPath),
         Flag("OPT", "RestoreSession", &TSettings::restoreSession),
+        Text("OPT", "WINE", &TSettings::wineCommand),
     };
     return keys;
 }
@@ -141,9 +144,35 @@ void TSettings::Read(const platform::IniFile& ini, const std::string& programFol
         if (place && std::find(recentFiles.begin(), recentFiles.end(), place->first) != recentFiles.end())
             recentPlaces.insert(*place);
     }
+
+    std::optional<platform::WineDrives> drives;
+    auto local = [&](std::string& value) {
+        if (value.empty() || !platform::IsWindowsPath(value)) return;
+        if (!drives) drives = platform::WineDrives::Read(platform::WinePrefix(platform::ProcessEnvironment()));
+        std::optional<std::string> path = platform::ResolveWindowsPath(value, programFolder, *drives);
+        if (!path) return;
+        storedWindowsPaths[*path] = value;
+        value = *path;
+    };
+    for (std::string* value : {&compilerFolder, &helpFile, &keyDefFile, &plomarPath, &sourceFolder, &projectFolder})
+        local(*value);
+    for (std::string& path : recentFiles) local(path);
 }
 
 std::vector<std::string> TSettings::Write(platform::IniFile& ini) const {
+    if (!storedWindowsPaths.empty()) {
+        TSettings stored = *this;
+        stored.storedWindowsPaths.clear();
+        auto back = [&](std::string& value) {
+            auto it = storedWindowsPaths.find(value);
+            if (it != storedWindowsPaths.end()) value = it->second;
+        };
+        for (std::string* value : {&stored.compilerFolder, &stored.helpFile, &stored.keyDefFile, &stored.plomarPath,
+                                   &stored.sourceFolder, &stored.projectFolder})
+            back(*value);
+        for (std::string& path : stored.recentFiles) back(path);
+        return stored.Write(ini);
+    }
     std::vector<std::string> lossy;
     for (const Key& k : KeysBeforeFiles()) WriteKey(ini, k, *this, lossy);
     for (int i = 1; i <= kRecentFileCount; ++i) {

@@ -73,6 +73,13 @@ struct TSettings {
     bool wheelByLine = true;  // WHEEL
     std::string plomarPath;
     bool restoreSession = false;  // RestoreSession: reopen the last session's files
+    std::string wineCommand;  // WINE: empty is "wine" on PATH
+
+    // Paths a settings file from Windows holds as drive paths are used in
+    // their local form (platform::ResolveWindowsPath, the program folder as
+    // base); a value still equal to that local form is written back as it
+    // was stored. Local form -> stored text.
+    std::map<std::string, std::string> storedWindowsPaths;
 
     // Missing or unreadable values take their defaults; the folders default
     // to `programFolder`.

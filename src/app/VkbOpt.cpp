@@ -21,6 +21,7 @@ void TVKBOptForm::FormShow(const TSettings& s) {
     RadioGroup1 = s.targetHost == 1 ? 1 : 0;
     Edit3 = s.plomarPath;
     RestoreSession = s.restoreSession;
+    EditWine = s.wineCommand;
     plomarInitialDir = platform::ExtractFilePath(s.plomarPath);
 }
 
@@ -64,6 +65,9 @@ void TVKBOptForm::OKClick(TSettings& s) {
     s.keyDefFile = StaticText3;
     s.targetHost = RadioGroup1;
     s.restoreSession = RestoreSession;
+    // Blanks around a pasted command name nothing.
+    const size_t b = EditWine.find_first_not_of(" \t");
+    s.wineCommand = b == std::string::npos ? std::string() : EditWine.substr(b, EditWine.find_last_not_of(" \t") - b + 1);
 }
 
 }  // namespace app

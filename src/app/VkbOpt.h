@@ -28,6 +28,7 @@ public:
     int RadioGroup1 = 0;      // 0 Korvane, 1 Tessal
     std::string Edit3;        // the Plomar program
     bool RestoreSession = false;  // "終了時のファイルを次回の起動時に開く"
+    std::string EditWine;     // the wine command; empty: "wine" on PATH
     // Where the Plomar file dialog starts.
     std::string plomarInitialDir;
 

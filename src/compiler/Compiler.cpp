@@ -41,7 +41,9 @@ std::string FindCompiler(const std::string& compilerFolder) {
 
 CompilerCommand CompileOnlyCommand(const std::string& compilerFolder, const std::string& source) {
     std::string name = ExtractFileName(source);
-    return Make(compilerFolder, "VKC.exe -c " + name, {"-c", name}, ExtractFilePath(source));
+    CompilerCommand c = Make(compilerFolder, "VKC.exe -c " + name, {"-c", name}, ExtractFilePath(source));
+    c.currentDrive = true;
+    return c;
 }
 
 CompilerCommand CompileLinkCommand(const std::string& compilerFolder, const std::string& source) {
@@ -83,6 +85,18 @@ CompilerCommand ProjectMakeCommand(const std::string& compilerFolder, const std:
     return Make(compilerFolder, shown, std::move(args), dir);
 }
 
+CompilerCommand ForPlatform(CompilerCommand command, const std::string& wine, const platform::EnvLookup& env) {
+    if (!platform::IsWindowsProgram(command.spec.program)) return command;
+    std::string found = platform::FindWine(wine, env);
+    command.cannotRun = platform::WineMissingMessage(command.spec.program, found);
+    if (!command.cannotRun.empty()) return command;
+    const std::string prefix = platform::WinePrefix(env);
+    command.preparesWine = platform::WinePrefixNeedsSetup(prefix);
+    command.spec = platform::ThroughWine(command.spec, found, platform::WineDrives::Read(prefix), env,
+                                         command.currentDrive);
+    return command;
+}
+
 CompilerRun RunCompiler(const CompilerCommand& command, platform::Ui& ui, const bool* stop, size_t limit) {
     struct Busy {
         platform::Ui& ui;
@@ -91,6 +105,11 @@ CompilerRun RunCompiler(const CompilerCommand& command, platform::Ui& ui, const 
     } busy(ui);
 
     CompilerRun run;
+    if (!command.cannotRun.empty()) {
+        run.end = CompilerRun::End::NotStarted;
+        run.error = command.cannotRun;
+        return run;
+    }
     platform::ChildProcess child;
     if (!child.Start(command.spec, &run.error)) {
         run.end = CompilerRun::End::NotStarted;
@@ -146,6 +165,7 @@ std::string CompilerRunNotice(const CompilerCommand& command, const CompilerRun&
             return "*** 出力が " + std::to_string(run.output.size()) +
                    " バイトを超えたため、以降を打ち切ってコンパイラを止めました ***";
         case CompilerRun::End::NotStarted:
+            if (!command.cannotRun.empty()) return command.cannotRun;
             return command.commandLine + " を起動できません: " + run.error;
     }
     return {};

@@ -9,6 +9,7 @@
 
 #include "platform/Process.h"
 #include "platform/Ui.h"
+#include "platform/Wine.h"
 
 namespace compiler {
 
@@ -19,7 +20,21 @@ constexpr const char* kCompilerName = "VKC.EXE";
 struct CompilerCommand {
     std::string commandLine;
     platform::ProcessSpec spec;
+    // Compile only names the working folder in a current-drive variable,
+    // which only a Windows compiler can read.
+    bool currentDrive = false;
+    // Set when the compiler cannot run here at all: the one line that says
+    // why and what to install.
+    std::string cannotRun;
+    // The run goes through wine and wine still has to make its prefix.
+    bool preparesWine = false;
 };
+
+// A Windows compiler (its file starts with "MZ") runs through wine: `wine`
+// is the [OPT] WINE setting (empty: "wine" on PATH). A native one is given
+// back as it is.
+CompilerCommand ForPlatform(CompilerCommand command, const std::string& wine,
+                            const platform::EnvLookup& env = platform::ProcessEnvironment());
 
 // The compiler folder followed by "/" unless it already ends with one.
 std::string CompilerPrefix(const std::string& compilerFolder);

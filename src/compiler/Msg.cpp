@@ -140,7 +140,10 @@ MessageLines CompilerOutputLines(const std::string& output) {
         std::replace(line.begin(), line.end(), '\t', ' ');
         std::replace(line.begin(), line.end(), '\0', ' ');
         lines.push_back(line);
-        if (j < output.size() && output[j] == '\r' && j + 1 < output.size() && output[j + 1] == '\n') ++j;
+        // CR LF is one line end, and so is CR CR LF: what "\r\n" becomes
+        // when a Windows program writes it to text-mode output.
+        if (output.compare(j, 3, "\r\r\n") == 0) j += 2;
+        else if (output.compare(j, 2, "\r\n") == 0) ++j;
         i = j + 1;
     }
     return lines;
@@ -249,6 +252,24 @@ bool TMsgForm::SelectNextTarget(bool forward) {
     if (OnSelected) OnSelected(selected_);
     ListBox1KeyDown(13);
     return true;
+}
+
+std::string LocalFileText(const std::string& fileText, const platform::WineDrives& drives) {
+    size_t b = fileText.find_first_not_of(' ');
+    if (b == std::string::npos) return fileText;
+    std::string file = fileText.substr(b, fileText.find_last_not_of(' ') - b + 1);
+    if (!platform::IsWindowsPath(file) || file.compare(0, 2, "\\\\") == 0) return fileText;
+    if (platform::IsWindowsAbsolutePath(file)) {
+        std::optional<std::string> local = drives.ToLocal(file);
+        return local ? platform::MatchPathCase(*local) : fileText;
+    }
+    std::replace(file.begin(), file.end(), '\\', '/');
+    return file;
+}
+
+std::string LocalFileText(const std::string& fileText) {
+    if (!platform::IsWindowsPath(fileText)) return fileText;
+    return LocalFileText(fileText, platform::WineDrives::Read(platform::WinePrefix(platform::ProcessEnvironment())));
 }
 
 std::string JumpTargetPath(const JumpTarget& target) {

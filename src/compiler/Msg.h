@@ -12,6 +12,7 @@
 
 #include "forms/MdiChildForm.h"
 #include "platform/Ui.h"
+#include "platform/Wine.h"
 
 namespace compiler {
 
@@ -83,6 +84,14 @@ struct JumpTarget {
     bool error = false;  // "error" is the kind word after the ": " (else a warning)
 };
 
+// A message's file text as this system names the file: a Windows path
+// ("Z:\home\u\a.R", "D:\work\a.R") through the drive mappings of the wine
+// prefix (letter case matched to the disk where only case differs), a
+// relative one with "\" between its names with "/"; any other text as it is.
+std::string LocalFileText(const std::string& fileText, const platform::WineDrives& drives);
+// The same with the drives of the wine prefix in use.
+std::string LocalFileText(const std::string& fileText);
+
 // The file a jump target names on disk: its text without surrounding
 // blanks, taken in `folder` unless absolute; empty when that cannot be told.
 std::string JumpTargetPath(const JumpTarget& target);
@@ -94,7 +103,7 @@ std::string JumpTargetPath(const JumpTarget& target);
 std::optional<JumpTarget> ParseJumpTarget(const std::string& line,
                                           std::optional<std::string>* badNumber = nullptr);
 
-// Splits compiler output into list lines: CR LF, CR or LF end a line, TAB
+// Splits compiler output into list lines: CR LF, CR CR LF, CR or LF end a line, TAB
 // becomes one blank, NUL becomes one blank. A line that is valid UTF-8 is
 // kept as it is (file names as the file system spells them); any other is
 // decoded from Shift-JIS, except a valid UTF-8 file name before its first "(".

@@ -183,11 +183,23 @@ VKBOptDialog::VKBOptDialog(app::TVKBOptForm& form, QWidget* parent) : QDialog(pa
     // Beside the pages: it belongs to none of them.
     restore_ = new QCheckBox(T(app::TVKBOptForm::kRestoreSession), this);
     outer->addWidget(restore_);
+    auto* page5 = new QWidget(pages_);
+    auto* v5 = new QVBoxLayout(page5);
+    editWine_ = new QLineEdit(page5);
+    editWine_->setPlaceholderText(T("wine"));
+    editWine_->setToolTip(T("Windows のプログラム (VKC.EXE、Plomar、.HLP ヘルプ) を動かす wine のコマンド。空欄なら PATH の wine"));
+    v5->addWidget(Label("&Wine のコマンド", editWine_, page5));
+    v5->addWidget(editWine_);
+    v5->addStretch(1);
+    pages_->addTab(page5, T("WINE"));
+    pages_->setTabToolTip(4, T("Windows のプログラムを動かす wine の指定"));
+
     outer->addLayout(OkCancel(this, "&OK", "設定して閉じる", "&Cancel", "キャンセル"));
 
     connect(restore_, &QCheckBox::toggled, this, [this](bool on) { form_.RestoreSession = on; });
     connect(edit2_, &QLineEdit::textEdited, this, [this](const QString& t) { form_.Edit2 = S(t); });
     connect(edit3_, &QLineEdit::textEdited, this, [this](const QString& t) { form_.Edit3 = S(t); });
+    connect(editWine_, &QLineEdit::textEdited, this, [this](const QString& t) { form_.EditWine = S(t); });
     connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& index) {
         form_.TreeChange(index.isValid() ? S(folders_->filePath(index)) : std::string());
         edit1_->setText(Q(form_.Edit1));
@@ -255,6 +267,7 @@ void VKBOptDialog::ShowFields() {
     (form_.RadioGroup1 == 1 ? tessal_ : korvane_)->setChecked(true);
     edit3_->setText(Q(form_.Edit3));
     restore_->setChecked(form_.RestoreSession);
+    editWine_->setText(Q(form_.EditWine));
     EnablePlomar();
 }
 

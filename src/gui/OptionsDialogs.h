@@ -49,6 +49,7 @@ private:
     QRadioButton* tessal_;
     QLabel* label4_;
     QLineEdit* edit3_;
+    QLineEdit* editWine_;
     QPushButton* button6_;
     QCheckBox* restore_;
     bool treeShown_ = false;

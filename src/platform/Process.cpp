@@ -67,6 +67,7 @@ bool ChildProcess::Start(const ProcessSpec& spec, std::string* error) {
     for (const std::string& e : spec.env) envp.push_back(const_cast<char*>(e.c_str()));
     envp.push_back(nullptr);
     const char* dir = spec.workDir.empty() ? nullptr : spec.workDir.c_str();
+    int null = spec.outputToNull ? ::open("/dev/null", O_WRONLY | O_CLOEXEC) : -1;
 
     pid_t pid = ::fork();
     if (pid == 0) {
@@ -77,7 +78,7 @@ bool ChildProcess::Start(const ProcessSpec& spec, std::string* error) {
         struct sigaction dfl {};
         dfl.sa_handler = SIG_DFL;
         ::sigaction(SIGPIPE, &dfl, nullptr);  // a writer whose reader went dies
-        ::dup2(out[1], STDOUT_FILENO);        // dup2 clears CLOEXEC on the copy
+        ::dup2(null >= 0 ? null : out[1], STDOUT_FILENO);  // dup2 clears CLOEXEC on the copy
         StartFailure f{0, 0};
         if (dir && ::chdir(dir) != 0) {
             f = {1, errno};
@@ -89,6 +90,7 @@ bool ChildProcess::Start(const ProcessSpec& spec, std::string* error) {
         ::_exit(127);
     }
     int forkError = errno;
+    if (null >= 0) ::close(null);
     ::close(out[1]);
     ::close(report[1]);
     if (pid < 0) {

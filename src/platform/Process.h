@@ -21,6 +21,9 @@ struct ProcessSpec {
     std::vector<std::string> args;   // without the program name
     std::vector<std::string> env;    // "NAME=value" entries: the whole environment
     std::string workDir;             // empty: this process's current folder
+    // Standard output to /dev/null instead of the pipe: a program that is
+    // left running (a help viewer) must not fill a pipe nobody reads.
+    bool outputToNull = false;
 };
 
 class ChildProcess {

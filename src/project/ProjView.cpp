@@ -124,7 +124,7 @@ void TProjectViewForm::AddEntry(EntryList list, bool sourceRule) {
     // names a file (a file system that ignores case may hold it).
     const bool ignoreCase = list == EntryList::Documents || platform::FileExists(*t);
     if (model_.Contains(list, *t, ignoreCase)) return;
-    std::string entry = sourceRule ? model_.StoredForm(*t) : *t;
+    std::string entry = sourceRule ? model_.StoredForm(*t) : model_.StoredPath(*t);
     // The bare form may already be listed (an object stored by its name).
     if (entry != *t && model_.Contains(list, entry, ignoreCase)) return;
     model_.Add(list, entry);
@@ -138,7 +138,7 @@ void TProjectViewForm::AddReference() { AddEntry(EntryList::References, false); 
 void TProjectViewForm::ChooseInstallInfo() {
     std::optional<std::string> t = AskEntry("ｲﾝｽﾄｰﾙ情報ﾌｧｲﾙの選択", "追加するｲﾝｽﾄｰﾙ情報ﾌｧｲﾙのﾌｧｲﾙ名",
                                             "ｲﾝｽﾄｰﾙ情報ﾌｧｲﾙ|*.ri|全てのﾌｧｲﾙ|*.*||", "ri");
-    if (t) model_.SetInstallInfo(*t);
+    if (t) model_.SetInstallInfo(model_.StoredPath(*t));
 }
 
 bool TProjectViewForm::DeleteEnabled() const {
@@ -280,12 +280,12 @@ void TProjectViewForm::FileDrop1FileDrop(int x, int y, const std::vector<std::st
             const EntryList list = *ListOf(c);
             for (const std::string& p : paths) {
                 if (c == ProjectCategory::Objects && UpperExt(p) != ".RO") continue;
-                if (!model_.Contains(list, p, true)) model_.Add(list, p);
+                if (!model_.Contains(list, p, true)) model_.Add(list, model_.StoredPath(p));
             }
             break;
         }
         case ProjectCategory::InstallInfo:
-            if (model_.installInfo.empty() && UpperExt(paths.front()) == ".RI") model_.SetInstallInfo(paths.front());
+            if (model_.installInfo.empty() && UpperExt(paths.front()) == ".RI") model_.SetInstallInfo(model_.StoredPath(paths.front()));
             break;
         case ProjectCategory::Executable: break;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <utility>
 
 #include "platform/Path.h"
 
@@ -92,8 +93,20 @@ std::vector<std::string>& ProjectModel::MutableList(EntryList list) {
 
 std::string ProjectModel::Resolve(const std::string& path) const {
     if (path.empty() || path.front() == '/' || projectFile.empty()) return path;
-    if (platform::IsWindowsPath(path)) return path;  // names no file here: as stored
+    if (platform::IsWindowsPath(path)) {
+        std::optional<std::string> local =
+            platform::ResolveWindowsPath(path, platform::ExtractFilePath(projectFile), drives);
+        if (!local) return path;  // names no file here: as stored
+        auto seen = [&](const auto& r) { return r.first == path; };
+        if (std::none_of(windowsResolved_.begin(), windowsResolved_.end(), seen))
+            windowsResolved_.emplace_back(path, *local);
+        return *local;
+    }
     return platform::ExtractFilePath(projectFile) + path;
+}
+
+std::vector<std::pair<std::string, std::string>> ProjectModel::TakeWindowsPathsResolved() {
+    return std::exchange(windowsResolved_, {});
 }
 
 std::string ProjectModel::SourceDir() const {
@@ -103,6 +116,12 @@ std::string ProjectModel::SourceDir() const {
 
 std::string ProjectModel::ResolveSourcePath(const std::string& entry) const {
     if (!platform::ExtractFilePath(entry).empty() || platform::IsWindowsAbsolutePath(entry)) return Resolve(entry);
+    if (platform::IsWindowsPath(entry)) {
+        // "sub\a.R": below the source folder, as on Windows.
+        std::string rel = entry;
+        std::replace(rel.begin(), rel.end(), '\\', '/');
+        return platform::MatchPathCase(SourceDir() + rel);
+    }
     return SourceDir() + entry;
 }
 
@@ -110,7 +129,12 @@ std::string ProjectModel::StoredForm(const std::string& path) const {
     std::string folder = platform::ExtractFilePath(path);
     if (!folder.empty() && (platform::SameText(folder, sourceFolder) || platform::SameText(folder, SourceDir())))
         return platform::ExtractFileName(path);
-    return path;
+    return StoredPath(path);
+}
+
+std::string ProjectModel::StoredPath(const std::string& path) const {
+    if (!platform::IsWindowsAbsolutePath(sourceFolder) || path.empty() || path.front() != '/') return path;
+    return platform::WindowsPathLike(path, sourceFolder, SourceDir(), drives);
 }
 
 bool ProjectModel::Contains(EntryList list, const std::string& text, bool ignoreCase) const {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/IniFile.h"
+#include "platform/Wine.h"
 
 namespace project {
 
@@ -49,8 +50,16 @@ public:
 
     // A path as the project means it: a relative one (a hand-written or
     // moved project file) lies beside the project file, not in whatever
-    // folder the program was started from.
+    // folder the program was started from. A Windows path (a project brought
+    // from Windows) leads where platform::ResolveWindowsPath says, the
+    // project file's folder as its base; a UNC path stays as stored.
     std::string Resolve(const std::string& path) const;
+
+    // The wine prefix's drive letters, for Windows paths in the file.
+    platform::WineDrives drives = platform::WineDrives::Default();
+    // The Windows paths resolved since the last call, each once, in the
+    // order met, with where they led.
+    std::vector<std::pair<std::string, std::string>> TakeWindowsPathsResolved();
     // `sourceFolder` resolved so; the project file's folder when it is empty.
     std::string SourceDir() const;
     // A source entry with a folder part (up to its last "/") is used as it
@@ -60,6 +69,11 @@ public:
     // A path as a source or object entry stores it: the bare file name when
     // its folder equals `sourceFolder` ignoring ASCII case, else the path.
     std::string StoredForm(const std::string& path) const;
+    // A full path as this project's file stores it: in Windows form when
+    // `sourceFolder` is a Windows path (below the folder it stands for, else
+    // through the drive mapping), so the file still works on Windows;
+    // otherwise as it is.
+    std::string StoredPath(const std::string& path) const;
     // Whether `list` holds `text` (ignoring ASCII case when asked). For
     // sources a bare entry also matches its path in `sourceFolder`.
     bool Contains(EntryList list, const std::string& text, bool ignoreCase) const;
@@ -104,6 +118,7 @@ private:
     std::unordered_map<std::string, std::string> readByText_;                         // text -> bytes
 
     std::vector<std::string> sources_, objects_, documents_, references_;
+    mutable std::vector<std::pair<std::string, std::string>> windowsResolved_;
     std::vector<std::pair<size_t, Listener>> listeners_;
     size_t nextListener_ = 1;
 };

@@ -157,7 +157,7 @@ bool TRiWizForm::OkClick() {
     }
     written_ = path;
     ui_.MessageBox(path + "に出力しました", "VeskC Builder", platform::MsgKind::Information, platform::MsgButtons::Ok);
-    if (addToProject && model_.IsOpen()) model_.SetInstallInfo(path);
+    if (addToProject && model_.IsOpen()) model_.SetInstallInfo(model_.StoredPath(path));
     return true;
 }
 

@@ -13,7 +13,8 @@
 // exercise the program that runs it: sjis=1 (messages in Japanese, Shift-JIS),
 // sleep=MS (wait before finishing), flood=BYTES (print that much more
 // output), longline=BYTES (print one line that long), nul=1 (a line with NUL
-// bytes).
+// bytes), crlf=1 (messages end in "\r\n", which a Windows build's text-mode
+// output turns into CR CR LF).
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,6 +35,7 @@ namespace {
 
 std::map<std::string, std::string> g_config;
 bool g_japanese = false;
+const char* g_eol = "\n";
 int g_errors = 0;
 int g_warnings = 0;
 
@@ -60,7 +62,7 @@ void LoadConfig() {
 // A message in the form the IDE jumps from; Japanese text goes out in Shift-JIS.
 void Report(const std::string& file, int line, bool error, const std::string& english, const std::string& japanese) {
     std::string text = g_japanese ? platform::Utf8ToSjis(japanese) : english;
-    std::printf("%s(%d) : %s: %s\n", file.c_str(), line, error ? "error" : "warning", text.c_str());
+    std::printf("%s(%d) : %s: %s%s", file.c_str(), line, error ? "error" : "warning", text.c_str(), g_eol);
     (error ? g_errors : g_warnings)++;
 }
 
@@ -408,6 +410,7 @@ void ExtraOutput() {
 int main(int argc, char** argv) {
     LoadConfig();
     g_japanese = Config("SJIS") == "1";
+    if (Config("CRLF") == "1") g_eol = "\r\n";
     std::vector<std::string> args(argv + 1, argv + argc);
     std::printf("VKC (stand-in) VeskC compiler\n");
     if (args.empty()) {
@@ -444,10 +447,10 @@ int main(int argc, char** argv) {
     }
     ExtraOutput();
     if (g_japanese) {
-        std::printf("%s\n", platform::Utf8ToSjis("エラー " + std::to_string(g_errors) + " 個、警告 " +
-                                                 std::to_string(g_warnings) + " 個").c_str());
+        std::printf("%s%s", platform::Utf8ToSjis("エラー " + std::to_string(g_errors) + " 個、警告 " +
+                                                 std::to_string(g_warnings) + " 個").c_str(), g_eol);
     } else {
-        std::printf("%d error(s), %d warning(s)\n", g_errors, g_warnings);
+        std::printf("%d error(s), %d warning(s)%s", g_errors, g_warnings, g_eol);
     }
     return g_errors == 0 ? 0 : 1;
 }

@@ -1,0 +1,22 @@
+# Makes the tests' wine prefix once; a prefix that is complete is left alone.
+if(NOT WINE)
+  message(FATAL_ERROR "wine not found: scripts/install-deps.sh installs it (apt-get install wine wine64)")
+endif()
+if(EXISTS ${PREFIX}/system.reg)
+  return()
+endif()
+# No Mono or Gecko: the tests need neither, and fetching them would stall.
+set(ENV{WINEPREFIX} ${PREFIX})
+set(ENV{WINEDEBUG} -all)
+set(ENV{WINEDLLOVERRIDES} "mscoree,mshtml=")
+unset(ENV{DISPLAY})
+execute_process(COMMAND ${WINE} wineboot --init RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET TIMEOUT 280)
+# The registry reaches the disk when wine's server ends.
+get_filename_component(bin ${WINE} DIRECTORY)
+find_program(WINESERVER NAMES wineserver HINTS ${bin})
+if(WINESERVER)
+  execute_process(COMMAND ${WINESERVER} -w TIMEOUT 60)
+endif()
+if(NOT rc EQUAL 0 OR NOT EXISTS ${PREFIX}/system.reg)
+  message(FATAL_ERROR "wineboot --init failed (${rc}) for ${PREFIX}")
+endif()
