@@ -164,6 +164,9 @@ public:
     // Marks the rows the messages name; the marks follow edits.
     void SetBuildMessages(std::vector<TBuildMessage> messages);
     void ClearBuildMessages();
+    // The rows of find-in-files hits (1-based lines), and clearing them.
+    void MarkHitLines(const std::vector<long>& lines);
+    void ClearHitMarks();
     // The messages about the row, one per line ("" for none).
     std::string BuildMessagesAt(int row) const;
 

@@ -199,6 +199,11 @@ void TMainForm::FormActivate() {
 }
 
 bool TMainForm::FormCloseQuery() {
+    if (findingInFiles_) {
+        stopFindInFiles_ = true;
+        closeAfterBuild_ = true;
+        return false;
+    }
     if (building_) {
         // The compiler is waited for inside this call stack: end it, and
         // close once the build has unwound.
@@ -299,6 +304,7 @@ void TMainForm::CycleChildren(bool forward) {
 
 void TMainForm::RemoveChild(TMdiChildForm& child) {
     if (&child == markersFrom_) ClearBuildMarkers();
+    if (&child == hitsFrom_) ClearHitMarks();
     if (view_) view_->ChildRemoving(child);
     if (active_ == &child) active_ = nullptr;
     auto it = std::find_if(children_.begin(), children_.end(), [&](auto& c) { return c.get() == &child; });
@@ -475,6 +481,8 @@ bool TMainForm::Enabled(ActionId id) const {
         case ActionId::EditCopy1:
         case ActionId::EditPaste1:
             return ActiveDocument() != nullptr;
+        case ActionId::SearchInFiles:
+            return !building_ && !findingInFiles_;
         case ActionId::SearchFind:
         case ActionId::SearchFindNext:
         case ActionId::SearchFindPrev:
@@ -557,6 +565,7 @@ void TMainForm::Execute(ActionId id) {
         case ActionId::SearchFindPrev: FindBeforClick(); break;
         case ActionId::SearchReplace: SearchReplaceExecute(); break;
         case ActionId::SearchJump: J1Click(); break;
+        case ActionId::SearchInFiles: FindInFilesExecute(); break;
         case ActionId::SearchBracket: ToolbarButton9722Click(); break;
         case ActionId::Compile: CompileExecute(); break;
         case ActionId::Link: LinkExecute(); break;
@@ -615,7 +624,8 @@ bool TMainForm::CompilerCheck() {
 
 void TMainForm::CloseOldMessageWindow() {
     for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
-        if ((*it)->Kind() == ChildKind::Message) {
+        auto* msg = dynamic_cast<compiler::TMsgForm*>(it->get());
+        if (msg && !msg->Hits()) {  // a find's listing stays
             CloseChild(**it);
             return;
         }
@@ -740,14 +750,18 @@ void TMainForm::Timer1Timer() {
         doc = OpenDocumentWindow(path);
         if (!doc) return;
         if (markersFrom_) MarkDocuments(*markersFrom_, doc);
+        if (hitsFrom_) PlaceHitMarks(*hitsFrom_, doc);
     }
     editor::TEditor& ed = doc->Editor1();
     // Any 32-bit number may stand in a message: a wider type keeps line - 1
     // from overflowing, and lines before the first are line 1.
     const int64_t line = std::max<int64_t>(1, jump_.line);
     const int64_t last = std::max(0, ed.RowCount() - 1);
-    ed.SetRow(static_cast<int>(std::min(line - 1, last)));
-    ed.SetTopRow(static_cast<int>(std::clamp<int64_t>(line - ed.VisibleRows() / 3, 0, ed.RowCount())));
+    // A line is its first row: with word wrap, rows run ahead of lines.
+    const int64_t lines = ed.Store().LineCount();
+    const int64_t row = line <= lines ? ed.Store().RowOfLine(static_cast<int>(line - 1)) : last;
+    ed.SetRow(static_cast<int>(std::min(row, last)));
+    ed.SetTopRow(static_cast<int>(std::clamp<int64_t>(row + 1 - ed.VisibleRows() / 3, 0, ed.RowCount())));
     active_ = doc;
     if (view_) view_->ActivateChild(*doc);
     NotifyState();

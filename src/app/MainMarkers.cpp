@@ -121,6 +121,42 @@ std::string TMDIChild::BuildMessagesAt(int row) const {
     return text;
 }
 
+void TMDIChild::ClearHitMarks() {
+    editor::TEditor& ed = *editor_;
+    if (!(ed.MarksInUse() & (1u << editor::kHitRowMark))) return;
+    for (int r = 0; r < ed.RowCount(); ++r) ed.DeleteRowMark(r, editor::kHitRowMark);
+}
+
+void TMDIChild::MarkHitLines(const std::vector<long>& lines) {
+    editor::TEditor& ed = *editor_;
+    for (long line : lines) {
+        if (line < 1 || line > ed.Store().LineCount()) continue;
+        const int row = ed.Store().RowOfLine(static_cast<int>(line - 1));
+        if (row < ed.RowCount()) ed.PutRowMark(row, editor::kHitRowMark);
+    }
+}
+
+void TMainForm::ClearHitMarks() {
+    hitsFrom_ = nullptr;
+    for (TMDIChild* doc : DocumentWindows(nullptr)) doc->ClearHitMarks();
+}
+
+void TMainForm::PlaceHitMarks(const compiler::TMsgForm& hits, TMDIChild* only) {
+    if (!only) ClearHitMarks();
+    hitsFrom_ = &hits;
+    std::vector<std::string> captions;
+    std::vector<TMDIChild*> docs = DocumentWindows(&captions);
+    std::vector<std::vector<long>> lines(docs.size());
+    for (size_t i = 0; i < hits.Items().size(); ++i) {
+        std::optional<compiler::JumpTarget> target = hits.TargetAt(i);
+        if (!target) continue;
+        int w = compiler::FindJumpWindow(captions, target->file);
+        if (w >= 0 && (!only || docs[static_cast<size_t>(w)] == only)) lines[static_cast<size_t>(w)].push_back(target->line);
+    }
+    for (size_t i = 0; i < docs.size(); ++i)
+        if (!lines[i].empty()) docs[i]->MarkHitLines(lines[i]);
+}
+
 void TMainForm::ClearBuildMarkers() {
     markersFrom_ = nullptr;
     for (auto& child : children_)
@@ -151,8 +187,7 @@ void TMainForm::MarkDocuments(const compiler::TMsgForm& msg, TMDIChild* only) {
     std::vector<std::vector<TMDIChild::TBuildMessage>> found(docs.size());
     size_t index = 0;
     for (auto it = msg.Items().begin(); it != msg.Items().end(); ++it, ++index) {
-        std::string line(*it);
-        std::optional<compiler::JumpTarget> target = compiler::ParseJumpTarget(line);
+        std::optional<compiler::JumpTarget> target = msg.TargetAt(index);
         if (!target) continue;
         // The same window a jump from this message goes to.
         int w = compiler::FindJumpWindow(captions, target->file);

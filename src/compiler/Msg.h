@@ -94,6 +94,13 @@ std::string JumpTargetPath(const JumpTarget& target);
 std::optional<JumpTarget> ParseJumpTarget(const std::string& line,
                                           std::optional<std::string>* badNumber = nullptr);
 
+// A find-in-files result line, "path(line) : text": the file is what comes
+// before the first "(digits) : " (so a path may hold parentheses), the
+// line those digits. nullopt for any other line (the counts at the end).
+std::optional<JumpTarget> ParseHitLine(std::string_view line);
+// The line that ParseHitLine reads back as `path` and `line`.
+std::string HitLine(std::string_view path, long line, std::string_view text);
+
 // Splits compiler output into list lines: CR LF, CR or LF end a line, TAB
 // becomes one blank, NUL becomes one blank. A line that is valid UTF-8 is
 // kept as it is (file names as the file system spells them); any other is
@@ -128,6 +135,12 @@ public:
     int Selected() const { return selected_; }
     void SetSelected(int index) { selected_ = index; }
 
+    // A find-in-files listing: its lines are read as hits, not messages.
+    void SetHits(bool hits) { hits_ = hits; }
+    bool Hits() const { return hits_; }
+    // The jump target of item `i` as this listing reads its lines.
+    std::optional<JumpTarget> TargetAt(size_t i, std::optional<std::string>* badNumber = nullptr) const;
+
     // The folder the build ran in; jump requests carry it.
     void SetFolder(std::string folder) { folder_ = std::move(folder); }
 
@@ -148,6 +161,7 @@ private:
     MessageLines items_;
     int selected_ = -1;
     std::string folder_;
+    bool hits_ = false;
 };
 
 }  // namespace compiler
