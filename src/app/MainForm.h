@@ -180,6 +180,11 @@ public:
     void A1Click();
     const std::string& KeywordListFile() const { return keywordListFile_; }
 
+    // The names Ctrl+Space offers in `ed` for `prefix` (Shift-JIS): the
+    // keyword hints, the define reference, `ed`'s reserved words and the
+    // words of every open document (MainCompletion.cpp).
+    std::vector<TCompletionItem> CompletionCandidates(std::string_view prefix, editor::TEditor& ed);
+
     // Help (MainHelp.cpp). The keyword hint list of the target host, read at
     // start and again whenever the target changes.
     const reference::TKeywordList& Keywords() const { return keywords_; }

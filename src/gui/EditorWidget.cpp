@@ -407,7 +407,10 @@ bool EditorWidget::TriggerWindowShortcut(int vk, const editor::TKeyState& keys) 
 }
 
 bool EditorWidget::KeyDownMessage(int vk, const editor::TKeyState& keys, bool repeat) {
-    if (onKeyDown && onKeyDown(vk, keys)) return editor_ != nullptr;
+    if (onKeyDown && onKeyDown(vk, keys)) {
+        keyConsumed_ = true;
+        return editor_ != nullptr;
+    }
     if (!editor_) return false;  // the key closed the window
     editor_->KeyDown(vk, keys, repeat);
     return true;
@@ -463,7 +466,10 @@ void EditorWidget::keyPressEvent(QKeyEvent* event) {
     if (vk) {
         if (!notified) Observe(editor::mmKeyDownNotify, static_cast<uint32_t>(vk), 0, keys);
         if (KeyNotify(vk, keys, false)) return;
+        keyConsumed_ = false;
         if (!KeyDownMessage(vk, keys, event->isAutoRepeat())) return;
+        // The window took the key (Enter or Tab choosing a completion): it types nothing.
+        if (std::exchange(keyConsumed_, false)) return;
     }
     // The control characters these keys type. With Alt they type nothing;
     // Ctrl+Backspace and Ctrl+Enter type DEL and LF, which the editor
