@@ -164,6 +164,7 @@ TEST_F(CompletionCommand, CtrlSpaceOffersKeywordsWithHints) {
     Type(doc->Editor1(), "show_m");
     doc->Editor1KeyDown(' ', ctrl);  // one candidate: in at once
     EXPECT_EQ(doc->Editor1().GetText(), "show_window_local();\r\nshow_message");
+    EXPECT_TRUE(doc->Hint().visible);  // a library name shows its hint
     Type(doc->Editor1(), " cou");
     doc->Editor1KeyDown(' ', ctrl);
     EXPECT_EQ(doc->Editor1().GetText(), "show_window_local();\r\nshow_message counter");

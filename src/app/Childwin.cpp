@@ -91,6 +91,10 @@ TMDIChild::TMDIChild(TMainForm& main, platform::Ui& ui)
     completion_ = std::make_unique<TCompletion>(
         *editor_, [this](std::string_view prefix) { return main_.CompletionCandidates(prefix, *editor_); });
     completion_->OnBeep = [this] { ui_.Beep(); };
+    // A library name completed shows its hint, as Ctrl+F1 would.
+    completion_->OnInserted = [this](const TCompletionItem& item) {
+        if (!item.hint.empty() && !main_.Lookup(item.word).empty()) ShowKeywordHint(item.word, false);
+    };
 }
 
 // A window that goes without its FormClose (a fault) keeps its journal.

@@ -266,7 +266,8 @@ bool TCompletion::KeyDown(int key, int page) {
 
 void TCompletion::Insert() {
     if (!visible_ || selected_ < 0 || selected_ >= static_cast<int>(items_.size())) return;
-    const std::string word = items_[static_cast<size_t>(selected_)].word;
+    const TCompletionItem item = items_[static_cast<size_t>(selected_)];
+    const std::string& word = item.word;
     const int64_t caret = ed_.SelStart() + ed_.SelLength();
     inserting_ = true;
     // One replacement from the word's start to the caret: one undo step.
@@ -275,6 +276,7 @@ void TCompletion::Insert() {
     ed_.SetSelText(word);
     inserting_ = false;
     Close();
+    if (OnInserted) OnInserted(item);
 }
 
 void TCompletion::Update() {

@@ -112,6 +112,8 @@ public:
 
     std::function<void()> OnChanged;
     std::function<void()> OnBeep;
+    // A name went into the text (its hint may be worth showing).
+    std::function<void(const TCompletionItem&)> OnInserted;
 
 private:
     // The word before the caret: its start offset and bytes; false when the

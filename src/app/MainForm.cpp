@@ -723,6 +723,19 @@ compiler::TMsgForm* TMainForm::ShowCompilerOutput(const std::string& output, con
     return msg;
 }
 
+TMDIChild* TMainForm::JumpWindow(const compiler::JumpTarget& target) const {
+    std::vector<std::string> captions;
+    std::vector<TMDIChild*> docs = DocumentWindows(&captions);
+    if (target.exact) {
+        // A hit names its file in full: only that file's window will do.
+        for (size_t i = 0; i < docs.size(); ++i)
+            if (captions[i] == target.file) return docs[i];
+        return target.file.empty() || target.file[0] != '/' ? nullptr : DocumentShowing(target.file);
+    }
+    int found = compiler::FindJumpWindow(captions, target.file);
+    return found >= 0 ? docs[static_cast<size_t>(found)] : nullptr;
+}
+
 compiler::TMsgForm* TMainForm::MessageWindow() const {
     for (auto it = children_.rbegin(); it != children_.rend(); ++it)
         if (auto* msg = dynamic_cast<compiler::TMsgForm*>(it->get())) return msg;
@@ -735,10 +748,7 @@ void TMainForm::NextErrorExecute(bool forward) {
 
 void TMainForm::Timer1Timer() {
     timer1_.SetEnabled(false);
-    std::vector<std::string> captions;
-    std::vector<TMDIChild*> docs = DocumentWindows(&captions);
-    int found = compiler::FindJumpWindow(captions, jump_.file);
-    TMDIChild* doc = found >= 0 ? docs[static_cast<size_t>(found)] : nullptr;
+    TMDIChild* doc = JumpWindow(jump_);
     if (!doc) {
         // A file no window shows is opened from the folder the build ran in.
         std::string path = compiler::JumpTargetPath(jump_);

@@ -355,6 +355,8 @@ private:
     // Marks the rows in the documents (or only in `only`) that the
     // messages name.
     void MarkDocuments(const compiler::TMsgForm& msg, TMDIChild* only);
+    // The window a jump to `target` goes to; nullptr when none shows it.
+    TMDIChild* JumpWindow(const compiler::JumpTarget& target) const;
     // The document windows in window order, with their captions.
     std::vector<TMDIChild*> DocumentWindows(std::vector<std::string>* captions) const;
     // The active document when it may be compiled; nullptr (after any

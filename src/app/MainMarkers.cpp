@@ -3,6 +3,7 @@
 // bar, with the messages as its tooltip. The marks go with the next build
 // or with the message window.
 #include <algorithm>
+#include <map>
 
 #include "app/Childwin.h"
 #include "app/MainForm.h"
@@ -144,17 +145,20 @@ void TMainForm::ClearHitMarks() {
 void TMainForm::PlaceHitMarks(const compiler::TMsgForm& hits, TMDIChild* only) {
     if (!only) ClearHitMarks();
     hitsFrom_ = &hits;
-    std::vector<std::string> captions;
-    std::vector<TMDIChild*> docs = DocumentWindows(&captions);
-    std::vector<std::vector<long>> lines(docs.size());
+    std::map<TMDIChild*, std::vector<long>> lines;
+    std::string file;
+    TMDIChild* doc = nullptr;
     for (size_t i = 0; i < hits.Items().size(); ++i) {
         std::optional<compiler::JumpTarget> target = hits.TargetAt(i);
         if (!target) continue;
-        int w = compiler::FindJumpWindow(captions, target->file);
-        if (w >= 0 && (!only || docs[static_cast<size_t>(w)] == only)) lines[static_cast<size_t>(w)].push_back(target->line);
+        // Hits come file by file: one look for each.
+        if (target->file != file) {
+            file = target->file;
+            doc = JumpWindow(*target);
+        }
+        if (doc && (!only || doc == only)) lines[doc].push_back(target->line);
     }
-    for (size_t i = 0; i < docs.size(); ++i)
-        if (!lines[i].empty()) docs[i]->MarkHitLines(lines[i]);
+    for (auto& [d, l] : lines) d->MarkHitLines(l);
 }
 
 void TMainForm::ClearBuildMarkers() {

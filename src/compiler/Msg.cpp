@@ -203,6 +203,7 @@ std::optional<JumpTarget> ParseHitLine(std::string_view line) {
         JumpTarget target;
         target.file = std::string(line.substr(0, open));
         target.line = number;
+        target.exact = true;
         return target;
     }
     return std::nullopt;

@@ -81,6 +81,7 @@ struct JumpTarget {
     long line = 0;
     std::string folder;  // where the build ran (a relative file is taken there); may be empty
     bool error = false;  // "error" is the kind word after the ": " (else a warning)
+    bool exact = false;  // the file is named in full (a find's hit): no other file matches it
 };
 
 // The file a jump target names on disk: its text without surrounding
