@@ -185,7 +185,10 @@ void DocumentWindow::UpdateCompletion() {
         width = std::max(width, fm.horizontalAdvance(completionModel_->data(completionModel_->index(i, 0), Qt::DisplayRole).toString()) + 32);
     width = std::min(width, 480);
     const int height = rows * (fm.height() + 2) + 6;
-    QRect caret = editor_->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    QRect caret = static_cast<QWidget*>(editor_)->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    // Under the start of the word, so the names line up with what is typed.
+    int wordX = 0, wordY = 0;
+    if (form_->Editor1().PosFromChar(c.WordStart(), &wordX, &wordY) && wordX <= caret.left()) caret.moveLeft(wordX);
     QPoint at = editor_->viewport()->mapToGlobal(caret.bottomLeft() + QPoint(0, 2));
     if (QScreen* screen = QGuiApplication::screenAt(at)) {
         const QRect area = screen->availableGeometry();
@@ -204,7 +207,9 @@ void DocumentWindow::UpdateCompletion() {
         completionHint_->setText(text);
         completionHint_->setMaximumWidth(420);
         completionHint_->adjustSize();
-        completionHint_->move(at.x() + width + 2, at.y());
+        // Level with the chosen name.
+        const int row = completionList_->visualRect(current).top();
+        completionHint_->move(at.x() + width + 2, at.y() + std::max(0, row));
         completionHint_->show();
         completionHint_->raise();
     }

@@ -310,6 +310,8 @@ int EditorWidget::VirtualKey(int qtKey) {
 int EditorWidget::VirtualKey(const QKeyEvent& event) {
     int vk = VirtualKey(event.key());
     if (vk || !(event.modifiers() & Qt::ControlModifier)) return vk;
+    // Ctrl+Space (completion) is a command; a plain space stays typing only.
+    if (event.key() == Qt::Key_Space) return ' ';
     // X and Wayland key codes 10..19 are the digit row's keys 1..9, 0 on every layout.
     const quint32 code = event.nativeScanCode();
     if (code >= 10 && code <= 19)

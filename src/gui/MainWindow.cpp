@@ -592,6 +592,7 @@ void CentreOver(QDialog& dialog, const QRect& main) {
 
 void MainWindow::RunFindInFiles(app::TFindInFilesForm& form) {
     FindInFilesDialog view(form, this);
+    view.adjustSize();
     CentreOver(view, frameGeometry());
     const bool ran = view.exec() == QDialog::Accepted;
     // After a search its listing has the focus, so Enter jumps to a hit.
