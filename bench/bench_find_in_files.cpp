@@ -4,6 +4,7 @@
 // and the time from the key to the list.
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "BenchData.h"
@@ -11,6 +12,7 @@
 #include "app/Childwin.h"
 #include "app/FindInFiles.h"
 #include "app/MainForm.h"
+#include "platform/FileIO.h"
 
 namespace {
 
@@ -50,18 +52,29 @@ BENCHMARK(BM_FindInFiles_Kanji)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_FindInFiles_IgnoreCase)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_FindInFiles_IgnoreWidth)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The big file open in a document window of the main form, whose words
+// the completion lists read.
+// A file of 100,000 lines "ident_<n> = value_<n>;" beside the big one.
+std::string NamesFile() {
+    const std::string path = bench::SourceFile() + ".names.r";
+    if (!std::filesystem::exists(path)) {
+        std::string text;
+        for (int i = 0; i < 100000; ++i)
+            text += "ident_" + std::to_string(i) + " = value_" + std::to_string(i) + ";\r\n";
+        platform::WriteFileSafely(path, text);
+    }
+    return path;
+}
+
 struct Window {
     bench::QuietUi ui;
     app::TMainForm main{ui, "/tmp", {}};
-    app::TMDIChild doc{main, ui};
+    app::TMDIChild& doc;
+    Window() : doc(*main.OpenDocumentWindow(bench::SourceFile())) {}
 };
 
 Window& Loaded() {
-    static std::unique_ptr<Window> w = [] {
-        auto win = std::make_unique<Window>();
-        win->doc.Editor1().Lines().LoadFromFile(bench::SourceFile());
-        return win;
-    }();
+    static std::unique_ptr<Window> w = std::make_unique<Window>();
     return *w;
 }
 
@@ -94,6 +107,33 @@ void BM_Completion_CtrlSpace2MLines(benchmark::State& state) {
     state.counters["listed"] = static_cast<double>(listed);
 }
 BENCHMARK(BM_Completion_CtrlSpace2MLines)->Unit(benchmark::kMillisecond);
+
+// The same with a second document of 100,000 lines holding 200,000
+// distinct words, 100,000 of which begin with the prefix typed.
+void BM_Completion_CtrlSpaceManyWords(benchmark::State& state) {
+    Window& w = Loaded();
+    static app::TMDIChild* names = [&] {
+        app::TMDIChild* doc = w.main.OpenDocumentWindow(NamesFile());
+        return doc;
+    }();
+    if (!names) {
+        state.SkipWithError("no second document");
+        return;
+    }
+    editor::TEditor& ed = w.doc.Editor1();
+    ed.SetSelStart(ed.Store().TextLength());
+    for (unsigned char c : std::string("\r\nval")) ed.CharMessage(c, {}, std::nullopt, nullptr);
+    editor::TKeyState ctrl;
+    ctrl.ctrl = true;
+    size_t listed = 0;
+    for (auto _ : state) {
+        w.doc.Editor1KeyDown(' ', ctrl);
+        listed = w.doc.Completion().Items().size();
+        w.doc.Completion().Close();
+    }
+    state.counters["listed"] = static_cast<double>(listed);
+}
+BENCHMARK(BM_Completion_CtrlSpaceManyWords)->Unit(benchmark::kMillisecond);
 
 // Typing a word in the big text: the index takes the line out and back in.
 void BM_WordIndex_TypeIn2MLines(benchmark::State& state) {

@@ -87,6 +87,7 @@ TEST(FindInFilesSearch, EngineOptionsAndLongLines) {
     } rows[] = {
         {"SHOW", 0, "Show\nshow\nshOw_\nx", {1, 2, 3}},
         {"SHOW", editor::soMatchCase, "Show\nSHOW", {2}},
+        {"AB", 0, "\x83\x41" "B\nxab", {2}},  // ア ends in "A": not where a match starts
         {"show", editor::soWholeWord, "show_x\nshowx\n(show)", {1, 3}},
         {"\x82\x60", editor::soIgnoreWidth, "a\nA\n\x82\x81", {1, 2, 3}},  // Ａ
         {"ab", editor::soIgnoreBlank, "a b\na\nb", {1}},
@@ -95,7 +96,7 @@ TEST(FindInFilesSearch, EngineOptionsAndLongLines) {
     for (const auto& r : rows) {
         std::vector<long> got;
         editor::TSearchPattern p(r.pattern, static_cast<editor::TSearchOptions>(r.options | editor::soDown));
-        app::ForEachHitLine(r.text, p, app::ExactNeedle(r.pattern, r.options), [&](long line, std::string_view) {
+        app::ForEachHitLine(r.text, p, app::MatchNeedle(r.pattern, r.options), [&](long line, std::string_view) {
             got.push_back(line);
         });
         EXPECT_EQ(got, r.lines) << r.pattern << " " << r.options;

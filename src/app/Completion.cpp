@@ -59,36 +59,48 @@ void TWordIndex::CountLines(int first, int last, int sign) {
     const int rows = store_.Count();
     if (first > last || rows == 0) return;
     const int endRow = std::min(rows, store_.RowOfLine(last + 1));
-    std::string word;
-    auto end = [&] {
-        if (word.size() >= 2 && !(word[0] >= '0' && word[0] <= '9')) {
-            if (sign > 0) {
-                auto it = words_.find(std::string_view(word));
-                if (it != words_.end()) ++it->second;
-                else words_.emplace(word, 1);
-            } else if (auto it = words_.find(std::string_view(word)); it != words_.end() && --it->second == 0) {
-                words_.erase(it);
-            }
+    auto count = [&](std::string_view word) {
+        if (word.size() < 2 || (word[0] >= '0' && word[0] <= '9')) return;
+        auto it = words_.find(word);
+        if (sign > 0) {
+            if (it != words_.end()) ++it->second;
+            else words_.emplace(std::string(word), 1);
+        } else if (it != words_.end() && --it->second == 0) {
+            words_.erase(it);
         }
-        word.clear();
     };
+    // A word cut by word wrap goes on in the next row: its start is kept here.
+    std::string carried;
     for (int r = store_.RowOfLine(first); r < endRow; ++r) {
         const std::string_view text = store_.Text(r);
-        for (size_t i = 0; i < text.size(); ++i) {
-            const auto b = static_cast<unsigned char>(text[i]);
-            if (platform::IsLeadByte(b)) {
-                end();
-                ++i;  // its second byte may look like a letter
-            } else if (IsWordByte(b)) {
-                word += static_cast<char>(b);
-            } else {
-                end();
+        const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+        const size_t n = text.size();
+        size_t i = 0;
+        if (!carried.empty()) {
+            while (i < n && IsWordByte(p[i])) ++i;
+            carried.append(text.substr(0, i));
+            if (i < n) {
+                count(carried);
+                carried.clear();
             }
         }
-        // A wrapped row goes on with the same line; a word may run across.
-        if (store_.GetRowAttribute(r) != editor::raWrapped) end();
+        while (i < n) {
+            if (IsWordByte(p[i])) {
+                const size_t b = i;
+                while (i < n && IsWordByte(p[i])) ++i;
+                if (i == n && store_.GetRowAttribute(r) == editor::raWrapped) carried.assign(text.substr(b));
+                else count(text.substr(b, i - b));
+            } else {
+                // The second byte of a double-byte character may look like a letter.
+                i += platform::IsLeadByte(p[i]) ? 2 : 1;
+            }
+        }
+        if (store_.GetRowAttribute(r) != editor::raWrapped && !carried.empty()) {
+            count(carried);
+            carried.clear();
+        }
     }
-    end();
+    if (!carried.empty()) count(carried);
 }
 
 void TWordIndex::Flush() {
@@ -156,10 +168,17 @@ std::vector<TCompletionItem> CompletionCandidates(std::string_view prefix, const
             }
         }
     }
-    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+    // Only the head of a huge list is ever looked at: it alone is ordered.
+    const auto less = [](const Found& a, const Found& b) {
         if (a.starts != b.starts) return a.starts;
         return LessNoCase(*a.word, *b.word);
-    });
+    };
+    if (found.size() > kMaxCandidates) {
+        std::partial_sort(found.begin(), found.begin() + kMaxCandidates, found.end(), less);
+        found.resize(kMaxCandidates);
+    } else {
+        std::sort(found.begin(), found.end(), less);
+    }
     std::vector<TCompletionItem> items;
     items.reserve(found.size());
     for (const Found& f : found) items.push_back({*f.word, *f.hint});

@@ -76,8 +76,10 @@ struct TCompletionSources {
 
 // The candidates for `prefix`: each name once, those that begin with it
 // (ASCII case ignored) first, then those that hold it elsewhere, each group
-// in ASCII order ignoring case. A document word equal to the prefix is the
-// word being typed, not a candidate. An empty prefix lists the named ones.
+// in ASCII order ignoring case, the first kMaxCandidates of them. A
+// document word equal to the prefix is the word being typed, not a
+// candidate. An empty prefix lists the named ones.
+constexpr size_t kMaxCandidates = 2000;
 std::vector<TCompletionItem> CompletionCandidates(std::string_view prefix, const TCompletionSources& sources);
 
 // The define reference's names with their values and meanings as hints.

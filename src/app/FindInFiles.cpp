@@ -96,12 +96,12 @@ std::vector<std::string> ListFolderFiles(const std::string& folder, std::string_
     return files;
 }
 
-std::string_view ExactNeedle(std::string_view pattern, editor::TSearchOptions options) {
+TNeedle MatchNeedle(std::string_view pattern, editor::TSearchOptions options) {
     using namespace editor;
     if (pattern.empty() || (options & (soIgnoreWidth | soIgnoreBlank | soIgnoreLineBreak))) return {};
-    if (options & soMatchCase) return pattern;
-    // Without case, letters fold: ASCII ones, and the double-byte letters
-    // that have a small and a capital form.
+    if (options & soMatchCase) return {std::string(pattern), false};
+    // Without case, ASCII letters match in either case, and double-byte
+    // letters with a small and a capital form match bytes unlike their own.
     for (size_t i = 0; i < pattern.size(); ++i) {
         const auto b = static_cast<unsigned char>(pattern[i]);
         if (platform::IsLeadByte(b) && i + 1 < pattern.size()) {
@@ -110,11 +110,44 @@ std::string_view ExactNeedle(std::string_view pattern, editor::TSearchOptions op
             if ((c >= 0x8260 && c <= 0x8279) || (c >= 0x839F && c <= 0x83B6) || (c >= 0x8440 && c <= 0x8460) ||
                 (c >= 0x8754 && c <= 0x875D))
                 return {};
-        } else if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z')) {
-            return {};
         }
     }
-    return pattern;
+    return {std::string(pattern), true};
+}
+
+size_t TNeedle::Find(std::string_view text, size_t from) const {
+    if (from >= text.size() || bytes.size() > text.size() - from) return std::string_view::npos;
+    const char* base = text.data();
+    if (!foldAscii) {
+        const void* at = ::memmem(base + from, text.size() - from, bytes.data(), bytes.size());
+        return at ? static_cast<size_t>(static_cast<const char*>(at) - base) : std::string_view::npos;
+    }
+    // Both cases of the first byte by memchr, the rest compared folded.
+    auto fold = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
+    const unsigned char first = static_cast<unsigned char>(bytes[0]);
+    const unsigned char other = first >= 'a' && first <= 'z' ? first - 32 : first >= 'A' && first <= 'Z' ? first + 32 : first;
+    const size_t last = text.size() - bytes.size();
+    const char* a = nullptr;
+    const char* b = nullptr;
+    for (size_t i = from; i <= last;) {
+        if (!a || static_cast<size_t>(a - base) < i) {
+            a = static_cast<const char*>(std::memchr(base + i, first, last + 1 - i));
+            if (!a) a = base + text.size();
+        }
+        if (other == first) {
+            b = a;
+        } else if (!b || static_cast<size_t>(b - base) < i) {
+            b = static_cast<const char*>(std::memchr(base + i, other, last + 1 - i));
+            if (!b) b = base + text.size();
+        }
+        const size_t k = static_cast<size_t>(std::min(a, b) - base);
+        if (k > last) return std::string_view::npos;
+        size_t j = 1;
+        while (j < bytes.size() && fold(static_cast<unsigned char>(base[k + j])) == fold(static_cast<unsigned char>(bytes[j]))) ++j;
+        if (j == bytes.size()) return k;
+        i = k + 1;
+    }
+    return std::string_view::npos;
 }
 
 namespace detail {
@@ -134,7 +167,7 @@ size_t LineEnd(std::string_view text, size_t from) {
 TFindInFiles::TFindInFiles(std::string_view pattern, editor::TSearchOptions options, std::vector<TFileToSearch> files,
                            TFindLimits limits)
     : pattern_(pattern, static_cast<editor::TSearchOptions>(options | editor::soDown)),
-      exact_(ExactNeedle(pattern, options)),
+      needle_(MatchNeedle(pattern, options)),
       files_(std::move(files)),
       limits_(limits) {}
 
@@ -181,7 +214,7 @@ void TFindInFiles::SearchFile(const TFileToSearch& file, compiler::MessageLines&
 void TFindInFiles::SearchText(const std::string& path, std::string_view text, compiler::MessageLines& out) {
     size_t found = 0;
     std::string line;
-    ForEachHitLine(text, pattern_, exact_, [&](long number, std::string_view bytes) {
+    ForEachHitLine(text, pattern_, needle_, [&](long number, std::string_view bytes) {
         ++found;
         // Cut as the list shows it, on a whole character.
         if (bytes.size() > compiler::kListedBytes) {

@@ -46,15 +46,26 @@ struct TFindLimits {
 // The lines of `text` (CR LF, CR or LF end one) that hold a match of
 // `pattern`, one call of `hit(line number from 1, line)` each, in order.
 // With soIgnoreLineBreak a match may run over several lines: it counts for
-// its first, and the search goes on after it. A non-empty `exact` is bytes
-// that every match holds (ExactNeedle): lines without them are passed over
+// its first, and the search goes on after it. A non-empty `needle` is bytes
+// that every match holds (MatchNeedle): lines without them are passed over
 // at the speed of a byte search.
+struct TNeedle;
 template <class F>
-void ForEachHitLine(std::string_view text, const editor::TSearchPattern& pattern, std::string_view exact, F&& hit);
+void ForEachHitLine(std::string_view text, const editor::TSearchPattern& pattern, const TNeedle& needle, F&& hit);
 
-// The pattern itself when every match of it under `options` is those very
-// bytes (so a byte search can find the candidate lines); else empty.
-std::string_view ExactNeedle(std::string_view pattern, editor::TSearchOptions options);
+// Bytes every match of a pattern holds, found by a plain byte search: the
+// pattern itself, with ASCII letters in either case when case is ignored.
+struct TNeedle {
+    std::string bytes;
+    bool foldAscii = false;
+    bool Empty() const { return bytes.empty(); }
+    // The first occurrence at or after `from`; npos when none.
+    size_t Find(std::string_view text, size_t from) const;
+};
+// The needle for `pattern` under `options`; empty when no byte search can
+// stand in for the engine (width, blanks or line breaks ignored, or letters
+// with double-byte forms of the other case).
+TNeedle MatchNeedle(std::string_view pattern, editor::TSearchOptions options);
 
 // Where the find-in-files dialog searches.
 enum class TFindScope { fsProject, fsOpenDocuments, fsFolder };
@@ -111,7 +122,7 @@ private:
     void SearchText(const std::string& path, std::string_view text, compiler::MessageLines& out);
 
     editor::TSearchPattern pattern_;
-    std::string exact_;
+    TNeedle needle_;
     std::vector<TFileToSearch> files_;
     TFindLimits limits_;
     size_t next_ = 0;
@@ -134,7 +145,7 @@ inline size_t NextLineStart(std::string_view text, size_t end) {
 }  // namespace detail
 
 template <class F>
-void ForEachHitLine(std::string_view text, const editor::TSearchPattern& pattern, std::string_view exact, F&& hit) {
+void ForEachHitLine(std::string_view text, const editor::TSearchPattern& pattern, const TNeedle& needle, F&& hit) {
     if (pattern.Empty() || text.empty()) return;
     size_t start = 0;  // of the line being looked at
     long line = 1;
@@ -163,8 +174,8 @@ void ForEachHitLine(std::string_view text, const editor::TSearchPattern& pattern
         return;
     }
     while (start < text.size()) {
-        if (!exact.empty()) {
-            size_t at = text.find(exact, start);
+        if (!needle.Empty()) {
+            size_t at = needle.Find(text, start);
             if (at == std::string_view::npos) return;
             advanceTo(at);
         }
