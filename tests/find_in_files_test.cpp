@@ -88,6 +88,7 @@ TEST(FindInFilesSearch, EngineOptionsAndLongLines) {
         {"SHOW", 0, "Show\nshow\nshOw_\nx", {1, 2, 3}},
         {"SHOW", editor::soMatchCase, "Show\nSHOW", {2}},
         {"AB", 0, "\x83\x41" "B\nxab", {2}},  // ア ends in "A": not where a match starts
+        {"\\", editor::soMatchCase, "\x95\\\n\x95\\a\\\nb\\", {2, 3}},  // 表 ends in 0x5C
         {"show", editor::soWholeWord, "show_x\nshowx\n(show)", {1, 3}},
         {"\x82\x60", editor::soIgnoreWidth, "a\nA\n\x82\x81", {1, 2, 3}},  // Ａ
         {"ab", editor::soIgnoreBlank, "a b\na\nb", {1}},

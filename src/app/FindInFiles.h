@@ -15,6 +15,7 @@
 
 #include "compiler/Msg.h"
 #include "editor/EditorSearch.h"
+#include "platform/ShiftJis.h"
 
 namespace app {
 
@@ -173,11 +174,37 @@ void ForEachHitLine(std::string_view text, const editor::TSearchPattern& pattern
         }
         return;
     }
+    // Exact bytes without whole words: an occurrence that starts a character is a match.
+    const bool bytesDecide = !needle.Empty() && !needle.foldAscii && !(pattern.Options() & editor::soWholeWord);
     while (start < text.size()) {
         if (!needle.Empty()) {
             size_t at = needle.Find(text, start);
             if (at == std::string_view::npos) return;
-            advanceTo(at);
+            size_t end = advanceTo(at);
+            if (bytesDecide) {
+                size_t i = start;
+                while (i < at) i += platform::IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+                if (i == at) {
+                    hit(line, text.substr(start, end - start));
+                    start = detail::NextLineStart(text, end);
+                    ++line;
+                } else {
+                    // Inside a double-byte character: look on from the byte after.
+                    size_t next = needle.Find(text, at + 1);
+                    if (next == std::string_view::npos) return;
+                    if (next > end) {
+                        start = detail::NextLineStart(text, end);
+                        ++line;
+                    } else {
+                        // Another occurrence on this line: tried by the engine below.
+                        editor::TSearchPos pos{0, 0};
+                        if (pattern.Find(text.substr(start, end - start), pos)) hit(line, text.substr(start, end - start));
+                        start = detail::NextLineStart(text, end);
+                        ++line;
+                    }
+                }
+                continue;
+            }
         }
         size_t end = detail::LineEnd(text, start);
         editor::TSearchPos pos{0, 0};
