@@ -38,6 +38,22 @@ bool Wildcard(std::string_view pat, std::string_view name) {
 
 constexpr size_t kReasonsKept = 5;
 
+// Eight bytes at a time: hit lines are mostly plain ASCII code.
+bool AsciiWord(const char* p) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    return (w & 0x8080808080808080ull) == 0;
+}
+
+bool IsAscii(std::string_view s) {
+    size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8)
+        if (!AsciiWord(s.data() + i)) return false;
+    for (; i < s.size(); ++i)
+        if (static_cast<unsigned char>(s[i]) & 0x80) return false;
+    return true;
+}
+
 }  // namespace
 
 bool MatchesFilePatterns(std::string_view name, std::string_view patterns) {
@@ -152,6 +168,15 @@ size_t TNeedle::Find(std::string_view text, size_t from) const {
 
 namespace detail {
 
+bool StartsCharacter(std::string_view text, size_t from, size_t at) {
+    size_t i = from;
+    while (i < at) {
+        if (i + 8 <= at && AsciiWord(text.data() + i)) i += 8;
+        else i += platform::IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+    }
+    return i == at;
+}
+
 size_t LineEnd(std::string_view text, size_t from) {
     const char* p = text.data() + from;
     const size_t n = text.size() - from;
@@ -213,7 +238,8 @@ void TFindInFiles::SearchFile(const TFileToSearch& file, compiler::MessageLines&
 
 void TFindInFiles::SearchText(const std::string& path, std::string_view text, compiler::MessageLines& out) {
     size_t found = 0;
-    std::string line;
+    std::string line = path + "(";  // the path once, the rest of each hit after it
+    const size_t head = line.size();
     ForEachHitLine(text, pattern_, needle_, [&](long number, std::string_view bytes) {
         ++found;
         // Cut as the list shows it, on a whole character.
@@ -222,10 +248,18 @@ void TFindInFiles::SearchText(const std::string& path, std::string_view text, co
             if (platform::IsTrailByteAt(bytes, cut)) --cut;
             bytes = bytes.substr(0, cut);
         }
-        platform::DecodeResult decoded = platform::DecodeSjis(bytes);
-        for (char& c : decoded.text)
-            if (c == '\t' || c == '\0') c = ' ';
-        out.push_back(compiler::HitLine(path, number, decoded.text));
+        line.resize(head);
+        line += std::to_string(number);
+        line += ") : ";
+        const size_t textAt = line.size();
+        if (IsAscii(bytes)) line += bytes;
+        else line += platform::DecodeSjis(bytes).text;
+        // TABs (and NULs, which only an open document's text still holds) as blanks.
+        for (char* p = line.data() + textAt; (p = static_cast<char*>(std::memchr(p, '\t', line.data() + line.size() - p)));)
+            *p = ' ';
+        for (char* p = line.data() + textAt; (p = static_cast<char*>(std::memchr(p, '\0', line.data() + line.size() - p)));)
+            *p = ' ';
+        out.push_back(line);
     });
     if (found) ++filesWithHits_;
     hits_ += found;

@@ -15,7 +15,6 @@
 
 #include "compiler/Msg.h"
 #include "editor/EditorSearch.h"
-#include "platform/ShiftJis.h"
 
 namespace app {
 
@@ -138,6 +137,8 @@ namespace detail {
 // The end of the line starting at `from` (the offset of its CR or LF, or
 // the text's end).
 size_t LineEnd(std::string_view text, size_t from);
+// Whether the byte at `at` begins a character, reading from `from` (which does).
+bool StartsCharacter(std::string_view text, size_t from, size_t at);
 // The offset after the line break at `end` (CR LF counts as one).
 inline size_t NextLineStart(std::string_view text, size_t end) {
     if (end >= text.size()) return text.size();
@@ -182,9 +183,7 @@ void ForEachHitLine(std::string_view text, const editor::TSearchPattern& pattern
             if (at == std::string_view::npos) return;
             size_t end = advanceTo(at);
             if (bytesDecide) {
-                size_t i = start;
-                while (i < at) i += platform::IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
-                if (i == at) {
+                if (detail::StartsCharacter(text, start, at)) {
                     hit(line, text.substr(start, end - start));
                     start = detail::NextLineStart(text, end);
                     ++line;
