@@ -213,4 +213,26 @@ TEST_F(FindInFilesCommand, ListsHitsThatJumpAndMark) {
     EXPECT_EQ(ui.messages.back(), "検索するファイルがありません");
 }
 
+TEST_F(FindInFilesCommand, ProjectScopeWhenAProjectIsOpen) {
+    const std::string a = dir.Write("a.R", "hit a\r\n");
+    const std::string h = dir.Write("b.H", "hit h\r\n");
+    dir.Write("c.R", "hit c, not in the project\r\n");
+    const std::string prj =
+        dir.Write("p.PRJ", "[PROJECT]\r\nName=p\r\nRX=a.RX\r\n[R]\r\nDIR=\r\nRCNT=1\r\nr01=a.R\r\n");
+    Start();
+    FindView view;
+    form->SetView(&view);
+    auto& f = form->FindInFilesForm();
+    f.text = "hit";
+    form->Execute(app::ActionId::SearchInFiles);  // no project: the folder
+    EXPECT_EQ(f.scope, app::TFindScope::fsFolder);
+    ASSERT_TRUE(form->OpenProjectFile(prj));
+    form->Execute(app::ActionId::SearchInFiles);
+    EXPECT_EQ(f.scope, app::TFindScope::fsProject);
+    compiler::TMsgForm* hits = form->HitsWindow();
+    ASSERT_TRUE(hits);
+    const std::vector<std::string> lines(hits->Items().begin(), hits->Items().end());
+    EXPECT_EQ(lines, (std::vector<std::string>{a + "(1) : hit a", h + "(1) : hit h", "2 個のファイルで 2 件見つかりました"}));
+}
+
 }  // namespace

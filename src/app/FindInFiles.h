@@ -80,6 +80,7 @@ struct TFindInFilesForm {
     editor::TSearchOptions options = 0;
     TFindScope scope = TFindScope::fsFolder;
     bool projectOpen = false;  // the project scope is offered
+    std::optional<bool> projectOpenBefore;  // at the last use: a change brings back the default scope
     std::string folder;
     std::string patterns = kDefaultPatterns;
     bool subfolders = true;

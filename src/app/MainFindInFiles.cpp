@@ -23,10 +23,10 @@ void TMainForm::FindInFilesExecute() {
     if (building_ || findingInFiles_ || !view_) return;
     TFindInFilesForm& f = findInFiles_;
     f.projectOpen = project_.IsOpen();
-    // The project when one is open, else the folder; a choice the user made
-    // earlier stays while it can still be made.
-    if (f.scope == TFindScope::fsProject && !f.projectOpen) f.scope = TFindScope::fsFolder;
-    if (f.projectOpen && f.scope == TFindScope::fsFolder && f.folder.empty()) f.scope = TFindScope::fsProject;
+    // The project when one is open, else the folder; the user's choice
+    // stays until a project is opened or closed.
+    if (f.projectOpenBefore != f.projectOpen) f.scope = f.projectOpen ? TFindScope::fsProject : TFindScope::fsFolder;
+    f.projectOpenBefore = f.projectOpen;
     if (TMDIChild* doc = ActiveDocument(); doc && !IsUntitled(doc->Caption()))
         f.folder = platform::ExtractFilePath(doc->Caption());
     else if (f.folder.empty())
