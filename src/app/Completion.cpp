@@ -1,7 +1,6 @@
 #include "app/Completion.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 #include "editor/Editor.h"
 #include "platform/FileIO.h"
@@ -147,31 +146,30 @@ std::vector<TCompletionItem> CompletionCandidates(std::string_view prefix, const
         const std::string* word;
         const std::string* hint;
         bool starts;
+        int source;  // 0 the named ones, whose hints win over a document's word
     };
     std::vector<Found> found;
-    std::unordered_set<std::string_view> seen;
-    auto consider = [&](const std::string& word, const std::string* hint) {
+    static const std::string kNoHint;
+    auto consider = [&](const std::string& word, const std::string* hint, int source) {
         if (word.empty()) return;
         const size_t at = FindNoCase(word, prefix);
-        if (at == std::string_view::npos) return;
-        if (!seen.insert(word).second) return;
-        found.push_back({&word, hint, at == 0});
+        if (at != std::string_view::npos) found.push_back({&word, hint, at == 0, source});
     };
-    static const std::string kNoHint;
-    for (const TCompletionItem& item : sources.named) consider(item.word, &item.hint);
+    for (const TCompletionItem& item : sources.named) consider(item.word, &item.hint, 0);
     if (!prefix.empty()) {
         for (const TWordIndex::TWords* words : sources.documents) {
             for (const auto& [word, count] : *words) {
                 // The word being typed is in the text too.
-                if (word == prefix) continue;
-                consider(word, &kNoHint);
+                if (word != prefix) consider(word, &kNoHint, 1);
             }
         }
     }
-    // Only the head of a huge list is ever looked at: it alone is ordered.
+    // Equal names sort next to each other, the named one first; only the
+    // head of a huge list is ever looked at, so it alone is ordered.
     const auto less = [](const Found& a, const Found& b) {
         if (a.starts != b.starts) return a.starts;
-        return LessNoCase(*a.word, *b.word);
+        if (*a.word != *b.word) return LessNoCase(*a.word, *b.word);
+        return a.source < b.source;
     };
     if (found.size() > kMaxCandidates) {
         std::partial_sort(found.begin(), found.begin() + kMaxCandidates, found.end(), less);
@@ -181,7 +179,8 @@ std::vector<TCompletionItem> CompletionCandidates(std::string_view prefix, const
     }
     std::vector<TCompletionItem> items;
     items.reserve(found.size());
-    for (const Found& f : found) items.push_back({*f.word, *f.hint});
+    for (size_t i = 0; i < found.size(); ++i)
+        if (i == 0 || *found[i].word != *found[i - 1].word) items.push_back({*found[i].word, *found[i].hint});
     return items;
 }
 
