@@ -19,6 +19,11 @@ std::string MakeSourceText();
 // returns its path.
 std::string SourceFile();
 
+// A folder of 1,000 files of about 100 KB each (MakeSourceText() cut at
+// line ends), ten subfolders of 100 ".R" files, written once per machine
+// beside SourceFile(); returns the folder.
+std::string FindTree();
+
 // About 10 MB of the source text with exactly 200,000 "foo", at most one a line.
 std::string TenMegabytesWithFoo();
 

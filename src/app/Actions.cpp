@@ -32,6 +32,7 @@ const std::array<ActionInfo, static_cast<size_t>(A::Count)> kActions = {{
     {A::SearchFindNext, "次を検索(&S)", "F3", "次を検索|次の文字列を検索"},
     {A::SearchFindPrev, "上方向へ検索(&R)", "Shift+F3", "上方向へ検索|上方向へ文字列を検索"},
     {A::SearchReplace, "置換(&R)", "Ctrl+R", "置換|文字列を置換"},
+    {A::SearchInFiles, "ファイルから検索(&G)...", "Ctrl+Shift+G", "ファイルから検索|プロジェクトやフォルダのファイルから文字列を検索"},
     {A::SearchJump, "指定行へｼﾞｬﾝﾌﾟ(&J)", "Ctrl+J", "指定行へｼﾞｬﾝﾌﾟ|指定した行番号へ移動"},
     {A::SearchBracket, "対応する括弧の検索(&E)", "Ctrl+E", "対応する括弧|ｶｰｿﾙ位置の括弧に対応する括弧へ移動"},
 
@@ -111,7 +112,7 @@ const std::vector<Menu>& MenuBar() {
           {EntryKind::Templates, A::Count, "定型文の挿入(&I)"}, Act(A::TemplateAdd), Sep(),
           Act(A::InsertFileAtCaretLine)}},
         {"検索(&S)",
-         {Act(A::SearchFind), Act(A::SearchFindNext), Act(A::SearchFindPrev), Act(A::SearchReplace), Sep(),
+         {Act(A::SearchFind), Act(A::SearchFindNext), Act(A::SearchFindPrev), Act(A::SearchReplace), Act(A::SearchInFiles), Sep(),
           Act(A::SearchJump), Act(A::SearchBracket)}},
         {"コンパイル(&C)",
          {Act(A::Compile), Act(A::Link), Sep(), Act(A::QuickMake), Act(A::ProjectMake), Sep(), Act(A::CompileStop), Sep(),

@@ -16,7 +16,7 @@ enum class ActionId {
     // Edit
     EditCut1, EditCopy1, EditPaste1, EditUndo, EditRedo, TemplateAdd, InsertFileAtCaretLine,
     // Search
-    SearchFind, SearchFindNext, SearchFindPrev, SearchReplace, SearchJump, SearchBracket,
+    SearchFind, SearchFindNext, SearchFindPrev, SearchReplace, SearchInFiles, SearchJump, SearchBracket,
     // Compile
     Compile, Link, QuickMake, ProjectMake, CompileStop, NextError, PrevError,
     // Project

@@ -87,6 +87,14 @@ TMDIChild::TMDIChild(TMainForm& main, platform::Ui& ui)
         if (!h.untitled && stampPath_ == Caption()) h.stamp = diskStamp_;
         return h;
     });
+    words_ = std::make_unique<TWordIndex>(editor_->Store());
+    completion_ = std::make_unique<TCompletion>(
+        *editor_, [this](std::string_view prefix) { return main_.CompletionCandidates(prefix, *editor_); });
+    completion_->OnBeep = [this] { ui_.Beep(); };
+    // A library name completed shows its hint, as Ctrl+F1 would.
+    completion_->OnInserted = [this](const TCompletionItem& item) {
+        if (!item.hint.empty() && !main_.Lookup(item.word).empty()) ShowKeywordHint(item.word, false);
+    };
 }
 
 // A window that goes without its FormClose (a fault) keeps its journal.
@@ -360,6 +368,7 @@ void TMDIChild::FormClose() {
 }
 
 void TMDIChild::Editor1Change() {
+    completion_->Update();
     changed_ = true;
     panels_[1] = LinesPanel(*editor_);
     panels_[3] = editor_->CanUndo() ? "(変更有り)" : "";
@@ -386,6 +395,7 @@ void TMDIChild::CheckUndoState() {
 }
 
 void TMDIChild::CaretMoved() {
+    completion_->Update();
     if (!editor_->Focused()) return;
     HideHint();
     int line = editor_->Row();
@@ -396,7 +406,10 @@ void TMDIChild::CaretMoved() {
 
 void TMDIChild::SetEditorFocused(bool focused) {
     editor_->SetFocused(focused);
-    if (!focused) return;
+    if (!focused) {
+        completion_->Close();
+        return;
+    }
     main_.MessageList().SetTarget(editor_->MacroTarget());
     CaretMoved();
 }
@@ -477,6 +490,11 @@ void TMDIChild::InsertFileAtCaretLine() {
 bool TMDIChild::Editor1KeyDown(int key, const editor::TKeyState& keys) {
     editor::TEditor& ed = *editor_;
     const bool ctrlOnly = keys.ctrl && !keys.shift && !keys.alt;
+    if (!keys.ctrl && !keys.alt && completion_->KeyDown(key, ed.VisibleRows() / 2)) return true;
+    if (ctrlOnly && key == ' ') {
+        completion_->Open();
+        return true;
+    }
     if (keys.alt && !keys.ctrl && (key == 'M' || key == 'L')) {
         MacroKey(key == 'L');
         return true;
@@ -576,7 +594,7 @@ bool TMDIChild::TakesKey(int key, const editor::TKeyState& keys) {
     if (keys.alt && !keys.ctrl) return key == 'M' || key == 'L';
     if (!keys.ctrl || keys.alt) return false;
     if (keys.shift) return key == 'I' || key == 'U';
-    return key == 'Y' || key == 'E' || key == editor::vkDelete || key == editor::vkBack;
+    return key == 'Y' || key == 'E' || key == ' ' || key == editor::vkDelete || key == editor::vkBack;
 }
 
 bool TMDIChild::Editor1MouseDown(editor::TMouseButton button, int x, int y, const editor::TKeyState& keys) {

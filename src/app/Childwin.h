@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "forms/MdiChildForm.h"
+#include "app/Completion.h"
 #include "app/Recovery.h"
 #include "app/Settings.h"
 #include "editor/Editor.h"
@@ -116,6 +117,10 @@ public:
 
     void Editor1Change();
     void CaretMoved();
+    // Ctrl+Space's list for the word before the caret, and the words of
+    // this document that it and the other documents' lists offer.
+    TCompletion& Completion() { return *completion_; }
+    TWordIndex& Words() { return *words_; }
     // The document window's keys, before the editor's: true when consumed.
     bool Editor1KeyDown(int key, const editor::TKeyState& keys);
     // Whether Editor1KeyDown handles `key` (it must win over window menus).
@@ -169,6 +174,9 @@ public:
     // Marks the rows the messages name; the marks follow edits.
     void SetBuildMessages(std::vector<TBuildMessage> messages);
     void ClearBuildMessages();
+    // The rows of find-in-files hits (1-based lines), and clearing them.
+    void MarkHitLines(const std::vector<long>& lines);
+    void ClearHitMarks();
     // The messages about the row, one per line ("" for none).
     std::string BuildMessagesAt(int row) const;
 
@@ -187,6 +195,8 @@ private:
     platform::Ui& ui_;
     std::unique_ptr<editor::TEditor> editor_;
     std::unique_ptr<TDocumentJournal> journal_;
+    std::unique_ptr<TWordIndex> words_;  // goes before the editor and its store
+    std::unique_ptr<TCompletion> completion_;
     std::array<std::string, 5> panels_;
     bool changed_ = false;
     bool discardConfirmed_ = false;

@@ -204,6 +204,11 @@ void TMainForm::FormActivate() {
 }
 
 bool TMainForm::FormCloseQuery() {
+    if (findingInFiles_) {
+        stopFindInFiles_ = true;
+        closeAfterBuild_ = true;
+        return false;
+    }
     if (building_) {
         // The compiler is waited for inside this call stack: end it, and
         // close once the build has unwound.
@@ -320,6 +325,7 @@ void TMainForm::CycleChildren(bool forward) {
 void TMainForm::RemoveChild(TMdiChildForm& child) {
     if (&child == markersFrom_) ClearBuildMarkers();
     if (auto* doc = dynamic_cast<TMDIChild*>(&child)) RememberPlace(*doc);
+    if (&child == hitsFrom_) ClearHitMarks();
     if (view_) view_->ChildRemoving(child);
     if (active_ == &child) active_ = nullptr;
     auto it = std::find_if(children_.begin(), children_.end(), [&](auto& c) { return c.get() == &child; });
@@ -501,6 +507,8 @@ bool TMainForm::Enabled(ActionId id) const {
         case ActionId::EditCopy1:
         case ActionId::EditPaste1:
             return ActiveDocument() != nullptr;
+        case ActionId::SearchInFiles:
+            return !building_ && !findingInFiles_;
         case ActionId::SearchFind:
         case ActionId::SearchFindNext:
         case ActionId::SearchFindPrev:
@@ -583,6 +591,7 @@ void TMainForm::Execute(ActionId id) {
         case ActionId::SearchFindPrev: FindBeforClick(); break;
         case ActionId::SearchReplace: SearchReplaceExecute(); break;
         case ActionId::SearchJump: J1Click(); break;
+        case ActionId::SearchInFiles: FindInFilesExecute(); break;
         case ActionId::SearchBracket: ToolbarButton9722Click(); break;
         case ActionId::Compile: CompileExecute(); break;
         case ActionId::Link: LinkExecute(); break;
@@ -641,7 +650,8 @@ bool TMainForm::CompilerCheck() {
 
 void TMainForm::CloseOldMessageWindow() {
     for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
-        if ((*it)->Kind() == ChildKind::Message) {
+        auto* msg = dynamic_cast<compiler::TMsgForm*>(it->get());
+        if (msg && !msg->Hits()) {  // a find's listing stays
             CloseChild(**it);
             return;
         }
@@ -746,6 +756,19 @@ compiler::TMsgForm* TMainForm::ShowCompilerOutput(const std::string& output, con
     return msg;
 }
 
+TMDIChild* TMainForm::JumpWindow(const compiler::JumpTarget& target) const {
+    std::vector<std::string> captions;
+    std::vector<TMDIChild*> docs = DocumentWindows(&captions);
+    if (target.exact) {
+        // A hit names its file in full: only that file's window will do.
+        for (size_t i = 0; i < docs.size(); ++i)
+            if (captions[i] == target.file) return docs[i];
+        return target.file.empty() || target.file[0] != '/' ? nullptr : DocumentShowing(target.file);
+    }
+    int found = compiler::FindJumpWindow(captions, target.file);
+    return found >= 0 ? docs[static_cast<size_t>(found)] : nullptr;
+}
+
 compiler::TMsgForm* TMainForm::MessageWindow() const {
     for (auto it = children_.rbegin(); it != children_.rend(); ++it)
         if (auto* msg = dynamic_cast<compiler::TMsgForm*>(it->get())) return msg;
@@ -758,13 +781,10 @@ void TMainForm::NextErrorExecute(bool forward) {
 
 void TMainForm::Timer1Timer() {
     timer1_.SetEnabled(false);
-    std::vector<std::string> captions;
-    std::vector<TMDIChild*> docs = DocumentWindows(&captions);
     // A Windows compiler names files by drive paths (Z:\..., D:\...).
     compiler::JumpTarget target = jump_;
     target.file = compiler::LocalFileText(target.file);
-    int found = compiler::FindJumpWindow(captions, target.file);
-    TMDIChild* doc = found >= 0 ? docs[static_cast<size_t>(found)] : nullptr;
+    TMDIChild* doc = JumpWindow(target);
     if (!doc) {
         // A file no window shows is opened from the folder the build ran in.
         std::string path = compiler::JumpTargetPath(target);
@@ -776,14 +796,18 @@ void TMainForm::Timer1Timer() {
         doc = OpenDocumentWindow(path);
         if (!doc) return;
         if (markersFrom_) MarkDocuments(*markersFrom_, doc);
+        if (hitsFrom_) PlaceHitMarks(*hitsFrom_, doc);
     }
     editor::TEditor& ed = doc->Editor1();
     // Any 32-bit number may stand in a message: a wider type keeps line - 1
     // from overflowing, and lines before the first are line 1.
     const int64_t line = std::max<int64_t>(1, jump_.line);
     const int64_t last = std::max(0, ed.RowCount() - 1);
-    ed.SetRow(static_cast<int>(std::min(line - 1, last)));
-    ed.SetTopRow(static_cast<int>(std::clamp<int64_t>(line - ed.VisibleRows() / 3, 0, ed.RowCount())));
+    // A line is its first row: with word wrap, rows run ahead of lines.
+    const int64_t lines = ed.Store().LineCount();
+    const int64_t row = line <= lines ? ed.Store().RowOfLine(static_cast<int>(line - 1)) : last;
+    ed.SetRow(static_cast<int>(std::min(row, last)));
+    ed.SetTopRow(static_cast<int>(std::clamp<int64_t>(row + 1 - ed.VisibleRows() / 3, 0, ed.RowCount())));
     active_ = doc;
     if (view_) view_->ActivateChild(*doc);
     NotifyState();

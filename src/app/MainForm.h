@@ -14,6 +14,7 @@
 #include "app/Childwin.h"
 #include "app/Clipboard.h"
 #include "app/Cust.h"
+#include "app/FindInFiles.h"
 #include "forms/FileDrop.h"
 #include "forms/MdiChildForm.h"
 #include "app/NumJump.h"
@@ -73,6 +74,9 @@ public:
     virtual bool RunOptions(TVKBOptForm& /*form*/) { return false; }
     virtual bool RunCustomize(TCustForm& /*form*/) { return false; }
     virtual bool RunProjectCustomize(TPrjCustForm& /*form*/) { return false; }
+    // The find-in-files dialog, modal; it stays up while the search runs
+    // (OnStart) and closes when that ends, or on Esc before it starts.
+    virtual void RunFindInFiles(TFindInFilesForm& /*form*/) {}
     virtual std::vector<TFontFace> InstalledFonts() const { return {}; }
     // The project window's font or colours changed in the settings.
     virtual void ProjectLookChanged() {}
@@ -187,6 +191,11 @@ public:
     void A1Click();
     const std::string& KeywordListFile() const { return keywordListFile_; }
 
+    // The names Ctrl+Space offers in `ed` for `prefix` (Shift-JIS): the
+    // keyword hints, the define reference, `ed`'s reserved words and the
+    // words of every open document (MainCompletion.cpp).
+    std::vector<TCompletionItem> CompletionCandidates(std::string_view prefix, editor::TEditor& ed);
+
     // Help (MainHelp.cpp). The keyword hint list of the target host, read at
     // start and again whenever the target changes.
     const reference::TKeywordList& Keywords() const { return keywords_; }
@@ -274,6 +283,8 @@ public:
     // The status bar's build panel: what runs and how to stop it; empty
     // while nothing runs.
     std::string BuildStatus() const;
+    // The same for a find in files.
+    const std::string& FindStatus() const { return findStatus_; }
     // Lists compiler output in a new message window; a non-empty `notice`
     // becomes its last line.
     compiler::TMsgForm* ShowCompilerOutput(const std::string& output, const std::string& notice = {});
@@ -297,6 +308,20 @@ public:
     void ReplaceDialog1Replace(bool all);
     void J1Click();
     void K1Click();
+    // Find in files (MainFindInFiles.cpp): the dialog preset for the open
+    // project or the active document's folder; the search in slices, its
+    // hits listed in a message window of their own and marked in the
+    // documents; a stop keeps what was found.
+    TFindInFilesForm& FindInFilesForm() { return findInFiles_; }
+    void FindInFilesExecute();
+    void FindInFilesStart();
+    void FindInFilesStop() { stopFindInFiles_ = true; }
+    bool FindingInFiles() const { return findingInFiles_; }
+    // The files the dialog's scope names; nullopt (after telling the user)
+    // when there are none to search.
+    std::optional<std::vector<TFileToSearch>> FindInFilesTargets();
+    // The newest find-in-files listing; nullptr when none is open.
+    compiler::TMsgForm* HitsWindow() const;
     void ToolbarButton9722Click() { K1Click(); }
 
     // Help menu references: the chosen name or execkey() line goes into the
@@ -336,10 +361,15 @@ private:
     // Marks the rows the message window's messages name in the open
     // documents; cleared with the window (MainMarkers.cpp).
     void PlaceBuildMarkers(const compiler::TMsgForm& msg);
+    // The same for a find-in-files listing, with marks of their own kind.
+    void PlaceHitMarks(const compiler::TMsgForm& hits, TMDIChild* only);
+    void ClearHitMarks();
     void ClearBuildMarkers();
     // Marks the rows in the documents (or only in `only`) that the
     // messages name.
     void MarkDocuments(const compiler::TMsgForm& msg, TMDIChild* only);
+    // The window a jump to `target` goes to; nullptr when none shows it.
+    TMDIChild* JumpWindow(const compiler::JumpTarget& target) const;
     // The document windows in window order, with their captions.
     std::vector<TMDIChild*> DocumentWindows(std::vector<std::string>* captions) const;
     // The active document when it may be compiled; nullptr (after any
@@ -425,6 +455,11 @@ private:
     editor::TMessageList messageList_;
     const compiler::TMsgForm* markersFrom_ = nullptr;  // the message window whose messages are marked
     TReplaceDialog replaceDialog_;
+    TFindInFilesForm findInFiles_;
+    bool findingInFiles_ = false;
+    bool stopFindInFiles_ = false;
+    std::string findStatus_;
+    const compiler::TMsgForm* hitsFrom_ = nullptr;  // the listing whose hits are marked
 
     // Created once and reused: the define sort directions last the program's life.
     reference::TDefineViewForm defineView_{ui_};

@@ -3,6 +3,7 @@
 // bar, with the messages as its tooltip. The marks go with the next build
 // or with the message window.
 #include <algorithm>
+#include <map>
 
 #include "app/Childwin.h"
 #include "app/MainForm.h"
@@ -121,6 +122,45 @@ std::string TMDIChild::BuildMessagesAt(int row) const {
     return text;
 }
 
+void TMDIChild::ClearHitMarks() {
+    editor::TEditor& ed = *editor_;
+    if (!(ed.MarksInUse() & (1u << editor::kHitRowMark))) return;
+    for (int r = 0; r < ed.RowCount(); ++r) ed.DeleteRowMark(r, editor::kHitRowMark);
+}
+
+void TMDIChild::MarkHitLines(const std::vector<long>& lines) {
+    editor::TEditor& ed = *editor_;
+    for (long line : lines) {
+        if (line < 1 || line > ed.Store().LineCount()) continue;
+        const int row = ed.Store().RowOfLine(static_cast<int>(line - 1));
+        if (row < ed.RowCount()) ed.PutRowMark(row, editor::kHitRowMark);
+    }
+}
+
+void TMainForm::ClearHitMarks() {
+    hitsFrom_ = nullptr;
+    for (TMDIChild* doc : DocumentWindows(nullptr)) doc->ClearHitMarks();
+}
+
+void TMainForm::PlaceHitMarks(const compiler::TMsgForm& hits, TMDIChild* only) {
+    if (!only) ClearHitMarks();
+    hitsFrom_ = &hits;
+    std::map<TMDIChild*, std::vector<long>> lines;
+    std::string file;
+    TMDIChild* doc = nullptr;
+    for (size_t i = 0; i < hits.Items().size(); ++i) {
+        std::optional<compiler::JumpTarget> target = hits.TargetAt(i);
+        if (!target) continue;
+        // Hits come file by file: one look for each.
+        if (target->file != file) {
+            file = target->file;
+            doc = JumpWindow(*target);
+        }
+        if (doc && (!only || doc == only)) lines[doc].push_back(target->line);
+    }
+    for (auto& [d, l] : lines) d->MarkHitLines(l);
+}
+
 void TMainForm::ClearBuildMarkers() {
     markersFrom_ = nullptr;
     for (auto& child : children_)
@@ -153,8 +193,7 @@ void TMainForm::MarkDocuments(const compiler::TMsgForm& msg, TMDIChild* only) {
         platform::WineDrives::Read(platform::WinePrefix(platform::ProcessEnvironment()));
     size_t index = 0;
     for (auto it = msg.Items().begin(); it != msg.Items().end(); ++it, ++index) {
-        std::string line(*it);
-        std::optional<compiler::JumpTarget> target = compiler::ParseJumpTarget(line);
+        std::optional<compiler::JumpTarget> target = msg.TargetAt(index);
         if (!target) continue;
         // The same window a jump from this message goes to.
         int w = compiler::FindJumpWindow(captions, compiler::LocalFileText(target->file, drives));

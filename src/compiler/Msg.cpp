@@ -197,6 +197,32 @@ int FindJumpWindow(const std::vector<std::string>& captions, const std::string& 
     return found;
 }
 
+std::optional<JumpTarget> ParseHitLine(std::string_view line) {
+    for (size_t open = line.find('('); open != std::string_view::npos; open = line.find('(', open + 1)) {
+        size_t i = open + 1;
+        long number = 0;
+        while (i < line.size() && line[i] >= '0' && line[i] <= '9' && i - open <= 10) number = number * 10 + (line[i++] - '0');
+        if (i == open + 1 || line.substr(i, 4) != ") : ") continue;
+        JumpTarget target;
+        target.file = std::string(line.substr(0, open));
+        target.line = number;
+        target.exact = true;
+        return target;
+    }
+    return std::nullopt;
+}
+
+std::string HitLine(std::string_view path, long line, std::string_view text) {
+    std::string s;
+    s.reserve(path.size() + text.size() + 16);
+    s += path;
+    s += '(';
+    s += std::to_string(line);
+    s += ") : ";
+    s += text;
+    return s;
+}
+
 std::string ListedText(std::string_view item) {
     if (item.size() <= kListedBytes) return std::string(item);
     size_t cut = kListedBytes;
@@ -220,7 +246,7 @@ void TMsgForm::ListBox1DblClick() {
     std::string item(items_[static_cast<size_t>(selected_)]);
     if (item.find('(') == std::string::npos) return;
     std::optional<std::string> bad;
-    std::optional<JumpTarget> target = ParseJumpTarget(item, &bad);
+    std::optional<JumpTarget> target = TargetAt(static_cast<size_t>(selected_), &bad);
     if (!target) {
         if (bad)
             ui_.MessageBox("'" + *bad + "' は整数ではありません", "エラー", platform::MsgKind::Error,
@@ -231,9 +257,15 @@ void TMsgForm::ListBox1DblClick() {
     if (onJump_) onJump_(*target);
 }
 
+std::optional<JumpTarget> TMsgForm::TargetAt(size_t i, std::optional<std::string>* badNumber) const {
+    if (i >= items_.size()) return std::nullopt;
+    if (hits_) return ParseHitLine(items_[i]);
+    return ParseJumpTarget(std::string(items_[i]), badNumber);
+}
+
 bool TMsgForm::SelectNextTarget(bool forward) {
     const long n = static_cast<long>(items_.size());
-    auto isTarget = [&](long i) { return ParseJumpTarget(std::string(items_[static_cast<size_t>(i)])).has_value(); };
+    auto isTarget = [&](long i) { return TargetAt(static_cast<size_t>(i)).has_value(); };
     long from = selected_ >= 0 && selected_ < n ? selected_ : (forward ? -1 : n);
     long found = -1;
     for (long i = from + (forward ? 1 : -1); i >= 0 && i < n && found < 0; i += forward ? 1 : -1)

@@ -82,6 +82,7 @@ struct JumpTarget {
     long line = 0;
     std::string folder;  // where the build ran (a relative file is taken there); may be empty
     bool error = false;  // "error" is the kind word after the ": " (else a warning)
+    bool exact = false;  // the file is named in full (a find's hit): no other file matches it
 };
 
 // A message's file text as this system names the file: a Windows path
@@ -102,6 +103,13 @@ std::string JumpTargetPath(const JumpTarget& target);
 // an empty one) is no integer.
 std::optional<JumpTarget> ParseJumpTarget(const std::string& line,
                                           std::optional<std::string>* badNumber = nullptr);
+
+// A find-in-files result line, "path(line) : text": the file is what comes
+// before the first "(digits) : " (so a path may hold parentheses), the
+// line those digits. nullopt for any other line (the counts at the end).
+std::optional<JumpTarget> ParseHitLine(std::string_view line);
+// The line that ParseHitLine reads back as `path` and `line`.
+std::string HitLine(std::string_view path, long line, std::string_view text);
 
 // Splits compiler output into list lines: CR LF, CR CR LF, CR or LF end a line, TAB
 // becomes one blank, NUL becomes one blank. A line that is valid UTF-8 is
@@ -137,6 +145,12 @@ public:
     int Selected() const { return selected_; }
     void SetSelected(int index) { selected_ = index; }
 
+    // A find-in-files listing: its lines are read as hits, not messages.
+    void SetHits(bool hits) { hits_ = hits; }
+    bool Hits() const { return hits_; }
+    // The jump target of item `i` as this listing reads its lines.
+    std::optional<JumpTarget> TargetAt(size_t i, std::optional<std::string>* badNumber = nullptr) const;
+
     // The folder the build ran in; jump requests carry it.
     void SetFolder(std::string folder) { folder_ = std::move(folder); }
 
@@ -157,6 +171,7 @@ private:
     MessageLines items_;
     int selected_ = -1;
     std::string folder_;
+    bool hits_ = false;
 };
 
 }  // namespace compiler

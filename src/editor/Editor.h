@@ -33,7 +33,9 @@ namespace editor {
 // converts to and from the desktop's Unicode clipboard.
 class TMacroTarget;
 
-// Row marks that stand for a build's messages, drawn in the left bar.
+// Row marks that stand for a build's messages and for find-in-files hits,
+// drawn in the left bar.
+constexpr int kHitRowMark = 13;
 constexpr int kErrorRowMark = 14;
 constexpr int kWarningRowMark = 15;
 

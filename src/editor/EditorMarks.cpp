@@ -26,8 +26,8 @@ void TEditor::SetRowMarks(int row, TRowMarks marks) {
     store_->ExcludeMarks(static_cast<TRowMarks>(old & ~marks));
     store_->SetMarks(row, marks);
     // Every editor on this text shows the change in its image bar (and the
-    // build's marks in its left bar).
-    const bool buildMarks = ((old ^ marks) >> kErrorRowMark) != 0;
+    // build's and the hits' marks in its left bar).
+    const bool buildMarks = ((old ^ marks) >> kHitRowMark) != 0;
     for (TEditor* ed : store_->Editors()) {
         const bool image = ed->props_.imagebar.visible, left = buildMarks && ed->props_.leftbar.visible;
         if (!(image || left) || !ed->window_) continue;

@@ -14,6 +14,7 @@ namespace {
 TColor Or(TColor c, TColor fallback) { return c == clNone ? fallback : c; }
 
 constexpr TColor kEdgeLight = clWhite;
+constexpr TColor kHitColour = 0xE08020;  // a blue apart from the build's red and yellow
 constexpr TColor kEdgeDark = 0x808080;
 
 // 5 × 9 digit pictures, one string of 9 rows per digit ('#' set).
@@ -260,12 +261,15 @@ void TEditorPainter::PaintLeftbar(Canvas& canvas, int first, int last) {
                 text.insert(0, static_cast<size_t>(m_.digits) - text.size(), l.zeroLead ? '0' : ' ');
             canvas.TextRun(x0 + l.leftMargin, y, text, m_.cellWidth, fg, 0);
         }
-        // A build's message on this row: a square in the bar's left margin.
+        // A build's message or a find's hit on this row: a square in the
+        // bar's left margin, red or yellow for messages, blue for hits.
         const TRowMarks marks = r < rows ? ed_.Store().GetMarks(r) : 0;
-        if (marks & ((1u << kErrorRowMark) | (1u << kWarningRowMark))) {
+        if (marks & ((1u << kErrorRowMark) | (1u << kWarningRowMark) | (1u << kHitRowMark))) {
             const int width = std::max(3, l.leftMargin - 2), height = std::max(3, m_.rowHeight - 4);
             const int top = y + (m_.rowHeight - height) / 2;
-            const TColor colour = (marks & (1u << kErrorRowMark)) ? clRed : clYellow;
+            const TColor colour = (marks & (1u << kErrorRowMark))     ? clRed
+                                  : (marks & (1u << kWarningRowMark)) ? clYellow
+                                                                      : kHitColour;
             canvas.FillRect({x0 + 1, top, x0 + 1 + width, top + height}, clGray);
             canvas.FillRect({x0 + 1, top, x0 + width, top + height - 1}, colour);
         }

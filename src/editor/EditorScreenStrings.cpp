@@ -237,10 +237,20 @@ int64_t RowBytes(const TEditorStringList& s, int row, int n) {
 
 }  // namespace
 
+void TEditorScreenStrings::TellEditing(int64_t offset, int64_t removed, std::string_view inserted) {
+    if (OnTextEdit) OnTextEdit(offset, removed, inserted);
+    for (TTextWatcher* w : watchers_) w->TextEditing(offset, removed, inserted);
+}
+
+void TEditorScreenStrings::TellReset() {
+    if (OnTextReset) OnTextReset();
+    for (TTextWatcher* w : watchers_) w->TextReset();
+}
+
 TRowMarks TEditorScreenStrings::DeleteRows(int row, int n) {
     if (row < 0 || row >= Count() || n <= 0) return 0;
     n = std::min(n, Count() - row);
-    if (OnTextEdit) OnTextEdit(RowOffset(row), RowBytes(*this, row, n), {});
+    if (Watched()) TellEditing(RowOffset(row), RowBytes(*this, row, n), {});
     TRowMarks marks = 0;
     for (int r = row; r < row + n; ++r) marks |= GetMarks(r);
     Changing();
@@ -252,13 +262,13 @@ TRowMarks TEditorScreenStrings::DeleteRows(int row, int n) {
 
 void TEditorScreenStrings::ReplaceRowRange(int a, int n, TEditorStringList& list) {
     const int k = list.Count();
-    if (OnTextEdit) {
+    if (Watched()) {
         std::string inserted;
         for (int i = 0; i < k; ++i) {
             inserted += list.Text(i);
             if (list.GetRowAttribute(i) == raLineBreak) inserted += kCrLf;
         }
-        OnTextEdit(RowOffset(a), RowBytes(*this, a, n), inserted);
+        TellEditing(RowOffset(a), RowBytes(*this, a, n), inserted);
     }
     std::vector<TRowMarks> marks(static_cast<size_t>(k), 0);
     Changing();
@@ -713,7 +723,7 @@ void TEditorScreenStrings::ReplaceBytes(int row, int start, int end, std::string
 
 int TEditorScreenStrings::EditRowInPlace(int row, size_t start, size_t length, std::string_view t) {
     // The row's kept scan follows the edit instead of going with the old text.
-    if (OnTextEdit) OnTextEdit(RowOffset(row) + static_cast<int64_t>(start), static_cast<int64_t>(length), t);
+    if (Watched()) TellEditing(RowOffset(row) + static_cast<int64_t>(start), static_cast<int64_t>(length), t);
     auto scan = scans_.extract(row);
     ReplaceBytesRaw(row, start, length, t);
     ++rawChanges_;
@@ -907,7 +917,7 @@ void TEditorScreenStrings::Clear() {
         e->SetTopRow(0);
     }
     marksInUse_ = 0;
-    if (OnTextReset) OnTextReset();
+    TellReset();
 }
 
 void TEditorScreenStrings::EndUpdate() {
@@ -1001,7 +1011,7 @@ TLoadReport TEditorScreenStrings::ReplaceAll(const std::function<platform::FileB
         if (wordWrap_) WrapAll();
         FullScan();
         for (TEditor* e : editors_) e->TextReset();
-        if (OnTextReset) OnTextReset();
+        TellReset();
     } catch (...) {
         ClearRaw();
         EndUpdate();

@@ -46,6 +46,16 @@ struct TLoadReport {
 // nothing is lost), and NUL bytes become blanks. `size` is cut accordingly.
 TLoadReport PrepareFileText(char* begin, size_t* size);
 
+// Something that follows the text besides the store's own hooks (a word
+// index): told of every edit just before it happens, and of a whole new
+// text just after it came.
+class TTextWatcher {
+public:
+    virtual ~TTextWatcher() = default;
+    virtual void TextEditing(int64_t offset, int64_t removed, std::string_view inserted) = 0;
+    virtual void TextReset() = 0;
+};
+
 struct TGathered {
     std::string text;
     TRowAttribute lastAttribute = raNone;
@@ -152,6 +162,9 @@ public:
     // (loaded, set, cleared).
     std::function<void(int64_t offset, int64_t removed, std::string_view inserted)> OnTextEdit;
     std::function<void()> OnTextReset;
+    // Watchers are told after the hooks; each removes itself before it goes.
+    void AddWatcher(TTextWatcher* w) { watchers_.push_back(w); }
+    void RemoveWatcher(TTextWatcher* w) { std::erase(watchers_, w); }
 
     // The whole text: rows with CR LF after each raLineBreak row.
     std::string GetText() const;
@@ -209,7 +222,13 @@ private:
     // Rows [at, at + removed) went and `inserted` rows came in their place.
     void MoveScans(int at, int removed, int inserted);
 
+    // The hooks and watchers, in that order.
+    void TellEditing(int64_t offset, int64_t removed, std::string_view inserted);
+    void TellReset();
+    bool Watched() const { return OnTextEdit || !watchers_.empty(); }
+
     std::vector<TEditor*> editors_;
+    std::vector<TTextWatcher*> watchers_;
     TLastChange lastChange_;
     uint64_t rawChanges_ = 0;  // changes of the rows themselves, counted
     TRowMarks marksInUse_ = 0;

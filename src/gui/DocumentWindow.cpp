@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include <QAbstractListModel>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
 #include <QStyle>
@@ -15,8 +17,29 @@
 #include "QtUi.h"
 #include "app/Childwin.h"
 #include "app/IncSearch.h"
+#include "platform/ShiftJis.h"
 
 namespace gui {
+
+class CompletionModel : public QAbstractListModel {
+public:
+    CompletionModel(app::TCompletion* completion, QObject* parent) : QAbstractListModel(parent), completion_(completion) {}
+    int rowCount(const QModelIndex& parent) const override {
+        return parent.isValid() || !completion_ ? 0 : static_cast<int>(completion_->Items().size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!completion_ || role != Qt::DisplayRole || index.row() < 0 || index.row() >= rowCount({})) return {};
+        return Q(platform::SjisToUtf8(completion_->Items()[static_cast<size_t>(index.row())].word));
+    }
+    void Reset(app::TCompletion* completion) {
+        beginResetModel();
+        completion_ = completion;
+        endResetModel();
+    }
+
+private:
+    app::TCompletion* completion_;
+};
 
 DocumentWindow::DocumentWindow(app::TMDIChild& form, QWidget* parent) : QWidget(parent), form_(&form) {
     auto* layout = new QVBoxLayout(this);
@@ -81,6 +104,28 @@ DocumentWindow::DocumentWindow(app::TMDIChild& form, QWidget* parent) : QWidget(
     hint_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     hint_->setStyleSheet("QLabel { background: #FFFF00; color: black; border: 1px solid black; padding: 1px 3px; }");
     form.OnHintChanged = [this] { UpdateHint(); };
+    completionList_ = new QListView(this);
+    completionList_->setWindowFlags(Qt::ToolTip);
+    completionList_->setFocusPolicy(Qt::NoFocus);
+    completionList_->setUniformItemSizes(true);
+    completionList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    completionList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    completionModel_ = new CompletionModel(&form.Completion(), this);
+    completionList_->setModel(completionModel_);
+    completionHint_ = new QLabel(this, Qt::ToolTip);
+    completionHint_->setTextFormat(Qt::PlainText);
+    completionHint_->setWordWrap(true);
+    completionHint_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    completionHint_->setStyleSheet(
+        "QLabel { background: #FFFFE0; color: black; border: 1px solid gray; padding: 2px 4px; }");
+    connect(completionList_, &QListView::clicked, this, [this](const QModelIndex& index) {
+        if (!form_) return;
+        form_->Completion().Move(index.row() - form_->Completion().Selected());
+    });
+    connect(completionList_, &QListView::doubleClicked, this, [this] {
+        if (form_) form_->Completion().Insert();
+    });
+    form.Completion().OnChanged = [this] { UpdateCompletion(); };
     form.OnChanged = [this] { Refresh(); };
     form.OnPaintStatusNow = [this] { panels_[4]->repaint(); };
     Refresh();
@@ -96,6 +141,10 @@ void DocumentWindow::OpenIncSearch() {
 
 void DocumentWindow::Detach() {
     if (form_) form_->OnChanged = form_->OnPaintStatusNow = form_->OnHintChanged = nullptr;
+    if (form_) form_->Completion().OnChanged = nullptr;
+    completionModel_->Reset(nullptr);
+    completionList_->hide();
+    completionHint_->hide();
     hint_->hide();
     // The bar works on the form's editor, which goes with the form.
     if (search_) {
@@ -114,6 +163,56 @@ void DocumentWindow::Refresh() {
     setWindowTitle(Q(form_->Caption()));
     for (int i = 0; i < 5; ++i) panels_[static_cast<size_t>(i)]->setText(Q(form_->Panel(i)));
     editor_->Refresh();
+}
+
+void DocumentWindow::UpdateCompletion() {
+    if (!form_ || !form_->Completion().Visible()) {
+        completionList_->hide();
+        completionHint_->hide();
+        completionModel_->Reset(form_ ? &form_->Completion() : nullptr);
+        return;
+    }
+    app::TCompletion& c = form_->Completion();
+    completionModel_->Reset(&c);
+    const QModelIndex current = completionModel_->index(c.Selected(), 0);
+    completionList_->setCurrentIndex(current);
+    completionList_->scrollTo(current);
+    // Under the word being completed, kept on the screen.
+    const QFontMetrics fm(completionList_->font());
+    const int rows = std::min<int>(static_cast<int>(c.Items().size()), 12);
+    int width = 160;
+    for (int i = 0; i < std::min<int>(static_cast<int>(c.Items().size()), 200); ++i)
+        width = std::max(width, fm.horizontalAdvance(completionModel_->data(completionModel_->index(i, 0), Qt::DisplayRole).toString()) + 32);
+    width = std::min(width, 480);
+    const int height = rows * (fm.height() + 2) + 6;
+    QRect caret = static_cast<QWidget*>(editor_)->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    // Under the start of the word, so the names line up with what is typed.
+    int wordX = 0, wordY = 0;
+    if (form_->Editor1().PosFromChar(c.WordStart(), &wordX, &wordY) && wordX <= caret.left()) caret.moveLeft(wordX);
+    QPoint at = editor_->viewport()->mapToGlobal(caret.bottomLeft() + QPoint(0, 2));
+    if (QScreen* screen = QGuiApplication::screenAt(at)) {
+        const QRect area = screen->availableGeometry();
+        if (at.y() + height > area.bottom()) at.setY(editor_->viewport()->mapToGlobal(caret.topLeft()).y() - height - 2);
+        at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - width)));
+    }
+    completionList_->setGeometry(at.x(), at.y(), width, height);
+    completionList_->show();
+    completionList_->raise();
+    const std::string& hint = c.Items()[static_cast<size_t>(c.Selected())].hint;
+    if (hint.empty()) {
+        completionHint_->hide();
+    } else {
+        QString text = Q(hint);
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        completionHint_->setText(text);
+        completionHint_->setMaximumWidth(420);
+        completionHint_->adjustSize();
+        // Level with the chosen name.
+        const int row = completionList_->visualRect(current).top();
+        completionHint_->move(at.x() + width + 2, at.y() + std::max(0, row));
+        completionHint_->show();
+        completionHint_->raise();
+    }
 }
 
 void DocumentWindow::UpdateHint() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QListView>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -16,6 +17,7 @@ namespace gui {
 
 class EditorWidget;
 class IncSearchBar;
+class CompletionModel;
 
 class DocumentWindow : public QWidget {
     Q_OBJECT
@@ -32,10 +34,14 @@ public:
     // Opens the incremental search bar (Ctrl+Shift+F) and focuses it.
     void OpenIncSearch();
     IncSearchBar* SearchBar() const { return searchBar_; }
+    // Ctrl+Space's list and the hint beside its selected name.
+    QListView* CompletionList() const { return completionList_; }
+    QLabel* CompletionHint() const { return completionHint_; }
 
 private:
     void ShowPopup(const QPoint& globalPos);
     void UpdateHint();
+    void UpdateCompletion();
 
     app::TMDIChild* form_;
     EditorWidget* editor_;
@@ -43,6 +49,11 @@ private:
     IncSearchBar* searchBar_ = nullptr;
     std::array<QLabel*, 5> panels_{};
     QLabel* hint_ = nullptr;  // the yellow keyword hint, a tool-tip window
+    // Tool-tip windows too: the keys stay with the editor, which types into
+    // the word while the list narrows.
+    QListView* completionList_ = nullptr;
+    CompletionModel* completionModel_ = nullptr;
+    QLabel* completionHint_ = nullptr;
 };
 
 }  // namespace gui

@@ -313,6 +313,8 @@ int EditorWidget::VirtualKey(int qtKey) {
 int EditorWidget::VirtualKey(const QKeyEvent& event) {
     int vk = VirtualKey(event.key());
     if (vk || !(event.modifiers() & Qt::ControlModifier)) return vk;
+    // Ctrl+Space (completion) is a command; a plain space stays typing only.
+    if (event.key() == Qt::Key_Space) return ' ';
     // X and Wayland key codes 10..19 are the digit row's keys 1..9, 0 on every layout.
     const quint32 code = event.nativeScanCode();
     if (code >= 10 && code <= 19)
@@ -410,7 +412,10 @@ bool EditorWidget::TriggerWindowShortcut(int vk, const editor::TKeyState& keys) 
 }
 
 bool EditorWidget::KeyDownMessage(int vk, const editor::TKeyState& keys, bool repeat) {
-    if (onKeyDown && onKeyDown(vk, keys)) return editor_ != nullptr;
+    if (onKeyDown && onKeyDown(vk, keys)) {
+        keyConsumed_ = true;
+        return editor_ != nullptr;
+    }
     if (!editor_) return false;  // the key closed the window
     editor_->KeyDown(vk, keys, repeat);
     return true;
@@ -466,7 +471,10 @@ void EditorWidget::keyPressEvent(QKeyEvent* event) {
     if (vk) {
         if (!notified) Observe(editor::mmKeyDownNotify, static_cast<uint32_t>(vk), 0, keys);
         if (KeyNotify(vk, keys, false)) return;
+        keyConsumed_ = false;
         if (!KeyDownMessage(vk, keys, event->isAutoRepeat())) return;
+        // The window took the key (Enter or Tab choosing a completion): it types nothing.
+        if (std::exchange(keyConsumed_, false)) return;
     }
     // The control characters these keys type. With Alt they type nothing;
     // Ctrl+Backspace and Ctrl+Enter type DEL and LF, which the editor

@@ -118,6 +118,7 @@ private:
     bool syncing_ = false;
     bool notified_ = false;  // the key press was recorded at its shortcut check
     bool caretOn_ = true;
+    bool keyConsumed_ = false;  // the window's handler took the key being pressed
     QTimer blink_;
     // Slices of the colouring-state work, one per idle moment.
     QTimer states_;

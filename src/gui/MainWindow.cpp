@@ -469,6 +469,7 @@ void MainWindow::StateChanged() {
     }
     for (auto& [childForm, sub] : subWindows_) sub->setWindowTitle(Q(childForm->Caption()));
     std::string build = form_.BuildStatus();
+    if (build.empty()) build = form_.FindStatus();
     buildPanel_->setText(Q(build));
     buildPanel_->setVisible(!build.empty());
 }
@@ -589,6 +590,21 @@ void CentreOver(QDialog& dialog, const QRect& main) {
 }
 }  // namespace
 
+void MainWindow::RunFindInFiles(app::TFindInFilesForm& form) {
+    FindInFilesDialog view(form, this);
+    view.adjustSize();
+    CentreOver(view, frameGeometry());
+    const bool ran = view.exec() == QDialog::Accepted;
+    // After a search its listing has the focus, so Enter jumps to a hit.
+    auto sub = subWindows_.find(form_.ActiveChild());
+    if (ran && sub != subWindows_.end() && form_.ActiveChild()->Kind() == forms::ChildKind::Message) {
+        mdi_->setActiveSubWindow(sub->second);
+        if (sub->second->widget()) sub->second->widget()->setFocus(Qt::OtherFocusReason);
+    } else {
+        FocusActiveEditor();
+    }
+}
+
 void MainWindow::RunDefineView(reference::TDefineViewForm& form) {
     DefineViewDialog view(form, this);
     CentreOver(view, frameGeometry());
@@ -693,6 +709,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && IsStopKey(static_cast<QKeyEvent*>(event)) &&
         form_.Enabled(ActionId::CompileStop)) {
         form_.Execute(ActionId::CompileStop);
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress && IsStopKey(static_cast<QKeyEvent*>(event)) && form_.FindingInFiles()) {
+        form_.FindInFilesStop();
         return true;
     }
     // Ctrl+Tab and Ctrl+Shift+Tab go through the children from wherever the

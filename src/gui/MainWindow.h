@@ -75,6 +75,7 @@ public:
     bool RunOptions(app::TVKBOptForm& form) override;
     bool RunCustomize(app::TCustForm& form) override;
     bool RunProjectCustomize(app::TPrjCustForm& form) override;
+    void RunFindInFiles(app::TFindInFilesForm& form) override;
     std::vector<app::TFontFace> InstalledFonts() const override;
     void ProjectLookChanged() override;
 

@@ -64,7 +64,16 @@ MsgWindow::MsgWindow(compiler::TMsgForm& form, QWidget* parent) : QWidget(parent
         form_->SetSelected(index.row());
         form_->ListBox1DblClick();
     });
-    form.OnChanged = [this] { model_->Reset(); };
+    form.OnChanged = [this] {
+        // Lines arrive while a find in files runs: the user's place stays.
+        const int selected = form_ ? form_->Selected() : -1;
+        const int top = list_->indexAt(QPoint(0, 0)).row();
+        model_->Reset();
+        if (selected >= 0) {
+            list_->setCurrentIndex(model_->index(selected, 0));
+            if (top >= 0) list_->scrollTo(model_->index(top, 0), QAbstractItemView::PositionAtTop);
+        }
+    };
     form.OnSelected = [this](int row) {
         QModelIndex index = model_->index(row, 0);
         list_->setCurrentIndex(index);

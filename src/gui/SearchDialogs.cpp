@@ -1,5 +1,7 @@
 #include "SearchDialogs.h"
 
+#include <QCheckBox>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,6 +14,7 @@
 
 #include "QtUi.h"
 #include "SingleLine.h"
+#include "app/IncSearch.h"
 #include "editor/Editor.h"
 
 namespace gui {
@@ -212,6 +215,135 @@ bool NumJumpDialog::eventFilter(QObject* watched, QEvent* event) {
 void NumJumpDialog::accept() {
     form_.number = S(edit_->text());
     QDialog::accept();
+}
+
+// ---- Find in files -----------------------------------------------------------------
+
+FindInFilesDialog::FindInFilesDialog(app::TFindInFilesForm& form, QWidget* parent) : QDialog(parent), form_(form) {
+    setWindowTitle(T(app::TFindInFilesForm::kCaption));
+    auto* outer = new QHBoxLayout(this);
+    auto* left = new QVBoxLayout;
+    auto* grid = new QGridLayout;
+    text_ = LabelledEdit(this, grid, 0, "検索する文字列(&N):");
+    text_->setText(T(form_.text));
+    left->addLayout(grid);
+
+    // The editor's search options, as the search bar offers them.
+    auto* options = new QGroupBox(T("オプション"), this);
+    auto* optionGrid = new QGridLayout(options);
+    int n = 0;
+    for (const app::TIncSearch::TOptionBox& box : app::TIncSearch::kBoxes) {
+        auto* check = new QCheckBox(T(box.caption), options);
+        check->setChecked(form_.options & box.bit);
+        const editor::TSearchOptions bit = box.bit;
+        connect(check, &QCheckBox::toggled, this, [this, bit](bool on) {
+            form_.options = static_cast<editor::TSearchOptions>(on ? form_.options | bit : form_.options & ~bit);
+        });
+        optionGrid->addWidget(check, n / 2, n % 2);
+        ++n;
+    }
+    left->addWidget(options);
+
+    auto* where = new QGroupBox(T("検索する場所"), this);
+    auto* whereGrid = new QGridLayout(where);
+    project_ = new QRadioButton(T("プロジェクトのソースとヘッダ(&P)"), where);
+    documents_ = new QRadioButton(T("開いているファイル(&O)"), where);
+    inFolder_ = new QRadioButton(T("フォルダ(&D):"), where);
+    folder_ = new QLineEdit(T(form_.folder), where);
+    browse_ = new QPushButton(T("参照(&B)..."), where);
+    browse_->setAutoDefault(false);
+    auto* patternLabel = new QLabel(T("ファイルの種類(&T):"), where);
+    patterns_ = new QLineEdit(T(form_.patterns), where);
+    patternLabel->setBuddy(patterns_);
+    subfolders_ = new QCheckBox(T("サブフォルダも検索(&S)"), where);
+    subfolders_->setChecked(form_.subfolders);
+    whereGrid->addWidget(project_, 0, 0, 1, 3);
+    whereGrid->addWidget(documents_, 1, 0, 1, 3);
+    whereGrid->addWidget(inFolder_, 2, 0);
+    whereGrid->addWidget(folder_, 2, 1);
+    whereGrid->addWidget(browse_, 2, 2);
+    whereGrid->addWidget(patternLabel, 3, 0, Qt::AlignRight);
+    whereGrid->addWidget(patterns_, 3, 1);
+    whereGrid->addWidget(subfolders_, 4, 1);
+    left->addWidget(where);
+    progress_ = new QLabel(this);
+    left->addWidget(progress_);
+    left->addStretch(1);
+    outer->addLayout(left, 1);
+
+    auto* buttons = new QVBoxLayout;
+    start_ = Button(this, buttons, "検索(&F)");
+    start_->setDefault(true);
+    QPushButton* cancel = Button(this, buttons, "キャンセル");
+    buttons->addStretch(1);
+    outer->addLayout(buttons);
+
+    project_->setEnabled(form_.projectOpen);
+    switch (form_.scope) {
+        case app::TFindScope::fsProject: project_->setChecked(true); break;
+        case app::TFindScope::fsOpenDocuments: documents_->setChecked(true); break;
+        case app::TFindScope::fsFolder: inFolder_->setChecked(true); break;
+    }
+    auto scope = [this](app::TFindScope s) {
+        return [this, s](bool on) {
+            if (!on) return;
+            form_.scope = s;
+            Update();
+        };
+    };
+    connect(project_, &QRadioButton::toggled, this, scope(app::TFindScope::fsProject));
+    connect(documents_, &QRadioButton::toggled, this, scope(app::TFindScope::fsOpenDocuments));
+    connect(inFolder_, &QRadioButton::toggled, this, scope(app::TFindScope::fsFolder));
+    connect(text_, &QLineEdit::textEdited, this, [this](const QString& t) { form_.text = S(t); Update(); });
+    connect(folder_, &QLineEdit::textEdited, this, [this](const QString& t) { form_.folder = S(t); });
+    connect(patterns_, &QLineEdit::textEdited, this, [this](const QString& t) { form_.patterns = S(t); });
+    connect(subfolders_, &QCheckBox::toggled, this, [this](bool on) { form_.subfolders = on; });
+    connect(browse_, &QPushButton::clicked, this, [this] {
+        QString dir = QFileDialog::getExistingDirectory(this, T("検索するフォルダ"), folder_->text());
+        if (dir.isEmpty()) return;
+        folder_->setText(dir);
+        form_.folder = S(dir);
+    });
+    connect(start_, &QPushButton::clicked, this, &FindInFilesDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &FindInFilesDialog::reject);
+    form_.OnProgress = [this] { progress_->setText(T(form_.progress)); };
+    SingleLineFields(this);
+    Update();
+    Focus(text_);
+}
+
+FindInFilesDialog::~FindInFilesDialog() { form_.OnProgress = nullptr; }
+
+void FindInFilesDialog::Update() {
+    const bool folder = form_.scope == app::TFindScope::fsFolder, idle = !form_.running;
+    folder_->setEnabled(folder && idle);
+    browse_->setEnabled(folder && idle);
+    patterns_->setEnabled(folder && idle);
+    subfolders_->setEnabled(folder && idle);
+    start_->setEnabled(idle && !form_.text.empty());
+    text_->setReadOnly(!idle);
+}
+
+void FindInFilesDialog::accept() {
+    if (form_.running || form_.text.empty() || !form_.OnStart) return;
+    form_.running = true;  // the buttons show it from now on
+    Update();
+    progress_->setText(T("検索中... (Escで中止)"));
+    form_.OnStart();
+    Update();
+    progress_->clear();
+    // A search that could not start (nothing to search, a bad folder) leaves
+    // the dialog up to put it right; one that ran closes it.
+    if (form_.started) QDialog::accept();
+    else Focus(text_);
+}
+
+void FindInFilesDialog::reject() {
+    if (form_.running) {
+        if (form_.OnStop) form_.OnStop();
+        return;
+    }
+    QDialog::reject();
 }
 
 }  // namespace gui

@@ -5,9 +5,12 @@
 #include <QDialog>
 #include <functional>
 
+#include "app/FindInFiles.h"
 #include "app/NumJump.h"
 #include "app/Search.h"
 
+class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -77,6 +80,34 @@ private:
     app::TNumJmp& form_;
     QLineEdit* edit_;
     QPushButton* ok_;
+};
+
+// The find-in-files dialog, modal; exec() returns when the search it
+// started has ended, or at once on Esc before one started.
+class FindInFilesDialog : public QDialog {
+    Q_OBJECT
+public:
+    FindInFilesDialog(app::TFindInFilesForm& form, QWidget* parent);
+    ~FindInFilesDialog() override;
+    QLineEdit* TextEdit() const { return text_; }
+
+protected:
+    void accept() override;  // Enter: start
+    void reject() override;  // Esc: stop a running search, else close
+
+private:
+    void Update();
+    app::TFindInFilesForm& form_;
+    QLineEdit* text_;
+    QLineEdit* folder_;
+    QLineEdit* patterns_;
+    QCheckBox* subfolders_;
+    QRadioButton* project_;
+    QRadioButton* documents_;
+    QRadioButton* inFolder_;
+    QPushButton* browse_;
+    QPushButton* start_;
+    QLabel* progress_;
 };
 
 }  // namespace gui

@@ -1,0 +1,322 @@
+#include "app/Completion.h"
+
+#include <algorithm>
+
+#include "editor/Editor.h"
+#include "platform/FileIO.h"
+#include "platform/IniFile.h"
+#include "platform/Path.h"
+#include "platform/ShiftJis.h"
+
+namespace app {
+
+namespace {
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Where `needle` starts in `hay`, ASCII case ignored; npos when nowhere.
+size_t FindNoCase(std::string_view hay, std::string_view needle) {
+    if (needle.empty()) return 0;
+    if (needle.size() > hay.size()) return std::string_view::npos;
+    const char first = Upper(needle[0]);
+    for (size_t i = 0; i + needle.size() <= hay.size(); ++i) {
+        // The second byte of a double-byte character starts nothing.
+        if (platform::IsLeadByte(static_cast<unsigned char>(hay[i]))) {
+            ++i;
+            continue;
+        }
+        if (Upper(hay[i]) != first) continue;
+        size_t k = 1;
+        while (k < needle.size() && Upper(hay[i + k]) == Upper(needle[k])) ++k;
+        if (k == needle.size()) return i;
+    }
+    return std::string_view::npos;
+}
+
+bool LessNoCase(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const char x = Upper(a[i]), y = Upper(b[i]);
+        if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+    }
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b;
+}
+
+}  // namespace
+
+// ---- The words of a document -------------------------------------------------
+
+TWordIndex::TWordIndex(editor::TEditorScreenStrings& store) : store_(store) {
+    store_.AddWatcher(this);
+    TextReset();
+}
+
+TWordIndex::~TWordIndex() { store_.RemoveWatcher(this); }
+
+void TWordIndex::CountLines(int first, int last, int sign) {
+    const int rows = store_.Count();
+    if (first > last || rows == 0) return;
+    const int endRow = std::min(rows, store_.RowOfLine(last + 1));
+    auto count = [&](std::string_view word) {
+        if (word.size() < 2 || (word[0] >= '0' && word[0] <= '9')) return;
+        auto it = words_.find(word);
+        if (sign > 0) {
+            if (it != words_.end()) ++it->second;
+            else words_.emplace(std::string(word), 1);
+        } else if (it != words_.end() && --it->second == 0) {
+            words_.erase(it);
+        }
+    };
+    // A word cut by word wrap goes on in the next row: its start is kept here.
+    std::string carried;
+    for (int r = store_.RowOfLine(first); r < endRow; ++r) {
+        const std::string_view text = store_.Text(r);
+        const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+        const size_t n = text.size();
+        size_t i = 0;
+        if (!carried.empty()) {
+            while (i < n && IsWordByte(p[i])) ++i;
+            carried.append(text.substr(0, i));
+            if (i < n) {
+                count(carried);
+                carried.clear();
+            }
+        }
+        while (i < n) {
+            if (IsWordByte(p[i])) {
+                const size_t b = i;
+                while (i < n && IsWordByte(p[i])) ++i;
+                if (i == n && store_.GetRowAttribute(r) == editor::raWrapped) carried.assign(text.substr(b));
+                else count(text.substr(b, i - b));
+            } else {
+                // The second byte of a double-byte character may look like a letter.
+                i += platform::IsLeadByte(p[i]) ? 2 : 1;
+            }
+        }
+        if (store_.GetRowAttribute(r) != editor::raWrapped && !carried.empty()) {
+            count(carried);
+            carried.clear();
+        }
+    }
+    if (!carried.empty()) count(carried);
+}
+
+void TWordIndex::Flush() {
+    if (!pending_) return;
+    const Lines l = *pending_;
+    pending_.reset();
+    CountLines(l.first, std::min(l.last, store_.LineCount() - 1), +1);
+}
+
+const TWordIndex::TWords& TWordIndex::Words() {
+    Flush();
+    return words_;
+}
+
+void TWordIndex::TextEditing(int64_t offset, int64_t removed, std::string_view inserted) {
+    Flush();
+    const int rows = store_.Count();
+    int first = 0;
+    if (rows > 0) {
+        const int r0 = std::min(store_.RowOfOffset(offset), rows - 1);
+        const int r1 = std::min(store_.RowOfOffset(offset + removed), rows - 1);
+        first = store_.LinesBefore(r0);
+        CountLines(first, store_.LinesBefore(r1), -1);
+    }
+    // Afterwards the lines from the first touched one on, one per break inserted.
+    int breaks = 0;
+    for (size_t i = 0; i < inserted.size(); ++i) {
+        if (inserted[i] == '\n' || (inserted[i] == '\r' && (i + 1 >= inserted.size() || inserted[i + 1] != '\n')))
+            ++breaks;
+    }
+    pending_ = Lines{first, first + breaks};
+}
+
+void TWordIndex::TextReset() {
+    words_.clear();
+    pending_.reset();
+    CountLines(0, store_.LineCount() - 1, +1);
+}
+
+// ---- Candidates ----------------------------------------------------------------
+
+std::vector<TCompletionItem> CompletionCandidates(std::string_view prefix, const TCompletionSources& sources) {
+    struct Found {
+        const std::string* word;
+        const std::string* hint;
+        bool starts;
+        int source;  // 0 the named ones, whose hints win over a document's word
+    };
+    std::vector<Found> found;
+    static const std::string kNoHint;
+    auto consider = [&](const std::string& word, const std::string* hint, int source) {
+        if (word.empty()) return;
+        const size_t at = FindNoCase(word, prefix);
+        if (at != std::string_view::npos) found.push_back({&word, hint, at == 0, source});
+    };
+    for (const TCompletionItem& item : sources.named) consider(item.word, &item.hint, 0);
+    if (!prefix.empty()) {
+        for (const TWordIndex::TWords* words : sources.documents) {
+            for (const auto& [word, count] : *words) {
+                // The word being typed is in the text too.
+                if (word != prefix) consider(word, &kNoHint, 1);
+            }
+        }
+    }
+    // Equal names sort next to each other, the named one first; only the
+    // head of a huge list is ever looked at, so it alone is ordered.
+    const auto less = [](const Found& a, const Found& b) {
+        if (a.starts != b.starts) return a.starts;
+        if (*a.word != *b.word) return LessNoCase(*a.word, *b.word);
+        return a.source < b.source;
+    };
+    if (found.size() > kMaxCandidates) {
+        std::partial_sort(found.begin(), found.begin() + kMaxCandidates, found.end(), less);
+        found.resize(kMaxCandidates);
+    } else {
+        std::sort(found.begin(), found.end(), less);
+    }
+    std::vector<TCompletionItem> items;
+    items.reserve(found.size());
+    for (size_t i = 0; i < found.size(); ++i)
+        if (i == 0 || *found[i].word != *found[i - 1].word) items.push_back({*found[i].word, *found[i].hint});
+    return items;
+}
+
+std::vector<TCompletionItem> DefineNames(const std::string& listFile) {
+    std::vector<TCompletionItem> names;
+    if (!platform::FileExists(listFile)) return names;
+    platform::IniFile ini;
+    try {
+        ini.LoadFromFile(listFile);
+    } catch (const std::exception&) {
+        return names;  // the define reference tells of a list it cannot read
+    }
+    for (const std::string& kind : ini.ReadSections()) {
+        const int n = std::min(ini.ReadInteger(kind, "CNT", 0), 100000);
+        for (int i = 1; i <= n; ++i) {
+            const std::string k = std::to_string(i);
+            std::string name = ini.ReadString(kind, "N" + k, "");
+            if (name.empty()) continue;
+            std::string hint = "#define " + platform::DecodeSjis(name).text + " " +
+                               platform::DecodeSjis(ini.ReadString(kind, "V" + k, "")).text;
+            std::string meaning = ini.ReadString(kind, "D" + k, "");
+            if (!meaning.empty()) hint += "\r\n" + platform::DecodeSjis(meaning).text;
+            names.push_back({std::move(name), std::move(hint)});
+        }
+    }
+    return names;
+}
+
+// ---- The list ------------------------------------------------------------------
+
+bool TCompletion::WordBeforeCaret(int64_t* start, std::string* word) const {
+    const editor::TEditorScreenStrings& store = ed_.Store();
+    const int64_t caret = ed_.SelStart() + ed_.SelLength();
+    const int rows = store.Count();
+    if (rows == 0) {
+        *start = 0;
+        word->clear();
+        return caret == 0;
+    }
+    int row = std::min(store.RowOfOffset(caret), rows - 1);
+    int64_t rowStart = store.RowOffset(row);
+    std::string_view text = store.Text(row);
+    size_t at = static_cast<size_t>(std::clamp<int64_t>(caret - rowStart, 0, static_cast<int64_t>(text.size())));
+    size_t b = at;
+    while (b > 0 && IsWordByte(static_cast<unsigned char>(text[b - 1])) && !platform::IsTrailByteAt(text, b - 1)) --b;
+    *start = rowStart + static_cast<int64_t>(b);
+    *word = std::string(text.substr(b, at - b));
+    return true;
+}
+
+bool TCompletion::Open() {
+    int64_t start = 0;
+    std::string word;
+    if (!WordBeforeCaret(&start, &word)) return false;
+    prefix_ = word;
+    start_ = start;
+    items_ = provider_(prefix_);
+    selected_ = 0;
+    if (items_.empty()) {
+        Close();
+        if (OnBeep) OnBeep();
+        return false;
+    }
+    if (items_.size() == 1) {
+        visible_ = true;
+        Insert();
+        return true;
+    }
+    visible_ = true;
+    Changed();
+    return true;
+}
+
+void TCompletion::Close() {
+    if (!visible_) return;
+    visible_ = false;
+    items_.clear();
+    Changed();
+}
+
+void TCompletion::Move(int delta) {
+    if (items_.empty()) return;
+    selected_ = std::clamp(selected_ + delta, 0, static_cast<int>(items_.size()) - 1);
+    Changed();
+}
+
+bool TCompletion::KeyDown(int key, int page) {
+    if (!visible_) return false;
+    page = std::max(1, page - 1);
+    switch (key) {
+        case editor::vkUp: Move(-1); return true;
+        case editor::vkDown: Move(1); return true;
+        case editor::vkPrior: Move(-page); return true;
+        case editor::vkNext: Move(page); return true;
+        case editor::vkReturn:
+        case editor::vkTab: Insert(); return true;
+        case 27: Close(); return true;
+        default: return false;
+    }
+}
+
+void TCompletion::Insert() {
+    if (!visible_ || selected_ < 0 || selected_ >= static_cast<int>(items_.size())) return;
+    const TCompletionItem item = items_[static_cast<size_t>(selected_)];
+    const std::string& word = item.word;
+    const int64_t caret = ed_.SelStart() + ed_.SelLength();
+    inserting_ = true;
+    // One replacement from the word's start to the caret: one undo step.
+    ed_.SetSelStart(start_);
+    ed_.SetSelLength(caret - start_);
+    ed_.SetSelText(word);
+    inserting_ = false;
+    Close();
+    if (OnInserted) OnInserted(item);
+}
+
+void TCompletion::Update() {
+    if (!visible_ || inserting_) return;
+    int64_t start = 0;
+    std::string word;
+    if (!WordBeforeCaret(&start, &word) || start != start_ || ed_.SelLength() != 0 || word.empty()) {
+        Close();
+        return;
+    }
+    if (word == prefix_) return;
+    const std::string selected = items_.empty() ? std::string() : items_[static_cast<size_t>(selected_)].word;
+    prefix_ = word;
+    items_ = provider_(prefix_);
+    if (items_.empty()) {
+        Close();
+        return;
+    }
+    // The name chosen stays chosen while it still matches.
+    auto it = std::find_if(items_.begin(), items_.end(), [&](const TCompletionItem& i) { return i.word == selected; });
+    selected_ = it == items_.end() ? 0 : static_cast<int>(it - items_.begin());
+    Changed();
+}
+
+}  // namespace app

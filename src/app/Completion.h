@@ -1,0 +1,138 @@
+// Word completion in a document window (Ctrl+Space): the words of the open
+// documents, kept in an index that follows every edit, and the names the
+// program knows (keyword hints, defines, reserved words), listed for the
+// word before the caret.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "editor/EditorScreenStrings.h"
+
+namespace editor {
+class TEditor;
+}
+
+namespace app {
+
+// Identifier bytes: ASCII letters, digits and the underscore.
+inline bool IsWordByte(unsigned char b) {
+    return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '_';
+}
+
+// The words of one text, counted: runs of identifier bytes of two or more
+// that do not begin with a digit (the second byte of a double-byte
+// character is never part of one). The index is told of each edit before it
+// happens, takes the lines it touches out, and counts them again, as they
+// are then, before it is next read.
+class TWordIndex : public editor::TTextWatcher {
+public:
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    using TWords = std::unordered_map<std::string, uint32_t, Hash, std::equal_to<>>;
+
+    explicit TWordIndex(editor::TEditorScreenStrings& store);
+    ~TWordIndex() override;
+    TWordIndex(const TWordIndex&) = delete;
+    TWordIndex& operator=(const TWordIndex&) = delete;
+
+    const TWords& Words();
+
+    void TextEditing(int64_t offset, int64_t removed, std::string_view inserted) override;
+    void TextReset() override;
+
+private:
+    // Counts (sign +1) or uncounts (-1) the words of lines [first, last].
+    void CountLines(int first, int last, int sign);
+    void Flush();
+
+    editor::TEditorScreenStrings& store_;
+    TWords words_;
+    struct Lines {
+        int first, last;
+    };
+    std::optional<Lines> pending_;  // lines an edit left, not counted yet
+};
+
+// One entry of the list: the name (Shift-JIS, as it goes into the text) and
+// what is known about it (UTF-8; empty for a plain word).
+struct TCompletionItem {
+    std::string word;
+    std::string hint;
+};
+
+// Where names come from, in the order their hints win.
+struct TCompletionSources {
+    std::vector<TCompletionItem> named;  // keyword hints, defines, reserved words
+    std::vector<const TWordIndex::TWords*> documents;
+};
+
+// The candidates for `prefix`: each name once, those that begin with it
+// (ASCII case ignored) first, then those that hold it elsewhere, each group
+// in ASCII order ignoring case, the first kMaxCandidates of them. A
+// document word equal to the prefix is the word being typed, not a
+// candidate. An empty prefix lists the named ones.
+constexpr size_t kMaxCandidates = 2000;
+std::vector<TCompletionItem> CompletionCandidates(std::string_view prefix, const TCompletionSources& sources);
+
+// The define reference's names with their values and meanings as hints.
+std::vector<TCompletionItem> DefineNames(const std::string& listFile);
+
+// The list shown under the caret and what the keys do with it.
+class TCompletion {
+public:
+    using TProvider = std::function<std::vector<TCompletionItem>(std::string_view prefix)>;
+    TCompletion(editor::TEditor& ed, TProvider provider) : ed_(ed), provider_(std::move(provider)) {}
+
+    // Ctrl+Space: lists the candidates for the word before the caret; a
+    // single one goes in at once, none beeps (false).
+    bool Open();
+    void Close();
+    bool Visible() const { return visible_; }
+    const std::vector<TCompletionItem>& Items() const { return items_; }
+    int Selected() const { return selected_; }
+    const std::string& Prefix() const { return prefix_; }  // Shift-JIS
+    // The text offset where the completed word begins.
+    int64_t WordStart() const { return start_; }
+
+    // Up/Down/PageUp/PageDown/Enter/Tab/Escape while the list is up; true
+    // when the key was the list's. `page` is the rows the list shows.
+    bool KeyDown(int key, int page);
+    void Move(int delta);
+    // Replaces the typed prefix with the selected name, one undo step.
+    void Insert();
+    // The text or caret changed: the list follows the word being typed and
+    // goes when the caret leaves it or nothing matches.
+    void Update();
+
+    std::function<void()> OnChanged;
+    std::function<void()> OnBeep;
+    // A name went into the text (its hint may be worth showing).
+    std::function<void(const TCompletionItem&)> OnInserted;
+
+private:
+    // The word before the caret: its start offset and bytes; false when the
+    // caret is not after identifier bytes or an empty place.
+    bool WordBeforeCaret(int64_t* start, std::string* word) const;
+    void Changed() {
+        if (OnChanged) OnChanged();
+    }
+
+    editor::TEditor& ed_;
+    TProvider provider_;
+    bool visible_ = false;
+    bool inserting_ = false;
+    std::vector<TCompletionItem> items_;
+    int selected_ = 0;
+    std::string prefix_;
+    int64_t start_ = 0;
+};
+
+}  // namespace app

@@ -1,0 +1,291 @@
+#include "app/FindInFiles.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "editor/EditorScreenStrings.h"
+#include "platform/FileIO.h"
+#include "platform/ShiftJis.h"
+
+namespace app {
+
+namespace {
+
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// "*" and "?" against a whole name; ASCII case ignored.
+bool Wildcard(std::string_view pat, std::string_view name) {
+    size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
+    while (n < name.size()) {
+        if (p < pat.size() && (pat[p] == '?' || Upper(pat[p]) == Upper(name[n]))) {
+            ++p;
+            ++n;
+        } else if (p < pat.size() && pat[p] == '*') {
+            star = p++;
+            mark = n;
+        } else if (star != std::string_view::npos) {
+            p = star + 1;
+            n = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (p < pat.size() && pat[p] == '*') ++p;
+    return p == pat.size();
+}
+
+constexpr size_t kReasonsKept = 5;
+
+// Eight bytes at a time: hit lines are mostly plain ASCII code.
+bool AsciiWord(const char* p) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    return (w & 0x8080808080808080ull) == 0;
+}
+
+bool IsAscii(std::string_view s) {
+    size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8)
+        if (!AsciiWord(s.data() + i)) return false;
+    for (; i < s.size(); ++i)
+        if (static_cast<unsigned char>(s[i]) & 0x80) return false;
+    return true;
+}
+
+}  // namespace
+
+bool MatchesFilePatterns(std::string_view name, std::string_view patterns) {
+    bool any = false;
+    size_t i = 0;
+    while (i < patterns.size()) {
+        size_t j = patterns.find_first_of(";, \t", i);
+        if (j == std::string_view::npos) j = patterns.size();
+        if (j > i) {
+            any = true;
+            if (Wildcard(patterns.substr(i, j - i), name)) return true;
+        }
+        i = j + 1;
+    }
+    return !any;
+}
+
+std::vector<std::string> ListFolderFiles(const std::string& folder, std::string_view patterns, bool subfolders,
+                                         size_t* unreadableFolders) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> files;
+    std::vector<fs::path> pending{fs::path(folder)};
+    while (!pending.empty()) {
+        fs::path dir = std::move(pending.back());
+        pending.pop_back();
+        std::error_code ec;
+        fs::directory_iterator it(dir, ec), end;
+        if (ec) {
+            if (unreadableFolders) ++*unreadableFolders;
+            continue;
+        }
+        std::vector<std::string> names, dirs;
+        for (; it != end; it.increment(ec)) {
+            if (ec) break;
+            const fs::directory_entry& e = *it;
+            std::error_code sec;
+            if (e.is_symlink(sec)) {
+                // A link to a file is searched; one to a folder could loop.
+                if (e.is_regular_file(sec) && MatchesFilePatterns(e.path().filename().string(), patterns))
+                    names.push_back(e.path().string());
+                continue;
+            }
+            if (e.is_directory(sec)) {
+                if (subfolders) dirs.push_back(e.path().string());
+            } else if (e.is_regular_file(sec) && MatchesFilePatterns(e.path().filename().string(), patterns)) {
+                names.push_back(e.path().string());
+            }
+        }
+        if (ec && unreadableFolders) ++*unreadableFolders;
+        std::sort(names.begin(), names.end());
+        std::sort(dirs.begin(), dirs.end());
+        files.insert(files.end(), names.begin(), names.end());
+        // Subfolders in name order: the stack takes them last first.
+        for (auto d = dirs.rbegin(); d != dirs.rend(); ++d) pending.emplace_back(*d);
+    }
+    return files;
+}
+
+TNeedle MatchNeedle(std::string_view pattern, editor::TSearchOptions options) {
+    using namespace editor;
+    if (pattern.empty() || (options & (soIgnoreWidth | soIgnoreBlank | soIgnoreLineBreak))) return {};
+    if (options & soMatchCase) return {std::string(pattern), false};
+    // Without case, ASCII letters match in either case, and double-byte
+    // letters with a small and a capital form match bytes unlike their own.
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const auto b = static_cast<unsigned char>(pattern[i]);
+        if (platform::IsLeadByte(b) && i + 1 < pattern.size()) {
+            const unsigned c = b << 8 | static_cast<unsigned char>(pattern[++i]);
+            if (FoldCase(static_cast<TSearchChar>(c)) != c) return {};
+            if ((c >= 0x8260 && c <= 0x8279) || (c >= 0x839F && c <= 0x83B6) || (c >= 0x8440 && c <= 0x8460) ||
+                (c >= 0x8754 && c <= 0x875D))
+                return {};
+        }
+    }
+    return {std::string(pattern), true};
+}
+
+size_t TNeedle::Find(std::string_view text, size_t from) const {
+    if (from >= text.size() || bytes.size() > text.size() - from) return std::string_view::npos;
+    const char* base = text.data();
+    if (!foldAscii) {
+        const void* at = ::memmem(base + from, text.size() - from, bytes.data(), bytes.size());
+        return at ? static_cast<size_t>(static_cast<const char*>(at) - base) : std::string_view::npos;
+    }
+    // Both cases of the first byte by memchr, the rest compared folded.
+    auto fold = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
+    const unsigned char first = static_cast<unsigned char>(bytes[0]);
+    const unsigned char other = first >= 'a' && first <= 'z' ? first - 32 : first >= 'A' && first <= 'Z' ? first + 32 : first;
+    const size_t last = text.size() - bytes.size();
+    const char* a = nullptr;
+    const char* b = nullptr;
+    for (size_t i = from; i <= last;) {
+        if (!a || static_cast<size_t>(a - base) < i) {
+            a = static_cast<const char*>(std::memchr(base + i, first, last + 1 - i));
+            if (!a) a = base + text.size();
+        }
+        if (other == first) {
+            b = a;
+        } else if (!b || static_cast<size_t>(b - base) < i) {
+            b = static_cast<const char*>(std::memchr(base + i, other, last + 1 - i));
+            if (!b) b = base + text.size();
+        }
+        const size_t k = static_cast<size_t>(std::min(a, b) - base);
+        if (k > last) return std::string_view::npos;
+        size_t j = 1;
+        while (j < bytes.size() && fold(static_cast<unsigned char>(base[k + j])) == fold(static_cast<unsigned char>(bytes[j]))) ++j;
+        if (j == bytes.size()) return k;
+        i = k + 1;
+    }
+    return std::string_view::npos;
+}
+
+namespace detail {
+
+bool StartsCharacter(std::string_view text, size_t from, size_t at) {
+    size_t i = from;
+    while (i < at) {
+        if (i + 8 <= at && AsciiWord(text.data() + i)) i += 8;
+        else i += platform::IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+    }
+    return i == at;
+}
+
+size_t LineEnd(std::string_view text, size_t from) {
+    const char* p = text.data() + from;
+    const size_t n = text.size() - from;
+    const void* lf = std::memchr(p, '\n', n);
+    const size_t span = lf ? static_cast<size_t>(static_cast<const char*>(lf) - p) : n;
+    // A lone CR ends a line too; a CR before the LF is its line break's.
+    const void* cr = span ? std::memchr(p, '\r', span) : nullptr;
+    return from + (cr ? static_cast<size_t>(static_cast<const char*>(cr) - p) : span);
+}
+
+}  // namespace detail
+
+TFindInFiles::TFindInFiles(std::string_view pattern, editor::TSearchOptions options, std::vector<TFileToSearch> files,
+                           TFindLimits limits)
+    : pattern_(pattern, static_cast<editor::TSearchOptions>(options | editor::soDown)),
+      needle_(MatchNeedle(pattern, options)),
+      files_(std::move(files)),
+      limits_(limits) {}
+
+void TFindInFiles::Step(compiler::MessageLines& out, size_t maxFiles, std::chrono::steady_clock::duration budget) {
+    const auto until = std::chrono::steady_clock::now() + budget;
+    for (size_t done = 0; !Done() && done < maxFiles; ++done) {
+        SearchFile(files_[next_++], out);
+        if (std::chrono::steady_clock::now() >= until) break;
+    }
+}
+
+void TFindInFiles::SearchFile(const TFileToSearch& file, compiler::MessageLines& out) {
+    if (file.text) {
+        SearchText(file.path, *file.text, out);
+        return;
+    }
+    std::optional<platform::FileStamp> stamp = platform::StampOf(file.path);
+    if (stamp && static_cast<uint64_t>(stamp->size) > limits_.maxFileBytes) {
+        ++skippedLarge_;
+        return;
+    }
+    platform::FileBlock block;
+    try {
+        block = platform::ReadFileBlock(file.path);
+    } catch (const platform::FileError& e) {
+        ++skippedUnreadable_;
+        if (reasons_.size() < kReasonsKept) reasons_.push_back(e.what());
+        return;
+    }
+    if (block.size > limits_.maxFileBytes) {  // grown since it was looked at
+        ++skippedLarge_;
+        return;
+    }
+    if (std::memchr(block.data.get(), 0, std::min(block.size, limits_.binaryProbeBytes))) {
+        ++skippedBinary_;
+        return;
+    }
+    // As a document window would hold it: the end-of-file mark and NULs further on.
+    size_t size = block.size;
+    editor::PrepareFileText(block.data.get(), &size);
+    SearchText(file.path, std::string_view(block.data.get(), size), out);
+}
+
+void TFindInFiles::SearchText(const std::string& path, std::string_view text, compiler::MessageLines& out) {
+    size_t found = 0;
+    std::string line = path + "(";  // the path once, the rest of each hit after it
+    const size_t head = line.size();
+    ForEachHitLine(text, pattern_, needle_, [&](long number, std::string_view bytes) {
+        ++found;
+        // Cut as the list shows it, on a whole character.
+        if (bytes.size() > compiler::kListedBytes) {
+            size_t cut = compiler::kListedBytes;
+            if (platform::IsTrailByteAt(bytes, cut)) --cut;
+            bytes = bytes.substr(0, cut);
+        }
+        line.resize(head);
+        line += std::to_string(number);
+        line += ") : ";
+        const size_t textAt = line.size();
+        if (IsAscii(bytes)) line += bytes;
+        else line += platform::DecodeSjis(bytes).text;
+        // TABs (and NULs, which only an open document's text still holds) as blanks.
+        for (char* p = line.data() + textAt; (p = static_cast<char*>(std::memchr(p, '\t', line.data() + line.size() - p)));)
+            *p = ' ';
+        for (char* p = line.data() + textAt; (p = static_cast<char*>(std::memchr(p, '\0', line.data() + line.size() - p)));)
+            *p = ' ';
+        out.push_back(line);
+    });
+    if (found) ++filesWithHits_;
+    hits_ += found;
+}
+
+std::vector<std::string> TFindInFiles::SummaryLines() const {
+    std::vector<std::string> lines;
+    std::string skipped;
+    auto add = [&](size_t n, const char* what) {
+        if (n) skipped += (skipped.empty() ? "" : "、") + std::string(what) + " " + std::to_string(n);
+    };
+    add(skippedBinary_, "バイナリ");
+    add(skippedLarge_, "大きすぎる");
+    add(skippedUnreadable_, "読めない");
+    if (!skipped.empty()) lines.push_back("飛ばしたファイル: " + skipped);
+    for (const std::string& r : reasons_) lines.push_back("  " + r);
+    if (!Done())
+        lines.push_back("中止しました (" + std::to_string(next_) + "/" + std::to_string(files_.size()) +
+                        " 個のファイルを検索)");
+    lines.push_back(std::to_string(filesWithHits_) + " 個のファイルで " + std::to_string(hits_) + " 件見つかりました");
+    return lines;
+}
+
+std::string TFindInFiles::Progress() const {
+    return "ファイルから検索中... " + std::to_string(next_) + "/" + std::to_string(files_.size()) + " (" +
+           std::to_string(hits_) + " 件, Ctrl+Breakで中止)";
+}
+
+}  // namespace app

@@ -1,0 +1,173 @@
+// Completion: the documents' word index through edits and undo, the
+// candidates' sources and order, and the list's keys, insertion and undo.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "EditorCommandUtil.h"
+#include "MainFormFixture.h"
+#include "app/Completion.h"
+
+namespace {
+
+using app::TCompletionItem;
+using app::TWordIndex;
+
+std::map<std::string, uint32_t> Counted(TWordIndex& index) {
+    return std::map<std::string, uint32_t>(index.Words().begin(), index.Words().end());
+}
+
+void Type(editor::TEditor& ed, const std::string& s) {
+    for (unsigned char c : s) ed.CharMessage(c, {}, std::nullopt, nullptr);
+}
+
+TEST(CompletionWords, FollowEditsAsAFreshScanSeesThem) {
+    editor::TEditor ed;
+    // ア (83 41) and 表 (95 5C) end in bytes that look like ASCII.
+    Load(ed, "int show_a;\r\nshow_a(\x83\x41xy);\r\n9ab \x95\\_cd\r\n");
+    TWordIndex index(ed.Store());
+    EXPECT_EQ(Counted(index), (std::map<std::string, uint32_t>{{"int", 1}, {"show_a", 2}, {"xy", 1}, {"_cd", 1}}));
+
+    auto fresh = [&] {
+        editor::TEditor copy;
+        Load(copy, ed.GetText());
+        TWordIndex again(copy.Store());
+        return Counted(again);
+    };
+    // Typing inside a word, a line break splitting one, a selection over
+    // lines replaced, with word wrap on, and undoing it all.
+    ed.SetSelStart(8);
+    Type(ed, "XY");
+    EXPECT_EQ(Counted(index), fresh());
+    ed.SetSelStart(3);
+    Type(ed, "\r");
+    EXPECT_EQ(Counted(index), fresh());
+    ed.SetSelStart(2);
+    ed.SetSelLength(20);
+    ed.SetSelText("lo\r\nng_name");
+    EXPECT_EQ(Counted(index), fresh());
+    ed.SetWordWrap(true);
+    ed.SetSelStart(0);
+    Type(ed, "abcdefghijklmnopqrstuvwxyz_abcdefghijklmnopqrstuvwxyz_abcdefghijklmnopqrstuvwxyz_abcdefghij");
+    EXPECT_EQ(Counted(index), fresh());
+    while (ed.CanUndo()) ed.Undo();
+    EXPECT_EQ(Counted(index), fresh());
+    ed.SetText("reset text");
+    EXPECT_EQ(Counted(index), (std::map<std::string, uint32_t>{{"reset", 1}, {"text", 1}}));
+}
+
+TEST(CompletionCandidates, PrefixFirstThenContainsEachOnce) {
+    TWordIndex::TWords a{{"show_", 1}, {"Show_Dialog", 2}, {"my_show_x", 1}, {"other", 1}};
+    TWordIndex::TWords b{{"show_message", 1}, {"SHOW_zz", 1}};
+    app::TCompletionSources sources;
+    sources.named = {{"show_message", "void show_message(char *s)"}, {"SHOW_MAX", "#define SHOW_MAX 9"}, {"if", ""}};
+    sources.documents = {&a, &b};
+    std::vector<std::string> words, hints;
+    for (const TCompletionItem& i : app::CompletionCandidates("show_", sources)) {
+        words.push_back(i.word);
+        hints.push_back(i.hint);
+    }
+    // "show_" itself is the word being typed.
+    EXPECT_EQ(words, (std::vector<std::string>{"Show_Dialog", "SHOW_MAX", "show_message", "SHOW_zz", "my_show_x"}));
+    EXPECT_EQ(hints[2], "void show_message(char *s)");  // the hint list's entry wins over the document word
+    // Nothing typed: the names the program knows, not every word of the text.
+    EXPECT_EQ(app::CompletionCandidates("", sources).size(), 3u);
+    // A trail byte is never where a match starts: ア is 83 41.
+    TWordIndex::TWords kana{{"x\x83\x41" "B", 1}};
+    sources.documents = {&kana};
+    EXPECT_TRUE(app::CompletionCandidates("AB", sources).empty());
+}
+
+TEST(CompletionList, KeysNarrowInsertAndUndo) {
+    editor::TEditor ed;
+    Load(ed, "x ");
+    ed.SetSelStart(2);
+    std::vector<TCompletionItem> names{{"show_alpha", "a"}, {"show_beta", "b"}, {"show_gamma", "c"}, {"other", ""}};
+    int asked = 0;
+    app::TCompletion c(ed, [&](std::string_view prefix) {
+        ++asked;
+        app::TCompletionSources s;
+        s.named = names;
+        return app::CompletionCandidates(prefix, s);
+    });
+    Type(ed, "sho");
+    ASSERT_TRUE(c.Open());
+    EXPECT_EQ(c.Items().size(), 3u);
+    EXPECT_TRUE(c.KeyDown(editor::vkDown, 10));
+    EXPECT_TRUE(c.KeyDown(editor::vkNext, 10));  // a page down stops at the last
+    EXPECT_EQ(c.Selected(), 2);
+    EXPECT_TRUE(c.KeyDown(editor::vkPrior, 10));
+    EXPECT_EQ(c.Selected(), 0);
+    EXPECT_FALSE(c.KeyDown('A', 10));
+    // Typing narrows; the caret leaving the word closes.
+    Type(ed, "w_b");
+    c.Update();
+    ASSERT_TRUE(c.Visible());
+    ASSERT_EQ(c.Items().size(), 1u);
+    c.KeyDown(editor::vkTab, 10);
+    EXPECT_FALSE(c.Visible());
+    EXPECT_EQ(ed.GetText(), "x show_beta");
+    ed.Undo();
+    EXPECT_EQ(ed.GetText(), "x show_b");
+
+    // One candidate goes in at once; none beeps.
+    ed.SetSelStart(ed.GetText().size());
+    Type(ed, " oth");
+    EXPECT_TRUE(c.Open());
+    EXPECT_FALSE(c.Visible());
+    EXPECT_EQ(ed.GetText(), "x show_b other");
+    bool beeped = false;
+    c.OnBeep = [&] { beeped = true; };
+    Type(ed, " zz");
+    EXPECT_FALSE(c.Open());
+    EXPECT_TRUE(beeped);
+    // Escape closes; so does a caret moved out of the word.
+    Type(ed, "\b\bsh");
+    ASSERT_TRUE(c.Open());
+    EXPECT_TRUE(c.KeyDown(27, 10));
+    EXPECT_FALSE(c.Visible());
+    ASSERT_TRUE(c.Open());
+    ed.SetSelStart(0);
+    c.Update();
+    EXPECT_FALSE(c.Visible());
+    EXPECT_GT(asked, 0);
+}
+
+class CompletionCommand : public MainFormFixture {};
+
+TEST_F(CompletionCommand, CtrlSpaceOffersKeywordsWithHints) {
+    dir.Write("VKLIBHLP.TXT", "show_message!void show_message(char *s)##shows s\r\nshow_dialog!int show_dialog()\r\n");
+    const std::string a = dir.Write("a.R", "int counter;\r\n");
+    const std::string b = dir.Write("b.R", "show_window_local();\r\n");
+    Start();
+    ASSERT_TRUE(form->OpenDocumentWindow(b));
+    ASSERT_TRUE(form->OpenDocumentWindow(a));
+    app::TMDIChild* doc = form->ActiveDocument();
+    editor::TEditor& ed = doc->Editor1();
+    ed.SetSelStart(static_cast<int64_t>(ed.GetText().size()));
+    Type(ed, "show_");
+    editor::TKeyState ctrl;
+    ctrl.ctrl = true;
+    ASSERT_TRUE(doc->Editor1KeyDown(' ', ctrl));
+    app::TCompletion& c = doc->Completion();
+    ASSERT_TRUE(c.Visible());
+    std::vector<std::string> words;
+    for (const TCompletionItem& i : c.Items()) words.push_back(i.word);
+    EXPECT_EQ(words, (std::vector<std::string>{"show_dialog", "show_message", "show_window_local"}));
+    c.Move(1);
+    EXPECT_EQ(c.Items()[1].hint, "void show_message(char *s)\r\nshows s");
+    ASSERT_TRUE(doc->Editor1KeyDown(editor::vkReturn, {}));
+    EXPECT_EQ(ed.GetText(), "int counter;\r\nshow_message");
+    // The new word is offered at once in the other document.
+    doc = dynamic_cast<app::TMDIChild*>(form->Children()[0].get());
+    doc->Editor1().SetSelStart(static_cast<int64_t>(doc->Editor1().GetText().size()));
+    Type(doc->Editor1(), "show_m");
+    doc->Editor1KeyDown(' ', ctrl);  // one candidate: in at once
+    EXPECT_EQ(doc->Editor1().GetText(), "show_window_local();\r\nshow_message");
+    EXPECT_TRUE(doc->Hint().visible);  // a library name shows its hint
+    Type(doc->Editor1(), " cou");
+    doc->Editor1KeyDown(' ', ctrl);
+    EXPECT_EQ(doc->Editor1().GetText(), "show_window_local();\r\nshow_message counter");
+}
+
+}  // namespace
