@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -35,4 +36,12 @@ inline void UseStandInCompiler(const TempDir& dir, const TempDir& compiler, cons
     std::filesystem::copy_file(VKC_STANDIN, compiler.File("VKC.EXE"));
     if (!config.empty()) compiler.Write("VKC.CFG", config);
     dir.Write("VKBUILD.INI", "[VKC]\r\nPATH=" + compiler.path() + "\r\n");
+}
+
+// A key pressed and released on `w`, as the keyboard sends it.
+inline void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString()) {
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+    QApplication::sendEvent(w, &release);
 }

@@ -193,12 +193,6 @@ TEST(MainWindowView, CompileListsMessagesAndDoubleClickJumps) {
 }
 
 namespace {
-void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString()) {
-    QKeyEvent press(QEvent::KeyPress, key, mods, text);
-    QApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-    QApplication::sendEvent(w, &release);
-}
 // File > New, and the new document's window.
 gui::DocumentWindow* NewDocument(Program& p) {
     p.window.ActionFor(ActionId::FileNew1)->trigger();

@@ -32,12 +32,6 @@ using app::ActionId;
 
 namespace {
 
-void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString()) {
-    QKeyEvent press(QEvent::KeyPress, key, mods, text);
-    QApplication::sendEvent(w, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-    QApplication::sendEvent(w, &release);
-}
 
 // Japanese comes as an input method's text, the rest as keys.
 void Type(QWidget* w, const QString& text) {
