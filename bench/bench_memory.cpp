@@ -1,6 +1,6 @@
 // Peak memory of the row store on generated Shift-JIS text: loading, a
 // replace-all of 200,000 occurrences made as the find-and-replace command
-// makes it (one ReplaceRows over the lines that hold them), and word wrap
+// makes it (one ReplaceOccurrences), and word wrap
 // on at 80 columns. Each case runs in a process of its own, since a peak
 // (VmHWM) only ever grows.
 //   bench_memory                 10 and 100 MB, every case
@@ -110,30 +110,9 @@ int RunCase(const std::string& which, int mb, const std::string& path) {
                 at.push_back(store.RowOffset(r) + static_cast<int64_t>(p));
         }
         hits = at.size();
-        // As the replace-all command: the span copied, the new text built,
-        // one ReplaceRows.
-        const int first = store.FirstRowOfLine(store.RowOfOffset(at.front()));
-        const int last = store.LastRowOfLine(store.RowOfOffset(at.back()));
-        const int64_t start = store.RowOffset(first);
-        std::string old;
-        for (int r = first; r <= last; ++r) {
-            old += store.Text(r);
-            if (store.GetRowAttribute(r) == editor::raLineBreak) old += "\r\n";
-        }
-        std::string text;
-        text.reserve(old.size() + at.size() * (kReplacement.size() - kFind.size()));
-        size_t done = 0;
-        for (int64_t h : at) {
-            const size_t p = static_cast<size_t>(h - start);
-            text.append(old, done, p - done);
-            text.append(kReplacement);
-            done = p + kFind.size();
-        }
-        text.append(old, done, std::string::npos);
-        std::string().swap(old);
+        // As the replace-all command makes it.
+        store.ReplaceOccurrences(at, kFind, kReplacement);
         std::vector<int64_t>().swap(at);
-        store.ReplaceRows(first, last - first + 1, text);
-        std::string().swap(text);
         seconds = Since(t);
         after = bench::CurrentRss();
     } else if (which == "wrap") {

@@ -171,6 +171,31 @@ struct Model {
         ed.Lines().Delete(i);
         Changed(text.substr(0, start) + text.substr(LineEnd(text, start)));
     }
+    // A replace-all of every occurrence, left to right, plus a place
+    // where `find` is not, which must stay as it is: one undo step.
+    void ReplaceAll(TEditorScreenStrings& s, Generator& gen, const std::string& find, const std::string& with) {
+        std::vector<int64_t> at;
+        std::string next;
+        size_t done = 0;
+        for (size_t p = text.find(find); p != std::string::npos; p = text.find(find, p + find.size())) {
+            at.push_back(static_cast<int64_t>(p));
+            next += text.substr(done, p - done) + with;
+            done = p + find.size();
+        }
+        next += text.substr(done);
+        if (next.size() > text.size() + 200) return;  // texts that grow without bound cost, not test
+        const size_t stray = static_cast<size_t>(gen.Below(static_cast<int>(text.size()) + 1));
+        auto after = std::lower_bound(at.begin(), at.end(), static_cast<int64_t>(stray));
+        const bool apart = (after == at.end() || stray + find.size() <= static_cast<size_t>(*after)) &&
+                           (after == at.begin() || static_cast<size_t>(after[-1]) + find.size() <= stray);
+        if (apart && text.compare(stray, find.size(), find) != 0) at.insert(after, static_cast<int64_t>(stray));
+        const int undos = s.UndoObject().UndoCount();
+        const size_t made = s.ReplaceOccurrences(at, find, with);
+        ASSERT_EQ(made, at.size() - (apart && text.compare(stray, find.size(), find) != 0 ? 1 : 0));
+        if (made == 0) return;
+        ASSERT_EQ(s.UndoObject().UndoCount(), std::min(undos + 1, s.UndoObject().ListMax()));
+        Changed(std::move(next));
+    }
 };
 
 }  // namespace
@@ -500,8 +525,11 @@ TEST(RowStoreProperty, EditsUndoRedoAndWrapSwitchesAgreeWithTheModel) {
         for (int step = 0; step < Steps() / 2; ++step) {
             SCOPED_TRACE(Where(seed, step));
             const int rows = s.Count();
-            const int op = gen.Below(12);
-            if (op == 0) {
+            const int op = gen.Below(13);
+            if (op == 12) {
+                static const char* finds[] = {"a", "bc", "xyz", "\x82\xa0", "\r\n", "c\r\n", "\t", "v"};
+                m.ReplaceAll(s, gen, finds[gen.Below(8)], Normalise(gen.Text()));
+            } else if (op == 0) {
                 // Wrap switched, or re-split at another width: lines and
                 // their marks stay; nothing is left to undo.
                 std::vector<TRowMarks> marks = LineMarks(s);
