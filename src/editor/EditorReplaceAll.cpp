@@ -3,13 +3,21 @@
 // replace-all over a text of hundreds of megabytes thus costs the lines it
 // changes, not copies of the whole text.
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <stdexcept>
 
 #include "editor/EditorScreenStrings.h"
+#include "platform/Memory.h"
 
 namespace editor {
 
 namespace {
+
+// A replace-all of at least this many places rebuilds its rows into new
+// blocks of about this many bytes each.
+constexpr size_t kManyPlaces = 1000;
+constexpr size_t kWindowBytes = 1 << 20;
 
 bool HoldsBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
 
@@ -108,6 +116,112 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
         }
         return done.size() - before;
     };
+    // Many places in rows: the rows from a place's on are rebuilt a window
+    // at a time into a block of their own, and the pages of the old block
+    // that they leave are given back, so that the text is held about once
+    // however many rows change. That needs the rows that point into each
+    // block to do so in row order: then no other row uses those pages.
+    struct Span {
+        const char* begin;
+        const char* end;
+        const char* last;  // end of the last row text seen in it
+    };
+    std::vector<Span> blocks;
+    auto blockOf = [&](const Row& row) -> Span* {
+        if (!row.text || row.length == 0 || (row.aux & kOwned)) return nullptr;
+        auto it = std::upper_bound(blocks.begin(), blocks.end(), row.text,
+                                   [](const char* p, const Span& b) { return p < b.begin; });
+        if (it == blocks.begin()) return nullptr;
+        --it;
+        return row.text < it->end ? &*it : nullptr;
+    };
+    bool windowed = inRows && at.size() >= kManyPlaces;
+    if (windowed) {
+        for (const Block& b : blocks_) blocks.push_back({b.data.get(), b.data.get() + b.size, nullptr});
+        std::sort(blocks.begin(), blocks.end(), [](const Span& a, const Span& b) { return a.begin < b.begin; });
+        for (size_t r = 0; r < rows_.size() && windowed; ++r) {
+            const Row& row = rows_[r];
+            if (Span* b = blockOf(row)) {
+                if (b->last && row.text < b->last) windowed = false;
+                b->last = row.text + row.length;
+            }
+        }
+    }
+    auto noteWindow = [&](size_t& i, int row) {
+        int r1 = row;
+        size_t bytes = 0;
+        while (r1 < Count() && bytes < kWindowBytes) bytes += rows_[static_cast<size_t>(r1++)].length;
+        const int64_t windowEnd = RowOffset(r1);
+        size_t places = 0;
+        for (size_t j = i; j < at.size() && at[j] + delta < windowEnd; ++j) ++places;
+        const size_t room = bytes + places * static_cast<size_t>(std::max<int64_t>(grow, 0));
+        std::unique_ptr<char[]> chunk(new char[std::max<size_t>(room, 1)]);
+        char* out = chunk.get();
+        struct Left {
+            Span* block;
+            const char* lo;
+            const char* hi;
+        };
+        std::vector<Left> left;  // what the window's rows leave of each block
+        bool emptiedLast = false;
+        int64_t rowStart = RowOffset(row);
+        for (int r = row; r < r1; ++r) {
+            Row& cur = rows_[static_cast<size_t>(r)];
+            const std::string_view text(cur.text ? cur.text : "", cur.length);
+            char* const begin = out;
+            size_t first = 0, end = 0, made = 0;
+            for (; i < at.size(); ++i) {
+                if (at[i] < next) continue;
+                const int64_t p = at[i] + delta - rowStart;
+                if (p > static_cast<int64_t>(text.size()) + 1) break;
+                const size_t q = static_cast<size_t>(p);
+                if (q + find.size() > text.size() || text.compare(q, find.size(), find) != 0) continue;
+                if (made++ == 0) first = q;
+                std::memcpy(out, text.data() + end, q - end);
+                out += q - end;
+                done.push_back(rowStart + (out - begin));
+                if (!with.empty()) std::memcpy(out, with.data(), with.size());
+                out += with.size();
+                end = q + find.size();
+                next = at[i] + m;
+            }
+            if (text.size() > end) std::memcpy(out, text.data() + end, text.size() - end);
+            out += text.size() - end;
+            const size_t length = static_cast<size_t>(out - begin);
+            if (made > 0 && OnTextEdit) {
+                // Published before the row changes, as every edit is.
+                const size_t tail = text.size() - end;
+                OnTextEdit(rowStart + static_cast<int64_t>(first), static_cast<int64_t>(end - first),
+                           std::string_view(begin + first, length - first - tail));
+            }
+            if (Span* b = blockOf(cur)) {
+                if (left.empty() || left.back().block != b) left.push_back({b, cur.text, cur.text});
+                left.back().hi = cur.text + cur.length;
+            }
+            FreeText(cur);  // an owned text goes; a block's stays until its pages go
+            cur.text = length ? begin : nullptr;
+            cur.length = static_cast<uint32_t>(length);
+            DropSideIfEmpty(r);
+            if (made > 0) {
+                offsets_.ChangeLength(static_cast<size_t>(r), static_cast<int64_t>(length) - static_cast<int64_t>(text.size()));
+                ++rawChanges_;
+                RowTextChanged(r, 1);
+                noteRows(r, r + 1, 1 + (r + 1 < Count() ? RescanEdited(r + 1) : 0));
+                delta += static_cast<int64_t>(made) * grow;
+                emptiedLast = length == 0 && r + 1 == Count() && AttributeOf(r) == raEndOfText;
+            }
+            rowStart += static_cast<int64_t>(length) + BreakLength(AttributeOf(r));
+        }
+        AdoptBlock(std::move(chunk), room);
+        // A window's rows in a block lie between lo and hi, and no other row
+        // does (the rows are in order): the pages in between are free.
+        for (const Left& l : left) platform::ReleasePages(const_cast<char*>(l.lo), const_cast<char*>(l.hi));
+        if (emptiedLast) {
+            // An emptied last row without a line break goes, as in ReplaceBytes.
+            ReplaceRows(r1 - 1, 1, std::string_view());
+            noteReplaceRows();
+        }
+    };
     for (size_t i = 0; i < at.size();) {
         if (at[i] < next) {
             ++i;
@@ -119,6 +233,10 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
         const int row = RowOfOffset(h);
         built.clear();
         size_t first = 0, end = 0;
+        if (windowed && row < Count()) {
+            noteWindow(i, row);
+            continue;
+        }
         if (inRows && row < Count()) {
             // The occurrences in this row, replaced in one edit of the bytes
             // from the first to the end of the last.

@@ -1022,7 +1022,7 @@ void TEditorScreenStrings::BuildRowsFromBuffer(std::unique_ptr<char[]> buffer, s
     });
     if (!lastEnded) SetStateARaw(i - 1, raEndOfText);
     RebuildOffsets();
-    AdoptBlock(std::move(buffer));
+    AdoptBlock(std::move(buffer), size);
 }
 
 TLoadReport TEditorScreenStrings::ReplaceAll(const std::function<platform::FileBlock()>& source, bool eofByteEnds) {
