@@ -101,6 +101,8 @@ int RunCase(const std::string& which, int mb, const std::string& path) {
     double seconds = load;
     int64_t after = bench::CurrentRss();
     size_t hits = 0;
+    double undone = 0;
+    int64_t undoneRss = 0, replacePeak = 0, undoPeak = 0;
     if (which == "replace") {
         t = Clock::now();
         std::vector<int64_t> at;
@@ -115,18 +117,32 @@ int RunCase(const std::string& which, int mb, const std::string& path) {
         std::vector<int64_t>().swap(at);
         seconds = Since(t);
         after = bench::CurrentRss();
+        // One undo step takes it back, and one redo makes it again; their
+        // peak is their own (the high-water mark starts over).
+        replacePeak = bench::PeakRss();
+        std::ofstream("/proc/self/clear_refs") << "5";
+        t = Clock::now();
+        store.Undo();
+        undone = Since(t);
+        undoneRss = bench::CurrentRss();
+        store.Redo();
+        undoPeak = bench::PeakRss();
     } else if (which == "wrap") {
         t = Clock::now();
         ed.SetWordWrap(true);
         seconds = Since(t);
         after = bench::CurrentRss();
     }
-    const int64_t peak = bench::PeakRss();
+    const int64_t peak = replacePeak ? replacePeak : bench::PeakRss();
     std::printf("%-8s %4d MB %9zu rows  time %7.3f s (load %6.3f s)  peak %7.1f MiB = %5.2f MiB/MB"
                 "  (load peak %5.2f, over base %5.2f)  after %7.1f MiB%s\n",
                 which.c_str(), mb, static_cast<size_t>(store.Count()), seconds, load, MiB(peak),
                 MiB(peak) / fileMb, MiB(loaded) / fileMb, MiB(peak - base) / fileMb, MiB(after),
-                hits ? (" hits " + std::to_string(hits)).c_str() : "");
+                hits ? (" hits " + std::to_string(hits) + " (undo " + std::to_string(undone).substr(0, 5) + " s, after it " +
+                        std::to_string(static_cast<int>(MiB(undoneRss))) + " MiB; undo and redo peak " +
+                        std::to_string(MiB(undoPeak) / fileMb).substr(0, 4) + " MiB/MB)")
+                           .c_str()
+                     : "");
     std::fflush(stdout);
     return 0;
 }

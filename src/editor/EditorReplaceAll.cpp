@@ -83,6 +83,7 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
     const bool inRows = !wordWrap_ && !HoldsBreak(find) && !HoldsBreak(with);
     FlagScope bulk(bulk_, true);
     FlagScope quiet(recording_, false);
+    done.reserve(done.size() + at.size());  // grown by doubling, a list of millions would be held twice
     const int countBefore = Count();
     int firstRow = -1, endRow = 0, rescanEnd = 0;  // rows changed and rescanned
     int64_t delta = 0;  // how far the replacements so far moved the text after them
