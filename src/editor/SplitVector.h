@@ -43,23 +43,35 @@ public:
         return data_[i < gapStart_ ? i : i + (capacity_ - size_)];
     }
 
-    // Reallocates to exactly `cap` elements (never below size()). The
-    // elements are made contiguous first, so that the allocator may grow or
-    // shrink the block where it lies (a large one is remapped, not copied)
-    // and the old and the new array are never both held.
+    // Reallocates to exactly `cap` elements (never below size()). A large
+    // array is made contiguous and handed to realloc, which moves its pages
+    // rather than copying them, so the old and the new array are never both
+    // held; a small one is copied.
     void SetCapacity(size_t cap) {
         if (cap < size_) cap = size_;
         if (cap == capacity_) return;
-        if (cap == 0) {
-            Release();
+        if (size_ * sizeof(T) >= kRemapBytes) {
+            MoveGap(size_);
+            T* fresh = static_cast<T*>(std::realloc(static_cast<void*>(data_), cap * sizeof(T)));
+            if (!fresh) throw std::bad_alloc();
+            data_ = fresh;
+            capacity_ = cap;
+            gapStart_ = size_;
             return;
         }
-        MoveGap(size_);
-        T* fresh = static_cast<T*>(std::realloc(static_cast<void*>(data_), cap * sizeof(T)));
-        if (!fresh) throw std::bad_alloc();
+        T* fresh = nullptr;
+        if (cap > 0) {
+            fresh = static_cast<T*>(std::malloc(cap * sizeof(T)));
+            if (!fresh) throw std::bad_alloc();
+        }
+        if (size_ > 0) {
+            size_t after = size_ - gapStart_;
+            std::memcpy(fresh, data_, gapStart_ * sizeof(T));
+            std::memcpy(fresh + cap - after, data_ + capacity_ - after, after * sizeof(T));
+        }
+        std::free(data_);
         data_ = fresh;
         capacity_ = cap;
-        gapStart_ = size_;
     }
 
     // Opens `count` zeroed elements at `pos`.
@@ -102,6 +114,8 @@ public:
     }
 
 private:
+    static constexpr size_t kRemapBytes = size_t{1} << 20;
+
     size_t GrowTo(size_t needed) const {
         size_t cap = capacity_ + capacity_ / 2 + 16;
         return cap < needed ? needed : cap;
