@@ -426,15 +426,21 @@ void TEditorScreenStrings::WrapAll() {
     std::vector<Row> made;
     auto build = [&](int r, int e, bool fit, const uint32_t* lengths, int pieces) {
         made.clear();
+        if (fit && r == e) {
+            // A line of one row that fits stays that row (the common case).
+            Row to = rows_[static_cast<size_t>(r)];
+            rows_[static_cast<size_t>(r)] = Row{};
+            to.stateA = static_cast<uint32_t>(raLineBreak);
+            made.push_back(to);
+            return;
+        }
+        auto marksOf = [this](int g) { return static_cast<TRowMarks>(rows_[static_cast<size_t>(g)].stateB >> 16); };
         TRowMarks all = 0;
-        for (int g = r; g <= e; ++g) all |= GetMarks(g);
+        for (int g = r; g <= e; ++g) all |= marksOf(g);
         const std::string_view line = LineOfRows(r, e, joined);
         if (fit) {
             Row to{};
-            if (r == e) {
-                to = rows_[static_cast<size_t>(r)];
-                rows_[static_cast<size_t>(r)] = Row{};
-            } else {
+            {
                 const bool inBlock = line.data() != joined.data();
                 to.text = inBlock ? line.data() : OwnedCopy(line);
                 to.length = static_cast<uint32_t>(line.size());
@@ -455,9 +461,9 @@ void TEditorScreenStrings::WrapAll() {
                 to.length = static_cast<uint32_t>(piece.size());
                 to.aux = to.text && !inBlock ? kOwned : 0;
                 to.stateA = static_cast<uint32_t>(i + 1 < pieces ? raWrapped : raLineBreak);
-                TRowMarks marks = i < oldRows ? GetMarks(r + i) : 0;
+                TRowMarks marks = i < oldRows ? marksOf(r + i) : 0;
                 if (i + 1 == pieces)
-                    for (int g = r + pieces; g <= e; ++g) marks |= GetMarks(g);
+                    for (int g = r + pieces; g <= e; ++g) marks |= marksOf(g);
                 to.stateB = static_cast<uint32_t>(marks) << 16;
                 made.push_back(to);
             }
