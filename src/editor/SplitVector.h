@@ -44,19 +44,29 @@ public:
     }
 
     // Reallocates to exactly `cap` elements (never below size()). A large
-    // array is made contiguous and handed to realloc, which moves its pages
-    // rather than copying them, so the old and the new array are never both
-    // held; a small one is copied.
+    // array goes to realloc, which moves its pages rather than copying them,
+    // so the old and the new array are never both held; the elements after
+    // the gap move to the new end, as in a copy. A small one is copied.
     void SetCapacity(size_t cap) {
         if (cap < size_) cap = size_;
         if (cap == capacity_) return;
         if (size_ * sizeof(T) >= kRemapBytes) {
-            MoveGap(size_);
-            T* fresh = static_cast<T*>(std::realloc(static_cast<void*>(data_), cap * sizeof(T)));
-            if (!fresh) throw std::bad_alloc();
-            data_ = fresh;
+            const size_t after = size_ - gapStart_;
+            if (cap < capacity_) {
+                std::memmove(static_cast<void*>(data_ + cap - after), data_ + capacity_ - after, after * sizeof(T));
+                T* fresh = static_cast<T*>(std::realloc(static_cast<void*>(data_), cap * sizeof(T)));
+                if (!fresh) {
+                    std::memmove(static_cast<void*>(data_ + capacity_ - after), data_ + cap - after, after * sizeof(T));
+                    throw std::bad_alloc();
+                }
+                data_ = fresh;
+            } else {
+                T* fresh = static_cast<T*>(std::realloc(static_cast<void*>(data_), cap * sizeof(T)));
+                if (!fresh) throw std::bad_alloc();
+                data_ = fresh;
+                std::memmove(static_cast<void*>(data_ + cap - after), data_ + capacity_ - after, after * sizeof(T));
+            }
             capacity_ = cap;
-            gapStart_ = size_;
             return;
         }
         T* fresh = nullptr;
