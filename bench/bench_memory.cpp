@@ -1,6 +1,6 @@
 // Peak memory of the row store on generated Shift-JIS text: loading, a
 // replace-all of 200,000 occurrences made as the find-and-replace command
-// makes it (one ReplaceRows over the lines that hold them), and word wrap
+// makes it (one ReplaceOccurrences), and word wrap
 // on at 80 columns. Each case runs in a process of its own, since a peak
 // (VmHWM) only ever grows.
 //   bench_memory                 10 and 100 MB, every case
@@ -101,6 +101,8 @@ int RunCase(const std::string& which, int mb, const std::string& path) {
     double seconds = load;
     int64_t after = bench::CurrentRss();
     size_t hits = 0;
+    double undone = 0;
+    int64_t undoneRss = 0, replacePeak = 0, undoPeak = 0;
     if (which == "replace") {
         t = Clock::now();
         std::vector<int64_t> at;
@@ -110,44 +112,37 @@ int RunCase(const std::string& which, int mb, const std::string& path) {
                 at.push_back(store.RowOffset(r) + static_cast<int64_t>(p));
         }
         hits = at.size();
-        // As the replace-all command: the span copied, the new text built,
-        // one ReplaceRows.
-        const int first = store.FirstRowOfLine(store.RowOfOffset(at.front()));
-        const int last = store.LastRowOfLine(store.RowOfOffset(at.back()));
-        const int64_t start = store.RowOffset(first);
-        std::string old;
-        for (int r = first; r <= last; ++r) {
-            old += store.Text(r);
-            if (store.GetRowAttribute(r) == editor::raLineBreak) old += "\r\n";
-        }
-        std::string text;
-        text.reserve(old.size() + at.size() * (kReplacement.size() - kFind.size()));
-        size_t done = 0;
-        for (int64_t h : at) {
-            const size_t p = static_cast<size_t>(h - start);
-            text.append(old, done, p - done);
-            text.append(kReplacement);
-            done = p + kFind.size();
-        }
-        text.append(old, done, std::string::npos);
-        std::string().swap(old);
+        // As the replace-all command makes it.
+        store.ReplaceOccurrences(at, kFind, kReplacement);
         std::vector<int64_t>().swap(at);
-        store.ReplaceRows(first, last - first + 1, text);
-        std::string().swap(text);
         seconds = Since(t);
         after = bench::CurrentRss();
+        // One undo step takes it back, and one redo makes it again; their
+        // peak is their own (the high-water mark starts over).
+        replacePeak = bench::PeakRss();
+        std::ofstream("/proc/self/clear_refs") << "5";
+        t = Clock::now();
+        store.Undo();
+        undone = Since(t);
+        undoneRss = bench::CurrentRss();
+        store.Redo();
+        undoPeak = bench::PeakRss();
     } else if (which == "wrap") {
         t = Clock::now();
         ed.SetWordWrap(true);
         seconds = Since(t);
         after = bench::CurrentRss();
     }
-    const int64_t peak = bench::PeakRss();
+    const int64_t peak = replacePeak ? replacePeak : bench::PeakRss();
     std::printf("%-8s %4d MB %9zu rows  time %7.3f s (load %6.3f s)  peak %7.1f MiB = %5.2f MiB/MB"
                 "  (load peak %5.2f, over base %5.2f)  after %7.1f MiB%s\n",
                 which.c_str(), mb, static_cast<size_t>(store.Count()), seconds, load, MiB(peak),
                 MiB(peak) / fileMb, MiB(loaded) / fileMb, MiB(peak - base) / fileMb, MiB(after),
-                hits ? (" hits " + std::to_string(hits)).c_str() : "");
+                hits ? (" hits " + std::to_string(hits) + " (undo " + std::to_string(undone).substr(0, 5) + " s, after it " +
+                        std::to_string(static_cast<int>(MiB(undoneRss))) + " MiB; undo and redo peak " +
+                        std::to_string(MiB(undoPeak) / fileMb).substr(0, 4) + " MiB/MB)")
+                           .c_str()
+                     : "");
     std::fflush(stdout);
     return 0;
 }

@@ -171,6 +171,32 @@ struct Model {
         ed.Lines().Delete(i);
         Changed(text.substr(0, start) + text.substr(LineEnd(text, start)));
     }
+    // A replace-all of every occurrence, left to right, plus a place
+    // where `find` is not, which must stay as it is: one undo step.
+    void ReplaceAll(TEditorScreenStrings& s, Generator& gen, const std::string& find, const std::string& with,
+                    size_t maxGrowth = 200) {
+        std::vector<int64_t> at;
+        std::string next;
+        size_t done = 0;
+        for (size_t p = text.find(find); p != std::string::npos; p = text.find(find, p + find.size())) {
+            at.push_back(static_cast<int64_t>(p));
+            next += text.substr(done, p - done) + with;
+            done = p + find.size();
+        }
+        next += text.substr(done);
+        if (next.size() > text.size() + maxGrowth) return;  // texts that grow without bound cost, not test
+        const size_t stray = static_cast<size_t>(gen.Below(static_cast<int>(text.size()) + 1));
+        auto after = std::lower_bound(at.begin(), at.end(), static_cast<int64_t>(stray));
+        const bool apart = (after == at.end() || stray + find.size() <= static_cast<size_t>(*after)) &&
+                           (after == at.begin() || static_cast<size_t>(after[-1]) + find.size() <= stray);
+        if (apart && text.compare(stray, find.size(), find) != 0) at.insert(after, static_cast<int64_t>(stray));
+        const int undos = s.UndoObject().UndoCount();
+        const size_t made = s.ReplaceOccurrences(at, find, with);
+        ASSERT_EQ(made, at.size() - (apart && text.compare(stray, find.size(), find) != 0 ? 1 : 0));
+        if (made == 0) return;
+        ASSERT_EQ(s.UndoObject().UndoCount(), std::min(undos + 1, s.UndoObject().ListMax()));
+        Changed(std::move(next));
+    }
 };
 
 }  // namespace
@@ -500,8 +526,11 @@ TEST(RowStoreProperty, EditsUndoRedoAndWrapSwitchesAgreeWithTheModel) {
         for (int step = 0; step < Steps() / 2; ++step) {
             SCOPED_TRACE(Where(seed, step));
             const int rows = s.Count();
-            const int op = gen.Below(12);
-            if (op == 0) {
+            const int op = gen.Below(13);
+            if (op == 12) {
+                static const char* finds[] = {"a", "bc", "xyz", "\x82\xa0", "\r\n", "c\r\n", "\t", "v"};
+                m.ReplaceAll(s, gen, finds[gen.Below(8)], Normalise(gen.Text()));
+            } else if (op == 0) {
                 // Wrap switched, or re-split at another width: lines and
                 // their marks stay; nothing is left to undo.
                 std::vector<TRowMarks> marks = LineMarks(s);
@@ -606,5 +635,47 @@ TEST(RowStoreProperty, EditsUndoRedoAndWrapSwitchesAgreeWithTheModel) {
                 ASSERT_EQ(Rows(ed), Rows(fresh));
             }
         }
+    }
+}
+
+// Where two texts first differ, with a little of each from there.
+std::string FirstDifference(const std::string& a, const std::string& b) {
+    const size_t at = static_cast<size_t>(std::mismatch(a.begin(), a.begin() + std::min(a.size(), b.size()), b.begin()).first - a.begin());
+    if (at == a.size() && at == b.size()) return "";
+    return "at " + std::to_string(at) + " of " + std::to_string(a.size()) + "/" + std::to_string(b.size()) + ": \"" +
+           a.substr(at, 24) + "\" vs \"" + b.substr(at, 24) + "\"";
+}
+
+// A replace-all of many places rebuilds the rows into blocks of their own and
+// gives back the pages of the old block that no row uses any longer: the
+// text stays whole through undo and redo, with rows out of order (whose
+// pages must stay) and over the blocks an earlier replace-all made.
+TEST(RowStoreProperty, ManyPlaceReplaceAllsKeepTheTextThroughUndoAndRedo) {
+    for (uint32_t seed : {21u, 22u}) {
+        SCOPED_TRACE(Where(seed, 0));
+        Generator gen(seed);
+        std::string text;
+        for (int i = 0; i < 40000; ++i) {
+            text += std::string(static_cast<size_t>(gen.Below(3)), '\t') + "ab";
+            for (int k = gen.Below(12); k > 0; --k) text += gen.Below(3) ? "xyz\x82\xa0" : "ab c";
+            if (i + 1 < 40000 || seed == 21) text += "\r\n";
+        }
+        TEditor ed;
+        TEditorScreenStrings& s = ed.Store();
+        s.SetText(text);
+        if (seed == 22) s.Exchange(10, 30000);  // rows no longer in block order
+        Model m;
+        m.text = s.GetText();
+        const std::string start = m.text;
+        const std::pair<const char*, const char*> runs[] = {{"ab", "ABAB"}, {"\x82\xa0", ""}, {"ABAB", "ab"}, {"z", "\r\n"}};
+        for (const auto& [find, with] : runs) {
+            m.ReplaceAll(s, gen, find, with, SIZE_MAX);
+            ASSERT_EQ(FirstDifference(s.GetText(), m.text), "") << find;
+        }
+        while (s.UndoObject().CanUndo()) m.Step(s, true);
+        ASSERT_EQ(FirstDifference(s.GetText(), start), "");
+        while (s.UndoObject().CanRedo()) m.Step(s, false);
+        ASSERT_EQ(FirstDifference(s.GetText(), m.text), "");
+        CheckStore(ed, m.text, 0);
     }
 }

@@ -108,25 +108,10 @@ bool TMDIChild::ReplaceText(std::string_view find, std::string_view replacement,
         hits = FindAllInText(ed, find, from);
         if (!hits.empty()) {
             // What replacing one occurrence after another and searching on
-            // after each replacement gives, made as one change of the lines
-            // that hold occurrences, so that one undo takes it back.
-            editor::TEditorScreenStrings& store = ed.Store();
-            const int first = store.FirstRowOfLine(store.RowOfOffset(hits.front()));
-            const int last = store.LastRowOfLine(store.RowOfOffset(hits.back() + std::max<int64_t>(m - 1, 0)));
-            const int64_t start = store.RowOffset(first);
-            const std::string old = TextRange(ed, start, store.RowOffset(last + 1));
-            std::string text;
-            text.reserve(old.size() + hits.size() * static_cast<size_t>(std::max<int64_t>(r - m, 0)));
-            size_t done = 0;
-            for (int64_t h : hits) {
-                const size_t at = static_cast<size_t>(h - start);
-                text.append(old, done, at - done);
-                text.append(replacement);
-                done = at + static_cast<size_t>(m);
-            }
-            text.append(old, done, std::string::npos);
+            // after each replacement gives, made as one change that one undo
+            // takes back; each line is changed where it lies.
             ed.Lines().BeginUpdate();
-            store.ReplaceRows(first, last - first + 1, text);
+            ed.Store().ReplaceOccurrences(hits, find, replacement);
             ed.Lines().EndUpdate();
         }
     }

@@ -26,12 +26,17 @@ const TDelimiters& DefaultDelimiters() {
     return set;
 }
 
-int TMeasure::TabSpan(int col) const {
-    int t = std::max(1, tabWidth);
+namespace {
+// TabSpan, inline for the loops below that measure every row split or painted.
+inline int SpanOfTab(const TMeasure& m, int col) {
+    const int t = std::max(1, m.tabWidth);
     int span = t - col % t;
-    if (wrapWidth > 0) span = std::min(span, wrapWidth - col % wrapWidth);
+    if (m.wrapWidth > 0) span = std::min(span, m.wrapWidth - col % m.wrapWidth);
     return std::max(1, span);
 }
+}  // namespace
+
+int TMeasure::TabSpan(int col) const { return SpanOfTab(*this, col); }
 
 namespace {
 // Shift-JIS lead bytes, tested inline: the map is built for every row painted and split.
@@ -57,7 +62,7 @@ std::string BuildColumnMap(std::string_view text, const TMeasure& m) {
         } else if (c == '\t') {
             const int col = static_cast<int>(out - map.data());
             *out++ = '2';
-            const size_t fill = static_cast<size_t>(m.TabSpan(col) - 1);
+            const size_t fill = static_cast<size_t>(SpanOfTab(m, col) - 1);
             std::memset(out, '3', fill);
             out += fill;
         } else {
@@ -95,7 +100,7 @@ int TextWidthUpTo(std::string_view text, int limit, const TMeasure& m) {
     for (size_t i = 0; i < text.size() && col < limit; ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         if (c == '\t') {
-            col += m.TabSpan(col);
+            col += SpanOfTab(m, col);
         } else if (platform::IsLeadByte(c) && i + 1 < text.size()) {
             col += 2;
             ++i;

@@ -399,50 +399,58 @@ void TEditorScreenStrings::WrapAll() {
     const TEditorWrapOption& o = *wrapOption_;
     const TRowAttribute lastAttribute = AttributeOf(count - 1);
 
-    // Pass 1: the rows of every line. The pieces of the lines that wrap are
-    // kept as [rows, length...] so that pass 2 does not cut them again.
-    // Each line is measured once: pass 2 reads whether it fits from `fits`.
+    // Pass 1: the rows of every line, each line measured once. The pieces
+    // of the lines that wrap are kept as [length..., rows] so that pass 2
+    // reads them back to front without cutting again.
     std::vector<uint32_t> cuts;
     std::vector<bool> fits;
     fits.reserve(static_cast<size_t>(LineCount()));
     size_t total = 0;
+    // Whether no line's new rows begin before its old ones: then the rows
+    // are rebuilt in their own array, from the last line to the first.
+    bool inPlace = true;
     std::string joined;
     for (int r = 0; r < count;) {
         const int e = LastRowOfLine(r);
         const std::string_view line = LineOfRows(r, e, joined);
+        if (total < static_cast<size_t>(r)) inPlace = false;
         fits.push_back(TextWidthUpTo(line, w, m) < w);
         if (fits.back()) {
             ++total;
         } else {
-            const size_t head = cuts.size();
-            cuts.push_back(0);
+            uint32_t pieces = 0;
             WrapLine(line, m, o, [&](std::string_view piece, TRowAttribute) {
                 cuts.push_back(static_cast<uint32_t>(piece.size()));
-                ++cuts[head];
+                ++pieces;
             });
-            total += cuts[head];
+            cuts.push_back(pieces);
+            total += pieces;
         }
         r = e + 1;
     }
     if (total > 0x7FFFFFFF) throw std::length_error("too many rows");
 
-    // Pass 2: the new rows, built beside the old ones. A piece of text that
-    // lies in a loaded block points into it; other texts are copied.
-    SplitVector<Row> fresh;
-    fresh.SetCapacity(total);
-    fresh.InsertZeroed(0, total);
-    size_t k = 0, c = 0, l = 0;
-    for (int r = 0; r < count;) {
-        const int e = LastRowOfLine(r);
+    // The rows a line becomes, from its old rows r..e and its text; a
+    // piece that lies in a loaded block points into it, others are copied.
+    // Marks stay on the rows they were on, the rest go to the last.
+    std::vector<Row> made;
+    auto build = [&](int r, int e, bool fit, const uint32_t* lengths, int pieces) {
+        made.clear();
+        if (fit && r == e) {
+            // A line of one row that fits stays that row (the common case).
+            Row to = rows_[static_cast<size_t>(r)];
+            rows_[static_cast<size_t>(r)] = Row{};
+            to.stateA = static_cast<uint32_t>(raLineBreak);
+            made.push_back(to);
+            return;
+        }
+        auto marksOf = [this](int g) { return static_cast<TRowMarks>(rows_[static_cast<size_t>(g)].stateB >> 16); };
         TRowMarks all = 0;
-        for (int g = r; g <= e; ++g) all |= GetMarks(g);
+        for (int g = r; g <= e; ++g) all |= marksOf(g);
         const std::string_view line = LineOfRows(r, e, joined);
-        if (fits[l++]) {
-            Row& to = fresh[k++];
-            if (r == e) {
-                to = rows_[static_cast<size_t>(r)];
-                rows_[static_cast<size_t>(r)] = Row{};
-            } else {
+        if (fit) {
+            Row to{};
+            {
                 const bool inBlock = line.data() != joined.data();
                 to.text = inBlock ? line.data() : OwnedCopy(line);
                 to.length = static_cast<uint32_t>(line.size());
@@ -450,29 +458,62 @@ void TEditorScreenStrings::WrapAll() {
             }
             to.stateA = static_cast<uint32_t>(raLineBreak);
             to.stateB = (to.stateB & 0xFFFFu) | (static_cast<uint32_t>(all) << 16);
+            made.push_back(to);
         } else {
             const bool inBlock = !(rows_[static_cast<size_t>(r)].aux & kOwned) && line.data() != joined.data();
-            const int pieces = static_cast<int>(cuts[c++]);
             const int oldRows = e - r + 1;
             size_t at = 0;
             for (int i = 0; i < pieces; ++i) {
-                const std::string_view piece = line.substr(at, cuts[c++]);
+                const std::string_view piece = line.substr(at, lengths[i]);
                 at += piece.size();
-                Row& to = fresh[k++];
+                Row to{};
                 to.text = inBlock ? (piece.empty() ? nullptr : piece.data()) : OwnedCopy(piece);
                 to.length = static_cast<uint32_t>(piece.size());
                 to.aux = to.text && !inBlock ? kOwned : 0;
                 to.stateA = static_cast<uint32_t>(i + 1 < pieces ? raWrapped : raLineBreak);
-                TRowMarks marks = i < oldRows ? GetMarks(r + i) : 0;
+                TRowMarks marks = i < oldRows ? marksOf(r + i) : 0;
                 if (i + 1 == pieces)
-                    for (int g = r + pieces; g <= e; ++g) marks |= GetMarks(g);
+                    for (int g = r + pieces; g <= e; ++g) marks |= marksOf(g);
                 to.stateB = static_cast<uint32_t>(marks) << 16;
+                made.push_back(to);
             }
-            for (int g = r; g <= e; ++g) FreeRow(rows_[static_cast<size_t>(g)]);
         }
-        r = e + 1;
+        // The old rows go once the new ones hold their texts.
+        for (int g = r; g <= e; ++g) FreeRow(rows_[static_cast<size_t>(g)]);
+    };
+
+    // Pass 2, from the last line to the first. In place, the array grows to
+    // the new count (in its own memory where the allocator can) and each
+    // line's rows are written from the end, never over rows of a line still
+    // to come; otherwise (a re-split that makes some lines fewer rows) the
+    // rows are built beside the old ones.
+    SplitVector<Row> fresh;
+    SplitVector<Row>& to = inPlace ? rows_ : fresh;
+    if (inPlace) {
+        rows_.SetCapacity(std::max(total, static_cast<size_t>(count)));
+        if (total > static_cast<size_t>(count))
+            rows_.InsertZeroed(static_cast<size_t>(count), total - static_cast<size_t>(count));
+    } else {
+        fresh.SetCapacity(total);
+        fresh.InsertZeroed(0, total);
     }
-    fresh[total - 1].stateA = static_cast<uint32_t>(lastAttribute == raWrapped ? raEndOfText : lastAttribute);
+    size_t k = total, c = cuts.size(), l = fits.size();
+    for (int e = count - 1; e >= 0;) {
+        const int r = FirstRowOfLine(e);
+        const bool fit = fits[--l];
+        int pieces = 1;
+        const uint32_t* lengths = nullptr;
+        if (!fit) {
+            pieces = static_cast<int>(cuts[--c]);
+            c -= static_cast<size_t>(pieces);
+            lengths = cuts.data() + c;
+        }
+        build(r, e, fit, lengths, pieces);
+        for (size_t i = made.size(); i-- > 0;) to[--k] = made[i];
+        e = r - 1;
+    }
+    if (inPlace && total < static_cast<size_t>(count)) rows_.Erase(total, static_cast<size_t>(count) - total);
+    to[total - 1].stateA = static_cast<uint32_t>(lastAttribute == raWrapped ? raEndOfText : lastAttribute);
     AdoptRows(std::move(fresh));
 }
 
@@ -575,7 +616,7 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
     try {
     if (a == s && e == e0 && t.empty() && n > 0) {
         TGathered g = GatherText(a, n);
-        if (TUndoData* u = undo_->NewRecord()) {
+        if (TUndoData* u = recording_ ? undo_->NewRecord() : nullptr) {
             u->startRow = a;
             u->oldText = std::move(g.text);
             u->lastAttribute = g.lastAttribute;
@@ -588,7 +629,7 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
             int target = std::min(a, Count() - 1);
             SetMarks(target, GetMarks(target) | m);
         }
-        int c = Rescan(a, true);
+        int c = RescanEdited(a);
         lastChange_ = {a, n, 0, c, true};
     } else {
         TRowAttribute last;
@@ -653,7 +694,7 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
         // large as the text).
         std::string().swap(whole);
         TGathered g = GatherText(s, e - s + 1);
-        TUndoData* u = undo_->NewRecord();
+        TUndoData* u = recording_ ? undo_->NewRecord() : nullptr;
         if (u) {
             u->startRow = s;
             u->oldText = std::move(g.text);
@@ -665,7 +706,7 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
         if (u) u->insertedRows = newRows;
         ReplaceRowRange(s, oldRows, list);
         undo_->Settled();
-        int c = Rescan(s, true);
+        int c = RescanEdited(s);
         lastChange_ = {s, oldRows, newRows, c, true};
     }
     } catch (...) {
@@ -733,7 +774,7 @@ int TEditorScreenStrings::EditRowInPlace(int row, size_t start, size_t length, s
     }
     // The row's own state comes from the rows above and stays; the rows
     // below follow from its text.
-    return 1 + (row + 1 < Count() ? Rescan(row + 1, true) : 0);
+    return 1 + (row + 1 < Count() ? RescanEdited(row + 1) : 0);
 }
 
 // ---- Colouring state -------------------------------------------------------------
@@ -747,6 +788,13 @@ int ScanLimit(const TEditorScreenStrings& s, int from) {
 }
 
 }  // namespace
+
+int TEditorScreenStrings::RescanEdited(int row) {
+    // In a change of many lines, rows whose states were never computed need
+    // none now: scanning up to each edit would scan the whole text.
+    if (bulk_ && row >= computedRows_) return 0;
+    return Rescan(row, true);
+}
 
 void TEditorScreenStrings::RowsInserted(int at, int count) {
     if (computedRows_ > at) computedRows_ += count;
@@ -990,7 +1038,7 @@ void TEditorScreenStrings::BuildRowsFromBuffer(std::unique_ptr<char[]> buffer, s
     });
     if (!lastEnded) SetStateARaw(i - 1, raEndOfText);
     RebuildOffsets();
-    AdoptBlock(std::move(buffer));
+    AdoptBlock(std::move(buffer), size);
 }
 
 TLoadReport TEditorScreenStrings::ReplaceAll(const std::function<platform::FileBlock()>& source, bool eofByteEnds) {

@@ -90,6 +90,15 @@ public:
     // text is changed in place, and only the rows below it whose state
     // changes are rescanned. The change is published like ReplaceRows'.
     void ReplaceBytes(int row, int start, int end, std::string_view text);
+    // A replace-all: `find` at each of `at` (ascending offsets of occurrences
+    // that do not overlap) becomes `replacement`, as one change and one undo
+    // step. The lines are changed one after another, so the text is never
+    // copied whole, and the undo record keeps where the replacements are,
+    // not the old text. An offset where `find` is not is left alone.
+    // Returns how many were replaced.
+    size_t ReplaceOccurrences(const std::vector<int64_t>& at, std::string_view find, std::string_view replacement);
+    // Bytes [from, to) of the whole text (GetText's form).
+    std::string TextBetween(int64_t from, int64_t to) const;
 
     void Clear() override;
     void EndUpdate() override;
@@ -211,6 +220,11 @@ private:
     // Replaces `length` bytes at `start` of `row` (no line break in `t`),
     // keeping the row's marks and state; returns the rows rescanned.
     int EditRowInPlace(int row, size_t start, size_t length, std::string_view t);
+    // ReplaceOccurrences without a record: the new offsets of the places
+    // replaced go to `done` as each is made, so that after a failure it
+    // still says what was changed.
+    void ReplaceSpans(const std::vector<int64_t>& at, std::string_view find, std::string_view replacement,
+                      std::vector<int64_t>& done);
     // The first row from which an edit beginning at row a is re-split: s
     // or an earlier row of its line whose cut can depend on row a.
     int FirstRowReaching(int s, int a) const;
@@ -219,6 +233,9 @@ private:
     // `state` (the state at the start of row n) becomes the state at the
     // start of row n + 1; a long row's kept scan is used and kept up to date.
     void ScanRow(TFountainParser& parser, int n, TRowState& state);
+    // Rescan(row, true) after an edit at `row`, unless a bulk change passes
+    // rows whose states are not computed yet.
+    int RescanEdited(int row);
     // Rows [at, at + removed) went and `inserted` rows came in their place.
     void MoveScans(int at, int removed, int inserted);
 
@@ -240,6 +257,8 @@ private:
     size_t longRow_ = 64 * 1024;
     size_t scanSpacing_ = 16 * 1024;
     bool wordWrap_ = false;
+    bool recording_ = true;  // ReplaceRows makes an undo record
+    bool bulk_ = false;      // rows past the computed states are not rescanned per edit
 };
 
 }  // namespace editor

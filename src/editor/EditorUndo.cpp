@@ -55,6 +55,15 @@ TEditorUndoObj::TReplaced TEditorUndoObj::Replay(const TUndoData& r) {
     TEditorScreenStrings& s = store_;
     const int a = r.startRow;
     TReplaced now;
+    if (!r.spans.empty()) {
+        // A replace-all: the same text stands at every place, and the old
+        // one goes back in each; the places of the old text make the inverse.
+        const int64_t at = r.spans.front();
+        now.text = s.TextBetween(at, at + r.newLength);
+        now.lastAttribute = r.lastAttribute;
+        s.ReplaceSpans(r.spans, now.text, r.oldText, now.spans);
+        return now;
+    }
     if (r.inRow) {
         // Only the bytes the edit replaced travel.
         const size_t start = static_cast<size_t>(r.byteStart);
@@ -123,7 +132,8 @@ TEditorUndoObj::TReplaced TEditorUndoObj::Replay(const TUndoData& r) {
 }
 
 void TEditorUndoObj::Invert(TUndoData& r, TReplaced&& now) {
-    if (r.inRow) r.newLength = static_cast<int64_t>(r.oldText.size());
+    if (r.inRow || !r.spans.empty()) r.newLength = static_cast<int64_t>(r.oldText.size());
+    r.spans = std::move(now.spans);
     r.insertedRows = now.inserted;
     r.lastAttribute = now.lastAttribute;
     r.oldText = std::move(now.text);
@@ -196,6 +206,7 @@ void TEditorUndoObj::Redo() {
     inverse->insertedRows = now.inserted;
     inverse->lastAttribute = now.lastAttribute;
     inverse->oldText = std::move(now.text);
+    inverse->spans = std::move(now.spans);
     store_.EndUpdate();
     if (focused) {
         focused->SetRow(r.caretRow);

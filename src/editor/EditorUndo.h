@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "editor/RowStringList.h"
 
@@ -32,6 +33,11 @@ struct TUndoData {
     bool inRow = false;
     int64_t byteStart = 0;
     int64_t newLength = 0;
+
+    // A replace-all keeps only where it replaced: at each of `spans`
+    // (ascending offsets in the text after the change) newLength bytes
+    // stand where oldText stood. A text of any size is one small record.
+    std::vector<int64_t> spans;
 };
 
 // Owns its records, oldest first.
@@ -96,6 +102,7 @@ private:
         int inserted = 0;              // rows the old text made again
         TRowAttribute lastAttribute = raNone;
         std::string text;              // what was there
+        std::vector<int64_t> spans;    // of a replace-all, where the old text went
     };
     // Puts `r`'s old text back and publishes the change; the store's update
     // is open and the caret hidden.

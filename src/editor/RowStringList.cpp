@@ -151,7 +151,9 @@ void TRowStringList::SetTextInBlock(int i, const char* text, size_t length) {
     RowTextChanged(i, 1);
 }
 
-void TRowStringList::AdoptBlock(std::unique_ptr<char[]> block) { blocks_.push_back(std::move(block)); }
+void TRowStringList::AdoptBlock(std::unique_ptr<char[]> block, size_t size) {
+    blocks_.push_back(Block{std::move(block), size});
+}
 
 void TRowStringList::CreateRowsForLoad(int count) {
     rows_.SetCapacity(static_cast<size_t>(count));

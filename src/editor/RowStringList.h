@@ -114,7 +114,7 @@ protected:
     void ClearRaw();
 
     // Loading: rows whose text lies inside a block the list keeps alive.
-    void AdoptBlock(std::unique_ptr<char[]> block);
+    void AdoptBlock(std::unique_ptr<char[]> block, size_t size);
     void CreateRowsForLoad(int count);  // the list must be empty
     void SetTextInBlock(int i, const char* text, size_t length);
     void RebuildOffsets();
@@ -164,7 +164,11 @@ private:
     bool linesKept_ = false;
     std::vector<Side> sides_;
     std::vector<uint32_t> freeSides_;
-    std::vector<std::unique_ptr<char[]>> blocks_;
+    struct Block {
+        std::unique_ptr<char[]> data;
+        size_t size = 0;
+    };
+    std::vector<Block> blocks_;
     int updateCount_ = 0;
 };
 

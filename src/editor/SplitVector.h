@@ -43,10 +43,32 @@ public:
         return data_[i < gapStart_ ? i : i + (capacity_ - size_)];
     }
 
-    // Reallocates to exactly `cap` elements (never below size()).
+    // Reallocates to exactly `cap` elements (never below size()). A large
+    // array goes to realloc, which moves its pages rather than copying them,
+    // so the old and the new array are never both held; the elements after
+    // the gap move to the new end, as in a copy. A small one is copied.
     void SetCapacity(size_t cap) {
         if (cap < size_) cap = size_;
         if (cap == capacity_) return;
+        if (size_ * sizeof(T) >= kRemapBytes) {
+            const size_t after = size_ - gapStart_;
+            if (cap < capacity_) {
+                std::memmove(static_cast<void*>(data_ + cap - after), data_ + capacity_ - after, after * sizeof(T));
+                T* fresh = static_cast<T*>(std::realloc(static_cast<void*>(data_), cap * sizeof(T)));
+                if (!fresh) {
+                    std::memmove(static_cast<void*>(data_ + capacity_ - after), data_ + cap - after, after * sizeof(T));
+                    throw std::bad_alloc();
+                }
+                data_ = fresh;
+            } else {
+                T* fresh = static_cast<T*>(std::realloc(static_cast<void*>(data_), cap * sizeof(T)));
+                if (!fresh) throw std::bad_alloc();
+                data_ = fresh;
+                std::memmove(static_cast<void*>(data_ + cap - after), data_ + capacity_ - after, after * sizeof(T));
+            }
+            capacity_ = cap;
+            return;
+        }
         T* fresh = nullptr;
         if (cap > 0) {
             fresh = static_cast<T*>(std::malloc(cap * sizeof(T)));
@@ -102,6 +124,8 @@ public:
     }
 
 private:
+    static constexpr size_t kRemapBytes = size_t{1} << 20;
+
     size_t GrowTo(size_t needed) const {
         size_t cap = capacity_ + capacity_ / 2 + 16;
         return cap < needed ? needed : cap;
