@@ -54,6 +54,19 @@ TEST(CompletionWords, FollowEditsAsAFreshScanSeesThem) {
     EXPECT_EQ(Counted(index), fresh());
     ed.SetText("reset text");
     EXPECT_EQ(Counted(index), (std::map<std::string, uint32_t>{{"reset", 1}, {"text", 1}}));
+    // A replace-all of enough places to rebuild its rows in blocks, and its undo.
+    std::string many;
+    std::vector<int64_t> at;
+    for (int i = 0; i < 1500; ++i) {
+        at.push_back(static_cast<int64_t>(many.size()));
+        many += "show_a x" + std::to_string(i) + "\r\n";
+    }
+    ed.SetWordWrap(false);
+    Load(ed, many);
+    EXPECT_EQ(ed.Store().ReplaceOccurrences(at, "show_a", "shown_b"), at.size());
+    EXPECT_EQ(Counted(index), fresh());
+    ed.Undo();
+    EXPECT_EQ(Counted(index), fresh());
 }
 
 TEST(CompletionCandidates, PrefixFirstThenContainsEachOnce) {

@@ -189,10 +189,10 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
             if (text.size() > end) std::memcpy(out, text.data() + end, text.size() - end);
             out += text.size() - end;
             const size_t length = static_cast<size_t>(out - begin);
-            if (made > 0 && OnTextEdit) {
+            if (made > 0 && Watched()) {
                 // Published before the row changes, as every edit is.
                 const size_t tail = text.size() - end;
-                OnTextEdit(rowStart + static_cast<int64_t>(first), static_cast<int64_t>(end - first),
+                TellEditing(rowStart + static_cast<int64_t>(first), static_cast<int64_t>(end - first),
                            std::string_view(begin + first, length - first - tail));
             }
             if (Span* b = blockOf(cur)) {
