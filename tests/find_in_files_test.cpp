@@ -116,6 +116,27 @@ TEST(FindInFilesSearch, EngineOptionsAndLongLines) {
     EXPECT_EQ(out[0], expected);
 }
 
+// Every character in a hit line reads as the document decoder reads it:
+// each lead byte with every byte after it, the single high bytes, and a
+// lead byte ending the line.
+TEST(FindInFilesSearch, HitLinesDecodeAsDocuments) {
+    std::string text;
+    std::vector<std::string> expected;
+    auto add = [&](std::string line) {
+        text += line + "\r\n";
+        expected.push_back(compiler::HitLine("t", static_cast<long>(expected.size() + 1), platform::DecodeSjis(line).text));
+    };
+    for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
+        for (unsigned trail = 0x20; trail <= 0xFF; ++trail) add(std::string{'x', char(lead), char(trail), 'y'});
+        add(std::string{'x', char(lead)});
+    }
+    TFindInFiles search("x", editor::soMatchCase, {{"t", text}});
+    compiler::MessageLines out;
+    search.Step(out);
+    ASSERT_EQ(out.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(out[i], expected[i]) << "line " << i + 1;
+}
+
 TEST(FindInFilesSearch, StopHalfWayKeepsHits) {
     std::vector<TFileToSearch> files;
     for (int i = 0; i < 4; ++i) files.push_back({"f" + std::to_string(i), std::string("hit\nhit")});
