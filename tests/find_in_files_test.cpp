@@ -135,6 +135,12 @@ TEST(FindInFilesSearch, HitLinesDecodeAsDocuments) {
     search.Step(out);
     ASSERT_EQ(out.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(out[i], expected[i]) << "line " << i + 1;
+    // TABs and NULs, within and past the first eight bytes, are blanks in the list.
+    TFindInFiles tabs("x", editor::soMatchCase, {{"t", std::string("\tx\0a\t\t\t\t\t\t\t\t\x95\\b\0", 17)}});
+    compiler::MessageLines blanked;
+    tabs.Step(blanked);
+    ASSERT_EQ(blanked.size(), 1u);
+    EXPECT_EQ(blanked[0], "t(1) :  x a        \xe8\xa1\xa8b ");
 }
 
 TEST(FindInFilesSearch, StopHalfWayKeepsHits) {
