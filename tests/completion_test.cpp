@@ -2,6 +2,7 @@
 // candidates' sources and order, and the list's keys, insertion and undo.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "EditorCommandUtil.h"
@@ -13,8 +14,30 @@ namespace {
 using app::TCompletionItem;
 using app::TWordIndex;
 
+// The counts, checking on the way that the ordered view holds the same words.
 std::map<std::string, uint32_t> Counted(TWordIndex& index) {
-    return std::map<std::string, uint32_t>(index.Words().begin(), index.Words().end());
+    std::vector<std::string_view> order = index.Sorted();
+    std::map<std::string, uint32_t> counted(index.Words().begin(), index.Words().end());
+    std::vector<std::string_view> expected;
+    for (const auto& [word, n] : counted) expected.push_back(word);
+    std::sort(expected.begin(), expected.end(), app::LessNoCase);
+    EXPECT_EQ(std::vector<std::string>(order.begin(), order.end()), std::vector<std::string>(expected.begin(), expected.end()));
+    return counted;
+}
+
+// The candidates from ordered views of the same words, as the window asks for them.
+std::vector<TCompletionItem> FromSorted(std::string_view prefix, app::TCompletionSources sources,
+                                        std::vector<std::vector<std::string_view>>& keep) {
+    keep.clear();
+    for (const TWordIndex::TWords* words : sources.documents) {
+        keep.emplace_back();
+        for (const auto& [w, n] : *words) keep.back().push_back(w);
+        std::sort(keep.back().begin(), keep.back().end(), app::LessNoCase);
+    }
+    sources.sortedDocuments.clear();
+    for (const auto& k : keep) sources.sortedDocuments.push_back(&k);
+    sources.documents.clear();
+    return app::CompletionCandidates(prefix, sources);
 }
 
 void Type(editor::TEditor& ed, const std::string& s) {
@@ -50,6 +73,13 @@ TEST(CompletionWords, FollowEditsAsAFreshScanSeesThem) {
     ed.SetSelStart(0);
     Type(ed, "abcdefghijklmnopqrstuvwxyz_abcdefghijklmnopqrstuvwxyz_abcdefghijklmnopqrstuvwxyz_abcdefghij");
     EXPECT_EQ(Counted(index), fresh());
+    // Enough new words at once that the order is made afresh, and taken out again.
+    std::string many;
+    for (int i = 0; i < 5000; ++i) many += "w" + std::to_string(i) + " ";
+    ed.SetSelText(many);
+    EXPECT_EQ(Counted(index), fresh());
+    ed.Undo();
+    EXPECT_EQ(Counted(index), fresh());
     while (ed.CanUndo()) ed.Undo();
     EXPECT_EQ(Counted(index), fresh());
     ed.SetText("reset text");
@@ -82,6 +112,9 @@ TEST(CompletionCandidates, PrefixFirstThenContainsEachOnce) {
     }
     // "show_" itself is the word being typed.
     EXPECT_EQ(words, (std::vector<std::string>{"Show_Dialog", "SHOW_MAX", "show_message", "SHOW_zz", "my_show_x"}));
+    std::vector<std::vector<std::string_view>> keep;
+    EXPECT_EQ(FromSorted("show_", sources, keep), app::CompletionCandidates("show_", sources));
+    EXPECT_EQ(FromSorted("ow", sources, keep), app::CompletionCandidates("ow", sources));
     EXPECT_EQ(hints[2], "void show_message(char *s)");  // the hint list's entry wins over the document word
     // Nothing typed: the names the program knows, not every word of the text.
     EXPECT_EQ(app::CompletionCandidates("", sources).size(), 3u);
@@ -89,6 +122,26 @@ TEST(CompletionCandidates, PrefixFirstThenContainsEachOnce) {
     TWordIndex::TWords kana{{"x\x83\x41" "B", 1}};
     sources.documents = {&kana};
     EXPECT_TRUE(app::CompletionCandidates("AB", sources).empty());
+    EXPECT_TRUE(FromSorted("AB", sources, keep).empty());
+    // A full list holds kMaxCandidates names, each once though two texts
+    // have them, those beginning with the prefix first.
+    TWordIndex::TWords many, same;
+    for (int i = 0; i < 3000; ++i) many.emplace("ab" + std::to_string(10000 + i), 1);
+    for (int i = 0; i < 3000; ++i) many.emplace("x_ab" + std::to_string(i), 1);
+    same = many;
+    sources.documents = {&many, &same};
+    for (const auto& list : {app::CompletionCandidates("AB", sources), FromSorted("AB", sources, keep)}) {
+        ASSERT_EQ(list.size(), app::kMaxCandidates);
+        EXPECT_EQ(list.front().word, "ab10000");
+        EXPECT_EQ(list.back().word, "ab11999");
+    }
+    for (auto& [w, n] : many) n = w[0] == 'a' ? 0 : n;
+    std::erase_if(many, [](const auto& e) { return e.second == 0; });
+    sources.documents = {&many};
+    const auto contains = FromSorted("AB", sources, keep);
+    EXPECT_EQ(contains, app::CompletionCandidates("AB", sources));
+    ASSERT_EQ(contains.size(), app::kMaxCandidates);
+    EXPECT_EQ(contains.front().word, "x_ab0");
 }
 
 TEST(CompletionList, KeysNarrowInsertAndUndo) {

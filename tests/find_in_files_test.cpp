@@ -116,6 +116,33 @@ TEST(FindInFilesSearch, EngineOptionsAndLongLines) {
     EXPECT_EQ(out[0], expected);
 }
 
+// Every character in a hit line reads as the document decoder reads it:
+// each lead byte with every byte after it, the single high bytes, and a
+// lead byte ending the line.
+TEST(FindInFilesSearch, HitLinesDecodeAsDocuments) {
+    std::string text;
+    std::vector<std::string> expected;
+    auto add = [&](std::string line) {
+        text += line + "\r\n";
+        expected.push_back(compiler::HitLine("t", static_cast<long>(expected.size() + 1), platform::DecodeSjis(line).text));
+    };
+    for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
+        for (unsigned trail = 0x20; trail <= 0xFF; ++trail) add(std::string{'x', char(lead), char(trail), 'y'});
+        add(std::string{'x', char(lead)});
+    }
+    TFindInFiles search("x", editor::soMatchCase, {{"t", text}});
+    compiler::MessageLines out;
+    search.Step(out);
+    ASSERT_EQ(out.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(out[i], expected[i]) << "line " << i + 1;
+    // TABs and NULs, within and past the first eight bytes, are blanks in the list.
+    TFindInFiles tabs("x", editor::soMatchCase, {{"t", std::string("\tx\0a\t\t\t\t\t\t\t\t\x95\\b\0", 16)}});
+    compiler::MessageLines blanked;
+    tabs.Step(blanked);
+    ASSERT_EQ(blanked.size(), 1u);
+    EXPECT_EQ(blanked[0], "t(1) :  x a        \xe8\xa1\xa8" "b ");
+}
+
 TEST(FindInFilesSearch, StopHalfWayKeepsHits) {
     std::vector<TFileToSearch> files;
     for (int i = 0; i < 4; ++i) files.push_back({"f" + std::to_string(i), std::string("hit\nhit")});

@@ -33,17 +33,22 @@ size_t FindNoCase(std::string_view hay, std::string_view needle) {
     return std::string_view::npos;
 }
 
-bool LessNoCase(std::string_view a, std::string_view b) {
+// The bytes of `a` against those of `b`, ASCII case folded: <0, 0 or >0.
+int CompareFolded(std::string_view a, std::string_view b) {
     const size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
-        const char x = Upper(a[i]), y = Upper(b[i]);
-        if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+        const auto x = static_cast<unsigned char>(Upper(a[i])), y = static_cast<unsigned char>(Upper(b[i]));
+        if (x != y) return x < y ? -1 : 1;
     }
-    if (a.size() != b.size()) return a.size() < b.size();
-    return a < b;
+    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
 }
 
 }  // namespace
+
+bool LessNoCase(std::string_view a, std::string_view b) {
+    if (int c = CompareFolded(a, b)) return c < 0;
+    return a < b;
+}
 
 // ---- The words of a document -------------------------------------------------
 
@@ -62,10 +67,13 @@ void TWordIndex::CountLines(int first, int last, int sign) {
         if (word.size() < 2 || (word[0] >= '0' && word[0] <= '9')) return;
         auto it = words_.find(word);
         if (sign > 0) {
-            if (it != words_.end()) ++it->second;
-            else words_.emplace(std::string(word), 1);
-        } else if (it != words_.end() && --it->second == 0) {
-            words_.erase(it);
+            if (it == words_.end()) {
+                it = words_.emplace(std::string(word), 0).first;
+            }
+            if (it->second++ == 0) Touch(it->first);
+        } else if (it != words_.end() && it->second > 0 && --it->second == 0) {
+            if (sortedValid_) Touch(it->first);  // taken out when the order is next settled
+            else words_.erase(it);
         }
     };
     // A word cut by word wrap goes on in the next row: its start is kept here.
@@ -109,9 +117,73 @@ void TWordIndex::Flush() {
     CountLines(l.first, std::min(l.last, store_.LineCount() - 1), +1);
 }
 
-const TWordIndex::TWords& TWordIndex::Words() {
+void TWordIndex::Touch(std::string_view key) {
+    if (!sortedValid_) return;
+    touched_.push_back(key);
+    // Past this a fresh sort costs less than merging.
+    if (touched_.size() > sorted_.size() / 2 + 4096) {
+        DropUncounted();
+        sortedValid_ = false;
+        sorted_.clear();
+    }
+}
+
+void TWordIndex::DropUncounted() {
+    // Each key once: the view of an erased key must not be looked up again.
+    std::sort(touched_.begin(), touched_.end(), [](std::string_view a, std::string_view b) { return a.data() < b.data(); });
+    touched_.erase(std::unique(touched_.begin(), touched_.end(),
+                               [](std::string_view a, std::string_view b) { return a.data() == b.data(); }),
+                   touched_.end());
+    for (std::string_view key : touched_) {
+        auto it = words_.find(key);
+        if (it != words_.end() && it->second == 0) words_.erase(it);
+    }
+    touched_.clear();
+}
+
+void TWordIndex::Resort() {
+    sorted_.clear();
+    sorted_.reserve(words_.size());
+    for (const auto& [word, count] : words_)
+        if (count) sorted_.push_back(word);
+    std::sort(sorted_.begin(), sorted_.end(), LessNoCase);
+    touched_.clear();
+    sortedValid_ = true;
+}
+
+void TWordIndex::Settle() {
     Flush();
+    if (!sortedValid_ || touched_.empty()) return;
+    std::sort(touched_.begin(), touched_.end(), LessNoCase);
+    touched_.erase(std::unique(touched_.begin(), touched_.end()), touched_.end());
+    auto counted = [&](std::string_view w) { return words_.find(w)->second > 0; };
+    TSorted merged;
+    merged.reserve(sorted_.size() + touched_.size());
+    size_t i = 0, j = 0;
+    while (i < sorted_.size() || j < touched_.size()) {
+        if (j == touched_.size() || (i < sorted_.size() && LessNoCase(sorted_[i], touched_[j]))) {
+            merged.push_back(sorted_[i++]);  // untouched, so still counted
+        } else if (i < sorted_.size() && sorted_[i] == touched_[j]) {
+            if (counted(touched_[j])) merged.push_back(sorted_[i]);
+            ++i, ++j;
+        } else {
+            if (counted(touched_[j])) merged.push_back(touched_[j]);
+            ++j;
+        }
+    }
+    sorted_.swap(merged);
+    DropUncounted();
+}
+
+const TWordIndex::TWords& TWordIndex::Words() {
+    Settle();
     return words_;
+}
+
+const TWordIndex::TSorted& TWordIndex::Sorted() {
+    Settle();
+    if (!sortedValid_) Resort();
+    return sorted_;
 }
 
 void TWordIndex::TextEditing(int64_t offset, int64_t removed, std::string_view inserted) {
@@ -135,25 +207,29 @@ void TWordIndex::TextEditing(int64_t offset, int64_t removed, std::string_view i
 
 void TWordIndex::TextReset() {
     words_.clear();
+    sorted_.clear();
+    touched_.clear();
+    sortedValid_ = false;
     pending_.reset();
     CountLines(0, store_.LineCount() - 1, +1);
+    Resort();  // at load, so the first Ctrl+Space does not wait for it
 }
 
 // ---- Candidates ----------------------------------------------------------------
 
 std::vector<TCompletionItem> CompletionCandidates(std::string_view prefix, const TCompletionSources& sources) {
     struct Found {
-        const std::string* word;
+        std::string_view word;
         const std::string* hint;
         bool starts;
         int source;  // 0 the named ones, whose hints win over a document's word
     };
     std::vector<Found> found;
     static const std::string kNoHint;
-    auto consider = [&](const std::string& word, const std::string* hint, int source) {
+    auto consider = [&](std::string_view word, const std::string* hint, int source) {
         if (word.empty()) return;
         const size_t at = FindNoCase(word, prefix);
-        if (at != std::string_view::npos) found.push_back({&word, hint, at == 0, source});
+        if (at != std::string_view::npos) found.push_back({word, hint, at == 0, source});
     };
     for (const TCompletionItem& item : sources.named) consider(item.word, &item.hint, 0);
     if (!prefix.empty()) {
@@ -163,24 +239,60 @@ std::vector<TCompletionItem> CompletionCandidates(std::string_view prefix, const
                 if (word != prefix) consider(word, &kNoHint, 1);
             }
         }
+        // The words beginning with the prefix lie together in the order;
+        // each text's first kMaxCandidates of them are all that can be listed.
+        for (const TWordIndex::TSorted* words : sources.sortedDocuments) {
+            auto first = std::partition_point(words->begin(), words->end(), [&](std::string_view w) {
+                return CompareFolded(w.substr(0, prefix.size()), prefix) < 0;
+            });
+            size_t taken = 0;
+            for (auto it = first; it != words->end() && taken < kMaxCandidates; ++it) {
+                if (CompareFolded(it->substr(0, prefix.size()), prefix) != 0) break;
+                if (*it == prefix) continue;
+                found.push_back({*it, &kNoHint, true, 1});
+                ++taken;
+            }
+        }
     }
     // Equal names sort next to each other, the named one first; only the
     // head of a huge list is ever looked at, so it alone is ordered.
     const auto less = [](const Found& a, const Found& b) {
         if (a.starts != b.starts) return a.starts;
-        if (*a.word != *b.word) return LessNoCase(*a.word, *b.word);
+        if (a.word != b.word) return LessNoCase(a.word, b.word);
         return a.source < b.source;
     };
-    if (found.size() > kMaxCandidates) {
-        std::partial_sort(found.begin(), found.begin() + kMaxCandidates, found.end(), less);
-        found.resize(kMaxCandidates);
-    } else {
+    auto distinctStarting = [&] {
         std::sort(found.begin(), found.end(), less);
+        size_t n = 0;
+        for (size_t i = 0; i < found.size() && found[i].starts; ++i)
+            if (i == 0 || found[i].word != found[i - 1].word) ++n;
+        return n;
+    };
+    // The words holding the prefix further on, only when those beginning
+    // with it leave room in the list.
+    if (!prefix.empty() && !sources.sortedDocuments.empty() && distinctStarting() < kMaxCandidates) {
+        for (const TWordIndex::TSorted* words : sources.sortedDocuments)
+            for (std::string_view w : *words) {
+                const size_t at = FindNoCase(w, prefix);
+                if (at != 0 && at != std::string_view::npos) found.push_back({w, &kNoHint, false, 1});
+            }
     }
+    // A name comes once from each source at most, so the head that holds
+    // the first kMaxCandidates names is bounded; all is sorted only when
+    // names given by several sources fill that head.
+    const size_t head = std::min(found.size(), kMaxCandidates * (sources.documents.size() + sources.sortedDocuments.size() + 4));
+    std::partial_sort(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(head), found.end(), less);
     std::vector<TCompletionItem> items;
-    items.reserve(found.size());
-    for (size_t i = 0; i < found.size(); ++i)
-        if (i == 0 || *found[i].word != *found[i - 1].word) items.push_back({*found[i].word, *found[i].hint});
+    auto collect = [&](size_t n) {
+        items.clear();
+        for (size_t i = 0; i < n && items.size() < kMaxCandidates; ++i)
+            if (i == 0 || found[i].word != found[i - 1].word) items.push_back({std::string(found[i].word), *found[i].hint});
+    };
+    collect(head);
+    if (items.size() < kMaxCandidates && head < found.size()) {
+        std::sort(found.begin(), found.end(), less);
+        collect(found.size());
+    }
     return items;
 }
 

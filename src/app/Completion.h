@@ -37,6 +37,8 @@ public:
         size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
     };
     using TWords = std::unordered_map<std::string, uint32_t, Hash, std::equal_to<>>;
+    // The words in the candidates' order (LessNoCase), viewing the keys of Words().
+    using TSorted = std::vector<std::string_view>;
 
     explicit TWordIndex(editor::TEditorScreenStrings& store);
     ~TWordIndex() override;
@@ -44,6 +46,9 @@ public:
     TWordIndex& operator=(const TWordIndex&) = delete;
 
     const TWords& Words();
+    // Kept in order between requests: an edit's words are merged in, so a
+    // request costs the words it lists, not a sort of every word.
+    const TSorted& Sorted();
 
     void TextEditing(int64_t offset, int64_t removed, std::string_view inserted) override;
     void TextReset() override;
@@ -52,9 +57,20 @@ private:
     // Counts (sign +1) or uncounts (-1) the words of lines [first, last].
     void CountLines(int first, int last, int sign);
     void Flush();
+    // Brings sorted_ up to date with words_, and drops the words no longer counted.
+    void Settle();
+    void Resort();
+    void Touch(std::string_view key);
+    void DropUncounted();  // erases the touched words counted down to 0
 
     editor::TEditorScreenStrings& store_;
     TWords words_;
+    // While sorted_ is valid a word counted down to 0 stays in words_ (so
+    // the views stay valid) and is noted in touched_, as is a new word,
+    // until Settle.
+    TSorted sorted_;
+    TSorted touched_;
+    bool sortedValid_ = false;
     struct Lines {
         int first, last;
     };
@@ -66,12 +82,14 @@ private:
 struct TCompletionItem {
     std::string word;
     std::string hint;
+    friend bool operator==(const TCompletionItem&, const TCompletionItem&) = default;
 };
 
 // Where names come from, in the order their hints win.
 struct TCompletionSources {
     std::vector<TCompletionItem> named;  // keyword hints, defines, reserved words
     std::vector<const TWordIndex::TWords*> documents;
+    std::vector<const TWordIndex::TSorted*> sortedDocuments;  // the same, kept in order: found by range
 };
 
 // The candidates for `prefix`: each name once, those that begin with it
@@ -79,6 +97,7 @@ struct TCompletionSources {
 // in ASCII order ignoring case, the first kMaxCandidates of them. A
 // document word equal to the prefix is the word being typed, not a
 // candidate. An empty prefix lists the named ones.
+bool LessNoCase(std::string_view a, std::string_view b);
 constexpr size_t kMaxCandidates = 2000;
 std::vector<TCompletionItem> CompletionCandidates(std::string_view prefix, const TCompletionSources& sources);
 

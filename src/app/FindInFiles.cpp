@@ -45,6 +45,23 @@ bool AsciiWord(const char* p) {
     return (w & 0x8080808080808080ull) == 0;
 }
 
+void BlankTabsAndNuls(char* p, size_t n) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+    auto fix = [](char& c) {
+        if (c == '\t' || c == '\0') c = ' ';
+    };
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        const uint64_t t = w ^ (kOnes * '\t');
+        // A byte of 0 (in w or in t) sets its high bit here, maybe with a false one after it.
+        if (((w - kOnes) & ~w & kHigh) | ((t - kOnes) & ~t & kHigh))
+            for (size_t k = i; k < i + 8; ++k) fix(p[k]);
+    }
+    for (; i < n; ++i) fix(p[i]);
+}
+
 bool IsAscii(std::string_view s) {
     size_t i = 0;
     for (; i + 8 <= s.size(); i += 8)
@@ -52,6 +69,84 @@ bool IsAscii(std::string_view s) {
     for (; i < s.size(); ++i)
         if (static_cast<unsigned char>(s[i]) & 0x80) return false;
     return true;
+}
+
+// Hit lines are mostly code with a few Japanese words: each character is
+// looked up in a table made once from the decoder itself, so the result is
+// the decoder's. A line with a byte the table lacks (unmapped, or a lead
+// byte at its end) goes to the decoder whole, which marks what it cannot read.
+class TSjisTable {
+public:
+    TSjisTable() {
+        for (unsigned b = 0x80; b <= 0xFF; ++b)
+            if (!platform::IsLeadByte(static_cast<unsigned char>(b))) Put(single_[b - 0x80], std::string(1, static_cast<char>(b)));
+        for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
+            if (!platform::IsLeadByte(static_cast<unsigned char>(lead))) continue;
+            for (unsigned trail = 0x40; trail <= 0xFC; ++trail)
+                Put(pair_[(lead - 0x80) * kTrails + (trail - 0x40)],
+                    std::string{static_cast<char>(lead), static_cast<char>(trail)});
+        }
+    }
+    // Appends `bytes` as UTF-8 to `out`; false (with `out` as it was) when
+    // the decoder must do it.
+    bool Append(std::string_view bytes, std::string& out) const {
+        const size_t was = out.size();
+        // Room for the worst case (a half-width kana: three bytes for one), and the 4-byte copies.
+        out.resize(was + bytes.size() * 3 + 4);
+        char* o = out.data() + was;
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+        const auto* end = p + bytes.size();
+        while (p < end) {
+            const unsigned char c = *p;
+            if (c < 0x80) {
+                *o++ = static_cast<char>(c);
+                ++p;
+                continue;
+            }
+            const Code* code;
+            if (platform::IsLeadByte(c)) {
+                if (p + 1 >= end || p[1] < 0x40 || p[1] > 0xFC) break;
+                code = &pair_[(c - 0x80) * kTrails + (p[1] - 0x40)];
+                p += 2;
+            } else {
+                code = &single_[c - 0x80];
+                ++p;
+            }
+            if (!code->size) {
+                p = nullptr;
+                break;
+            }
+            std::memcpy(o, code->utf8, 4);
+            o += code->size;
+        }
+        if (p != end) {
+            out.resize(was);
+            return false;
+        }
+        out.resize(static_cast<size_t>(o - out.data()));
+        return true;
+    }
+
+private:
+    static constexpr unsigned kTrails = 0xFC - 0x40 + 1;
+    struct Code {
+        char utf8[4] = {};
+        unsigned char size = 0;  // 0: not in the table
+    };
+    static void Put(Code& code, const std::string& sjis) {
+        platform::DecodeResult r = platform::DecodeSjis(sjis);
+        if (r.ok() && !r.text.empty() && r.text.size() <= 4) {
+            std::memcpy(code.utf8, r.text.data(), r.text.size());
+            code.size = static_cast<unsigned char>(r.text.size());
+        }
+    }
+    Code single_[0x80];
+    Code pair_[0x80 * kTrails];
+};
+
+void AppendUtf8(std::string_view sjis, std::string& out) {
+    static const TSjisTable table;
+    if (!table.Append(sjis, out)) out += platform::DecodeSjis(sjis).text;
 }
 
 }  // namespace
@@ -253,12 +348,10 @@ void TFindInFiles::SearchText(const std::string& path, std::string_view text, co
         line += ") : ";
         const size_t textAt = line.size();
         if (IsAscii(bytes)) line += bytes;
-        else line += platform::DecodeSjis(bytes).text;
-        // TABs (and NULs, which only an open document's text still holds) as blanks.
-        for (char* p = line.data() + textAt; (p = static_cast<char*>(std::memchr(p, '\t', line.data() + line.size() - p)));)
-            *p = ' ';
-        for (char* p = line.data() + textAt; (p = static_cast<char*>(std::memchr(p, '\0', line.data() + line.size() - p)));)
-            *p = ' ';
+        else AppendUtf8(bytes, line);
+        // TABs (and NULs, which only an open document's text still holds) as
+        // blanks, eight bytes at a time: code lines start with a few TABs.
+        BlankTabsAndNuls(line.data() + textAt, line.size() - textAt);
         out.push_back(line);
     });
     if (found) ++filesWithHits_;

@@ -11,7 +11,7 @@ std::vector<TCompletionItem> TMainForm::CompletionCandidates(std::string_view pr
     for (TCompletionItem& d : DefineNames(reference::DefineListPath(programFolder_, settings_.targetHost)))
         sources.named.push_back(std::move(d));
     for (const std::string& w : ed.ReserveWordList()) sources.named.push_back({w, {}});
-    for (TMDIChild* doc : DocumentWindows(nullptr)) sources.documents.push_back(&doc->Words().Words());
+    for (TMDIChild* doc : DocumentWindows(nullptr)) sources.sortedDocuments.push_back(&doc->Words().Sorted());
     return app::CompletionCandidates(prefix, sources);
 }
 
