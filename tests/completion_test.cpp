@@ -85,14 +85,14 @@ TEST(CompletionWords, FollowEditsAsAFreshScanSeesThem) {
     ed.SetText("reset text");
     EXPECT_EQ(Counted(index), (std::map<std::string, uint32_t>{{"reset", 1}, {"text", 1}}));
     // A replace-all of enough places to rebuild its rows in blocks, and its undo.
-    std::string many;
+    std::string lines;
     std::vector<int64_t> at;
     for (int i = 0; i < 1500; ++i) {
-        at.push_back(static_cast<int64_t>(many.size()));
-        many += "show_a x" + std::to_string(i) + "\r\n";
+        at.push_back(static_cast<int64_t>(lines.size()));
+        lines += "show_a x" + std::to_string(i) + "\r\n";
     }
     ed.SetWordWrap(false);
-    Load(ed, many);
+    Load(ed, lines);
     EXPECT_EQ(ed.Store().ReplaceOccurrences(at, "show_a", "shown_b"), at.size());
     EXPECT_EQ(Counted(index), fresh());
     ed.Undo();
