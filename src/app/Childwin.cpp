@@ -83,7 +83,7 @@ TMDIChild::TMDIChild(TMainForm& main, platform::Ui& ui)
     journal_ = std::make_unique<TDocumentJournal>(editor_->Store(), main_.RecoveryFolderPath(), [this] {
         platform::JournalHeader h;
         h.document = Caption();
-        h.untitled = Caption().rfind("NONAME", 0) == 0;
+        h.untitled = IsUntitled(Caption());
         if (!h.untitled && stampPath_ == Caption()) h.stamp = diskStamp_;
         return h;
     });

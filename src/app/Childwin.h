@@ -42,6 +42,9 @@ struct PopupItemInfo {
 const std::vector<PopupItemInfo>& PopupItems();
 constexpr std::string_view kSaveSubmenuCaption = "保存(&V)";
 
+// An untitled document's caption ("NONAME1", ...): no file of that name is its own.
+inline bool IsUntitled(const std::string& caption) { return caption.compare(0, 6, "NONAME") == 0; }
+
 class TMDIChild : public TMdiChildForm {
 public:
     TMDIChild(TMainForm& main, platform::Ui& ui);

@@ -15,8 +15,6 @@ namespace {
 
 constexpr auto kSlice = std::chrono::milliseconds(30);
 
-bool IsUntitled(const std::string& caption) { return caption.rfind("NONAME", 0) == 0; }
-
 }  // namespace
 
 void TMainForm::FindInFilesExecute() {

@@ -25,7 +25,6 @@ constexpr const char* kOpenFilter =
     "C/C++ ﾌｧｲﾙ(*.c,*.cpp,*.h,*.hpp)|*.C;*.CPP;*.H;*.HPP|全てのﾌｧｲﾙ|*.*";
 constexpr const char* kSaveFilter = "VeskC ｿｰｽﾌｧｲﾙ(*.R)|*.R|VeskC ﾍｯﾀﾞﾌｧｲﾙ(*.H)|*.H|すべてのﾌｧｲﾙ(*.*)|*.*";
 
-bool IsUntitled(const std::string& caption) { return caption.compare(0, 6, "NONAME") == 0; }
 
 std::string UpperExt(const std::string& path) { return platform::UpperCase(platform::ExtractFileExt(path)); }
 

@@ -11,8 +11,6 @@ namespace app {
 
 namespace {
 
-bool IsUntitled(const std::string& caption) { return caption.compare(0, 6, "NONAME") == 0; }
-
 // Problems shown at most in one message; the rest are counted.
 constexpr size_t kProblemsShown = 10;
 

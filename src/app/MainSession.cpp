@@ -8,12 +8,6 @@
 
 namespace app {
 
-namespace {
-
-bool IsUntitled(const std::string& caption) { return caption.compare(0, 6, "NONAME") == 0; }
-
-}  // namespace
-
 void TMainForm::RememberPlace(const TMDIChild& doc) {
     // A window that never read or wrote its file (one that could not be
     // read, a new name never saved) has no place in it worth keeping.
