@@ -2,12 +2,134 @@
 // the text offset index.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "editor/RowStringList.h"
 
 using namespace editor;
+
+namespace {
+
+// Reaches the bulk row changes and the loading calls.
+class BulkList : public TEditorStringList {
+public:
+    using TRowStringList::AddRowForLoad;
+    using TRowStringList::AdoptBlock;
+    using TRowStringList::DeleteRowsRaw;
+    using TRowStringList::InsertRowsRaw;
+    using TRowStringList::RebuildOffsets;
+    using TRowStringList::ReserveRowsForLoad;
+};
+
+struct ModelRow {
+    std::string text;
+    TRowAttribute attribute = raLineBreak;
+};
+
+void ExpectIndexMatches(const BulkList& list, const std::vector<ModelRow>& model, int step) {
+    ASSERT_EQ(list.Count(), static_cast<int>(model.size())) << "step " << step;
+    int64_t offset = 0;
+    int line = 0;
+    for (int r = 0; r < list.Count(); ++r) {
+        const ModelRow& m = model[static_cast<size_t>(r)];
+        ASSERT_EQ(list.Text(r), m.text) << "row " << r << " step " << step;
+        ASSERT_EQ(list.RowOffset(r), offset) << "row " << r << " step " << step;
+        ASSERT_EQ(list.LinesBefore(r), line) << "row " << r << " step " << step;
+        if (r == 0 || model[static_cast<size_t>(r) - 1].attribute != raWrapped)
+            ASSERT_EQ(list.RowOfLine(line), r) << "line " << line << " step " << step;
+        const int64_t end = offset + static_cast<int64_t>(m.text.size()) + BreakLength(m.attribute);
+        if (end > offset) {
+            ASSERT_EQ(list.RowOfOffset(offset), r) << "offset " << offset << " step " << step;
+            ASSERT_EQ(list.RowOfOffset(end - 1), r) << "offset " << end - 1 << " step " << step;
+        }
+        offset = end;
+        if (m.attribute != raWrapped) ++line;
+    }
+    ASSERT_EQ(list.RowOffset(list.Count()), offset);
+    ASSERT_EQ(list.RowOfOffset(offset), list.Count());
+    ASSERT_EQ(list.LineCount(), line);
+    ASSERT_EQ(list.RowOfLine(line), list.Count());
+}
+
+}  // namespace
+
+// Thousands of rows, so that the offset index splits and merges its chunks:
+// bulk inserts and deletes anywhere, texts, attributes and exchanges, each
+// step checked against a plain list.
+TEST(RowStringList, OffsetIndexFollowsBulkChangesLikeAPlainList) {
+    std::mt19937 rng(20261209);
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    BulkList list;
+    std::vector<ModelRow> model;
+    auto text = [&] { return std::string(static_cast<size_t>(pick(6)), static_cast<char>('a' + pick(26))); };
+    for (int step = 0; step < 400; ++step) {
+        const int n = list.Count();
+        const int op = n == 0 ? 0 : pick(7);
+        if (op == 0 || op == 1) {  // a block of new rows, sometimes big enough to split several chunks
+            const int at = pick(n + 1), count = op == 0 ? 1 + pick(400) : 1 + pick(3);
+            list.InsertRowsRaw(at, count);
+            model.insert(model.begin() + at, static_cast<size_t>(count), ModelRow{});
+            for (int k = 0; k < count; k += 1 + pick(4)) {
+                const std::string t = text();
+                list.Put(at + k, t);
+                model[static_cast<size_t>(at + k)].text = t;
+            }
+        } else if (op == 2 || (op == 3 && n > 1500)) {  // rows across chunk ends go
+            const int at = pick(n), count = 1 + pick(std::min(n - at, op == 2 ? 200 : n));
+            list.DeleteRowsRaw(at, count);
+            model.erase(model.begin() + at, model.begin() + at + count);
+        } else if (op == 3 || op == 4) {
+            const int i = pick(n);
+            const std::string t = text();
+            list.Put(i, t);
+            model[static_cast<size_t>(i)].text = t;
+        } else if (op == 5) {
+            const int i = pick(n);
+            const TRowAttribute a = static_cast<TRowAttribute>(pick(3));
+            list.SetRowAttribute(i, a);
+            model[static_cast<size_t>(i)].attribute = a;
+        } else {
+            const int i = pick(n), j = pick(n);
+            list.Exchange(i, j);
+            std::swap(model[static_cast<size_t>(i)], model[static_cast<size_t>(j)]);
+        }
+        ExpectIndexMatches(list, model, step);
+        if (HasFatalFailure()) return;
+    }
+}
+
+// Row records hold 31-bit offsets into the loaded block; rows further in
+// (a file over 2 GiB) keep their texts through a side entry.
+TEST(RowStringList, RowsPastTwoGigabytesOfTheLoadedBlockKeepTheirTexts) {
+    const size_t size = (size_t{1} << 31) + (size_t{1} << 20);
+    std::unique_ptr<char[]> block(new (std::nothrow) char[size]);  // its pages are never touched but these
+    if (!block) GTEST_SKIP() << "no address space for the block";
+    char* base = block.get();
+    const std::vector<size_t> at{0, (size_t{1} << 31) - 16, (size_t{1} << 31) - 1, (size_t{1} << 31) + 16, size - 5};
+    BulkList list;
+    list.AdoptBlock(std::move(block), size);
+    list.ReserveRowsForLoad(at.size());
+    for (size_t k = 0; k < at.size(); ++k) {
+        std::memcpy(base + at[k], "ABCDE", 5);
+        base[at[k]] = static_cast<char>('0' + k);
+        list.AddRowForLoad(base + at[k], 5);
+    }
+    list.RebuildOffsets();
+    for (size_t k = 0; k < at.size(); ++k) {
+        EXPECT_EQ(list.Text(static_cast<int>(k)), std::string(1, static_cast<char>('0' + k)) + "BCDE");
+        EXPECT_EQ(list.RowOffset(static_cast<int>(k)), static_cast<int64_t>(7 * k));
+    }
+    list.SetData(4, "side");
+    list.SetData(4, "");
+    list.Put(0, "edited");
+    EXPECT_EQ(list.Text(4), "4BCDE");
+    EXPECT_EQ(list.Text(0), "edited");
+}
 
 TEST(RowStringList, CapacityGrowsByTheListRule) {
     TEditorStringList list;

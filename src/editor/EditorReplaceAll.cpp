@@ -129,12 +129,12 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
     };
     std::vector<Span> blocks;
     auto blockOf = [&](const Row& row) -> Span* {
-        if (!row.text || row.length == 0 || (row.aux & kOwned)) return nullptr;
-        auto it = std::upper_bound(blocks.begin(), blocks.end(), row.text,
+        if (row.length == 0 || OwnsText(row)) return nullptr;
+        auto it = std::upper_bound(blocks.begin(), blocks.end(), TextOf(row),
                                    [](const char* p, const Span& b) { return p < b.begin; });
         if (it == blocks.begin()) return nullptr;
         --it;
-        return row.text < it->end ? &*it : nullptr;
+        return TextOf(row) < it->end ? &*it : nullptr;
     };
     bool windowed = inRows && at.size() >= kManyPlaces;
     if (windowed) {
@@ -143,8 +143,8 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
         for (size_t r = 0; r < rows_.size() && windowed; ++r) {
             const Row& row = rows_[r];
             if (Span* b = blockOf(row)) {
-                if (b->last && row.text < b->last) windowed = false;
-                b->last = row.text + row.length;
+                if (b->last && TextOf(row) < b->last) windowed = false;
+                b->last = TextOf(row) + row.length;
             }
         }
     }
@@ -168,7 +168,7 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
         int64_t rowStart = RowOffset(row);
         for (int r = row; r < r1; ++r) {
             Row& cur = rows_[static_cast<size_t>(r)];
-            const std::string_view text(cur.text ? cur.text : "", cur.length);
+            const std::string_view text = Text(r);
             char* const begin = out;
             size_t first = 0, end = 0, made = 0;
             for (; i < at.size(); ++i) {
@@ -196,15 +196,15 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
                            std::string_view(begin + first, length - first - tail));
             }
             if (Span* b = blockOf(cur)) {
-                if (left.empty() || left.back().block != b) left.push_back({b, cur.text, cur.text});
-                left.back().hi = cur.text + cur.length;
+                if (left.empty() || left.back().block != b) left.push_back({b, TextOf(cur), TextOf(cur)});
+                left.back().hi = TextOf(cur) + cur.length;
             }
+            if (length) EnsureExt(cur);  // the window's block is not the main one
             FreeText(cur);  // an owned text goes; a block's stays until its pages go
-            cur.text = length ? begin : nullptr;
-            cur.length = static_cast<uint32_t>(length);
+            SetRowText(cur, length ? begin : nullptr, length, false);
             DropSideIfEmpty(r);
             if (made > 0) {
-                offsets_.ChangeLength(static_cast<size_t>(r), static_cast<int64_t>(length) - static_cast<int64_t>(text.size()));
+                Adjust(static_cast<size_t>(r), static_cast<int64_t>(length) - static_cast<int64_t>(text.size()), 0);
                 ++rawChanges_;
                 RowTextChanged(r, 1);
                 noteRows(r, r + 1, 1 + (r + 1 < Count() ? RescanEdited(r + 1) : 0));

@@ -10,6 +10,7 @@
 #include "editor/EditorAttributeArray.h"
 #include "editor/EditorParser.h"
 #include "platform/FileIO.h"
+#include "platform/Memory.h"
 
 namespace editor {
 
@@ -374,15 +375,16 @@ int TEditorScreenStrings::CountRows(std::string_view line) {
 
 std::string_view TEditorScreenStrings::LineOfRows(int first, int last, std::string& joined) const {
     const Row& head = rows_[static_cast<size_t>(first)];
-    std::string_view text(head.text ? head.text : "", head.length);
+    std::string_view text = Text(first);
     if (first == last) return text;
     // Rows cut from one block of text lie end to end: no copy is needed.
-    bool adjacent = !(head.aux & kOwned);
+    bool adjacent = !OwnsText(head);
     for (int r = first + 1; adjacent && r <= last; ++r) {
         const Row& prev = rows_[static_cast<size_t>(r - 1)];
         const Row& row = rows_[static_cast<size_t>(r)];
-        adjacent = !(row.aux & kOwned) && (row.length == 0 || (prev.text && row.text == prev.text + prev.length));
-        if (adjacent && row.length > 0) text = std::string_view(text.data(), static_cast<size_t>(row.text + row.length - text.data()));
+        if (row.length == 0) continue;
+        adjacent = !OwnsText(row) && prev.length > 0 && TextOf(row) == TextOf(prev) + prev.length;
+        if (adjacent) text = std::string_view(text.data(), static_cast<size_t>(TextOf(row) + row.length - text.data()));
     }
     if (adjacent && text.data() != nullptr) return text;
     joined.clear();
@@ -452,24 +454,22 @@ void TEditorScreenStrings::WrapAll() {
             Row to{};
             {
                 const bool inBlock = line.data() != joined.data();
-                to.text = inBlock ? line.data() : OwnedCopy(line);
-                to.length = static_cast<uint32_t>(line.size());
-                to.aux = to.text && !inBlock ? kOwned : 0;
+                const char* text = inBlock ? line.data() : OwnedCopy(line);
+                SetRowText(to, text, line.size(), text && !inBlock);
             }
             to.stateA = static_cast<uint32_t>(raLineBreak);
             to.stateB = (to.stateB & 0xFFFFu) | (static_cast<uint32_t>(all) << 16);
             made.push_back(to);
         } else {
-            const bool inBlock = !(rows_[static_cast<size_t>(r)].aux & kOwned) && line.data() != joined.data();
+            const bool inBlock = !OwnsText(rows_[static_cast<size_t>(r)]) && line.data() != joined.data();
             const int oldRows = e - r + 1;
             size_t at = 0;
             for (int i = 0; i < pieces; ++i) {
                 const std::string_view piece = line.substr(at, lengths[i]);
                 at += piece.size();
                 Row to{};
-                to.text = inBlock ? (piece.empty() ? nullptr : piece.data()) : OwnedCopy(piece);
-                to.length = static_cast<uint32_t>(piece.size());
-                to.aux = to.text && !inBlock ? kOwned : 0;
+                const char* text = inBlock ? (piece.empty() ? nullptr : piece.data()) : OwnedCopy(piece);
+                SetRowText(to, text, piece.size(), text && !inBlock);
                 to.stateA = static_cast<uint32_t>(i + 1 < pieces ? raWrapped : raLineBreak);
                 TRowMarks marks = i < oldRows ? marksOf(r + i) : 0;
                 if (i + 1 == pieces)
@@ -536,9 +536,8 @@ void TEditorScreenStrings::UnwrapAll() {
             const std::string_view line = LineOfRows(r, e, joined);
             const bool inBlock = line.data() != joined.data();
             row = Row{};
-            row.text = inBlock ? line.data() : OwnedCopy(line);
-            row.length = static_cast<uint32_t>(line.size());
-            row.aux = row.text && !inBlock ? kOwned : 0;
+            const char* text = inBlock ? line.data() : OwnedCopy(line);
+            SetRowText(row, text, line.size(), text && !inBlock);
             row.stateB = static_cast<uint32_t>(all) << 16;
             for (int g = r; g <= e; ++g) FreeRow(rows_[static_cast<size_t>(g)]);
         }
@@ -1024,21 +1023,33 @@ std::string TEditorScreenStrings::GetText() const {
 }
 
 void TEditorScreenStrings::BuildRowsFromBuffer(std::unique_ptr<char[]> buffer, size_t size) {
-    const char* begin = buffer.get();
+    char* const begin = buffer.get();
     const char* end = begin + size;
     size_t rows = ForEachLine(begin, end, [](const char*, size_t, bool) {});
     if (rows == 0) return;
     if (rows > 0x7FFFFFFF) throw std::length_error("too many lines");
-    CreateRowsForLoad(static_cast<int>(rows));
-    int i = 0;
+    AdoptBlock(std::move(buffer), size);
+    ReserveRowsForLoad(rows);
+    // The lines move down over their line breaks, which the rows do not
+    // keep; the pages left behind are given back as the rows grow, so the
+    // text is held once, without its line breaks.
+    constexpr size_t kReleaseEvery = size_t{1} << 20;
+    char* to = begin;
+    const char* released = begin;
     bool lastEnded = true;
     ForEachLine(begin, end, [&](const char* p, size_t len, bool ended) {
-        SetTextInBlock(i++, p, len);
+        if (to != p && len) std::memmove(to, p, len);
+        AddRowForLoad(to, len);
+        to += len;
         lastEnded = ended;
+        if (p - released >= static_cast<ptrdiff_t>(kReleaseEvery)) {
+            platform::ReleasePages(to, const_cast<char*>(p));
+            released = p;
+        }
     });
-    if (!lastEnded) SetStateARaw(i - 1, raEndOfText);
+    platform::ReleasePages(to, const_cast<char*>(end));
+    if (!lastEnded) SetStateARaw(static_cast<int>(rows) - 1, raEndOfText);
     RebuildOffsets();
-    AdoptBlock(std::move(buffer), size);
 }
 
 TLoadReport TEditorScreenStrings::ReplaceAll(const std::function<platform::FileBlock()>& source, bool eofByteEnds) {

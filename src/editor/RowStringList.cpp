@@ -18,28 +18,77 @@ void TRowStringList::CheckIndex(int i) const {
     if (i < 0 || i >= Count()) throw platform::EListError(i);
 }
 
+uint32_t TRowStringList::NewExt() {
+    if (!freeExt_.empty()) {
+        const uint32_t index = freeExt_.back();
+        freeExt_.pop_back();
+        ext_[index] = Ext{};
+        return index;
+    }
+    if (ext_.size() > kRefMask) throw std::length_error("too many rows outside the loaded text");
+    ext_.emplace_back();
+    return static_cast<uint32_t>(ext_.size() - 1);
+}
+
+void TRowStringList::ReleaseExt(Row& r) {
+    if (r.ref & kExt) {
+        ext_[r.ref & kRefMask] = Ext{};
+        freeExt_.push_back(r.ref & kRefMask);
+    }
+    r.ref = 0;
+}
+
+void TRowStringList::EnsureExt(Row& r) {
+    if (r.ref & kExt) return;
+    const char* text = r.length ? TextOf(r) : nullptr;
+    const uint32_t e = NewExt();
+    ext_[e].text = text;
+    r.ref = kExt | e;
+}
+
+void TRowStringList::SetRowText(Row& r, const char* text, size_t length, bool owned) {
+    r.length = static_cast<uint32_t>(length);
+    if (!owned && SideIndexOf(r) == 0) {
+        if (length == 0) {
+            ReleaseExt(r);
+            return;
+        }
+        // Offsets past 2 GiB into the main block go through a side entry.
+        const uintptr_t p = reinterpret_cast<uintptr_t>(text), b = reinterpret_cast<uintptr_t>(base_);
+        if (base_ && p >= b && p - b <= kRefMask && p - b + length <= baseSize_) {
+            ReleaseExt(r);
+            r.ref = static_cast<uint32_t>(p - b);
+            return;
+        }
+    }
+    if (!(r.ref & kExt)) r.ref = kExt | NewExt();
+    Ext& e = ext_[r.ref & kRefMask];
+    e.text = length ? text : nullptr;
+    e.owned = owned && text;
+}
+
 void TRowStringList::FreeText(Row& r) {
-    if (!(r.aux & kOwned)) return;
-    const uint32_t side = r.aux & kSideMask;
-    Side* s = side ? &sides_[side] : nullptr;
-    std::free(s && s->buffer ? s->buffer : const_cast<char*>(r.text));
+    if (!OwnsText(r)) return;
+    Ext& e = ext_[r.ref & kRefMask];
+    Side* s = e.side ? &sides_[e.side] : nullptr;
+    std::free(s && s->buffer ? s->buffer : const_cast<char*>(e.text));
     if (s) {
         s->buffer = nullptr;
         s->capacity = 0;
     }
-    r.aux &= ~kOwned;
+    e.text = nullptr;
+    e.owned = false;
 }
 
 void TRowStringList::FreeRow(Row& r) {
     FreeText(r);
-    uint32_t side = r.aux & kSideMask;
+    const uint32_t side = SideIndexOf(r);
     if (side != 0) {
         sides_[side] = Side{};
         freeSides_.push_back(side);
     }
-    r.text = nullptr;
+    ReleaseExt(r);
     r.length = 0;
-    r.aux = 0;
 }
 
 std::string TRowStringList::Get(int i) const { return std::string(Text(i)); }
@@ -47,7 +96,8 @@ std::string TRowStringList::Get(int i) const { return std::string(Text(i)); }
 std::string_view TRowStringList::Text(int i) const {
     CheckIndex(i);
     const Row& r = rows_[i];
-    return std::string_view(r.text ? r.text : "", r.length);
+    if (r.length == 0) return std::string_view();
+    return std::string_view(TextOf(r), r.length);
 }
 
 void TRowStringList::SetTextRaw(int i, std::string_view s) {
@@ -60,11 +110,17 @@ void TRowStringList::SetTextRaw(int i, std::string_view s) {
         if (!copy) throw std::bad_alloc();
         std::memcpy(copy, s.data(), s.size());
     }
+    if (copy) {
+        try {
+            EnsureExt(r);  // so that nothing below can fail
+        } catch (...) {
+            std::free(copy);
+            throw;
+        }
+    }
     FreeText(r);
-    r.text = copy;
-    r.length = static_cast<uint32_t>(s.size());
-    if (copy) r.aux |= kOwned;
-    offsets_.ChangeLength(i, static_cast<int64_t>(s.size()) - oldLength);
+    SetRowText(r, copy, s.size(), copy != nullptr);
+    Adjust(static_cast<size_t>(i), static_cast<int64_t>(s.size()) - oldLength, 0);
     DropSideIfEmpty(i);
     RowTextChanged(i, 1);
 }
@@ -79,17 +135,18 @@ void TRowStringList::ReplaceBytesRaw(int i, size_t from, size_t count, std::stri
     const size_t newLength = length - count + s.size();
     if (newLength > 0xFFFFFFFFu) throw std::length_error("a row of more than 4 GiB");
     const size_t tail = length - from - count;
+    const char* old = length ? TextOf(r) : nullptr;
     if (newLength < kInPlace) {
         std::string text;
         text.reserve(newLength);
-        text.append(r.text ? r.text : "", from);
+        text.append(old ? old : "", from);
         text.append(s);
-        text.append(r.text ? r.text + from + count : "", tail);
+        text.append(old ? old + from + count : "", tail);
         SetTextRaw(i, text);
         return;
     }
-    Side* side = (r.aux & kOwned) ? SideOf(i) : nullptr;
-    char* text = const_cast<char*>(r.text);
+    Side* side = OwnsText(r) ? SideOf(i) : nullptr;
+    char* text = const_cast<char*>(old);
     bool fits = side && side->buffer;
     if (fits) {
         const size_t before = static_cast<size_t>(text - side->buffer);
@@ -125,19 +182,26 @@ void TRowStringList::ReplaceBytesRaw(int i, size_t from, size_t count, std::stri
         char* buffer = static_cast<char*>(std::malloc(newLength + 2 * room));
         if (!buffer) throw std::bad_alloc();
         text = buffer + room;
-        if (from) std::memcpy(text, r.text, from);
+        if (from) std::memcpy(text, old, from);
         if (!s.empty()) std::memcpy(text + from, s.data(), s.size());
-        if (tail) std::memcpy(text + from + s.size(), r.text + from + count, tail);
-        FreeText(r);
-        r.aux |= kOwned;
-        Side& made = MakeSide(i);
-        made.buffer = buffer;
-        made.capacity = newLength + 2 * room;
+        if (tail) std::memcpy(text + from + s.size(), old + from + count, tail);
+        Side* made;
+        try {
+            made = &MakeSide(i);
+        } catch (...) {
+            std::free(buffer);
+            throw;
+        }
+        FreeText(rows_[i]);
+        made->buffer = buffer;
+        made->capacity = newLength + 2 * room;
     }
     Row& row = rows_[i];
-    row.text = text;
+    Ext& e = ext_[row.ref & kRefMask];  // a side entry exists: the text is owned
+    e.text = text;
+    e.owned = true;
     row.length = static_cast<uint32_t>(newLength);
-    offsets_.ChangeLength(i, static_cast<int64_t>(newLength) - static_cast<int64_t>(length));
+    Adjust(static_cast<size_t>(i), static_cast<int64_t>(newLength) - static_cast<int64_t>(length), 0);
     RowTextChanged(i, 1);
 }
 
@@ -145,37 +209,139 @@ void TRowStringList::SetTextInBlock(int i, const char* text, size_t length) {
     if (length > 0xFFFFFFFFu) throw std::length_error("a row of more than 4 GiB");
     Row& r = rows_[i];
     FreeText(r);
-    r.text = text;
-    r.length = static_cast<uint32_t>(length);
+    SetRowText(r, text, length, false);
     DropSideIfEmpty(i);
     RowTextChanged(i, 1);
 }
 
 void TRowStringList::AdoptBlock(std::unique_ptr<char[]> block, size_t size) {
+    if (!base_ && rows_.empty()) {
+        base_ = block.get();
+        baseSize_ = size;
+    }
     blocks_.push_back(Block{std::move(block), size});
 }
 
-void TRowStringList::CreateRowsForLoad(int count) {
-    rows_.SetCapacity(static_cast<size_t>(count));
-    rows_.InsertZeroed(0, static_cast<size_t>(count));
+void TRowStringList::ReserveRowsForLoad(size_t count) { rows_.SetCapacity(count); }
+
+void TRowStringList::AddRowForLoad(const char* text, size_t length) {
+    if (length > 0xFFFFFFFFu) throw std::length_error("a row of more than 4 GiB");
+    Row r{};
+    SetRowText(r, text, length, false);
+    rows_.PushBack(r);
 }
 
 void TRowStringList::RebuildOffsets() {
-    offsets_.Assign(rows_.size(), [this](size_t i) { return Contribution(rows_[i]); });
-    linesKept_ = false;
-    lines_.Clear();
-    for (size_t i = 0; i < rows_.size(); ++i)
-        if (!EndsLine(rows_[i].stateA)) {
-            KeepLines();
-            break;
-        }
+    const size_t n = rows_.size();
+    const size_t chunks = (n + kChunkRows - 1) / kChunkRows;
+    chunkRows_.Assign(chunks, [n](size_t c) { return static_cast<int64_t>(std::min(kChunkRows, n - c * kChunkRows)); });
+    chunkBytes_.Assign(chunks, [this, n](size_t c) { return SumBytes(c * kChunkRows, std::min(n, (c + 1) * kChunkRows)); });
+    chunkLines_.Assign(chunks, [this, n](size_t c) {
+        int64_t lines = 0;
+        for (size_t r = c * kChunkRows, e = std::min(n, r + kChunkRows); r < e; ++r) lines += EndsLine(rows_[r].stateA);
+        return lines;
+    });
+    lastChunk_ = 0;
 }
 
-void TRowStringList::KeepLines() {
-    if (linesKept_) return;
-    lines_.Assign(rows_.size(), [this](size_t i) { return EndsLine(rows_[i].stateA); });
-    linesKept_ = true;
+// --- chunk index ------------------------------------------------------------
+
+size_t TRowStringList::ChunkOf(size_t row) const {
+    const size_t parts = chunkRows_.Parts();
+    const int64_t at = static_cast<int64_t>(row);
+    if (at >= chunkRows_.Total()) return parts - 1;
+    // Neighbouring rows are asked for in turn: try the last chunk and the next.
+    const size_t c = lastChunk_;
+    if (c < parts && at >= chunkRows_.Start(c)) {
+        const int64_t next = chunkRows_.Start(c + 1);
+        if (at < next) return c;
+        if (c + 1 < parts && at < chunkRows_.Start(c + 2)) return lastChunk_ = c + 1;
+    }
+    return lastChunk_ = chunkRows_.PartOfOffset(at);
 }
+
+int64_t TRowStringList::SumBytes(size_t from, size_t to) const {
+    int64_t sum = 0;
+    for (size_t r = from; r < to; ++r) sum += Contribution(rows_[r]);
+    return sum;
+}
+
+void TRowStringList::Adjust(size_t row, int64_t bytes, int64_t lines) {
+    if ((bytes == 0 && lines == 0) || chunkRows_.Parts() == 0) return;  // none yet: RebuildOffsets counts
+    const size_t c = ChunkOf(row);
+    chunkBytes_.ChangeLength(c, bytes);
+    chunkLines_.ChangeLength(c, lines);
+}
+
+void TRowStringList::IndexInserted(size_t chunk, size_t count) {
+    // The new rows are empty raLineBreak rows.
+    chunkRows_.ChangeLength(chunk, static_cast<int64_t>(count));
+    chunkBytes_.ChangeLength(chunk, static_cast<int64_t>(count) * BreakLength(raLineBreak));
+    chunkLines_.ChangeLength(chunk, static_cast<int64_t>(count));
+    if (static_cast<size_t>(chunkRows_.Length(chunk)) > 2 * kChunkRows) SplitChunk(chunk);
+}
+
+void TRowStringList::SplitChunk(size_t chunk) {
+    const size_t first = static_cast<size_t>(chunkRows_.Start(chunk));
+    const size_t end = first + static_cast<size_t>(chunkRows_.Length(chunk));
+    chunkRows_.RemoveParts(chunk, 1);
+    chunkBytes_.RemoveParts(chunk, 1);
+    chunkLines_.RemoveParts(chunk, 1);
+    size_t c = chunk;
+    for (size_t r = first; r < end; ++c) {
+        const size_t e = std::min(end, r + kChunkRows);
+        int64_t lines = 0;
+        for (size_t k = r; k < e; ++k) lines += EndsLine(rows_[k].stateA);
+        chunkRows_.InsertPart(c, static_cast<int64_t>(e - r));
+        chunkBytes_.InsertPart(c, SumBytes(r, e));
+        chunkLines_.InsertPart(c, lines);
+        r = e;
+    }
+}
+
+void TRowStringList::MergeInto(size_t chunk) {
+    for (Partitioning* p : {&chunkRows_, &chunkBytes_, &chunkLines_}) {
+        const int64_t moved = p->Length(chunk + 1);
+        p->ChangeLength(chunk, moved);
+        p->RemoveParts(chunk + 1, 1);
+    }
+}
+
+void TRowStringList::MergeAround(size_t row) {
+    if (chunkRows_.Parts() < 2) return;
+    size_t c = ChunkOf(std::min<size_t>(row, static_cast<size_t>(chunkRows_.Total()) - 1));
+    auto fits = [this](size_t a) {
+        return static_cast<size_t>(chunkRows_.Length(a) + chunkRows_.Length(a + 1)) <= kChunkRows;
+    };
+    if (c > 0 && fits(c - 1)) MergeInto(--c);
+    if (c + 1 < chunkRows_.Parts() && fits(c)) MergeInto(c);
+}
+
+void TRowStringList::IndexErasing(size_t at, size_t count) {
+    size_t pos = at;  // the next row to go, still in rows_
+    while (count > 0) {
+        const size_t c = ChunkOf(at);
+        const size_t first = static_cast<size_t>(chunkRows_.Start(c));
+        const size_t n = static_cast<size_t>(chunkRows_.Length(c));
+        const size_t take = std::min(count, first + n - at);
+        if (take == n) {
+            chunkRows_.RemoveParts(c, 1);
+            chunkBytes_.RemoveParts(c, 1);
+            chunkLines_.RemoveParts(c, 1);
+        } else {
+            int64_t lines = 0;
+            for (size_t k = pos; k < pos + take; ++k) lines += EndsLine(rows_[k].stateA);
+            chunkRows_.ChangeLength(c, -static_cast<int64_t>(take));
+            chunkBytes_.ChangeLength(c, -SumBytes(pos, pos + take));
+            chunkLines_.ChangeLength(c, -lines);
+        }
+        pos += take;
+        count -= take;
+    }
+    if (chunkRows_.Total() > 0) MergeAround(at);
+}
+
+// ---------------------------------------------------------------------------
 
 void TRowStringList::Put(int i, std::string_view s) {
     CheckIndex(i);
@@ -194,25 +360,24 @@ void TRowStringList::EnsureRoom(size_t needed) {
         else cap += 4;
     }
     rows_.SetCapacity(cap);
-    offsets_.Reserve(cap);
-    if (linesKept_) lines_.Reserve(cap);
 }
 
 void TRowStringList::InsertRowsRaw(int at, int count) {
     if (count <= 0) return;
     EnsureRoom(rows_.size() + static_cast<size_t>(count));
+    const bool indexed = chunkRows_.Parts() > 0;
+    const size_t chunk = indexed ? ChunkOf(static_cast<size_t>(at)) : 0;
     rows_.InsertZeroed(static_cast<size_t>(at), static_cast<size_t>(count));
-    offsets_.InsertUniformParts(static_cast<size_t>(at), static_cast<size_t>(count), BreakLength(raLineBreak));
-    if (linesKept_) lines_.InsertUniformParts(static_cast<size_t>(at), static_cast<size_t>(count), 1);
+    if (indexed) IndexInserted(chunk, static_cast<size_t>(count));
+    else RebuildOffsets();
     RowsInserted(at, count);
 }
 
 void TRowStringList::DeleteRowsRaw(int at, int count) {
     if (count <= 0) return;
+    IndexErasing(static_cast<size_t>(at), static_cast<size_t>(count));
     for (int k = 0; k < count; ++k) FreeRow(rows_[at + k]);
     rows_.Erase(static_cast<size_t>(at), static_cast<size_t>(count));
-    offsets_.RemoveParts(static_cast<size_t>(at), static_cast<size_t>(count));
-    if (linesKept_) lines_.RemoveParts(static_cast<size_t>(at), static_cast<size_t>(count));
     RowsDeleted(at, count);
 }
 
@@ -244,16 +409,12 @@ void TRowStringList::Exchange(int i, int j) {
     Changing();
     Row a = rows_[i];
     Row b = rows_[j];
-    int64_t ca = Contribution(a), cb = Contribution(b);
+    const int64_t ca = Contribution(a), cb = Contribution(b);
+    const int64_t la = EndsLine(a.stateA), lb = EndsLine(b.stateA);
     rows_[i] = b;
     rows_[j] = a;
-    offsets_.ChangeLength(i, cb - ca);
-    offsets_.ChangeLength(j, ca - cb);
-    const int64_t la = EndsLine(a.stateA), lb = EndsLine(b.stateA);
-    if (linesKept_) {
-        lines_.ChangeLength(i, lb - la);
-        lines_.ChangeLength(j, la - lb);
-    }
+    Adjust(static_cast<size_t>(i), cb - ca, lb - la);
+    Adjust(static_cast<size_t>(j), ca - cb, la - lb);
     RowTextChanged(i, 1);
     RowTextChanged(j, 1);
     Changed();
@@ -263,14 +424,21 @@ void TRowStringList::ClearRaw() {
     RowTextChanged(0, Count());
     for (size_t i = 0; i < rows_.size(); ++i) FreeRow(rows_[i]);
     rows_.Clear();
-    offsets_.Clear();
-    lines_.Clear();
-    linesKept_ = false;
+    chunkRows_.Clear();
+    chunkBytes_.Clear();
+    chunkLines_.Clear();
+    lastChunk_ = 0;
     sides_.resize(1);
     sides_.shrink_to_fit();
     freeSides_.clear();
     freeSides_.shrink_to_fit();
+    ext_.clear();
+    ext_.shrink_to_fit();
+    freeExt_.clear();
+    freeExt_.shrink_to_fit();
     blocks_.clear();
+    base_ = nullptr;
+    baseSize_ = 0;
 }
 
 void TRowStringList::Clear() {
@@ -286,17 +454,15 @@ void TRowStringList::Clear() {
 void TRowStringList::SetCapacity(int capacity) {
     if (capacity < Count()) throw platform::EListError(capacity);
     rows_.SetCapacity(static_cast<size_t>(capacity));
-    offsets_.Reserve(static_cast<size_t>(capacity));
-    if (linesKept_) lines_.Reserve(static_cast<size_t>(capacity));
 }
 
 TRowStringList::Side* TRowStringList::SideOf(int i) {
-    uint32_t side = rows_[i].aux & kSideMask;
+    const uint32_t side = SideIndexOf(rows_[i]);
     return side ? &sides_[side] : nullptr;
 }
 
 const TRowStringList::Side* TRowStringList::SideOf(int i) const {
-    uint32_t side = rows_[i].aux & kSideMask;
+    const uint32_t side = SideIndexOf(rows_[i]);
     return side ? &sides_[side] : nullptr;
 }
 
@@ -307,19 +473,29 @@ TRowStringList::Side& TRowStringList::MakeSide(int i) {
         index = freeSides_.back();
         freeSides_.pop_back();
     } else {
-        if (sides_.size() > kSideMask) throw std::length_error("too many rows with side data");
+        if (sides_.size() > kRefMask) throw std::length_error("too many rows with side data");
         index = static_cast<uint32_t>(sides_.size());
         sides_.emplace_back();
     }
-    rows_[i].aux = (rows_[i].aux & kOwned) | index;
+    Row& r = rows_[i];
+    try {
+        EnsureExt(r);
+    } catch (...) {
+        freeSides_.push_back(index);
+        throw;
+    }
+    ext_[r.ref & kRefMask].side = index;
     return sides_[index];
 }
 
 void TRowStringList::DropSideIfEmpty(int i) {
     Side* s = SideOf(i);
     if (!s || !s->data.empty() || s->insertPosition != 0 || s->buffer) return;
-    freeSides_.push_back(rows_[i].aux & kSideMask);
-    rows_[i].aux &= kOwned;
+    Row& r = rows_[i];
+    Ext& e = ext_[r.ref & kRefMask];
+    freeSides_.push_back(e.side);
+    e.side = 0;
+    if (!e.owned) SetRowText(r, e.text, r.length, false);  // back into the record when it can
 }
 
 std::string TRowStringList::GetData(int i) const {
@@ -355,13 +531,11 @@ uint32_t TRowStringList::GetStateA(int i) const {
 
 void TRowStringList::SetStateARaw(int i, uint32_t value) {
     Row& r = rows_[i];
-    int64_t before = BreakLength(static_cast<TRowAttribute>(r.stateA & 3u));
-    int64_t after = BreakLength(static_cast<TRowAttribute>(value & 3u));
+    const int64_t before = BreakLength(static_cast<TRowAttribute>(r.stateA & 3u));
+    const int64_t after = BreakLength(static_cast<TRowAttribute>(value & 3u));
     const int64_t endedBefore = EndsLine(r.stateA);
     r.stateA = value;
-    offsets_.ChangeLength(i, after - before);
-    if (linesKept_) lines_.ChangeLength(i, EndsLine(value) - endedBefore);
-    else if (!EndsLine(value)) KeepLines();  // counts the new value already
+    Adjust(static_cast<size_t>(i), after - before, EndsLine(value) - endedBefore);
 }
 
 void TRowStringList::SetStateA(int i, uint32_t value) {
@@ -380,12 +554,12 @@ void TRowStringList::SetStateB(int i, uint32_t value) {
 }
 
 void TRowStringList::TakeRow(int dst, TRowStringList& src, int srcIndex) {
-    Row& from = src.rows_[srcIndex];
     const Side* fromSide = src.SideOf(srcIndex);
     std::string data = fromSide ? fromSide->data : std::string();
     int32_t insertPosition = fromSide ? fromSide->insertPosition : 0;
 
-    if (from.aux & kOwned) {
+    if (src.OwnsText(src.rows_[srcIndex])) {
+        EnsureExt(rows_[dst]);  // before the source lets go of its text
         // The text's buffer, when it has one, goes along with it.
         char* buffer = nullptr;
         size_t capacity = 0;
@@ -393,27 +567,30 @@ void TRowStringList::TakeRow(int dst, TRowStringList& src, int srcIndex) {
             std::swap(buffer, s->buffer);
             std::swap(capacity, s->capacity);
         }
+        Row& from = src.rows_[srcIndex];
+        Ext& fromExt = src.ext_[from.ref & kRefMask];
+        const char* text = fromExt.text;
+        const uint32_t length = from.length;
+        // The source no longer owns the text it hands over.
+        fromExt.text = nullptr;
+        fromExt.owned = false;
+        from.length = 0;
+        src.Adjust(static_cast<size_t>(srcIndex), -static_cast<int64_t>(length), 0);
         Row& to = rows_[dst];
-        int64_t oldLength = to.length;
+        const int64_t oldLength = to.length;
         FreeText(to);
-        to.text = from.text;
-        to.length = from.length;
-        to.aux |= kOwned;
+        SetRowText(to, text, length, true);
         if (buffer) {
             Side& made = MakeSide(dst);
             made.buffer = buffer;
             made.capacity = capacity;
         }
-        offsets_.ChangeLength(dst, static_cast<int64_t>(to.length) - oldLength);
-        // The source no longer owns the text it handed over.
-        src.offsets_.ChangeLength(srcIndex, -static_cast<int64_t>(from.length));
-        from.text = nullptr;
-        from.length = 0;
-        from.aux &= ~kOwned;
+        Adjust(static_cast<size_t>(dst), static_cast<int64_t>(length) - oldLength, 0);
         RowTextChanged(dst, 1);
     } else {
-        SetTextRaw(dst, std::string_view(from.text ? from.text : "", from.length));
+        SetTextRaw(dst, src.Text(srcIndex));
     }
+    const Row& from = src.rows_[srcIndex];
     SetStateARaw(dst, from.stateA);
     rows_[dst].stateB = from.stateB;
     if (!data.empty() || SideOf(dst)) {
@@ -446,28 +623,47 @@ void TRowStringList::Changing() {
 }
 
 int64_t TRowStringList::RowOffset(int row) const {
-    if (row < 0) return 0;
-    size_t r = static_cast<size_t>(row);
-    if (r > rows_.size()) r = rows_.size();
-    return offsets_.Start(r);
+    if (row <= 0) return 0;
+    const size_t r = static_cast<size_t>(row);
+    if (r >= rows_.size()) return chunkBytes_.Total();
+    const size_t c = ChunkOf(r);
+    const size_t first = static_cast<size_t>(chunkRows_.Start(c));
+    const size_t end = first + static_cast<size_t>(chunkRows_.Length(c));
+    // From the nearer end of the chunk.
+    if (r - first <= end - r) return chunkBytes_.Start(c) + SumBytes(first, r);
+    return chunkBytes_.Start(c + 1) - SumBytes(r, end);
 }
 
 int TRowStringList::RowOfOffset(int64_t offset) const {
-    return static_cast<int>(offsets_.PartOfOffset(offset));
+    if (offset < 0) offset = 0;
+    if (offset >= chunkBytes_.Total()) return Count();
+    const size_t c = chunkBytes_.PartOfOffset(offset);
+    int64_t end = chunkBytes_.Start(c);
+    size_t r = static_cast<size_t>(chunkRows_.Start(c));
+    for (;; ++r) {
+        end += Contribution(rows_[r]);
+        if (end > offset) return static_cast<int>(r);
+    }
 }
 
 int TRowStringList::LinesBefore(int row) const {
     if (row <= 0) return 0;
-    if (!linesKept_) return std::min(row, Count());
-    return static_cast<int>(lines_.Start(std::min(static_cast<size_t>(row), rows_.size())));
+    const size_t r = static_cast<size_t>(row);
+    if (r >= rows_.size()) return LineCount();
+    const size_t c = ChunkOf(r);
+    int64_t lines = chunkLines_.Start(c);
+    for (size_t k = static_cast<size_t>(chunkRows_.Start(c)); k < r; ++k) lines += EndsLine(rows_[k].stateA);
+    return static_cast<int>(lines);
 }
 
 int TRowStringList::RowOfLine(int line) const {
     if (line <= 0) return 0;
     if (line >= LineCount()) return Count();
-    if (!linesKept_) return line;
     // The row that ends line - 1, then the next one.
-    return static_cast<int>(lines_.PartOfOffset(line - 1)) + 1;
+    const size_t c = chunkLines_.PartOfOffset(line - 1);
+    int64_t left = line - 1 - chunkLines_.Start(c);
+    for (size_t r = static_cast<size_t>(chunkRows_.Start(c));; ++r)
+        if (EndsLine(rows_[r].stateA) && left-- == 0) return static_cast<int>(r) + 1;
 }
 
 // ---------------------------------------------------------------------------

@@ -1,7 +1,9 @@
 // Row lists: the string list of row records and its attribute accessors.
-// A row record is kept compact (24 bytes) because a large file has millions
-// of them: its text points either into a block read from a file or to a heap
-// copy of its own, and the rarely used fields live in a side table.
+// A row record is kept compact (16 bytes) because a large file has millions
+// of them: its text is an offset into the block read from the file; a text
+// elsewhere (a heap copy, another block) and the rarely used fields go
+// through an entry of a side table. Text offsets are kept per chunk of
+// consecutive rows, not per row.
 #pragma once
 
 #include <cstdint>
@@ -82,7 +84,7 @@ public:
     // lines that end before row r; RowOfLine(i) is the first row of line i
     // (Count() when i is LineCount() or beyond).
     int LinesBefore(int row) const;
-    int LineCount() const { return linesKept_ ? static_cast<int>(lines_.Total()) : Count(); }
+    int LineCount() const { return static_cast<int>(chunkLines_.Total()); }
     int RowOfLine(int line) const;
 
 protected:
@@ -114,8 +116,11 @@ protected:
     void ClearRaw();
 
     // Loading: rows whose text lies inside a block the list keeps alive.
+    // The first block adopted into an empty list is its main block, the one
+    // row records point into without a side entry.
     void AdoptBlock(std::unique_ptr<char[]> block, size_t size);
-    void CreateRowsForLoad(int count);  // the list must be empty
+    void ReserveRowsForLoad(size_t count);  // the list must be empty
+    void AddRowForLoad(const char* text, size_t length);  // offsets wait for RebuildOffsets
     void SetTextInBlock(int i, const char* text, size_t length);
     void RebuildOffsets();
 
@@ -123,15 +128,22 @@ private:
     friend class TEditorScreenStrings;
 
     struct Row {
-        const char* text;
+        // kExt set: index into ext_; otherwise the text's offset in the main block.
+        uint32_t ref;
         uint32_t length;
-        uint32_t aux;  // bit 31: text is a heap copy owned by the row; rest: side-table index
         uint32_t stateA;
         uint32_t stateB;
     };
-    static_assert(sizeof(Row) == 24, "row records stay compact");
-    static constexpr uint32_t kOwned = 0x80000000u;
-    static constexpr uint32_t kSideMask = 0x7FFFFFFFu;
+    static_assert(sizeof(Row) == 16, "row records stay compact");
+    static constexpr uint32_t kExt = 0x80000000u;
+    static constexpr uint32_t kRefMask = 0x7FFFFFFFu;
+
+    // A row whose text is not in the main block, or that has side data.
+    struct Ext {
+        const char* text = nullptr;
+        uint32_t side = 0;  // index into sides_, 0 = none
+        bool owned = false;  // text is a heap copy owned by the row
+    };
 
     struct Side {
         std::string data;
@@ -146,6 +158,18 @@ private:
     static int64_t Contribution(const Row& r) {
         return static_cast<int64_t>(r.length) + BreakLength(static_cast<TRowAttribute>(r.stateA & 3u));
     }
+
+    const char* TextOf(const Row& r) const { return r.ref & kExt ? ext_[r.ref & kRefMask].text : base_ + r.ref; }
+    bool OwnsText(const Row& r) const { return (r.ref & kExt) && ext_[r.ref & kRefMask].owned; }
+    uint32_t SideIndexOf(const Row& r) const { return r.ref & kExt ? ext_[r.ref & kRefMask].side : 0; }
+    // Points the row at `text`; an owned text must have been freed before.
+    void SetRowText(Row& r, const char* text, size_t length, bool owned);
+    uint32_t NewExt();
+    // Gives a row in the main block a side entry (keeping its text), so that
+    // pointing it elsewhere cannot fail.
+    void EnsureExt(Row& r);
+    void ReleaseExt(Row& r);
+
     void FreeRow(Row& r);
     // Frees an owned text (and forgets its buffer); the row keeps its fields.
     void FreeText(Row& r);
@@ -154,14 +178,29 @@ private:
     const Side* SideOf(int i) const;
     Side& MakeSide(int i);
     void DropSideIfEmpty(int i);
-    void KeepLines();
+
+    // The chunk index: rows, text bytes and ended lines of each chunk of
+    // consecutive rows. Chunks hold about kChunkRows rows: one grown past
+    // twice that is split, neighbours that fit in one are merged.
+    static constexpr size_t kChunkRows = 64;
+    size_t ChunkOf(size_t row) const;  // the last chunk for row >= Count()
+    void Adjust(size_t row, int64_t bytes, int64_t lines);
+    void IndexInserted(size_t chunk, size_t count);
+    void IndexErasing(size_t at, size_t count);  // before the rows go
+    void SplitChunk(size_t chunk);
+    void MergeAround(size_t row);
+    void MergeInto(size_t chunk);  // chunk + 1 joins chunk
+    int64_t SumBytes(size_t from, size_t to) const;
 
     SplitVector<Row> rows_;
-    Partitioning offsets_;
-    // One unit per row that ends a line. Kept only once a row is raWrapped:
-    // until then each row is a line and the array would copy the row count.
-    Partitioning lines_;
-    bool linesKept_ = false;
+    Partitioning chunkRows_;
+    Partitioning chunkBytes_;
+    Partitioning chunkLines_;
+    mutable size_t lastChunk_ = 0;
+    const char* base_ = nullptr;  // the main block
+    size_t baseSize_ = 0;
+    std::vector<Ext> ext_;
+    std::vector<uint32_t> freeExt_;
     std::vector<Side> sides_;
     std::vector<uint32_t> freeSides_;
     struct Block {
