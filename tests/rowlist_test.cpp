@@ -103,14 +103,14 @@ TEST(RowStringList, OffsetIndexFollowsBulkChangesLikeAPlainList) {
     }
 }
 
-// Row records hold 31-bit offsets into the loaded block; rows further in
-// (a file over 2 GiB) keep their texts through a side entry.
-TEST(RowStringList, RowsPastTwoGigabytesOfTheLoadedBlockKeepTheirTexts) {
-    const size_t size = (size_t{1} << 31) + (size_t{1} << 20);
+// Row records hold 30-bit offsets into the loaded block; rows further in
+// (a file over 1 GiB) keep their texts through a side entry.
+TEST(RowStringList, RowsPastOneGigabyteOfTheLoadedBlockKeepTheirTexts) {
+    const size_t size = (size_t{1} << 30) + (size_t{1} << 20);
     std::unique_ptr<char[]> block(new (std::nothrow) char[size]);  // its pages are never touched but these
     if (!block) GTEST_SKIP() << "no address space for the block";
     char* base = block.get();
-    const std::vector<size_t> at{0, (size_t{1} << 31) - 16, (size_t{1} << 31) - 1, (size_t{1} << 31) + 16, size - 5};
+    const std::vector<size_t> at{0, (size_t{1} << 30) - 16, (size_t{1} << 30) - 1, (size_t{1} << 30) + 16, size - 5};
     BulkList list;
     list.AdoptBlock(std::move(block), size);
     list.ReserveRowsForLoad(at.size());

@@ -148,16 +148,26 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
             }
         }
     }
-    auto noteWindow = [&](size_t& i, int row) {
+    // Every row moves, a window at a time, into one new block (its pages
+    // are only taken as they are written), in place of the old one.
+    char* out = nullptr;
+    const char* newBlock = nullptr;
+    int moved = 0;  // rows before this are in the new block
+    auto noteWindow = [&](size_t& i) {
+        const int row = moved;
+        if (!newBlock) {
+            const size_t room = static_cast<size_t>(TextLength()) +
+                                (at.size() - i) * static_cast<size_t>(std::max<int64_t>(grow, 0));
+            std::unique_ptr<char[]> block(new char[std::max<size_t>(room, 1)]);
+            out = block.get();
+            newBlock = out;
+            AdoptBlock(std::move(block), room);
+            BaseBlock(newBlock);
+        }
         int r1 = row;
         size_t bytes = 0;
         while (r1 < Count() && bytes < kWindowBytes) bytes += rows_[static_cast<size_t>(r1++)].length;
-        const int64_t windowEnd = RowOffset(r1);
-        size_t places = 0;
-        for (size_t j = i; j < at.size() && at[j] + delta < windowEnd; ++j) ++places;
-        const size_t room = bytes + places * static_cast<size_t>(std::max<int64_t>(grow, 0));
-        std::unique_ptr<char[]> chunk(new char[std::max<size_t>(room, 1)]);
-        char* out = chunk.get();
+        moved = r1;
         struct Left {
             Span* block;
             const char* lo;
@@ -199,7 +209,6 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
                 if (left.empty() || left.back().block != b) left.push_back({b, TextOf(cur), TextOf(cur)});
                 left.back().hi = TextOf(cur) + cur.length;
             }
-            if (length) EnsureExt(cur);  // the window's block is not the main one
             FreeText(cur);  // an owned text goes; a block's stays until its pages go
             SetRowText(cur, length ? begin : nullptr, length, false);
             DropSideIfEmpty(r);
@@ -213,7 +222,6 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
             }
             rowStart += static_cast<int64_t>(length) + BreakLength(AttributeOf(r));
         }
-        AdoptBlock(std::move(chunk), room);
         // A window's rows in a block lie between lo and hi, and no other row
         // does (the rows are in order): the pages in between are free.
         for (const Left& l : left) platform::ReleasePages(const_cast<char*>(l.lo), const_cast<char*>(l.hi));
@@ -221,6 +229,7 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
             // An emptied last row without a line break goes, as in ReplaceBytes.
             ReplaceRows(r1 - 1, 1, std::string_view());
             noteReplaceRows();
+            moved = Count();
         }
     };
     for (size_t i = 0; i < at.size();) {
@@ -235,7 +244,7 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
         built.clear();
         size_t first = 0, end = 0;
         if (windowed && row < Count()) {
-            noteWindow(i, row);
+            noteWindow(i);
             continue;
         }
         if (inRows && row < Count()) {
@@ -283,6 +292,10 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
         ReplaceRows(startRow, lastRow - startRow + 1, built);
         noteReplaceRows();
         delta += static_cast<int64_t>(made) * grow;
+    }
+    if (newBlock) {
+        for (size_t i = at.size(); moved < Count();) noteWindow(i);  // the rows after the last place
+        DropUnusedBlocks();
     }
     if (firstRow >= 0) {
         const int tail = std::max(0, Count() - endRow);

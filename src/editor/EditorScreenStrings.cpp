@@ -446,7 +446,7 @@ void TEditorScreenStrings::WrapAll() {
             made.push_back(to);
             return;
         }
-        auto marksOf = [this](int g) { return static_cast<TRowMarks>(rows_[static_cast<size_t>(g)].stateB >> 16); };
+        auto marksOf = [this](int g) { return MarksOf(rows_[static_cast<size_t>(g)]); };
         TRowMarks all = 0;
         for (int g = r; g <= e; ++g) all |= marksOf(g);
         const std::string_view line = LineOfRows(r, e, joined);
@@ -458,7 +458,7 @@ void TEditorScreenStrings::WrapAll() {
                 SetRowText(to, text, line.size(), text && !inBlock);
             }
             to.stateA = static_cast<uint32_t>(raLineBreak);
-            to.stateB = (to.stateB & 0xFFFFu) | (static_cast<uint32_t>(all) << 16);
+            SetMarksRaw(to, all);
             made.push_back(to);
         } else {
             const bool inBlock = !OwnsText(rows_[static_cast<size_t>(r)]) && line.data() != joined.data();
@@ -474,7 +474,7 @@ void TEditorScreenStrings::WrapAll() {
                 TRowMarks marks = i < oldRows ? marksOf(r + i) : 0;
                 if (i + 1 == pieces)
                     for (int g = r + pieces; g <= e; ++g) marks |= marksOf(g);
-                to.stateB = static_cast<uint32_t>(marks) << 16;
+                SetMarksRaw(to, marks);
                 made.push_back(to);
             }
         }
@@ -538,7 +538,7 @@ void TEditorScreenStrings::UnwrapAll() {
             row = Row{};
             const char* text = inBlock ? line.data() : OwnedCopy(line);
             SetRowText(row, text, line.size(), text && !inBlock);
-            row.stateB = static_cast<uint32_t>(all) << 16;
+            SetMarksRaw(row, all);
             for (int g = r; g <= e; ++g) FreeRow(rows_[static_cast<size_t>(g)]);
         }
         row.stateA = static_cast<uint32_t>(raLineBreak);

@@ -47,24 +47,41 @@ void TRowStringList::EnsureExt(Row& r) {
 }
 
 void TRowStringList::SetRowText(Row& r, const char* text, size_t length, bool owned) {
-    r.length = static_cast<uint32_t>(length);
-    if (!owned && SideIndexOf(r) == 0) {
+    if (!owned && SideIndexOf(r) == 0 && MarksOf(r) == 0) {
         if (length == 0) {
             ReleaseExt(r);
+            r.length = 0;
             return;
         }
-        // Offsets past 2 GiB into the main block go through a side entry.
-        const uintptr_t p = reinterpret_cast<uintptr_t>(text), b = reinterpret_cast<uintptr_t>(base_);
-        if (base_ && p >= b && p - b <= kRefMask && p - b + length <= baseSize_) {
-            ReleaseExt(r);
-            r.ref = static_cast<uint32_t>(p - b);
-            return;
+        // Offsets past 1 GiB into a base block go through a side entry.
+        const uintptr_t p = reinterpret_cast<uintptr_t>(text);
+        for (uint32_t slot = 0; slot < 2; ++slot) {
+            const uintptr_t b = reinterpret_cast<uintptr_t>(bases_[slot]);
+            if (b && p >= b && p - b <= kOffsetMask && p - b + length <= baseSizes_[slot]) {
+                ReleaseExt(r);
+                r.ref = slot << 30 | static_cast<uint32_t>(p - b);
+                r.length = static_cast<uint32_t>(length);
+                return;
+            }
         }
     }
-    if (!(r.ref & kExt)) r.ref = kExt | NewExt();
+    if (!(r.ref & kExt)) r.ref = kExt | NewExt();  // the one step that may fail: nothing changed yet
     Ext& e = ext_[r.ref & kRefMask];
     e.text = length ? text : nullptr;
     e.owned = owned && text;
+    r.length = static_cast<uint32_t>(length);
+}
+
+void TRowStringList::SetMarksRaw(Row& r, TRowMarks marks) {
+    if (MarksOf(r) == marks) return;
+    if (marks) {
+        EnsureExt(r);
+        ext_[r.ref & kRefMask].marks = marks;
+        return;
+    }
+    Ext& e = ext_[r.ref & kRefMask];
+    e.marks = 0;
+    if (!e.owned) SetRowText(r, e.text, r.length, false);  // back into the record when it can
 }
 
 void TRowStringList::FreeText(Row& r) {
@@ -215,11 +232,48 @@ void TRowStringList::SetTextInBlock(int i, const char* text, size_t length) {
 }
 
 void TRowStringList::AdoptBlock(std::unique_ptr<char[]> block, size_t size) {
-    if (!base_ && rows_.empty()) {
-        base_ = block.get();
-        baseSize_ = size;
-    }
+    const char* data = block.get();
     blocks_.push_back(Block{std::move(block), size});
+    if (rows_.empty() && !bases_[0] && !bases_[1]) BaseBlock(data);
+}
+
+void TRowStringList::BaseBlock(const char* block) {
+    for (int slot = 0; slot < 2; ++slot) {
+        if (bases_[slot] == block) return;
+        if (bases_[slot]) continue;
+        auto it = std::find_if(blocks_.begin(), blocks_.end(), [block](const Block& b) { return b.data.get() == block; });
+        if (it == blocks_.end()) return;
+        bases_[slot] = block;
+        baseSizes_[slot] = it->size;
+        return;
+    }
+}
+
+void TRowStringList::DropUnusedBlocks() {
+    std::vector<const char*> used;
+    used.reserve(rows_.size() / 64 + 1);
+    std::vector<std::pair<const char*, const char*>> spans;
+    for (const Block& b : blocks_) spans.emplace_back(b.data.get(), b.data.get() + b.size);
+    std::sort(spans.begin(), spans.end());
+    std::vector<bool> inUse(spans.size(), false);
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        const Row& r = rows_[i];
+        if (r.length == 0 || OwnsText(r)) continue;
+        const char* p = TextOf(r);
+        auto it = std::upper_bound(spans.begin(), spans.end(), p,
+                                   [](const char* q, const std::pair<const char*, const char*>& b) { return q < b.first; });
+        if (it != spans.begin() && p < (--it)->second) inUse[static_cast<size_t>(it - spans.begin())] = true;
+    }
+    for (size_t k = 0; k < spans.size(); ++k) {
+        if (inUse[k]) continue;
+        const char* gone = spans[k].first;
+        for (int slot = 0; slot < 2; ++slot)
+            if (bases_[slot] == gone) {
+                bases_[slot] = nullptr;
+                baseSizes_[slot] = 0;
+            }
+        blocks_.erase(std::find_if(blocks_.begin(), blocks_.end(), [gone](const Block& b) { return b.data.get() == gone; }));
+    }
 }
 
 void TRowStringList::ReserveRowsForLoad(size_t count) { rows_.SetCapacity(count); }
@@ -437,8 +491,8 @@ void TRowStringList::ClearRaw() {
     freeExt_.clear();
     freeExt_.shrink_to_fit();
     blocks_.clear();
-    base_ = nullptr;
-    baseSize_ = 0;
+    bases_[0] = bases_[1] = nullptr;
+    baseSizes_[0] = baseSizes_[1] = 0;
 }
 
 void TRowStringList::Clear() {
@@ -545,12 +599,15 @@ void TRowStringList::SetStateA(int i, uint32_t value) {
 
 uint32_t TRowStringList::GetStateB(int i) const {
     CheckIndex(i);
-    return rows_[i].stateB;
+    const Row& r = rows_[i];
+    return r.tokens | static_cast<uint32_t>(MarksOf(r)) << 16;
 }
 
 void TRowStringList::SetStateB(int i, uint32_t value) {
     CheckIndex(i);
-    rows_[i].stateB = value;
+    Row& r = rows_[i];
+    SetMarksRaw(r, static_cast<TRowMarks>(value >> 16));
+    r.tokens = static_cast<uint16_t>(value);
 }
 
 void TRowStringList::TakeRow(int dst, TRowStringList& src, int srcIndex) {
@@ -592,7 +649,8 @@ void TRowStringList::TakeRow(int dst, TRowStringList& src, int srcIndex) {
     }
     const Row& from = src.rows_[srcIndex];
     SetStateARaw(dst, from.stateA);
-    rows_[dst].stateB = from.stateB;
+    SetMarksRaw(rows_[dst], src.MarksOf(from));
+    rows_[dst].tokens = from.tokens;
     if (!data.empty() || SideOf(dst)) {
         MakeSide(dst).data = std::move(data);
         DropSideIfEmpty(dst);

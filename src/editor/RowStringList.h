@@ -116,9 +116,15 @@ protected:
     void ClearRaw();
 
     // Loading: rows whose text lies inside a block the list keeps alive.
-    // The first block adopted into an empty list is its main block, the one
-    // row records point into without a side entry.
+    // The first block adopted into an empty list is the one row records
+    // point into (see BaseBlock).
     void AdoptBlock(std::unique_ptr<char[]> block, size_t size);
+    // Rows may point into two blocks without side entries: the block loaded
+    // and one that a bulk change moves the rows into. BaseBlock gives an
+    // adopted block a free one of the two places; DropUnusedBlocks lets go
+    // of the blocks no row points into any more.
+    void BaseBlock(const char* block);
+    void DropUnusedBlocks();
     void ReserveRowsForLoad(size_t count);  // the list must be empty
     void AddRowForLoad(const char* text, size_t length);  // offsets wait for RebuildOffsets
     void SetTextInBlock(int i, const char* text, size_t length);
@@ -127,21 +133,28 @@ protected:
 private:
     friend class TEditorScreenStrings;
 
+    // Packed: at two-byte alignment a record is 14 bytes, not 16.
+#pragma pack(push, 2)
     struct Row {
-        // kExt set: index into ext_; otherwise the text's offset in the main block.
+        // kExt set: index into ext_; otherwise bit 30 picks one of the two
+        // base blocks and the rest is the text's offset in it.
         uint32_t ref;
         uint32_t length;
         uint32_t stateA;
-        uint32_t stateB;
+        uint16_t tokens;  // the low half of state B; its marks live in the side entry
     };
-    static_assert(sizeof(Row) == 16, "row records stay compact");
+#pragma pack(pop)
+    static_assert(sizeof(Row) == 14, "row records stay compact");
     static constexpr uint32_t kExt = 0x80000000u;
     static constexpr uint32_t kRefMask = 0x7FFFFFFFu;
+    static constexpr uint32_t kOffsetMask = 0x3FFFFFFFu;
 
-    // A row whose text is not in the main block, or that has side data.
+    // A row whose text is in neither base block, or that has marks or
+    // side data.
     struct Ext {
         const char* text = nullptr;
         uint32_t side = 0;  // index into sides_, 0 = none
+        TRowMarks marks = 0;
         bool owned = false;  // text is a heap copy owned by the row
     };
 
@@ -159,13 +172,17 @@ private:
         return static_cast<int64_t>(r.length) + BreakLength(static_cast<TRowAttribute>(r.stateA & 3u));
     }
 
-    const char* TextOf(const Row& r) const { return r.ref & kExt ? ext_[r.ref & kRefMask].text : base_ + r.ref; }
+    const char* TextOf(const Row& r) const {
+        return r.ref & kExt ? ext_[r.ref & kRefMask].text : bases_[(r.ref >> 30) & 1] + (r.ref & kOffsetMask);
+    }
     bool OwnsText(const Row& r) const { return (r.ref & kExt) && ext_[r.ref & kRefMask].owned; }
     uint32_t SideIndexOf(const Row& r) const { return r.ref & kExt ? ext_[r.ref & kRefMask].side : 0; }
+    TRowMarks MarksOf(const Row& r) const { return r.ref & kExt ? ext_[r.ref & kRefMask].marks : 0; }
+    void SetMarksRaw(Row& r, TRowMarks marks);
     // Points the row at `text`; an owned text must have been freed before.
     void SetRowText(Row& r, const char* text, size_t length, bool owned);
     uint32_t NewExt();
-    // Gives a row in the main block a side entry (keeping its text), so that
+    // Gives a row in a base block a side entry (keeping its text), so that
     // pointing it elsewhere cannot fail.
     void EnsureExt(Row& r);
     void ReleaseExt(Row& r);
@@ -197,8 +214,8 @@ private:
     Partitioning chunkBytes_;
     Partitioning chunkLines_;
     mutable size_t lastChunk_ = 0;
-    const char* base_ = nullptr;  // the main block
-    size_t baseSize_ = 0;
+    const char* bases_[2] = {nullptr, nullptr};
+    size_t baseSizes_[2] = {0, 0};
     std::vector<Ext> ext_;
     std::vector<uint32_t> freeExt_;
     std::vector<Side> sides_;
