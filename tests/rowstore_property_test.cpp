@@ -667,10 +667,19 @@ TEST(RowStoreProperty, ManyPlaceReplaceAllsKeepTheTextThroughUndoAndRedo) {
         Model m;
         m.text = s.GetText();
         const std::string start = m.text;
+        // Marks stay on their rows while the rows move to a new block.
+        const std::vector<std::pair<int, TRowMarks>> marks{{0, 1}, {5, 0x8001}, {12345, 4}, {39999, 2}};
+        for (const auto& [row, mark] : marks) s.SetMarks(row, mark);
         const std::pair<const char*, const char*> runs[] = {{"ab", "ABAB"}, {"\x82\xa0", ""}, {"ABAB", "ab"}, {"z", "\r\n"}};
         for (const auto& [find, with] : runs) {
             m.ReplaceAll(s, gen, find, with, SIZE_MAX);
             ASSERT_EQ(FirstDifference(s.GetText(), m.text), "") << find;
+            if (*with == '\r') continue;
+            size_t k = 0;
+            for (int r = 0; r < s.Count(); ++r) {
+                const TRowMarks expected = k < marks.size() && marks[k].first == r ? marks[k++].second : 0;
+                ASSERT_EQ(s.GetMarks(r), expected) << "row " << r << " after " << find;
+            }
         }
         while (s.UndoObject().CanUndo()) m.Step(s, true);
         ASSERT_EQ(FirstDifference(s.GetText(), start), "");

@@ -290,12 +290,9 @@ void TRowStringList::RebuildOffsets() {
     const size_t chunks = (n + kChunkRows - 1) / kChunkRows;
     chunkRows_.Assign(chunks, [n](size_t c) { return static_cast<int64_t>(std::min(kChunkRows, n - c * kChunkRows)); });
     chunkBytes_.Assign(chunks, [this, n](size_t c) { return SumBytes(c * kChunkRows, std::min(n, (c + 1) * kChunkRows)); });
-    chunkLines_.Assign(chunks, [this, n](size_t c) {
-        int64_t lines = 0;
-        for (size_t r = c * kChunkRows, e = std::min(n, r + kChunkRows); r < e; ++r) lines += EndsLine(rows_[r].stateA);
-        return lines;
-    });
-    lastChunk_ = 0;
+    chunkLines_.Assign(chunks, [this, n](size_t c) { return SumLines(c * kChunkRows, std::min(n, (c + 1) * kChunkRows)); });
+    lastChunks_[0] = lastChunks_[1] = 0;
+    ++version_;
 }
 
 // --- chunk index ------------------------------------------------------------
@@ -303,20 +300,95 @@ void TRowStringList::RebuildOffsets() {
 size_t TRowStringList::ChunkOf(size_t row) const {
     const size_t parts = chunkRows_.Parts();
     const int64_t at = static_cast<int64_t>(row);
-    if (at >= chunkRows_.Total()) return parts - 1;
-    // Neighbouring rows are asked for in turn: try the last chunk and the next.
-    const size_t c = lastChunk_;
-    if (c < parts && at >= chunkRows_.Start(c)) {
-        const int64_t next = chunkRows_.Start(c + 1);
-        if (at < next) return c;
-        if (c + 1 < parts && at < chunkRows_.Start(c + 2)) return lastChunk_ = c + 1;
+    const int64_t total = chunkRows_.Total();
+    if (at >= total) return parts - 1;
+    auto holds = [&](size_t c) { return at >= chunkRows_.Start(c) && at < chunkRows_.Start(c + 1); };
+    // Neighbouring rows are asked for in turn: the last chunks asked about
+    // and the next one; then where the row would be with even chunks, and a
+    // search out from there (chunks are even after a load).
+    for (size_t& hint : lastChunks_) {
+        const size_t c = hint;
+        if (c < parts && holds(c)) {
+            if (&hint != &lastChunks_[0]) std::swap(lastChunks_[0], lastChunks_[1]);
+            return c;
+        }
     }
-    return lastChunk_ = chunkRows_.PartOfOffset(at);
+    if (lastChunks_[0] + 1 < parts && holds(lastChunks_[0] + 1)) return ++lastChunks_[0];
+    size_t lo = 0, hi = parts;  // the chunk is in [lo, hi)
+    size_t guess = static_cast<size_t>(static_cast<double>(at) / static_cast<double>(total) * static_cast<double>(parts));
+    guess = std::min(guess, parts - 1);
+    for (size_t step = 1;; step *= 2) {
+        if (at < chunkRows_.Start(guess)) {
+            hi = guess;
+            if (guess <= lo + step) break;
+            guess -= step;
+        } else if (at >= chunkRows_.Start(guess + 1)) {
+            lo = guess + 1;
+            if (guess + step >= hi) break;
+            guess += step;
+        } else {
+            lo = guess;
+            hi = guess + 1;
+            break;
+        }
+    }
+    while (hi - lo > 1) {
+        const size_t mid = lo + (hi - lo) / 2;
+        if (chunkRows_.Start(mid) > at) hi = mid;
+        else lo = mid;
+    }
+    lastChunks_[1] = lastChunks_[0];
+    return lastChunks_[0] = lo;
+}
+
+const TRowStringList::ChunkSums* TRowStringList::SumsOf(size_t chunk) const {
+    if (sums_ && sums_->chunk == chunk && sums_->version == version_) return sums_.get();
+    if (askedChunk_ != chunk || askedVersion_ != version_) {
+        askedChunk_ = chunk;
+        askedVersion_ = version_;
+        return nullptr;
+    }
+    if (!sums_) sums_ = std::make_unique<ChunkSums>();
+    ChunkSums& s = *sums_;
+    s.chunk = chunk;
+    s.version = version_;
+    const size_t first = static_cast<size_t>(chunkRows_.Start(chunk));
+    s.rows = static_cast<size_t>(chunkRows_.Length(chunk));
+    int64_t bytes = 0;
+    int32_t lines = 0;
+    for (size_t k = 0; k < s.rows; ++k) {
+        s.bytes[k] = bytes;
+        s.lines[k] = lines;
+        const Row& r = rows_[first + k];
+        bytes += Contribution(r);
+        lines += static_cast<int32_t>(EndsLine(r.stateA));
+    }
+    s.bytes[s.rows] = bytes;
+    s.lines[s.rows] = lines;
+    return &s;
 }
 
 int64_t TRowStringList::SumBytes(size_t from, size_t to) const {
     int64_t sum = 0;
-    for (size_t r = from; r < to; ++r) sum += Contribution(rows_[r]);
+    while (from < to) {
+        size_t n;
+        const Row* r = rows_.Run(from, &n);
+        n = std::min(n, to - from);
+        for (size_t k = 0; k < n; ++k) sum += Contribution(r[k]);
+        from += n;
+    }
+    return sum;
+}
+
+int64_t TRowStringList::SumLines(size_t from, size_t to) const {
+    int64_t sum = 0;
+    while (from < to) {
+        size_t n;
+        const Row* r = rows_.Run(from, &n);
+        n = std::min(n, to - from);
+        for (size_t k = 0; k < n; ++k) sum += EndsLine(r[k].stateA);
+        from += n;
+    }
     return sum;
 }
 
@@ -325,9 +397,17 @@ void TRowStringList::Adjust(size_t row, int64_t bytes, int64_t lines) {
     const size_t c = ChunkOf(row);
     chunkBytes_.ChangeLength(c, bytes);
     chunkLines_.ChangeLength(c, lines);
+    if (Cached(c)) {
+        ChunkSums& s = *sums_;
+        for (size_t k = row - static_cast<size_t>(chunkRows_.Start(c)) + 1; k <= s.rows; ++k) {
+            s.bytes[k] += bytes;
+            s.lines[k] += static_cast<int32_t>(lines);
+        }
+    }
 }
 
 void TRowStringList::IndexInserted(size_t chunk, size_t count) {
+    if (Cached(chunk)) ++version_;
     // The new rows are empty raLineBreak rows.
     chunkRows_.ChangeLength(chunk, static_cast<int64_t>(count));
     chunkBytes_.ChangeLength(chunk, static_cast<int64_t>(count) * BreakLength(raLineBreak));
@@ -336,6 +416,7 @@ void TRowStringList::IndexInserted(size_t chunk, size_t count) {
 }
 
 void TRowStringList::SplitChunk(size_t chunk) {
+    ++version_;
     const size_t first = static_cast<size_t>(chunkRows_.Start(chunk));
     const size_t end = first + static_cast<size_t>(chunkRows_.Length(chunk));
     chunkRows_.RemoveParts(chunk, 1);
@@ -344,16 +425,15 @@ void TRowStringList::SplitChunk(size_t chunk) {
     size_t c = chunk;
     for (size_t r = first; r < end; ++c) {
         const size_t e = std::min(end, r + kChunkRows);
-        int64_t lines = 0;
-        for (size_t k = r; k < e; ++k) lines += EndsLine(rows_[k].stateA);
         chunkRows_.InsertPart(c, static_cast<int64_t>(e - r));
         chunkBytes_.InsertPart(c, SumBytes(r, e));
-        chunkLines_.InsertPart(c, lines);
+        chunkLines_.InsertPart(c, SumLines(r, e));
         r = e;
     }
 }
 
 void TRowStringList::MergeInto(size_t chunk) {
+    ++version_;
     for (Partitioning* p : {&chunkRows_, &chunkBytes_, &chunkLines_}) {
         const int64_t moved = p->Length(chunk + 1);
         p->ChangeLength(chunk, moved);
@@ -375,19 +455,19 @@ void TRowStringList::IndexErasing(size_t at, size_t count) {
     size_t pos = at;  // the next row to go, still in rows_
     while (count > 0) {
         const size_t c = ChunkOf(at);
+        if (Cached(c)) ++version_;
         const size_t first = static_cast<size_t>(chunkRows_.Start(c));
         const size_t n = static_cast<size_t>(chunkRows_.Length(c));
         const size_t take = std::min(count, first + n - at);
         if (take == n) {
+            ++version_;  // the chunks after it move down
             chunkRows_.RemoveParts(c, 1);
             chunkBytes_.RemoveParts(c, 1);
             chunkLines_.RemoveParts(c, 1);
         } else {
-            int64_t lines = 0;
-            for (size_t k = pos; k < pos + take; ++k) lines += EndsLine(rows_[k].stateA);
             chunkRows_.ChangeLength(c, -static_cast<int64_t>(take));
             chunkBytes_.ChangeLength(c, -SumBytes(pos, pos + take));
-            chunkLines_.ChangeLength(c, -lines);
+            chunkLines_.ChangeLength(c, -SumLines(pos, pos + take));
         }
         pos += take;
         count -= take;
@@ -481,7 +561,8 @@ void TRowStringList::ClearRaw() {
     chunkRows_.Clear();
     chunkBytes_.Clear();
     chunkLines_.Clear();
-    lastChunk_ = 0;
+    lastChunks_[0] = lastChunks_[1] = 0;
+    ++version_;
     sides_.resize(1);
     sides_.shrink_to_fit();
     freeSides_.clear();
@@ -685,9 +766,10 @@ int64_t TRowStringList::RowOffset(int row) const {
     const size_t r = static_cast<size_t>(row);
     if (r >= rows_.size()) return chunkBytes_.Total();
     const size_t c = ChunkOf(r);
+    if (const ChunkSums* s = SumsOf(c)) return chunkBytes_.Start(c) + s->bytes[r - static_cast<size_t>(chunkRows_.Start(c))];
+    // From the nearer end of the chunk.
     const size_t first = static_cast<size_t>(chunkRows_.Start(c));
     const size_t end = first + static_cast<size_t>(chunkRows_.Length(c));
-    // From the nearer end of the chunk.
     if (r - first <= end - r) return chunkBytes_.Start(c) + SumBytes(first, r);
     return chunkBytes_.Start(c + 1) - SumBytes(r, end);
 }
@@ -695,12 +777,28 @@ int64_t TRowStringList::RowOffset(int row) const {
 int TRowStringList::RowOfOffset(int64_t offset) const {
     if (offset < 0) offset = 0;
     if (offset >= chunkBytes_.Total()) return Count();
-    const size_t c = chunkBytes_.PartOfOffset(offset);
-    int64_t end = chunkBytes_.Start(c);
-    size_t r = static_cast<size_t>(chunkRows_.Start(c));
-    for (;; ++r) {
+    // The chunk asked about last, else a search.
+    size_t c = lastChunks_[0];
+    auto holds = [&](size_t k) { return k < chunkBytes_.Parts() && offset >= chunkBytes_.Start(k) && offset < chunkBytes_.Start(k + 1); };
+    if (!holds(c)) {
+        if (holds(lastChunks_[1])) {
+            std::swap(lastChunks_[0], lastChunks_[1]);
+            c = lastChunks_[0];
+        } else {
+            lastChunks_[1] = lastChunks_[0];
+            c = lastChunks_[0] = chunkBytes_.PartOfOffset(offset);
+        }
+    }
+    const int64_t within = offset - chunkBytes_.Start(c);
+    if (const ChunkSums* s = SumsOf(c)) {
+        // The first row whose end lies beyond the offset.
+        const int64_t* end = std::upper_bound(s->bytes + 1, s->bytes + s->rows + 1, within);
+        return static_cast<int>(chunkRows_.Start(c) + (end - (s->bytes + 1)));
+    }
+    int64_t end = 0;
+    for (size_t r = static_cast<size_t>(chunkRows_.Start(c));; ++r) {
         end += Contribution(rows_[r]);
-        if (end > offset) return static_cast<int>(r);
+        if (end > within) return static_cast<int>(r);
     }
 }
 
@@ -709,9 +807,9 @@ int TRowStringList::LinesBefore(int row) const {
     const size_t r = static_cast<size_t>(row);
     if (r >= rows_.size()) return LineCount();
     const size_t c = ChunkOf(r);
-    int64_t lines = chunkLines_.Start(c);
-    for (size_t k = static_cast<size_t>(chunkRows_.Start(c)); k < r; ++k) lines += EndsLine(rows_[k].stateA);
-    return static_cast<int>(lines);
+    if (const ChunkSums* s = SumsOf(c))
+        return static_cast<int>(chunkLines_.Start(c) + s->lines[r - static_cast<size_t>(chunkRows_.Start(c))]);
+    return static_cast<int>(chunkLines_.Start(c) + SumLines(static_cast<size_t>(chunkRows_.Start(c)), r));
 }
 
 int TRowStringList::RowOfLine(int line) const {
@@ -720,6 +818,10 @@ int TRowStringList::RowOfLine(int line) const {
     // The row that ends line - 1, then the next one.
     const size_t c = chunkLines_.PartOfOffset(line - 1);
     int64_t left = line - 1 - chunkLines_.Start(c);
+    if (const ChunkSums* s = SumsOf(c)) {
+        const int32_t* end = std::upper_bound(s->lines + 1, s->lines + s->rows + 1, static_cast<int32_t>(left));
+        return static_cast<int>(chunkRows_.Start(c) + (end - (s->lines + 1))) + 1;
+    }
     for (size_t r = static_cast<size_t>(chunkRows_.Start(c));; ++r)
         if (EndsLine(rows_[r].stateA) && left-- == 0) return static_cast<int>(r) + 1;
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -169,7 +170,8 @@ private:
 
     static int64_t EndsLine(uint32_t stateA) { return (stateA & 3u) != raWrapped ? 1 : 0; }
     static int64_t Contribution(const Row& r) {
-        return static_cast<int64_t>(r.length) + BreakLength(static_cast<TRowAttribute>(r.stateA & 3u));
+        static constexpr uint8_t kBreak[4] = {2, 0, 1, 0};  // BreakLength of each attribute
+        return static_cast<int64_t>(r.length) + kBreak[r.stateA & 3u];
     }
 
     const char* TextOf(const Row& r) const {
@@ -199,7 +201,7 @@ private:
     // The chunk index: rows, text bytes and ended lines of each chunk of
     // consecutive rows. Chunks hold about kChunkRows rows: one grown past
     // twice that is split, neighbours that fit in one are merged.
-    static constexpr size_t kChunkRows = 64;
+    static constexpr size_t kChunkRows = 32;
     size_t ChunkOf(size_t row) const;  // the last chunk for row >= Count()
     void Adjust(size_t row, int64_t bytes, int64_t lines);
     void IndexInserted(size_t chunk, size_t count);
@@ -208,12 +210,31 @@ private:
     void MergeAround(size_t row);
     void MergeInto(size_t chunk);  // chunk + 1 joins chunk
     int64_t SumBytes(size_t from, size_t to) const;
+    int64_t SumLines(size_t from, size_t to) const;
+    // Offsets and lines within the chunk last asked about: queries come in
+    // bursts about the same rows. Kept up to date by changes of its rows'
+    // lengths; a change of the chunks or of this chunk's rows drops it.
+    struct ChunkSums {
+        size_t chunk = SIZE_MAX;
+        uint64_t version = 0;
+        size_t rows = 0;
+        int64_t bytes[2 * kChunkRows + 1];
+        int32_t lines[2 * kChunkRows + 1];
+    };
+    // The sums of a chunk asked about a second time since the index last
+    // changed; null the first time (one query is cheaper without them).
+    const ChunkSums* SumsOf(size_t chunk) const;
+    bool Cached(size_t chunk) const { return sums_ && sums_->chunk == chunk && sums_->version == version_; }
 
     SplitVector<Row> rows_;
     Partitioning chunkRows_;
     Partitioning chunkBytes_;
     Partitioning chunkLines_;
-    mutable size_t lastChunk_ = 0;
+    mutable size_t lastChunks_[2] = {0, 0};  // the last chunks asked about, the latest first
+    uint64_t version_ = 1;
+    mutable std::unique_ptr<ChunkSums> sums_;
+    mutable size_t askedChunk_ = SIZE_MAX;
+    mutable uint64_t askedVersion_ = 0;
     const char* bases_[2] = {nullptr, nullptr};
     size_t baseSizes_[2] = {0, 0};
     std::vector<Ext> ext_;

@@ -43,6 +43,18 @@ public:
         return data_[i < gapStart_ ? i : i + (capacity_ - size_)];
     }
 
+    // The elements from i on that lie together in memory: their count goes
+    // to *n (at least 1 for i < size()).
+    const T* Run(size_t i, size_t* n) const {
+        assert(i < size_);
+        if (i < gapStart_) {
+            *n = gapStart_ - i;
+            return data_ + i;
+        }
+        *n = size_ - i;
+        return data_ + i + (capacity_ - size_);
+    }
+
     // Reallocates to exactly `cap` elements (never below size()). A large
     // array goes to realloc, which moves its pages rather than copying them,
     // so the old and the new array are never both held; the elements after
