@@ -116,6 +116,33 @@ TEST(FindInFilesSearch, EngineOptionsAndLongLines) {
     EXPECT_EQ(out[0], expected);
 }
 
+// The byte search stands in for the engine: over texts of line breaks of
+// every kind, lead and trail bytes (表 = 95 5C, ア = 83 41) and letters, it
+// finds the lines (and texts) the engine finds reading each line.
+TEST(FindInFilesSearch, ByteSearchFindsWhatTheEngineFinds) {
+    const char alphabet[] = {'a', 'A', 'b', '\\', ' ', '\t', '\r', '\n', '\x95', '\x83', '\x41', '\x82'};
+    uint32_t seed = 12345;
+    auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    struct Pattern {
+        const char* bytes;
+        editor::TSearchOptions options;
+    } patterns[] = {{"ab", editor::soMatchCase}, {"ab", 0}, {"\\", editor::soMatchCase}, {"Ab", editor::soWholeWord},
+                    {"\x95\\a", editor::soMatchCase}, {"A", editor::soMatchCase}};
+    for (int round = 0; round < 400; ++round) {
+        std::string text;
+        const size_t size = next() % 300;
+        for (size_t i = 0; i < size; ++i) text += alphabet[next() % sizeof alphabet];
+        for (const Pattern& p : patterns) {
+            editor::TSearchPattern pattern(p.bytes, static_cast<editor::TSearchOptions>(p.options | editor::soDown));
+            std::vector<std::pair<long, std::string_view>> bytes, engine;
+            app::ForEachHitLine(text, pattern, app::MatchNeedle(p.bytes, p.options),
+                                [&](long line, std::string_view t) { bytes.emplace_back(line, t); });
+            app::ForEachHitLine(text, pattern, app::TNeedle{}, [&](long line, std::string_view t) { engine.emplace_back(line, t); });
+            ASSERT_EQ(bytes, engine) << "round " << round << " pattern " << p.bytes;
+        }
+    }
+}
+
 // Every character in a hit line reads as the document decoder reads it:
 // each lead byte with every byte after it, the single high bytes, and a
 // lead byte ending the line.

@@ -1,6 +1,7 @@
 #include "app/FindInFiles.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -8,6 +9,10 @@
 #include "editor/EditorScreenStrings.h"
 #include "platform/FileIO.h"
 #include "platform/ShiftJis.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace app {
 
@@ -270,6 +275,41 @@ bool StartsCharacter(std::string_view text, size_t from, size_t at) {
         else i += platform::IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
     }
     return i == at;
+}
+
+bool StartsCharacterInLine(std::string_view text, size_t lineStart, size_t at) {
+    size_t from = at;
+    while (from > lineStart && platform::IsLeadByte(static_cast<unsigned char>(text[from - 1]))) --from;
+    return StartsCharacter(text, from, at);
+}
+
+size_t CountLineBreaks(std::string_view text, size_t from, size_t to, size_t* lineStart) {
+    // A break ends at an LF, or at a CR without an LF after it.
+    const char* s = text.data();
+    const size_t n = text.size();
+    size_t count = 0, i = from;
+    *lineStart = from;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
+    // Sixteen bytes at a time, with the byte after them readable too.
+    for (; i + 16 <= to && i + 17 <= n; i += 16) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 1));
+        const unsigned ends = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(b, lf), _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(b, cr)))));
+        if (ends) {
+            count += static_cast<size_t>(std::popcount(ends));
+            *lineStart = i + static_cast<size_t>(std::bit_width(ends));
+        }
+    }
+#endif
+    for (; i < to; ++i) {
+        if (s[i] == '\n' || (s[i] == '\r' && (i + 1 == n || s[i + 1] != '\n'))) {
+            ++count;
+            *lineStart = i + 1;
+        }
+    }
+    return count;
 }
 
 size_t LineEnd(std::string_view text, size_t from) {
