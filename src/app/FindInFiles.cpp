@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -67,15 +68,6 @@ void BlankTabsAndNuls(char* p, size_t n) {
     for (; i < n; ++i) fix(p[i]);
 }
 
-bool IsAscii(std::string_view s) {
-    size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8)
-        if (!AsciiWord(s.data() + i)) return false;
-    for (; i < s.size(); ++i)
-        if (static_cast<unsigned char>(s[i]) & 0x80) return false;
-    return true;
-}
-
 // Hit lines are mostly code with a few Japanese words: each character is
 // looked up in a table made once from the decoder itself, so the result is
 // the decoder's. A line with a byte the table lacks (unmapped, or a lead
@@ -92,44 +84,51 @@ public:
                     std::string{static_cast<char>(lead), static_cast<char>(trail)});
         }
     }
-    // Appends `bytes` as UTF-8 to `out`; false (with `out` as it was) when
+    // Writes `bytes` as UTF-8 at `o`, which has room for three bytes each
+    // and four more, with TABs and NULs as blanks (NULs only an open
+    // document's text still holds); the end of what it wrote, or null when
     // the decoder must do it.
-    bool Append(std::string_view bytes, std::string& out) const {
-        const size_t was = out.size();
-        // Room for the worst case (a half-width kana: three bytes for one), and the 4-byte copies.
-        out.resize(was + bytes.size() * 3 + 4);
-        char* o = out.data() + was;
+    char* Write(std::string_view bytes, char* o) const {
         const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
         const auto* end = p + bytes.size();
+#if defined(__SSE2__)
+        const __m128i tab = _mm_set1_epi8('\t'), blank = _mm_set1_epi8(' '), zero = _mm_setzero_si128();
+#endif
         while (p < end) {
+#if defined(__SSE2__)
+            // Code is mostly ASCII: sixteen bytes at a time while they are.
+            if (end - p >= 16) {
+                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+                if (!_mm_movemask_epi8(b)) {
+                    const __m128i blanked = _mm_or_si128(_mm_cmpeq_epi8(b, tab), _mm_cmpeq_epi8(b, zero));
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(o),
+                                     _mm_or_si128(_mm_andnot_si128(blanked, b), _mm_and_si128(blanked, blank)));
+                    o += 16;
+                    p += 16;
+                    continue;
+                }
+            }
+#endif
             const unsigned char c = *p;
             if (c < 0x80) {
-                *o++ = static_cast<char>(c);
+                *o++ = c == '\t' || c == 0 ? ' ' : static_cast<char>(c);
                 ++p;
                 continue;
             }
             const Code* code;
             if (platform::IsLeadByte(c)) {
-                if (p + 1 >= end || p[1] < 0x40 || p[1] > 0xFC) break;
+                if (p + 1 >= end || p[1] < 0x40 || p[1] > 0xFC) return nullptr;
                 code = &pair_[(c - 0x80) * kTrails + (p[1] - 0x40)];
                 p += 2;
             } else {
                 code = &single_[c - 0x80];
                 ++p;
             }
-            if (!code->size) {
-                p = nullptr;
-                break;
-            }
+            if (!code->size) return nullptr;
             std::memcpy(o, code->utf8, 4);
             o += code->size;
         }
-        if (p != end) {
-            out.resize(was);
-            return false;
-        }
-        out.resize(static_cast<size_t>(o - out.data()));
-        return true;
+        return o;
     }
 
 private:
@@ -149,9 +148,9 @@ private:
     Code pair_[0x80 * kTrails];
 };
 
-void AppendUtf8(std::string_view sjis, std::string& out) {
+const TSjisTable& SjisTable() {
     static const TSjisTable table;
-    if (!table.Append(sjis, out)) out += platform::DecodeSjis(sjis).text;
+    return table;
 }
 
 }  // namespace
@@ -234,12 +233,45 @@ TNeedle MatchNeedle(std::string_view pattern, editor::TSearchOptions options) {
 size_t TNeedle::Find(std::string_view text, size_t from) const {
     if (from >= text.size() || bytes.size() > text.size() - from) return std::string_view::npos;
     const char* base = text.data();
+    auto fold = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
+#if defined(__SSE2__)
+    // Sixteen places at a time, each with the needle's first and last byte
+    // where they belong (a letter's case told by its 0x20 bit when ignored);
+    // only those places are compared whole.
+    if (bytes.size() > 1) {
+        const size_t k = bytes.size() - 1;
+        auto probe = [&](unsigned char c, __m128i* value, __m128i* caseBit) {
+            const bool letter = foldAscii && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'));
+            *caseBit = _mm_set1_epi8(static_cast<char>(letter ? 0x20 : 0));
+            *value = _mm_set1_epi8(static_cast<char>(letter ? c | 0x20 : c));
+        };
+        __m128i firstValue, firstBit, lastValue, lastBit;
+        probe(static_cast<unsigned char>(bytes[0]), &firstValue, &firstBit);
+        probe(static_cast<unsigned char>(bytes[k]), &lastValue, &lastBit);
+        auto whole = [&](const char* at) {
+            if (!foldAscii) return std::memcmp(at + 1, bytes.data() + 1, k - 1) == 0;
+            for (size_t j = 1; j < k; ++j)
+                if (fold(static_cast<unsigned char>(at[j])) != fold(static_cast<unsigned char>(bytes[j]))) return false;
+            return true;
+        };
+        for (; from + k + 16 <= text.size(); from += 16) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + from));
+            const __m128i z = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + from + k));
+            unsigned places = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(
+                _mm_cmpeq_epi8(_mm_or_si128(a, firstBit), firstValue), _mm_cmpeq_epi8(_mm_or_si128(z, lastBit), lastValue))));
+            for (; places; places &= places - 1) {
+                const size_t at = from + static_cast<size_t>(std::countr_zero(places));
+                if (whole(base + at)) return at;
+            }
+        }
+        if (bytes.size() > text.size() - from) return std::string_view::npos;
+    }
+#endif
     if (!foldAscii) {
         const void* at = ::memmem(base + from, text.size() - from, bytes.data(), bytes.size());
         return at ? static_cast<size_t>(static_cast<const char*>(at) - base) : std::string_view::npos;
     }
     // Both cases of the first byte by memchr, the rest compared folded.
-    auto fold = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
     const unsigned char first = static_cast<unsigned char>(bytes[0]);
     const unsigned char other = first >= 'a' && first <= 'z' ? first - 32 : first >= 'A' && first <= 'Z' ? first + 32 : first;
     const size_t last = text.size() - bytes.size();
@@ -290,18 +322,27 @@ size_t CountLineBreaks(std::string_view text, size_t from, size_t to, size_t* li
     size_t count = 0, i = from;
     *lineStart = from;
 #if defined(__SSE2__)
-    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r');
-    // Sixteen bytes at a time, with the byte after them readable too.
-    for (; i + 16 <= to && i + 17 <= n; i += 16) {
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 1));
-        const unsigned ends = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(b, lf), _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(b, cr)))));
-        if (ends) {
-            count += static_cast<size_t>(std::popcount(ends));
-            *lineStart = i + static_cast<size_t>(std::bit_width(ends));
+    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), zero = _mm_setzero_si128();
+    size_t lastBlock = 0;
+    unsigned lastEnds = 0;
+    // Sixteen bytes at a time, with the byte after them readable too; each
+    // byte lane counts its breaks, summed before it could pass 255.
+    while (i + 16 <= to && i + 17 <= n) {
+        __m128i lanes = zero;
+        for (int k = 0; k < 255 && i + 16 <= to && i + 17 <= n; ++k, i += 16) {
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 1));
+            const __m128i ends =
+                _mm_or_si128(_mm_cmpeq_epi8(b, lf), _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(b, cr)));
+            lanes = _mm_sub_epi8(lanes, ends);
+            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(ends));
+            lastBlock = mask ? i : lastBlock;
+            lastEnds = mask ? mask : lastEnds;
         }
+        const __m128i sums = _mm_sad_epu8(lanes, zero);
+        count += static_cast<size_t>(_mm_cvtsi128_si32(sums)) + static_cast<size_t>(_mm_extract_epi16(sums, 4));
     }
+    if (lastEnds) *lineStart = lastBlock + static_cast<size_t>(std::bit_width(lastEnds));
 #endif
     for (; i < to; ++i) {
         if (s[i] == '\n' || (s[i] == '\r' && (i + 1 == n || s[i + 1] != '\n'))) {
@@ -373,8 +414,7 @@ void TFindInFiles::SearchFile(const TFileToSearch& file, compiler::MessageLines&
 
 void TFindInFiles::SearchText(const std::string& path, std::string_view text, compiler::MessageLines& out) {
     size_t found = 0;
-    std::string line = path + "(";  // the path once, the rest of each hit after it
-    const size_t head = line.size();
+    const TSjisTable& table = SjisTable();
     ForEachHitLine(text, pattern_, needle_, [&](long number, std::string_view bytes) {
         ++found;
         // Cut as the list shows it, on a whole character.
@@ -383,16 +423,25 @@ void TFindInFiles::SearchText(const std::string& path, std::string_view text, co
             if (platform::IsTrailByteAt(bytes, cut)) --cut;
             bytes = bytes.substr(0, cut);
         }
-        line.resize(head);
-        line += std::to_string(number);
-        line += ") : ";
-        const size_t textAt = line.size();
-        if (IsAscii(bytes)) line += bytes;
-        else AppendUtf8(bytes, line);
-        // TABs (and NULs, which only an open document's text still holds) as
-        // blanks, eight bytes at a time: code lines start with a few TABs.
-        BlankTabsAndNuls(line.data() + textAt, line.size() - textAt);
-        out.push_back(line);
+        // Straight into the listing: "path(number) : " and the text as UTF-8.
+        char* const begin = out.BeginLine(path.size() + 24 + bytes.size() * 3 + 4);
+        char* o = begin;
+        std::memcpy(o, path.data(), path.size());
+        o += path.size();
+        *o++ = '(';
+        o = std::to_chars(o, o + 20, number).ptr;
+        std::memcpy(o, ") : ", 4);
+        o += 4;
+        char* const textAt = o;
+        if (!(o = table.Write(bytes, textAt))) {
+            // What the table lacks the decoder marks, the line made aside.
+            std::string line(begin, textAt);
+            line += platform::DecodeSjis(bytes).text;
+            BlankTabsAndNuls(line.data() + (textAt - begin), line.size() - static_cast<size_t>(textAt - begin));
+            out.push_back(line);
+            return;
+        }
+        out.EndLine(static_cast<size_t>(o - begin));
     });
     if (found) ++filesWithHits_;
     hits_ += found;
