@@ -127,7 +127,8 @@ TEST(FindInFilesSearch, ByteSearchFindsWhatTheEngineFinds) {
         const char* bytes;
         editor::TSearchOptions options;
     } patterns[] = {{"ab", editor::soMatchCase}, {"ab", 0}, {"\\", editor::soMatchCase}, {"Ab", editor::soWholeWord},
-                    {"\x95\\a", editor::soMatchCase}, {"A", editor::soMatchCase}};
+                    {"\x95\\a", editor::soMatchCase}, {"A", editor::soMatchCase},
+                    {"\x95\\", 0}, {"\\", 0}, {"\x83\x41", 0}};
     for (int round = 0; round < 400; ++round) {
         std::string text;
         const size_t size = round % 40 == 0 ? 9000 : next() % 300;  // some past the counters' 4 KB rounds

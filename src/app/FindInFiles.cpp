@@ -217,8 +217,11 @@ TNeedle MatchNeedle(std::string_view pattern, editor::TSearchOptions options) {
     if (options & soMatchCase) return {std::string(pattern), false};
     // Without case, ASCII letters match in either case, and double-byte
     // letters with a small and a capital form match bytes unlike their own.
+    // Without either the case changes nothing.
+    bool letters = false;
     for (size_t i = 0; i < pattern.size(); ++i) {
         const auto b = static_cast<unsigned char>(pattern[i]);
+        if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z')) letters = true;
         if (platform::IsLeadByte(b) && i + 1 < pattern.size()) {
             const unsigned c = b << 8 | static_cast<unsigned char>(pattern[++i]);
             if (FoldCase(static_cast<TSearchChar>(c)) != c) return {};
@@ -227,7 +230,7 @@ TNeedle MatchNeedle(std::string_view pattern, editor::TSearchOptions options) {
                 return {};
         }
     }
-    return {std::string(pattern), true};
+    return {std::string(pattern), letters};
 }
 
 size_t TNeedle::Find(std::string_view text, size_t from) const {
