@@ -125,27 +125,25 @@ void TWordIndex::Flush() {
     const Lines l = *pending_;
     pending_.reset();
     const int last = std::min(l.last, store_.LineCount() - 1);
-    if (!before_) {
+    if (!comparing_) {
         CountLines(l.first, last, +1);
         return;
     }
-    // Only the words that differ: typing in a word changes one, the rest stay.
-    std::vector<std::string> before = std::move(*before_);
-    before_.reset();
+    // Only the words that differ: typing changes a word or two of the line
+    // and leaves those before and after them where they were.
+    comparing_ = false;
+    before_.clear();
+    for (size_t k = 0, from = 0; k < beforeEnds_.size(); from = beforeEnds_[k++])
+        before_.push_back(std::string_view(beforeBytes_).substr(from, beforeEnds_[k] - from));
     after_.clear();
     ForEachWord(l.first, last, [&](std::string_view w) { after_.push_back(w); });
-    std::sort(before.begin(), before.end());
-    std::sort(after_.begin(), after_.end());
-    size_t i = 0, j = 0;
-    while (i < before.size() || j < after_.size()) {
-        if (j == after_.size() || (i < before.size() && before[i] < after_[j])) {
-            Count(before[i++], -1);
-        } else if (i == before.size() || after_[j] < before[i]) {
-            Count(after_[j++], +1);
-        } else {
-            ++i, ++j;
-        }
-    }
+    size_t head = 0, tail = 0;
+    while (head < before_.size() && head < after_.size() && before_[head] == after_[head]) ++head;
+    while (tail < before_.size() - head && tail < after_.size() - head &&
+           before_[before_.size() - 1 - tail] == after_[after_.size() - 1 - tail])
+        ++tail;
+    for (size_t k = head; k < after_.size() - tail; ++k) Count(after_[k], +1);
+    for (size_t k = head; k < before_.size() - tail; ++k) Count(before_[k], -1);
 }
 
 void TWordIndex::Touch(std::string_view key) {
@@ -220,19 +218,19 @@ void TWordIndex::TextEditing(int64_t offset, int64_t removed, std::string_view i
         const int r1 = std::min(store_.RowOfOffset(offset + removed), rows - 1);
         first = store_.LinesBefore(r0);
         const int last = store_.LinesBefore(r1);
-        // Within one line of a few words, its words are kept to compare with
-        // what the line holds after; else they are uncounted now.
-        constexpr size_t kComparedWords = 256;
+        // Within one line its words are kept to compare with what the line
+        // holds after; else they are uncounted now.
         if (first == last) {
-            std::vector<std::string> before;
-            bool few = true;
+            beforeBytes_.clear();
+            beforeEnds_.clear();
             ForEachWord(first, last, [&](std::string_view w) {
-                if (before.size() < kComparedWords) before.emplace_back(w);
-                else few = false;
+                beforeBytes_ += w;
+                beforeEnds_.push_back(beforeBytes_.size());
             });
-            if (few) before_ = std::move(before);
+            comparing_ = true;
+        } else {
+            CountLines(first, last, -1);
         }
-        if (!before_) CountLines(first, last, -1);
     }
     // Afterwards the lines from the first touched one on, one per break inserted.
     int breaks = 0;
@@ -250,7 +248,7 @@ void TWordIndex::TextReset() {
     gone_.clear();
     sortedValid_ = false;
     pending_.reset();
-    before_.reset();
+    comparing_ = false;
     CountLines(0, store_.LineCount() - 1, +1);
     Resort();  // at load, so the first Ctrl+Space does not wait for it
 }

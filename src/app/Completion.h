@@ -81,10 +81,13 @@ private:
         int first, last;
     };
     std::optional<Lines> pending_;  // lines an edit left, not counted yet
-    // The words of the one line an edit is about to change, still counted:
-    // compared with the line's words afterwards.
-    std::optional<std::vector<std::string>> before_;
-    std::vector<std::string_view> after_;
+    // The words of the one line an edit is about to change, still counted,
+    // one after another with where each ends: compared with the line's
+    // words afterwards.
+    bool comparing_ = false;
+    std::string beforeBytes_;
+    std::vector<size_t> beforeEnds_;
+    std::vector<std::string_view> before_, after_;
 };
 
 // One entry of the list: the name (Shift-JIS, as it goes into the text) and
