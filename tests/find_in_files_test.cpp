@@ -51,9 +51,13 @@ TEST(FindInFilesSearch, ReadsLikeDocumentsSkipsAndCounts) {
     const std::string large = dir.Write("large.R", std::string(200, 'a') + "show");
     const std::string late = dir.Write("late.R", std::string(100, 'b') + '\0' + "show");  // NUL past the probe
     const std::string open = dir.Write("open.R", "show on disk\r\n");
+    // At the limit and one byte past it, then a short file read into the same memory.
+    const std::string full = dir.Write("full.R", std::string(146, 'c') + "show");
+    const std::string over = dir.Write("over.R", std::string(147, 'c') + "show");
+    const std::string small = dir.Write("small.R", "show");
     TFindInFiles search("show", editor::soMatchCase,
                         {{mixed, {}}, {binary, {}}, {large, {}}, {dir.File("gone.R"), {}}, {late, {}},
-                         {open, std::string("edited\r\nshow unsaved")}},
+                         {open, std::string("edited\r\nshow unsaved")}, {full, {}}, {over, {}}, {small, {}}},
                         app::TFindLimits{150, 64});
     compiler::MessageLines out;
     search.Step(out);
@@ -64,13 +68,15 @@ TEST(FindInFilesSearch, ReadsLikeDocumentsSkipsAndCounts) {
                               mixed + "(4) : show_y",
                               late + "(1) : " + std::string(100, 'b') + " show",
                               open + "(2) : show unsaved",
+                              full + "(1) : " + std::string(146, 'c') + "show",
+                              small + "(1) : show",
                           }));
-    EXPECT_EQ(search.FilesWithHits(), 3u);
-    EXPECT_EQ(search.Hits(), 5u);
+    EXPECT_EQ(search.FilesWithHits(), 5u);
+    EXPECT_EQ(search.Hits(), 7u);
     EXPECT_EQ(search.SkippedBinary(), 1u);
-    EXPECT_EQ(search.SkippedLarge(), 1u);
+    EXPECT_EQ(search.SkippedLarge(), 2u);
     EXPECT_EQ(search.SkippedUnreadable(), 1u);
-    EXPECT_EQ(search.SummaryLines().back(), "3 個のファイルで 5 件見つかりました");
+    EXPECT_EQ(search.SummaryLines().back(), "5 個のファイルで 7 件見つかりました");
 
     // The trail byte of 表 is never the start of a match.
     TFindInFiles yen("\\", editor::soMatchCase, {{"t", std::string("\x95\\")}});

@@ -388,31 +388,26 @@ void TFindInFiles::SearchFile(const TFileToSearch& file, compiler::MessageLines&
         SearchText(file.path, *file.text, out);
         return;
     }
-    std::optional<platform::FileStamp> stamp = platform::StampOf(file.path);
-    if (stamp && static_cast<uint64_t>(stamp->size) > limits_.maxFileBytes) {
-        ++skippedLarge_;
-        return;
-    }
-    platform::FileBlock block;
+    std::optional<std::pair<char*, size_t>> bytes;
     try {
-        block = platform::ReadFileBlock(file.path);
+        bytes = reader_.Read(file.path, limits_.maxFileBytes);
     } catch (const platform::FileError& e) {
         ++skippedUnreadable_;
         if (reasons_.size() < kReasonsKept) reasons_.push_back(e.what());
         return;
     }
-    if (block.size > limits_.maxFileBytes) {  // grown since it was looked at
+    if (!bytes) {
         ++skippedLarge_;
         return;
     }
-    if (std::memchr(block.data.get(), 0, std::min(block.size, limits_.binaryProbeBytes))) {
+    auto [data, size] = *bytes;
+    if (std::memchr(data, 0, std::min(size, limits_.binaryProbeBytes))) {
         ++skippedBinary_;
         return;
     }
     // As a document window would hold it: the end-of-file mark and NULs further on.
-    size_t size = block.size;
-    editor::PrepareFileText(block.data.get(), &size);
-    SearchText(file.path, std::string_view(block.data.get(), size), out);
+    editor::PrepareFileText(data, &size);
+    SearchText(file.path, std::string_view(data, size), out);
 }
 
 void TFindInFiles::SearchText(const std::string& path, std::string_view text, compiler::MessageLines& out) {

@@ -15,6 +15,7 @@
 
 #include "compiler/Msg.h"
 #include "editor/EditorSearch.h"
+#include "platform/FileIO.h"
 
 namespace app {
 
@@ -126,6 +127,7 @@ private:
     TNeedle needle_;
     std::vector<TFileToSearch> files_;
     TFindLimits limits_;
+    platform::FileReader reader_;  // one buffer for every file
     size_t next_ = 0;
     size_t filesWithHits_ = 0, hits_ = 0;
     size_t skippedBinary_ = 0, skippedLarge_ = 0, skippedUnreadable_ = 0;
