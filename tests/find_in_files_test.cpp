@@ -161,7 +161,8 @@ TEST(FindInFilesSearch, HitLinesDecodeAsDocuments) {
         expected.push_back(compiler::HitLine("t", static_cast<long>(expected.size() + 1), platform::DecodeSjis(line).text));
     };
     for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
-        for (unsigned trail = 0x20; trail <= 0xFF; ++trail) add(std::string{'x', char(lead), char(trail), 'y'});
+        // Long enough that the end of the line is read sixteen bytes at a time.
+        for (unsigned trail = 0x20; trail <= 0xFF; ++trail) add(std::string{'x', char(lead), char(trail)} + std::string(15, 'y'));
         add(std::string{'x', char(lead)});
     }
     TFindInFiles search("x", editor::soMatchCase, {{"t", text}});

@@ -91,20 +91,25 @@ public:
     char* Write(std::string_view bytes, char* o) const {
         const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
         const auto* end = p + bytes.size();
+        [[maybe_unused]] const auto* ascii = p;  // from here on each byte was written as itself
 #if defined(__SSE2__)
         const __m128i tab = _mm_set1_epi8('\t'), blank = _mm_set1_epi8(' '), zero = _mm_setzero_si128();
 #endif
         while (p < end) {
 #if defined(__SSE2__)
             // Code is mostly ASCII: sixteen bytes at a time while they are.
-            if (end - p >= 16) {
-                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            // The last few of a line are read as the last sixteen, those
+            // before them written again as they were, when they were single
+            // ASCII bytes too.
+            const auto* from = end - p >= 16 ? p : end - ascii >= 16 ? end - 16 : nullptr;
+            if (from) {
+                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
                 if (!_mm_movemask_epi8(b)) {
                     const __m128i blanked = _mm_or_si128(_mm_cmpeq_epi8(b, tab), _mm_cmpeq_epi8(b, zero));
-                    _mm_storeu_si128(reinterpret_cast<__m128i*>(o),
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(o - (p - from)),
                                      _mm_or_si128(_mm_andnot_si128(blanked, b), _mm_and_si128(blanked, blank)));
-                    o += 16;
-                    p += 16;
+                    o += from + 16 - p;
+                    p = from + 16;
                     continue;
                 }
             }
@@ -127,6 +132,7 @@ public:
             if (!code->size) return nullptr;
             std::memcpy(o, code->utf8, 4);
             o += code->size;
+            ascii = p;
         }
         return o;
     }
