@@ -134,7 +134,7 @@ TEST(FindInFilesSearch, ByteSearchFindsWhatTheEngineFinds) {
         editor::TSearchOptions options;
     } patterns[] = {{"ab", editor::soMatchCase}, {"ab", 0}, {"\\", editor::soMatchCase}, {"Ab", editor::soWholeWord},
                     {"\x95\\a", editor::soMatchCase}, {"A", editor::soMatchCase},
-                    {"\x95\\", 0}, {"\\", 0}, {"\x83\x41", 0}};
+                    {"\x95\\", 0}, {"\\", 0}, {"\x83\x41", 0}, {"aB", 0}, {"\x83\x41" "b", 0}};
     for (int round = 0; round < 400; ++round) {
         std::string text;
         const size_t size = round % 40 == 0 ? 9000 : next() % 300;  // some past the counters' 4 KB rounds

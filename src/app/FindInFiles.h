@@ -4,6 +4,7 @@
 // so the window stays live between them and a stop keeps what was found.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -202,8 +203,12 @@ void ForEachHitLine(std::string_view text, const editor::TSearchPattern& pattern
     }
     // From one occurrence of the needle to the next, the line breaks between
     // them are counted in one pass; the line of each is found once.
-    // Exact bytes without whole words: an occurrence that starts a character is a match.
-    const bool bytesDecide = !needle.foldAscii && !(pattern.Options() & editor::soWholeWord);
+    // Exact bytes, or ASCII ones with letters of either case (no trail byte
+    // among them to be read folded), without whole words: an occurrence that
+    // starts a character is a match.
+    const bool bytesDecide = (!needle.foldAscii || std::all_of(needle.bytes.begin(), needle.bytes.end(),
+                                                               [](char c) { return !(c & 0x80); })) &&
+                             !(pattern.Options() & editor::soWholeWord);
     while (start < text.size()) {
         const size_t at = needle.Find(text, start);
         if (at == std::string_view::npos) return;
