@@ -132,18 +132,33 @@ void TWordIndex::Flush() {
     // Only the words that differ: typing changes a word or two of the line
     // and leaves those before and after them where they were.
     comparing_ = false;
-    before_.clear();
-    for (size_t k = 0, from = 0; k < beforeEnds_.size(); from = beforeEnds_[k++])
-        before_.push_back(std::string_view(beforeBytes_).substr(from, beforeEnds_[k] - from));
-    after_.clear();
-    ForEachWord(l.first, last, [&](std::string_view w) { after_.push_back(w); });
+    KeepWords(l.first, last, after_);
     size_t head = 0, tail = 0;
-    while (head < before_.size() && head < after_.size() && before_[head] == after_[head]) ++head;
-    while (tail < before_.size() - head && tail < after_.size() - head &&
-           before_[before_.size() - 1 - tail] == after_[after_.size() - 1 - tail])
+    const std::vector<std::string_view> before = before_.Views(), after = after_.Views();
+    while (head < before.size() && head < after.size() && before[head] == after[head]) ++head;
+    while (tail < before.size() - head && tail < after.size() - head &&
+           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
         ++tail;
-    for (size_t k = head; k < after_.size() - tail; ++k) Count(after_[k], +1);
-    for (size_t k = head; k < before_.size() - tail; ++k) Count(before_[k], -1);
+    for (size_t k = head; k < after.size() - tail; ++k) Count(after[k], +1);
+    for (size_t k = head; k < before.size() - tail; ++k) Count(before[k], -1);
+}
+
+void TWordIndex::KeepWords(int first, int last, TKeptWords& kept) {
+    // Copied: a word that word wrap cuts is put together outside the text.
+    kept.bytes.clear();
+    kept.ends.clear();
+    ForEachWord(first, last, [&](std::string_view w) {
+        kept.bytes += w;
+        kept.ends.push_back(kept.bytes.size());
+    });
+}
+
+std::vector<std::string_view> TWordIndex::TKeptWords::Views() const {
+    std::vector<std::string_view> views;
+    views.reserve(ends.size());
+    for (size_t k = 0, from = 0; k < ends.size(); from = ends[k++])
+        views.push_back(std::string_view(bytes).substr(from, ends[k] - from));
+    return views;
 }
 
 void TWordIndex::Touch(std::string_view key) {
@@ -221,12 +236,7 @@ void TWordIndex::TextEditing(int64_t offset, int64_t removed, std::string_view i
         // Within one line its words are kept to compare with what the line
         // holds after; else they are uncounted now.
         if (first == last) {
-            beforeBytes_.clear();
-            beforeEnds_.clear();
-            ForEachWord(first, last, [&](std::string_view w) {
-                beforeBytes_ += w;
-                beforeEnds_.push_back(beforeBytes_.size());
-            });
+            KeepWords(first, last, before_);
             comparing_ = true;
         } else {
             CountLines(first, last, -1);

@@ -81,13 +81,17 @@ private:
         int first, last;
     };
     std::optional<Lines> pending_;  // lines an edit left, not counted yet
-    // The words of the one line an edit is about to change, still counted,
-    // one after another with where each ends: compared with the line's
-    // words afterwards.
+    // Words one after another, with where each ends.
+    struct TKeptWords {
+        std::string bytes;
+        std::vector<size_t> ends;
+        std::vector<std::string_view> Views() const;
+    };
+    void KeepWords(int first, int last, TKeptWords& kept);
+    // The words of the one line an edit is about to change, still counted:
+    // compared with the line's words afterwards.
     bool comparing_ = false;
-    std::string beforeBytes_;
-    std::vector<size_t> beforeEnds_;
-    std::vector<std::string_view> before_, after_;
+    TKeptWords before_, after_;
 };
 
 // One entry of the list: the name (Shift-JIS, as it goes into the text) and
