@@ -122,17 +122,28 @@ void BM_Completion_CtrlSpaceManyWords(benchmark::State& state) {
 }
 BENCHMARK(BM_Completion_CtrlSpaceManyWords)->Unit(benchmark::kMillisecond);
 
-// Typing a word in the big text: the index takes the line out and back in.
-void BM_WordIndex_TypeIn2MLines(benchmark::State& state) {
+// Typing in the middle of the big text: the index takes the line out and
+// back in. The same word grows with every key (the first), or words of
+// five letters with a blank between them and a line break after 60 keys,
+// as a user types (the second).
+void TypeIn(benchmark::State& state, bool likeAUser) {
     Window& w = Loaded();
     editor::TEditor& ed = w.doc.Editor1();
-    ed.SetSelStart(ed.Store().TextLength() / 2);
+    // Apart from each other: the grown word would slow the words' line.
+    ed.SetSelStart(ed.Store().TextLength() / (likeAUser ? 3 : 2));
+    int typed = 0;
     for (auto _ : state) {
-        ed.CharMessage('x', {}, std::nullopt, nullptr);
+        const int k = typed++;
+        if (!likeAUser) ed.CharMessage('x', {}, std::nullopt, nullptr);
+        else if (k % 60 == 59) ed.CharMessage('\r', {}, std::nullopt, nullptr);
+        else ed.CharMessage(k % 6 == 5 ? ' ' : static_cast<unsigned char>('a' + k % 26), {}, std::nullopt, nullptr);
         benchmark::DoNotOptimize(w.doc.Words().Words().size());
     }
 }
-BENCHMARK(BM_WordIndex_TypeIn2MLines)->Unit(benchmark::kMicrosecond);
+void BM_WordIndex_TypeIn2MLines(benchmark::State& state) { TypeIn(state, false); }
+BENCHMARK(BM_WordIndex_TypeIn2MLines)->Unit(benchmark::kMicrosecond)->Iterations(20000);
+void BM_WordIndex_TypeWords2MLines(benchmark::State& state) { TypeIn(state, true); }
+BENCHMARK(BM_WordIndex_TypeWords2MLines)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -82,6 +82,24 @@ TEST(CompletionWords, FollowEditsAsAFreshScanSeesThem) {
     EXPECT_EQ(Counted(index), fresh());
     while (ed.CanUndo()) ed.Undo();
     EXPECT_EQ(Counted(index), fresh());
+    // Keys at random places, the counts read after each and the order now
+    // and then: words typed, split, joined, taken out and typed again.
+    Load(ed, "ab cd ab " + std::string(300, 'q') + " zz\r\nx_y zz\r\n");  // a word wrap cuts
+    uint32_t seed = 7;
+    auto next = [&](uint32_t n) { return ((seed = seed * 1103515245u + 12345u) >> 16) % n; };
+    for (int key = 0; key < 300; ++key) {
+        ed.SetSelStart(next(static_cast<uint32_t>(ed.TextLength() + 1)));
+        switch (next(6)) {
+            case 0: ed.Backspace(); break;
+            case 1: ed.DeleteKey(); break;
+            case 2: ed.Enter(false); break;
+            case 3: ed.InsertText(" "); break;
+            default: ed.InsertText(std::string(1, "abcz_"[next(5)]));
+        }
+        const std::map<std::string, uint32_t> now(index.Words().begin(), index.Words().end());
+        if (key % 10 == 9) EXPECT_EQ(Counted(index), fresh()) << key;
+        else EXPECT_EQ(now, fresh()) << key;
+    }
     ed.SetText("reset text");
     EXPECT_EQ(Counted(index), (std::map<std::string, uint32_t>{{"reset", 1}, {"text", 1}}));
     // A replace-all of enough places to rebuild its rows in blocks, and its undo.

@@ -51,9 +51,13 @@ TEST(FindInFilesSearch, ReadsLikeDocumentsSkipsAndCounts) {
     const std::string large = dir.Write("large.R", std::string(200, 'a') + "show");
     const std::string late = dir.Write("late.R", std::string(100, 'b') + '\0' + "show");  // NUL past the probe
     const std::string open = dir.Write("open.R", "show on disk\r\n");
+    // At the limit and one byte past it, then a short file read into the same memory.
+    const std::string full = dir.Write("full.R", std::string(146, 'c') + "show");
+    const std::string over = dir.Write("over.R", std::string(147, 'c') + "show");
+    const std::string small = dir.Write("small.R", "show");
     TFindInFiles search("show", editor::soMatchCase,
                         {{mixed, {}}, {binary, {}}, {large, {}}, {dir.File("gone.R"), {}}, {late, {}},
-                         {open, std::string("edited\r\nshow unsaved")}},
+                         {open, std::string("edited\r\nshow unsaved")}, {full, {}}, {over, {}}, {small, {}}},
                         app::TFindLimits{150, 64});
     compiler::MessageLines out;
     search.Step(out);
@@ -64,13 +68,15 @@ TEST(FindInFilesSearch, ReadsLikeDocumentsSkipsAndCounts) {
                               mixed + "(4) : show_y",
                               late + "(1) : " + std::string(100, 'b') + " show",
                               open + "(2) : show unsaved",
+                              full + "(1) : " + std::string(146, 'c') + "show",
+                              small + "(1) : show",
                           }));
-    EXPECT_EQ(search.FilesWithHits(), 3u);
-    EXPECT_EQ(search.Hits(), 5u);
+    EXPECT_EQ(search.FilesWithHits(), 5u);
+    EXPECT_EQ(search.Hits(), 7u);
     EXPECT_EQ(search.SkippedBinary(), 1u);
-    EXPECT_EQ(search.SkippedLarge(), 1u);
+    EXPECT_EQ(search.SkippedLarge(), 2u);
     EXPECT_EQ(search.SkippedUnreadable(), 1u);
-    EXPECT_EQ(search.SummaryLines().back(), "3 個のファイルで 5 件見つかりました");
+    EXPECT_EQ(search.SummaryLines().back(), "5 個のファイルで 7 件見つかりました");
 
     // The trail byte of 表 is never the start of a match.
     TFindInFiles yen("\\", editor::soMatchCase, {{"t", std::string("\x95\\")}});
@@ -116,6 +122,34 @@ TEST(FindInFilesSearch, EngineOptionsAndLongLines) {
     EXPECT_EQ(out[0], expected);
 }
 
+// The byte search stands in for the engine: over texts of line breaks of
+// every kind, lead and trail bytes (表 = 95 5C, ア = 83 41) and letters, it
+// finds the lines (and texts) the engine finds reading each line.
+TEST(FindInFilesSearch, ByteSearchFindsWhatTheEngineFinds) {
+    const char alphabet[] = {'a', 'A', 'b', '\\', ' ', '\t', '\r', '\n', '\x95', '\x83', '\x41', '\x82'};
+    uint32_t seed = 12345;
+    auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    struct Pattern {
+        const char* bytes;
+        editor::TSearchOptions options;
+    } patterns[] = {{"ab", editor::soMatchCase}, {"ab", 0}, {"\\", editor::soMatchCase}, {"Ab", editor::soWholeWord},
+                    {"\x95\\a", editor::soMatchCase}, {"A", editor::soMatchCase},
+                    {"\x95\\", 0}, {"\\", 0}, {"\x83\x41", 0}, {"aB", 0}, {"\x83\x41" "b", 0}};
+    for (int round = 0; round < 400; ++round) {
+        std::string text;
+        const size_t size = round % 40 == 0 ? 9000 : next() % 300;  // some past the counters' 4 KB rounds
+        for (size_t i = 0; i < size; ++i) text += alphabet[next() % sizeof alphabet];
+        for (const Pattern& p : patterns) {
+            editor::TSearchPattern pattern(p.bytes, static_cast<editor::TSearchOptions>(p.options | editor::soDown));
+            std::vector<std::pair<long, std::string_view>> bytes, engine;
+            app::ForEachHitLine(text, pattern, app::MatchNeedle(p.bytes, p.options),
+                                [&](long line, std::string_view t) { bytes.emplace_back(line, t); });
+            app::ForEachHitLine(text, pattern, app::TNeedle{}, [&](long line, std::string_view t) { engine.emplace_back(line, t); });
+            ASSERT_EQ(bytes, engine) << "round " << round << " pattern " << p.bytes;
+        }
+    }
+}
+
 // Every character in a hit line reads as the document decoder reads it:
 // each lead byte with every byte after it, the single high bytes, and a
 // lead byte ending the line.
@@ -127,7 +161,8 @@ TEST(FindInFilesSearch, HitLinesDecodeAsDocuments) {
         expected.push_back(compiler::HitLine("t", static_cast<long>(expected.size() + 1), platform::DecodeSjis(line).text));
     };
     for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
-        for (unsigned trail = 0x20; trail <= 0xFF; ++trail) add(std::string{'x', char(lead), char(trail), 'y'});
+        // Long enough that the end of the line is read sixteen bytes at a time.
+        for (unsigned trail = 0x20; trail <= 0xFF; ++trail) add(std::string{'x', char(lead), char(trail)} + std::string(15, 'y'));
         add(std::string{'x', char(lead)});
     }
     TFindInFiles search("x", editor::soMatchCase, {{"t", text}});

@@ -59,22 +59,13 @@ TWordIndex::TWordIndex(editor::TEditorScreenStrings& store) : store_(store) {
 
 TWordIndex::~TWordIndex() { store_.RemoveWatcher(this); }
 
-void TWordIndex::CountLines(int first, int last, int sign) {
+template <class F>
+void TWordIndex::ForEachWord(int first, int last, F&& word) {
     const int rows = store_.Count();
     if (first > last || rows == 0) return;
     const int endRow = std::min(rows, store_.RowOfLine(last + 1));
-    auto count = [&](std::string_view word) {
-        if (word.size() < 2 || (word[0] >= '0' && word[0] <= '9')) return;
-        auto it = words_.find(word);
-        if (sign > 0) {
-            if (it == words_.end()) {
-                it = words_.emplace(std::string(word), 0).first;
-            }
-            if (it->second++ == 0) Touch(it->first);
-        } else if (it != words_.end() && it->second > 0 && --it->second == 0) {
-            if (sortedValid_) Touch(it->first);  // taken out when the order is next settled
-            else words_.erase(it);
-        }
+    auto count = [&](std::string_view w) {
+        if (w.size() >= 2 && !(w[0] >= '0' && w[0] <= '9')) word(w);
     };
     // A word cut by word wrap goes on in the next row: its start is kept here.
     std::string carried;
@@ -110,11 +101,64 @@ void TWordIndex::CountLines(int first, int last, int sign) {
     if (!carried.empty()) count(carried);
 }
 
+void TWordIndex::Count(std::string_view word, int sign) {
+    auto it = words_.find(word);
+    if (sign > 0) {
+        if (it == words_.end()) Touch(words_.emplace(std::string(word), 1).first->first);
+        else ++it->second;
+    } else if (it != words_.end() && --it->second == 0) {
+        if (sortedValid_) {
+            Touch(it->first);  // taken out of the order when it is next settled
+            gone_.push_back(words_.extract(it));
+        } else {
+            words_.erase(it);
+        }
+    }
+}
+
+void TWordIndex::CountLines(int first, int last, int sign) {
+    ForEachWord(first, last, [&](std::string_view w) { Count(w, sign); });
+}
+
 void TWordIndex::Flush() {
     if (!pending_) return;
     const Lines l = *pending_;
     pending_.reset();
-    CountLines(l.first, std::min(l.last, store_.LineCount() - 1), +1);
+    const int last = std::min(l.last, store_.LineCount() - 1);
+    if (!comparing_) {
+        CountLines(l.first, last, +1);
+        return;
+    }
+    // Only the words that differ: typing changes a word or two of the line
+    // and leaves those before and after them where they were.
+    comparing_ = false;
+    KeepWords(l.first, last, after_);
+    size_t head = 0, tail = 0;
+    const std::vector<std::string_view> before = before_.Views(), after = after_.Views();
+    while (head < before.size() && head < after.size() && before[head] == after[head]) ++head;
+    while (tail < before.size() - head && tail < after.size() - head &&
+           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    for (size_t k = head; k < after.size() - tail; ++k) Count(after[k], +1);
+    for (size_t k = head; k < before.size() - tail; ++k) Count(before[k], -1);
+}
+
+void TWordIndex::KeepWords(int first, int last, TKeptWords& kept) {
+    // Copied: a word that word wrap cuts is put together outside the text.
+    kept.bytes.clear();
+    kept.ends.clear();
+    ForEachWord(first, last, [&](std::string_view w) {
+        kept.bytes += w;
+        kept.ends.push_back(kept.bytes.size());
+    });
+}
+
+std::vector<std::string_view> TWordIndex::TKeptWords::Views() const {
+    std::vector<std::string_view> views;
+    views.reserve(ends.size());
+    for (size_t k = 0, from = 0; k < ends.size(); from = ends[k++])
+        views.push_back(std::string_view(bytes).substr(from, ends[k] - from));
+    return views;
 }
 
 void TWordIndex::Touch(std::string_view key) {
@@ -122,32 +166,20 @@ void TWordIndex::Touch(std::string_view key) {
     touched_.push_back(key);
     // Past this a fresh sort costs less than merging.
     if (touched_.size() > sorted_.size() / 2 + 4096) {
-        DropUncounted();
         sortedValid_ = false;
         sorted_.clear();
+        touched_.clear();
+        gone_.clear();
     }
-}
-
-void TWordIndex::DropUncounted() {
-    // Each key once: the view of an erased key must not be looked up again.
-    std::sort(touched_.begin(), touched_.end(), [](std::string_view a, std::string_view b) { return a.data() < b.data(); });
-    touched_.erase(std::unique(touched_.begin(), touched_.end(),
-                               [](std::string_view a, std::string_view b) { return a.data() == b.data(); }),
-                   touched_.end());
-    for (std::string_view key : touched_) {
-        auto it = words_.find(key);
-        if (it != words_.end() && it->second == 0) words_.erase(it);
-    }
-    touched_.clear();
 }
 
 void TWordIndex::Resort() {
     sorted_.clear();
     sorted_.reserve(words_.size());
-    for (const auto& [word, count] : words_)
-        if (count) sorted_.push_back(word);
+    for (const auto& entry : words_) sorted_.push_back(entry.first);
     std::sort(sorted_.begin(), sorted_.end(), LessNoCase);
     touched_.clear();
+    gone_.clear();
     sortedValid_ = true;
 }
 
@@ -156,27 +188,33 @@ void TWordIndex::Settle() {
     if (!sortedValid_ || touched_.empty()) return;
     std::sort(touched_.begin(), touched_.end(), LessNoCase);
     touched_.erase(std::unique(touched_.begin(), touched_.end()), touched_.end());
-    auto counted = [&](std::string_view w) { return words_.find(w)->second > 0; };
     TSorted merged;
     merged.reserve(sorted_.size() + touched_.size());
+    // A touched word is in the order when it is counted now, as the key it
+    // is counted under (which may be a new entry for a word gone and back).
+    auto keep = [&](std::string_view w) {
+        auto it = words_.find(w);
+        if (it != words_.end()) merged.push_back(it->first);
+    };
     size_t i = 0, j = 0;
     while (i < sorted_.size() || j < touched_.size()) {
         if (j == touched_.size() || (i < sorted_.size() && LessNoCase(sorted_[i], touched_[j]))) {
             merged.push_back(sorted_[i++]);  // untouched, so still counted
         } else if (i < sorted_.size() && sorted_[i] == touched_[j]) {
-            if (counted(touched_[j])) merged.push_back(sorted_[i]);
+            keep(touched_[j]);
             ++i, ++j;
         } else {
-            if (counted(touched_[j])) merged.push_back(touched_[j]);
+            keep(touched_[j]);
             ++j;
         }
     }
     sorted_.swap(merged);
-    DropUncounted();
+    touched_.clear();
+    gone_.clear();
 }
 
 const TWordIndex::TWords& TWordIndex::Words() {
-    Settle();
+    Flush();
     return words_;
 }
 
@@ -194,7 +232,15 @@ void TWordIndex::TextEditing(int64_t offset, int64_t removed, std::string_view i
         const int r0 = std::min(store_.RowOfOffset(offset), rows - 1);
         const int r1 = std::min(store_.RowOfOffset(offset + removed), rows - 1);
         first = store_.LinesBefore(r0);
-        CountLines(first, store_.LinesBefore(r1), -1);
+        const int last = store_.LinesBefore(r1);
+        // Within one line its words are kept to compare with what the line
+        // holds after; else they are uncounted now.
+        if (first == last) {
+            KeepWords(first, last, before_);
+            comparing_ = true;
+        } else {
+            CountLines(first, last, -1);
+        }
     }
     // Afterwards the lines from the first touched one on, one per break inserted.
     int breaks = 0;
@@ -209,8 +255,10 @@ void TWordIndex::TextReset() {
     words_.clear();
     sorted_.clear();
     touched_.clear();
+    gone_.clear();
     sortedValid_ = false;
     pending_.reset();
+    comparing_ = false;
     CountLines(0, store_.LineCount() - 1, +1);
     Resort();  // at load, so the first Ctrl+Space does not wait for it
 }

@@ -28,8 +28,9 @@ inline bool IsWordByte(unsigned char b) {
 // The words of one text, counted: runs of identifier bytes of two or more
 // that do not begin with a digit (the second byte of a double-byte
 // character is never part of one). The index is told of each edit before it
-// happens, takes the lines it touches out, and counts them again, as they
-// are then, before it is next read.
+// happens and counts the lines it touches again, as they are then, before it
+// is next read. An edit within one line (typing) changes only the counts of
+// the words it changed: those of the line before and after are compared.
 class TWordIndex : public editor::TTextWatcher {
 public:
     struct Hash {
@@ -46,35 +47,51 @@ public:
     TWordIndex& operator=(const TWordIndex&) = delete;
 
     const TWords& Words();
-    // Kept in order between requests: an edit's words are merged in, so a
-    // request costs the words it lists, not a sort of every word.
+    // Kept in order between requests: the words an edit brought or took are
+    // merged in when it is next asked for, so a key costs the words it
+    // changed, and a request the words it lists, not a sort of every word.
     const TSorted& Sorted();
 
     void TextEditing(int64_t offset, int64_t removed, std::string_view inserted) override;
     void TextReset() override;
 
 private:
+    // Calls `word(bytes)` for each word of lines [first, last].
+    template <class F>
+    void ForEachWord(int first, int last, F&& word);
     // Counts (sign +1) or uncounts (-1) the words of lines [first, last].
     void CountLines(int first, int last, int sign);
+    void Count(std::string_view word, int sign);
     void Flush();
-    // Brings sorted_ up to date with words_, and drops the words no longer counted.
+    // Brings sorted_ up to date with words_.
     void Settle();
     void Resort();
     void Touch(std::string_view key);
-    void DropUncounted();  // erases the touched words counted down to 0
 
     editor::TEditorScreenStrings& store_;
-    TWords words_;
-    // While sorted_ is valid a word counted down to 0 stays in words_ (so
-    // the views stay valid) and is noted in touched_, as is a new word,
-    // until Settle.
+    TWords words_;  // only counted words
+    // While sorted_ is valid, each word counted up from 0 or down to 0 is
+    // noted in touched_ until Settle; the entry of a word counted down to 0
+    // is kept in gone_ till then, so the views of both stay valid.
     TSorted sorted_;
     TSorted touched_;
+    std::vector<TWords::node_type> gone_;
     bool sortedValid_ = false;
     struct Lines {
         int first, last;
     };
     std::optional<Lines> pending_;  // lines an edit left, not counted yet
+    // Words one after another, with where each ends.
+    struct TKeptWords {
+        std::string bytes;
+        std::vector<size_t> ends;
+        std::vector<std::string_view> Views() const;
+    };
+    void KeepWords(int first, int last, TKeptWords& kept);
+    // The words of the one line an edit is about to change, still counted:
+    // compared with the line's words afterwards.
+    bool comparing_ = false;
+    TKeptWords before_, after_;
 };
 
 // One entry of the list: the name (Shift-JIS, as it goes into the text) and

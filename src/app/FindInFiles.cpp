@@ -1,6 +1,8 @@
 #include "app/FindInFiles.h"
 
 #include <algorithm>
+#include <bit>
+#include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -8,6 +10,14 @@
 #include "editor/EditorScreenStrings.h"
 #include "platform/FileIO.h"
 #include "platform/ShiftJis.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define VK_AVX2_COUNT 1
+#endif
 
 namespace app {
 
@@ -62,15 +72,6 @@ void BlankTabsAndNuls(char* p, size_t n) {
     for (; i < n; ++i) fix(p[i]);
 }
 
-bool IsAscii(std::string_view s) {
-    size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8)
-        if (!AsciiWord(s.data() + i)) return false;
-    for (; i < s.size(); ++i)
-        if (static_cast<unsigned char>(s[i]) & 0x80) return false;
-    return true;
-}
-
 // Hit lines are mostly code with a few Japanese words: each character is
 // looked up in a table made once from the decoder itself, so the result is
 // the decoder's. A line with a byte the table lacks (unmapped, or a lead
@@ -87,44 +88,57 @@ public:
                     std::string{static_cast<char>(lead), static_cast<char>(trail)});
         }
     }
-    // Appends `bytes` as UTF-8 to `out`; false (with `out` as it was) when
+    // Writes `bytes` as UTF-8 at `o`, which has room for three bytes each
+    // and four more, with TABs and NULs as blanks (NULs only an open
+    // document's text still holds); the end of what it wrote, or null when
     // the decoder must do it.
-    bool Append(std::string_view bytes, std::string& out) const {
-        const size_t was = out.size();
-        // Room for the worst case (a half-width kana: three bytes for one), and the 4-byte copies.
-        out.resize(was + bytes.size() * 3 + 4);
-        char* o = out.data() + was;
+    char* Write(std::string_view bytes, char* o) const {
         const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
         const auto* end = p + bytes.size();
+        [[maybe_unused]] const auto* ascii = p;  // from here on each byte was written as itself
+#if defined(__SSE2__)
+        const __m128i tab = _mm_set1_epi8('\t'), blank = _mm_set1_epi8(' '), zero = _mm_setzero_si128();
+#endif
         while (p < end) {
+#if defined(__SSE2__)
+            // Code is mostly ASCII: sixteen bytes at a time while they are.
+            // The last few of a line are read as the last sixteen, those
+            // before them written again as they were, when they were single
+            // ASCII bytes too.
+            const auto* from = end - p >= 16 ? p : end - ascii >= 16 ? end - 16 : nullptr;
+            if (from) {
+                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+                if (!_mm_movemask_epi8(b)) {
+                    const __m128i blanked = _mm_or_si128(_mm_cmpeq_epi8(b, tab), _mm_cmpeq_epi8(b, zero));
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(o - (p - from)),
+                                     _mm_or_si128(_mm_andnot_si128(blanked, b), _mm_and_si128(blanked, blank)));
+                    o += from + 16 - p;
+                    p = from + 16;
+                    continue;
+                }
+            }
+#endif
             const unsigned char c = *p;
             if (c < 0x80) {
-                *o++ = static_cast<char>(c);
+                *o++ = c == '\t' || c == 0 ? ' ' : static_cast<char>(c);
                 ++p;
                 continue;
             }
             const Code* code;
             if (platform::IsLeadByte(c)) {
-                if (p + 1 >= end || p[1] < 0x40 || p[1] > 0xFC) break;
+                if (p + 1 >= end || p[1] < 0x40 || p[1] > 0xFC) return nullptr;
                 code = &pair_[(c - 0x80) * kTrails + (p[1] - 0x40)];
                 p += 2;
             } else {
                 code = &single_[c - 0x80];
                 ++p;
             }
-            if (!code->size) {
-                p = nullptr;
-                break;
-            }
+            if (!code->size) return nullptr;
             std::memcpy(o, code->utf8, 4);
             o += code->size;
+            ascii = p;
         }
-        if (p != end) {
-            out.resize(was);
-            return false;
-        }
-        out.resize(static_cast<size_t>(o - out.data()));
-        return true;
+        return o;
     }
 
 private:
@@ -144,9 +158,9 @@ private:
     Code pair_[0x80 * kTrails];
 };
 
-void AppendUtf8(std::string_view sjis, std::string& out) {
+const TSjisTable& SjisTable() {
     static const TSjisTable table;
-    if (!table.Append(sjis, out)) out += platform::DecodeSjis(sjis).text;
+    return table;
 }
 
 }  // namespace
@@ -213,8 +227,11 @@ TNeedle MatchNeedle(std::string_view pattern, editor::TSearchOptions options) {
     if (options & soMatchCase) return {std::string(pattern), false};
     // Without case, ASCII letters match in either case, and double-byte
     // letters with a small and a capital form match bytes unlike their own.
+    // Without either the case changes nothing.
+    bool letters = false;
     for (size_t i = 0; i < pattern.size(); ++i) {
         const auto b = static_cast<unsigned char>(pattern[i]);
+        if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z')) letters = true;
         if (platform::IsLeadByte(b) && i + 1 < pattern.size()) {
             const unsigned c = b << 8 | static_cast<unsigned char>(pattern[++i]);
             if (FoldCase(static_cast<TSearchChar>(c)) != c) return {};
@@ -223,18 +240,51 @@ TNeedle MatchNeedle(std::string_view pattern, editor::TSearchOptions options) {
                 return {};
         }
     }
-    return {std::string(pattern), true};
+    return {std::string(pattern), letters};
 }
 
 size_t TNeedle::Find(std::string_view text, size_t from) const {
     if (from >= text.size() || bytes.size() > text.size() - from) return std::string_view::npos;
     const char* base = text.data();
+    auto fold = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
+#if defined(__SSE2__)
+    // Sixteen places at a time, each with the needle's first and last byte
+    // where they belong (a letter's case told by its 0x20 bit when ignored);
+    // only those places are compared whole.
+    if (bytes.size() > 1) {
+        const size_t k = bytes.size() - 1;
+        auto probe = [&](unsigned char c, __m128i* value, __m128i* caseBit) {
+            const bool letter = foldAscii && ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'));
+            *caseBit = _mm_set1_epi8(static_cast<char>(letter ? 0x20 : 0));
+            *value = _mm_set1_epi8(static_cast<char>(letter ? c | 0x20 : c));
+        };
+        __m128i firstValue, firstBit, lastValue, lastBit;
+        probe(static_cast<unsigned char>(bytes[0]), &firstValue, &firstBit);
+        probe(static_cast<unsigned char>(bytes[k]), &lastValue, &lastBit);
+        auto whole = [&](const char* at) {
+            if (!foldAscii) return std::memcmp(at + 1, bytes.data() + 1, k - 1) == 0;
+            for (size_t j = 1; j < k; ++j)
+                if (fold(static_cast<unsigned char>(at[j])) != fold(static_cast<unsigned char>(bytes[j]))) return false;
+            return true;
+        };
+        for (; from + k + 16 <= text.size(); from += 16) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + from));
+            const __m128i z = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + from + k));
+            unsigned places = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(
+                _mm_cmpeq_epi8(_mm_or_si128(a, firstBit), firstValue), _mm_cmpeq_epi8(_mm_or_si128(z, lastBit), lastValue))));
+            for (; places; places &= places - 1) {
+                const size_t at = from + static_cast<size_t>(std::countr_zero(places));
+                if (whole(base + at)) return at;
+            }
+        }
+        if (bytes.size() > text.size() - from) return std::string_view::npos;
+    }
+#endif
     if (!foldAscii) {
         const void* at = ::memmem(base + from, text.size() - from, bytes.data(), bytes.size());
         return at ? static_cast<size_t>(static_cast<const char*>(at) - base) : std::string_view::npos;
     }
     // Both cases of the first byte by memchr, the rest compared folded.
-    auto fold = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
     const unsigned char first = static_cast<unsigned char>(bytes[0]);
     const unsigned char other = first >= 'a' && first <= 'z' ? first - 32 : first >= 'A' && first <= 'Z' ? first + 32 : first;
     const size_t last = text.size() - bytes.size();
@@ -272,6 +322,82 @@ bool StartsCharacter(std::string_view text, size_t from, size_t at) {
     return i == at;
 }
 
+bool StartsCharacterInLine(std::string_view text, size_t lineStart, size_t at) {
+    size_t from = at;
+    while (from > lineStart && platform::IsLeadByte(static_cast<unsigned char>(text[from - 1]))) --from;
+    return StartsCharacter(text, from, at);
+}
+
+#if defined(VK_AVX2_COUNT)
+// As the SSE2 loop below, 32 bytes at a time, on processors that have AVX2.
+__attribute__((target("avx2"))) size_t CountLineBreaks32(const char* s, size_t n, size_t to, size_t& i,
+                                                         size_t* lineStart) {
+    const __m256i lf = _mm256_set1_epi8('\n'), cr = _mm256_set1_epi8('\r'), zero = _mm256_setzero_si256();
+    size_t count = 0, lastBlock = 0;
+    uint32_t lastEnds = 0;
+    while (i + 32 <= to && i + 33 <= n) {
+        __m256i lanes = zero;
+        for (int k = 0; k < 255 && i + 32 <= to && i + 33 <= n; ++k, i += 32) {
+            const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+            const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 1));
+            const __m256i ends = _mm256_or_si256(_mm256_cmpeq_epi8(b, lf),
+                                                 _mm256_andnot_si256(_mm256_cmpeq_epi8(next, lf), _mm256_cmpeq_epi8(b, cr)));
+            lanes = _mm256_sub_epi8(lanes, ends);
+            const auto mask = static_cast<uint32_t>(_mm256_movemask_epi8(ends));
+            lastBlock = mask ? i : lastBlock;
+            lastEnds = mask ? mask : lastEnds;
+        }
+        const __m256i sums = _mm256_sad_epu8(lanes, zero);
+        count += static_cast<size_t>(_mm256_extract_epi64(sums, 0) + _mm256_extract_epi64(sums, 1) +
+                                     _mm256_extract_epi64(sums, 2) + _mm256_extract_epi64(sums, 3));
+    }
+    if (lastEnds) *lineStart = lastBlock + static_cast<size_t>(std::bit_width(lastEnds));
+    return count;
+}
+#endif
+
+size_t CountLineBreaks(std::string_view text, size_t from, size_t to, size_t* lineStart) {
+    // A break ends at an LF, or at a CR without an LF after it.
+    const char* s = text.data();
+    const size_t n = text.size();
+    size_t count = 0, i = from;
+    *lineStart = from;
+#if defined(VK_AVX2_COUNT)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) count += CountLineBreaks32(s, n, to, i, lineStart);
+#endif
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), zero = _mm_setzero_si128();
+    size_t lastBlock = 0;
+    unsigned lastEnds = 0;
+    // Sixteen bytes at a time, with the byte after them readable too; each
+    // byte lane counts its breaks, summed before it could pass 255.
+    while (i + 16 <= to && i + 17 <= n) {
+        __m128i lanes = zero;
+        for (int k = 0; k < 255 && i + 16 <= to && i + 17 <= n; ++k, i += 16) {
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 1));
+            const __m128i ends =
+                _mm_or_si128(_mm_cmpeq_epi8(b, lf), _mm_andnot_si128(_mm_cmpeq_epi8(next, lf), _mm_cmpeq_epi8(b, cr)));
+            lanes = _mm_sub_epi8(lanes, ends);
+            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(ends));
+            lastBlock = mask ? i : lastBlock;
+            lastEnds = mask ? mask : lastEnds;
+        }
+        const __m128i sums = _mm_sad_epu8(lanes, zero);
+        count += static_cast<size_t>(_mm_cvtsi128_si32(sums)) + static_cast<size_t>(_mm_extract_epi16(sums, 4));
+    }
+    if (lastEnds) *lineStart = lastBlock + static_cast<size_t>(std::bit_width(lastEnds));
+#endif
+    for (; i < to; ++i) {
+        if (s[i] == '\n' || (s[i] == '\r' && (i + 1 == n || s[i + 1] != '\n'))) {
+            ++count;
+            *lineStart = i + 1;
+        }
+    }
+    return count;
+}
+
 size_t LineEnd(std::string_view text, size_t from) {
     const char* p = text.data() + from;
     const size_t n = text.size() - from;
@@ -304,37 +430,31 @@ void TFindInFiles::SearchFile(const TFileToSearch& file, compiler::MessageLines&
         SearchText(file.path, *file.text, out);
         return;
     }
-    std::optional<platform::FileStamp> stamp = platform::StampOf(file.path);
-    if (stamp && static_cast<uint64_t>(stamp->size) > limits_.maxFileBytes) {
-        ++skippedLarge_;
-        return;
-    }
-    platform::FileBlock block;
+    std::optional<std::pair<char*, size_t>> bytes;
     try {
-        block = platform::ReadFileBlock(file.path);
+        bytes = reader_.Read(file.path, limits_.maxFileBytes);
     } catch (const platform::FileError& e) {
         ++skippedUnreadable_;
         if (reasons_.size() < kReasonsKept) reasons_.push_back(e.what());
         return;
     }
-    if (block.size > limits_.maxFileBytes) {  // grown since it was looked at
+    if (!bytes) {
         ++skippedLarge_;
         return;
     }
-    if (std::memchr(block.data.get(), 0, std::min(block.size, limits_.binaryProbeBytes))) {
+    auto [data, size] = *bytes;
+    if (std::memchr(data, 0, std::min(size, limits_.binaryProbeBytes))) {
         ++skippedBinary_;
         return;
     }
     // As a document window would hold it: the end-of-file mark and NULs further on.
-    size_t size = block.size;
-    editor::PrepareFileText(block.data.get(), &size);
-    SearchText(file.path, std::string_view(block.data.get(), size), out);
+    editor::PrepareFileText(data, &size);
+    SearchText(file.path, std::string_view(data, size), out);
 }
 
 void TFindInFiles::SearchText(const std::string& path, std::string_view text, compiler::MessageLines& out) {
     size_t found = 0;
-    std::string line = path + "(";  // the path once, the rest of each hit after it
-    const size_t head = line.size();
+    const TSjisTable& table = SjisTable();
     ForEachHitLine(text, pattern_, needle_, [&](long number, std::string_view bytes) {
         ++found;
         // Cut as the list shows it, on a whole character.
@@ -343,16 +463,25 @@ void TFindInFiles::SearchText(const std::string& path, std::string_view text, co
             if (platform::IsTrailByteAt(bytes, cut)) --cut;
             bytes = bytes.substr(0, cut);
         }
-        line.resize(head);
-        line += std::to_string(number);
-        line += ") : ";
-        const size_t textAt = line.size();
-        if (IsAscii(bytes)) line += bytes;
-        else AppendUtf8(bytes, line);
-        // TABs (and NULs, which only an open document's text still holds) as
-        // blanks, eight bytes at a time: code lines start with a few TABs.
-        BlankTabsAndNuls(line.data() + textAt, line.size() - textAt);
-        out.push_back(line);
+        // Straight into the listing: "path(number) : " and the text as UTF-8.
+        char* const begin = out.BeginLine(path.size() + 24 + bytes.size() * 3 + 4);
+        char* o = begin;
+        std::memcpy(o, path.data(), path.size());
+        o += path.size();
+        *o++ = '(';
+        o = std::to_chars(o, o + 20, number).ptr;
+        std::memcpy(o, ") : ", 4);
+        o += 4;
+        char* const textAt = o;
+        if (!(o = table.Write(bytes, textAt))) {
+            // What the table lacks the decoder marks, the line made aside.
+            std::string line(begin, textAt);
+            line += platform::DecodeSjis(bytes).text;
+            BlankTabsAndNuls(line.data() + (textAt - begin), line.size() - static_cast<size_t>(textAt - begin));
+            out.push_back(line);
+            return;
+        }
+        out.EndLine(static_cast<size_t>(o - begin));
     });
     if (found) ++filesWithHits_;
     hits_ += found;

@@ -4,6 +4,7 @@
 // so the window stays live between them and a stop keeps what was found.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +16,7 @@
 
 #include "compiler/Msg.h"
 #include "editor/EditorSearch.h"
+#include "platform/FileIO.h"
 
 namespace app {
 
@@ -126,6 +128,7 @@ private:
     TNeedle needle_;
     std::vector<TFileToSearch> files_;
     TFindLimits limits_;
+    platform::FileReader reader_;  // one buffer for every file
     size_t next_ = 0;
     size_t filesWithHits_ = 0, hits_ = 0;
     size_t skippedBinary_ = 0, skippedLarge_ = 0, skippedUnreadable_ = 0;
@@ -145,6 +148,14 @@ inline size_t NextLineStart(std::string_view text, size_t end) {
     if (end >= text.size()) return text.size();
     return end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
 }
+// The line breaks in [from, to), where `from` starts a line; *lineStart
+// gets the start of the line holding `to`.
+size_t CountLineBreaks(std::string_view text, size_t from, size_t to, size_t* lineStart);
+// Whether the byte at `at` begins a character of the line from `lineStart`:
+// read from after the last byte before it that cannot lead a double-byte
+// character (a character ends there, as one byte or as a trail byte), not
+// from the line's start.
+bool StartsCharacterInLine(std::string_view text, size_t lineStart, size_t at);
 }  // namespace detail
 
 template <class F>
@@ -159,6 +170,10 @@ void ForEachHitLine(std::string_view text, const editor::TSearchPattern& pattern
             start = detail::NextLineStart(text, end);
             ++line;
         }
+    };
+    auto engineFinds = [&](std::string_view lineText) {
+        editor::TSearchPos pos{0, 0};
+        return pattern.Find(lineText, pos);
     };
     if (pattern.Options() & editor::soIgnoreLineBreak) {
         editor::TSearchPos pos{0, 0};
@@ -176,39 +191,42 @@ void ForEachHitLine(std::string_view text, const editor::TSearchPattern& pattern
         }
         return;
     }
-    // Exact bytes without whole words: an occurrence that starts a character is a match.
-    const bool bytesDecide = !needle.Empty() && !needle.foldAscii && !(pattern.Options() & editor::soWholeWord);
-    while (start < text.size()) {
-        if (!needle.Empty()) {
-            size_t at = needle.Find(text, start);
-            if (at == std::string_view::npos) return;
-            size_t end = advanceTo(at);
-            if (bytesDecide) {
-                if (detail::StartsCharacter(text, start, at)) {
-                    hit(line, text.substr(start, end - start));
-                    start = detail::NextLineStart(text, end);
-                    ++line;
-                } else {
-                    // Inside a double-byte character: look on from the byte after.
-                    size_t next = needle.Find(text, at + 1);
-                    if (next == std::string_view::npos) return;
-                    if (next > end) {
-                        start = detail::NextLineStart(text, end);
-                        ++line;
-                    } else {
-                        // Another occurrence on this line: tried by the engine below.
-                        editor::TSearchPos pos{0, 0};
-                        if (pattern.Find(text.substr(start, end - start), pos)) hit(line, text.substr(start, end - start));
-                        start = detail::NextLineStart(text, end);
-                        ++line;
-                    }
-                }
-                continue;
-            }
+    // A line holds no line break, so neither can a match within one.
+    if (needle.Empty() || needle.bytes.find_first_of("\r\n") != std::string::npos) {
+        while (start < text.size()) {
+            const size_t end = detail::LineEnd(text, start);
+            if (engineFinds(text.substr(start, end - start))) hit(line, text.substr(start, end - start));
+            start = detail::NextLineStart(text, end);
+            ++line;
         }
-        size_t end = detail::LineEnd(text, start);
-        editor::TSearchPos pos{0, 0};
-        if (pattern.Find(text.substr(start, end - start), pos)) hit(line, text.substr(start, end - start));
+        return;
+    }
+    // From one occurrence of the needle to the next, the line breaks between
+    // them are counted in one pass; the line of each is found once.
+    // Exact bytes, or ASCII ones with letters of either case (no trail byte
+    // among them to be read folded), without whole words: an occurrence that
+    // starts a character is a match.
+    const bool bytesDecide = (!needle.foldAscii || std::all_of(needle.bytes.begin(), needle.bytes.end(),
+                                                               [](char c) { return !(c & 0x80); })) &&
+                             !(pattern.Options() & editor::soWholeWord);
+    while (start < text.size()) {
+        const size_t at = needle.Find(text, start);
+        if (at == std::string_view::npos) return;
+        line += static_cast<long>(detail::CountLineBreaks(text, start, at, &start));
+        const size_t end = detail::LineEnd(text, at);
+        const std::string_view lineText = text.substr(start, end - start);
+        bool found;
+        if (!bytesDecide) {
+            found = engineFinds(lineText);
+        } else if (detail::StartsCharacterInLine(text, start, at)) {
+            found = true;
+        } else {
+            // Inside a double-byte character: another occurrence on the line is tried by the engine.
+            const size_t next = needle.Find(text, at + 1);
+            if (next == std::string_view::npos) return;
+            found = next <= end && engineFinds(lineText);
+        }
+        if (found) hit(line, lineText);
         start = detail::NextLineStart(text, end);
         ++line;
     }

@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 
 #include "platform/Path.h"
 #include "platform/ShiftJis.h"
@@ -15,13 +17,54 @@ constexpr size_t kLinesPerMark = 64;
 constexpr size_t kBytesPerMark = 64 * 1024;
 }  // namespace
 
-void MessageLines::push_back(std::string_view line) {
-    if (marks_.empty() || count_ - marks_.back().line >= kLinesPerMark ||
-        text_.size() - marks_.back().offset >= kBytesPerMark)
-        marks_.push_back({count_, text_.size()});
-    text_.append(line);
-    text_ += '\n';
+MessageLines::Bytes::Bytes(const Bytes& other) {
+    if (!other.size_) return;
+    std::memcpy(Reserve(other.size_), other.data_, other.size_);
+    size_ = other.size_;
+}
+
+MessageLines::Bytes::~Bytes() { std::free(data_); }
+
+void MessageLines::Bytes::Swap(Bytes& other) noexcept {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
+}
+
+char* MessageLines::Bytes::Reserve(size_t more) {
+    if (capacity_ - size_ < more) {
+        if (more > SIZE_MAX / 2 - size_) throw std::bad_alloc();
+        const size_t want = std::max({capacity_ + capacity_ / 2, size_ + more, size_t{4096}});
+        char* p = static_cast<char*>(std::realloc(data_, want));
+        if (!p) throw std::bad_alloc();
+        data_ = p;
+        capacity_ = want;
+    }
+    return data_ + size_;
+}
+
+char* MessageLines::BeginLine(size_t bytes) { return text_.Reserve(bytes + 1); }
+
+void MessageLines::EndLine(size_t written) {
+    const size_t at = text_.size();
+    if (marks_.empty() || count_ - marks_.back().line >= kLinesPerMark || at - marks_.back().offset >= kBytesPerMark)
+        marks_.push_back({count_, at});
+    char* p = text_.Reserve(written + 1);  // the room BeginLine made: nothing moves
+    p[written] = '\n';
+    text_.Grow(written + 1);
     ++count_;
+}
+
+void MessageLines::push_back(std::string_view line) {
+    char* p = BeginLine(line.size());
+    if (!line.empty()) std::memcpy(p, line.data(), line.size());
+    EndLine(line.size());
+}
+
+size_t MessageLines::NextLine(size_t offset) const {
+    const std::string_view text = text_.View();
+    return static_cast<size_t>(static_cast<const char*>(std::memchr(text.data() + offset, '\n', text.size() - offset)) -
+                               text.data()) + 1;
 }
 
 void MessageLines::append(const MessageLines& other) {
@@ -33,18 +76,16 @@ MessageLines::const_iterator MessageLines::At(size_t i) const {
     auto mark = std::upper_bound(marks_.begin(), marks_.end(), i, [](size_t n, const Mark& m) { return n < m.line; });
     --mark;
     size_t offset = mark->offset;
-    for (size_t n = mark->line; n < i; ++n) offset = text_.find('\n', offset) + 1;
+    for (size_t n = mark->line; n < i; ++n) offset = NextLine(offset);
     return const_iterator(this, i, offset);
 }
 
 std::string_view MessageLines::const_iterator::operator*() const {
-    const std::string& text = lines_->text_;
-    size_t end = text.find('\n', offset_);
-    return std::string_view(text).substr(offset_, end - offset_);
+    return lines_->text_.View().substr(offset_, lines_->NextLine(offset_) - 1 - offset_);
 }
 
 MessageLines::const_iterator& MessageLines::const_iterator::operator++() {
-    offset_ = lines_->text_.find('\n', offset_) + 1;
+    offset_ = lines_->NextLine(offset_);
     ++index_;
     return *this;
 }

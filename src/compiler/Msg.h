@@ -64,6 +64,10 @@ public:
     const_iterator begin() const { return At(0); }
     const_iterator end() const { return At(count_); }
     void push_back(std::string_view line);  // without line ends
+    // A line written in place: room for `bytes`, then EndLine with what was
+    // written there (no line end). A BeginLine without EndLine adds nothing.
+    char* BeginLine(size_t bytes);
+    void EndLine(size_t written);
     void append(const MessageLines& other);
     const_iterator At(size_t i) const;  // size() gives end()
 
@@ -72,7 +76,30 @@ private:
         size_t line;
         size_t offset;
     };
-    std::string text_;
+    // Grown by realloc: a listing of many megabytes moves by remapping its
+    // pages, not by copying them into fresh ones.
+    class Bytes {
+    public:
+        Bytes() = default;
+        Bytes(const Bytes& other);
+        Bytes(Bytes&& other) noexcept { Swap(other); }
+        Bytes& operator=(Bytes other) noexcept {
+            Swap(other);
+            return *this;
+        }
+        ~Bytes();
+        void Swap(Bytes& other) noexcept;
+        char* Reserve(size_t more);  // room for `more` bytes at the end
+        void Grow(size_t n) { size_ += n; }
+        size_t size() const { return size_; }
+        std::string_view View() const { return {data_, size_}; }
+
+    private:
+        char* data_ = nullptr;
+        size_t size_ = 0, capacity_ = 0;
+    };
+    size_t NextLine(size_t offset) const;  // the offset after the line at `offset`
+    Bytes text_;
     std::vector<Mark> marks_;
     size_t count_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "platform/FileIO.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -221,6 +222,46 @@ FileBlock ReadFileBlock(const std::string& path) {
     }
     ::close(fd);
     return block;
+}
+
+std::optional<std::pair<char*, size_t>> FileReader::Read(const std::string& path, size_t limit) {
+    struct stat st{};
+    int fd = OpenRegularForRead(path, st);
+    const size_t expected = st.st_size > 0 ? static_cast<size_t>(st.st_size) : 0;
+    if (expected > limit) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    size_t size = 0;
+    auto room = [&](size_t bytes) {
+        if (capacity_ >= bytes) return;
+        std::unique_ptr<char[]> grown = FileMemory(path, fd, bytes);
+        if (size) std::memcpy(grown.get(), data_.get(), size);
+        data_ = std::move(grown);
+        capacity_ = bytes;
+    };
+    room(expected + 1);  // the byte after the end tells the file grew
+    for (;;) {
+        if (size == capacity_) {
+            if (size > limit) {
+                ::close(fd);
+                return std::nullopt;
+            }
+            room(std::min(limit + 1, size + size / 2 + 65536));
+        }
+        ssize_t n = ::read(fd, data_.get() + size, capacity_ - size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            int err = errno;
+            ::close(fd);
+            throw FileError(path, "Cannot read", err);
+        }
+        if (n == 0) break;
+        size += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    if (size > limit) return std::nullopt;
+    return std::pair{data_.get(), size};
 }
 
 SaveTarget ProbeSaveTarget(const std::string& path) {

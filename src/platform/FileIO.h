@@ -60,6 +60,19 @@ struct FileBlock {
 };
 FileBlock ReadFileBlock(const std::string& path);
 
+// Whole files read one after another into memory kept from one to the next,
+// for a search over many of them. Throws FileError as ReadFileBlock.
+class FileReader {
+public:
+    // The bytes of `path` (valid until the next Read); nullopt, unread, when
+    // it holds more than `limit` bytes.
+    std::optional<std::pair<char*, size_t>> Read(const std::string& path, size_t limit);
+
+private:
+    std::unique_ptr<char[]> data_;
+    size_t capacity_ = 0;
+};
+
 // How a save reaches the disk.
 //  Replace: a new file in the same folder, complete and flushed before it is
 //           renamed over the old one; an interrupted save leaves nothing.
