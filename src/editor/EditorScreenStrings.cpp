@@ -1025,28 +1025,48 @@ std::string TEditorScreenStrings::GetText() const {
 void TEditorScreenStrings::BuildRowsFromBuffer(std::unique_ptr<char[]> buffer, size_t size) {
     char* const begin = buffer.get();
     const char* end = begin + size;
-    size_t rows = ForEachLine(begin, end, [](const char*, size_t, bool) {});
+    size_t text = 0;
+    const size_t rows = ForEachLine(begin, end, [&](const char*, size_t len, bool) { text += len; });
     if (rows == 0) return;
     if (rows > 0x7FFFFFFF) throw std::length_error("too many lines");
     AdoptBlock(std::move(buffer), size);
     ReserveRowsForLoad(rows);
     // The lines move down over their line breaks, which the rows do not
-    // keep; the pages left behind are given back as the rows grow, so the
-    // text is held once, without its line breaks.
+    // keep. Near the end, where the row records have taken about as much as
+    // the line breaks held, the pages left behind are given back, so that
+    // the text is held once, without its line breaks (given back earlier,
+    // the pages would only be taken again as the lines move down).
     constexpr size_t kReleaseEvery = size_t{1} << 20;
+    const size_t gap = size - text;
     char* to = begin;
     const char* released = begin;
+    size_t made = 0;
     bool lastEnded = true;
+    Row batch[1024];
+    size_t inBatch = 0;
     ForEachLine(begin, end, [&](const char* p, size_t len, bool ended) {
         if (to != p && len) std::memmove(to, p, len);
-        AddRowForLoad(to, len);
+        Row& r = batch[inBatch++];
+        r = Row{};
+        if (static_cast<size_t>(to - begin) <= kOffsetMask) {
+            r.ref = len ? static_cast<uint32_t>(to - begin) : 0;
+            r.length = static_cast<uint32_t>(len);
+        } else {
+            SetRowText(r, to, len, false);  // past the offsets a record holds
+        }
         to += len;
         lastEnded = ended;
-        if (p - released >= static_cast<ptrdiff_t>(kReleaseEvery)) {
-            platform::ReleasePages(to, const_cast<char*>(p));
-            released = p;
+        if (inBatch == std::size(batch)) {
+            AddRowsForLoad(batch, inBatch);
+            made += inBatch;
+            inBatch = 0;
+            if (p - released >= static_cast<ptrdiff_t>(kReleaseEvery) && (rows - made) * sizeof(Row) < gap) {
+                platform::ReleasePages(to, const_cast<char*>(p));
+                released = p;
+            }
         }
     });
+    AddRowsForLoad(batch, inBatch);
     platform::ReleasePages(to, const_cast<char*>(end));
     if (!lastEnded) SetStateARaw(static_cast<int>(rows) - 1, raEndOfText);
     RebuildOffsets();

@@ -226,6 +226,8 @@ private:
     const ChunkSums* SumsOf(size_t chunk) const;
     bool Cached(size_t chunk) const { return sums_ && sums_->chunk == chunk && sums_->version == version_; }
 
+    void AddRowsForLoad(const Row* rows, size_t count) { rows_.Append(rows, count); }
+
     SplitVector<Row> rows_;
     Partitioning chunkRows_;
     Partitioning chunkBytes_;

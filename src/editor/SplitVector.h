@@ -114,6 +114,16 @@ public:
 
     void PushBack(const T& value) { Insert(size_, value); }
 
+    // Appends n elements copied from p.
+    void Append(const T* p, size_t n) {
+        if (n == 0) return;
+        if (capacity_ - size_ < n) SetCapacity(GrowTo(size_ + n));
+        MoveGap(size_);
+        std::memcpy(static_cast<void*>(data_ + gapStart_), p, n * sizeof(T));
+        gapStart_ += n;
+        size_ += n;
+    }
+
     void Erase(size_t pos, size_t count) {
         assert(pos + count <= size_);
         if (count == 0) return;
