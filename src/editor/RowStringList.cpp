@@ -368,28 +368,25 @@ const TRowStringList::ChunkSums* TRowStringList::SumsOf(size_t chunk) const {
     return &s;
 }
 
-int64_t TRowStringList::SumBytes(size_t from, size_t to) const {
+template <typename Of>
+int64_t TRowStringList::SumOver(size_t from, size_t to, Of of) const {
     int64_t sum = 0;
     while (from < to) {
         size_t n;
         const Row* r = rows_.Run(from, &n);
         n = std::min(n, to - from);
-        for (size_t k = 0; k < n; ++k) sum += Contribution(r[k]);
+        for (size_t k = 0; k < n; ++k) sum += of(r[k]);
         from += n;
     }
     return sum;
 }
 
+int64_t TRowStringList::SumBytes(size_t from, size_t to) const {
+    return SumOver(from, to, [](const Row& r) { return Contribution(r); });
+}
+
 int64_t TRowStringList::SumLines(size_t from, size_t to) const {
-    int64_t sum = 0;
-    while (from < to) {
-        size_t n;
-        const Row* r = rows_.Run(from, &n);
-        n = std::min(n, to - from);
-        for (size_t k = 0; k < n; ++k) sum += EndsLine(r[k].stateA);
-        from += n;
-    }
-    return sum;
+    return SumOver(from, to, [](const Row& r) { return EndsLine(r.stateA); });
 }
 
 void TRowStringList::Adjust(size_t row, int64_t bytes, int64_t lines) {

@@ -209,6 +209,8 @@ private:
     void SplitChunk(size_t chunk);
     void MergeAround(size_t row);
     void MergeInto(size_t chunk);  // chunk + 1 joins chunk
+    template <typename Of>
+    int64_t SumOver(size_t from, size_t to, Of of) const;
     int64_t SumBytes(size_t from, size_t to) const;
     int64_t SumLines(size_t from, size_t to) const;
     // Offsets and lines within the chunk last asked about: queries come in

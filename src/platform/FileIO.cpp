@@ -183,6 +183,22 @@ std::string ReadWholeFile(const std::string& path, FileStamp* stamp) {
     return data;
 }
 
+namespace {
+
+// Bytes read into p (0 at the end); closes fd and throws on an error.
+size_t ReadSome(const std::string& path, int fd, char* p, size_t room) {
+    for (;;) {
+        const ssize_t n = ::read(fd, p, room);
+        if (n >= 0) return static_cast<size_t>(n);
+        if (errno == EINTR) continue;
+        const int err = errno;
+        ::close(fd);
+        throw FileError(path, "Cannot read", err);
+    }
+}
+
+}  // namespace
+
 FileBlock ReadFileBlock(const std::string& path) {
     struct stat st{};
     int fd = OpenRegularForRead(path, st);
@@ -210,15 +226,9 @@ FileBlock ReadFileBlock(const std::string& path) {
             capacity = bigger;
             continue;
         }
-        ssize_t n = ::read(fd, block.data.get() + block.size, capacity - block.size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            int err = errno;
-            ::close(fd);
-            throw FileError(path, "Cannot read", err);
-        }
+        const size_t n = ReadSome(path, fd, block.data.get() + block.size, capacity - block.size);
         if (n == 0) break;
-        block.size += static_cast<size_t>(n);
+        block.size += n;
     }
     ::close(fd);
     return block;
@@ -249,15 +259,9 @@ std::optional<std::pair<char*, size_t>> FileReader::Read(const std::string& path
             }
             room(std::min(limit + 1, size + size / 2 + 65536));
         }
-        ssize_t n = ::read(fd, data_.get() + size, capacity_ - size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            int err = errno;
-            ::close(fd);
-            throw FileError(path, "Cannot read", err);
-        }
+        const size_t n = ReadSome(path, fd, data_.get() + size, capacity_ - size);
         if (n == 0) break;
-        size += static_cast<size_t>(n);
+        size += n;
     }
     ::close(fd);
     if (size > limit) return std::nullopt;
