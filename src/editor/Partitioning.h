@@ -92,7 +92,10 @@ public:
     }
 
     void Clear() {
-        starts_.Clear();
+        // A small array is kept for the parts to come (scratch lists are
+        // emptied and filled again for every edit).
+        if (starts_.capacity() > kKeptCapacity) starts_.Clear();
+        else starts_.Erase(0, starts_.size());
         starts_.PushBack(0);
         stepIndex_ = 0;
         stepLength_ = 0;
@@ -101,8 +104,12 @@ public:
     // Replaces the contents with parts of the given lengths, built in one pass.
     template <typename LengthOf>
     void Assign(size_t parts, LengthOf lengthOf) {
-        starts_.Clear();
-        starts_.SetCapacity(parts + 1);
+        if (starts_.capacity() > kKeptCapacity || starts_.capacity() < parts + 1) {
+            starts_.Clear();
+            starts_.SetCapacity(parts + 1);
+        } else {
+            starts_.Erase(0, starts_.size());
+        }
         int64_t pos = 0;
         starts_.InsertZeroed(0, parts + 1);
         for (size_t i = 0; i < parts; ++i) {
@@ -141,6 +148,8 @@ private:
         for (ptrdiff_t k = p + 1; k <= stepIndex_; ++k) starts_[k] -= stepLength_;
         stepIndex_ = p;
     }
+
+    static constexpr size_t kKeptCapacity = 256;
 
     SplitVector<int64_t> starts_;
     ptrdiff_t stepIndex_ = 0;    // entries with a higher index lack stepLength_

@@ -286,11 +286,19 @@ void TRowStringList::AddRowForLoad(const char* text, size_t length) {
 }
 
 void TRowStringList::RebuildOffsets() {
+    index_.reset();
+    ++version_;
+    if (rows_.size() > 2 * kChunkRows) BuildIndex();  // a small list waits for its first query
+}
+
+void TRowStringList::BuildIndex() const {
+    auto index = std::make_unique<ChunkIndex>();
     const size_t n = rows_.size();
     const size_t chunks = (n + kChunkRows - 1) / kChunkRows;
-    chunkRows_.Assign(chunks, [n](size_t c) { return static_cast<int64_t>(std::min(kChunkRows, n - c * kChunkRows)); });
-    chunkBytes_.Assign(chunks, [this, n](size_t c) { return SumBytes(c * kChunkRows, std::min(n, (c + 1) * kChunkRows)); });
-    chunkLines_.Assign(chunks, [this, n](size_t c) { return SumLines(c * kChunkRows, std::min(n, (c + 1) * kChunkRows)); });
+    index->rows.Assign(chunks, [n](size_t c) { return static_cast<int64_t>(std::min(kChunkRows, n - c * kChunkRows)); });
+    index->bytes.Assign(chunks, [this, n](size_t c) { return SumBytes(c * kChunkRows, std::min(n, (c + 1) * kChunkRows)); });
+    index->lines.Assign(chunks, [this, n](size_t c) { return SumLines(c * kChunkRows, std::min(n, (c + 1) * kChunkRows)); });
+    index_ = std::move(index);
     lastChunks_[0] = lastChunks_[1] = 0;
     ++version_;
 }
@@ -298,11 +306,11 @@ void TRowStringList::RebuildOffsets() {
 // --- chunk index ------------------------------------------------------------
 
 size_t TRowStringList::ChunkOf(size_t row) const {
-    const size_t parts = chunkRows_.Parts();
+    const size_t parts = index_->rows.Parts();
     const int64_t at = static_cast<int64_t>(row);
-    const int64_t total = chunkRows_.Total();
+    const int64_t total = index_->rows.Total();
     if (at >= total) return parts - 1;
-    auto holds = [&](size_t c) { return at >= chunkRows_.Start(c) && at < chunkRows_.Start(c + 1); };
+    auto holds = [&](size_t c) { return at >= index_->rows.Start(c) && at < index_->rows.Start(c + 1); };
     // Neighbouring rows are asked for in turn: the last chunks asked about
     // and the next one; then where the row would be with even chunks, and a
     // search out from there (chunks are even after a load).
@@ -318,11 +326,11 @@ size_t TRowStringList::ChunkOf(size_t row) const {
     size_t guess = static_cast<size_t>(static_cast<double>(at) / static_cast<double>(total) * static_cast<double>(parts));
     guess = std::min(guess, parts - 1);
     for (size_t step = 1;; step *= 2) {
-        if (at < chunkRows_.Start(guess)) {
+        if (at < index_->rows.Start(guess)) {
             hi = guess;
             if (guess <= lo + step) break;
             guess -= step;
-        } else if (at >= chunkRows_.Start(guess + 1)) {
+        } else if (at >= index_->rows.Start(guess + 1)) {
             lo = guess + 1;
             if (guess + step >= hi) break;
             guess += step;
@@ -334,7 +342,7 @@ size_t TRowStringList::ChunkOf(size_t row) const {
     }
     while (hi - lo > 1) {
         const size_t mid = lo + (hi - lo) / 2;
-        if (chunkRows_.Start(mid) > at) hi = mid;
+        if (index_->rows.Start(mid) > at) hi = mid;
         else lo = mid;
     }
     lastChunks_[1] = lastChunks_[0];
@@ -352,8 +360,8 @@ const TRowStringList::ChunkSums* TRowStringList::SumsOf(size_t chunk) const {
     ChunkSums& s = *sums_;
     s.chunk = chunk;
     s.version = version_;
-    const size_t first = static_cast<size_t>(chunkRows_.Start(chunk));
-    s.rows = static_cast<size_t>(chunkRows_.Length(chunk));
+    const size_t first = static_cast<size_t>(index_->rows.Start(chunk));
+    s.rows = static_cast<size_t>(index_->rows.Length(chunk));
     int64_t bytes = 0;
     int32_t lines = 0;
     for (size_t k = 0; k < s.rows; ++k) {
@@ -390,13 +398,13 @@ int64_t TRowStringList::SumLines(size_t from, size_t to) const {
 }
 
 void TRowStringList::Adjust(size_t row, int64_t bytes, int64_t lines) {
-    if ((bytes == 0 && lines == 0) || chunkRows_.Parts() == 0) return;  // none yet: RebuildOffsets counts
+    if ((bytes == 0 && lines == 0) || !index_ || index_->rows.Parts() == 0) return;  // none yet: made when asked
     const size_t c = ChunkOf(row);
-    chunkBytes_.ChangeLength(c, bytes);
-    chunkLines_.ChangeLength(c, lines);
+    index_->bytes.ChangeLength(c, bytes);
+    index_->lines.ChangeLength(c, lines);
     if (Cached(c)) {
         ChunkSums& s = *sums_;
-        for (size_t k = row - static_cast<size_t>(chunkRows_.Start(c)) + 1; k <= s.rows; ++k) {
+        for (size_t k = row - static_cast<size_t>(index_->rows.Start(c)) + 1; k <= s.rows; ++k) {
             s.bytes[k] += bytes;
             s.lines[k] += static_cast<int32_t>(lines);
         }
@@ -406,32 +414,32 @@ void TRowStringList::Adjust(size_t row, int64_t bytes, int64_t lines) {
 void TRowStringList::IndexInserted(size_t chunk, size_t count) {
     if (Cached(chunk)) ++version_;
     // The new rows are empty raLineBreak rows.
-    chunkRows_.ChangeLength(chunk, static_cast<int64_t>(count));
-    chunkBytes_.ChangeLength(chunk, static_cast<int64_t>(count) * BreakLength(raLineBreak));
-    chunkLines_.ChangeLength(chunk, static_cast<int64_t>(count));
-    if (static_cast<size_t>(chunkRows_.Length(chunk)) > 2 * kChunkRows) SplitChunk(chunk);
+    index_->rows.ChangeLength(chunk, static_cast<int64_t>(count));
+    index_->bytes.ChangeLength(chunk, static_cast<int64_t>(count) * BreakLength(raLineBreak));
+    index_->lines.ChangeLength(chunk, static_cast<int64_t>(count));
+    if (static_cast<size_t>(index_->rows.Length(chunk)) > 2 * kChunkRows) SplitChunk(chunk);
 }
 
 void TRowStringList::SplitChunk(size_t chunk) {
     ++version_;
-    const size_t first = static_cast<size_t>(chunkRows_.Start(chunk));
-    const size_t end = first + static_cast<size_t>(chunkRows_.Length(chunk));
-    chunkRows_.RemoveParts(chunk, 1);
-    chunkBytes_.RemoveParts(chunk, 1);
-    chunkLines_.RemoveParts(chunk, 1);
+    const size_t first = static_cast<size_t>(index_->rows.Start(chunk));
+    const size_t end = first + static_cast<size_t>(index_->rows.Length(chunk));
+    index_->rows.RemoveParts(chunk, 1);
+    index_->bytes.RemoveParts(chunk, 1);
+    index_->lines.RemoveParts(chunk, 1);
     size_t c = chunk;
     for (size_t r = first; r < end; ++c) {
         const size_t e = std::min(end, r + kChunkRows);
-        chunkRows_.InsertPart(c, static_cast<int64_t>(e - r));
-        chunkBytes_.InsertPart(c, SumBytes(r, e));
-        chunkLines_.InsertPart(c, SumLines(r, e));
+        index_->rows.InsertPart(c, static_cast<int64_t>(e - r));
+        index_->bytes.InsertPart(c, SumBytes(r, e));
+        index_->lines.InsertPart(c, SumLines(r, e));
         r = e;
     }
 }
 
 void TRowStringList::MergeInto(size_t chunk) {
     ++version_;
-    for (Partitioning* p : {&chunkRows_, &chunkBytes_, &chunkLines_}) {
+    for (Partitioning* p : {&index_->rows, &index_->bytes, &index_->lines}) {
         const int64_t moved = p->Length(chunk + 1);
         p->ChangeLength(chunk, moved);
         p->RemoveParts(chunk + 1, 1);
@@ -439,13 +447,13 @@ void TRowStringList::MergeInto(size_t chunk) {
 }
 
 void TRowStringList::MergeAround(size_t row) {
-    if (chunkRows_.Parts() < 2) return;
-    size_t c = ChunkOf(std::min<size_t>(row, static_cast<size_t>(chunkRows_.Total()) - 1));
+    if (index_->rows.Parts() < 2) return;
+    size_t c = ChunkOf(std::min<size_t>(row, static_cast<size_t>(index_->rows.Total()) - 1));
     auto fits = [this](size_t a) {
-        return static_cast<size_t>(chunkRows_.Length(a) + chunkRows_.Length(a + 1)) <= kChunkRows;
+        return static_cast<size_t>(index_->rows.Length(a) + index_->rows.Length(a + 1)) <= kChunkRows;
     };
     if (c > 0 && fits(c - 1)) MergeInto(--c);
-    if (c + 1 < chunkRows_.Parts() && fits(c)) MergeInto(c);
+    if (c + 1 < index_->rows.Parts() && fits(c)) MergeInto(c);
 }
 
 void TRowStringList::IndexErasing(size_t at, size_t count) {
@@ -453,23 +461,23 @@ void TRowStringList::IndexErasing(size_t at, size_t count) {
     while (count > 0) {
         const size_t c = ChunkOf(at);
         if (Cached(c)) ++version_;
-        const size_t first = static_cast<size_t>(chunkRows_.Start(c));
-        const size_t n = static_cast<size_t>(chunkRows_.Length(c));
+        const size_t first = static_cast<size_t>(index_->rows.Start(c));
+        const size_t n = static_cast<size_t>(index_->rows.Length(c));
         const size_t take = std::min(count, first + n - at);
         if (take == n) {
             ++version_;  // the chunks after it move down
-            chunkRows_.RemoveParts(c, 1);
-            chunkBytes_.RemoveParts(c, 1);
-            chunkLines_.RemoveParts(c, 1);
+            index_->rows.RemoveParts(c, 1);
+            index_->bytes.RemoveParts(c, 1);
+            index_->lines.RemoveParts(c, 1);
         } else {
-            chunkRows_.ChangeLength(c, -static_cast<int64_t>(take));
-            chunkBytes_.ChangeLength(c, -SumBytes(pos, pos + take));
-            chunkLines_.ChangeLength(c, -SumLines(pos, pos + take));
+            index_->rows.ChangeLength(c, -static_cast<int64_t>(take));
+            index_->bytes.ChangeLength(c, -SumBytes(pos, pos + take));
+            index_->lines.ChangeLength(c, -SumLines(pos, pos + take));
         }
         pos += take;
         count -= take;
     }
-    if (chunkRows_.Total() > 0) MergeAround(at);
+    if (index_->rows.Total() > 0) MergeAround(at);
 }
 
 // ---------------------------------------------------------------------------
@@ -496,17 +504,17 @@ void TRowStringList::EnsureRoom(size_t needed) {
 void TRowStringList::InsertRowsRaw(int at, int count) {
     if (count <= 0) return;
     EnsureRoom(rows_.size() + static_cast<size_t>(count));
-    const bool indexed = chunkRows_.Parts() > 0;
+    const bool indexed = index_ && index_->rows.Parts() > 0;
     const size_t chunk = indexed ? ChunkOf(static_cast<size_t>(at)) : 0;
     rows_.InsertZeroed(static_cast<size_t>(at), static_cast<size_t>(count));
     if (indexed) IndexInserted(chunk, static_cast<size_t>(count));
-    else RebuildOffsets();
+    else index_.reset();
     RowsInserted(at, count);
 }
 
 void TRowStringList::DeleteRowsRaw(int at, int count) {
     if (count <= 0) return;
-    IndexErasing(static_cast<size_t>(at), static_cast<size_t>(count));
+    if (index_) IndexErasing(static_cast<size_t>(at), static_cast<size_t>(count));
     for (int k = 0; k < count; ++k) FreeRow(rows_[at + k]);
     rows_.Erase(static_cast<size_t>(at), static_cast<size_t>(count));
     RowsDeleted(at, count);
@@ -555,9 +563,7 @@ void TRowStringList::ClearRaw() {
     RowTextChanged(0, Count());
     for (size_t i = 0; i < rows_.size(); ++i) FreeRow(rows_[i]);
     rows_.Clear();
-    chunkRows_.Clear();
-    chunkBytes_.Clear();
-    chunkLines_.Clear();
+    index_.reset();
     lastChunks_[0] = lastChunks_[1] = 0;
     ++version_;
     sides_.resize(1);
@@ -565,9 +571,11 @@ void TRowStringList::ClearRaw() {
     freeSides_.clear();
     freeSides_.shrink_to_fit();
     ext_.clear();
-    ext_.shrink_to_fit();
     freeExt_.clear();
-    freeExt_.shrink_to_fit();
+    if (ext_.capacity() > 256) {  // a small one is kept for the rows to come
+        ext_.shrink_to_fit();
+        freeExt_.shrink_to_fit();
+    }
     blocks_.clear();
     bases_[0] = bases_[1] = nullptr;
     baseSizes_[0] = baseSizes_[1] = 0;
@@ -759,67 +767,71 @@ void TRowStringList::Changing() {
 }
 
 int64_t TRowStringList::RowOffset(int row) const {
-    if (row <= 0) return 0;
+    if (row <= 0 || rows_.empty()) return 0;
+    Index();
     const size_t r = static_cast<size_t>(row);
-    if (r >= rows_.size()) return chunkBytes_.Total();
+    if (r >= rows_.size()) return index_->bytes.Total();
     const size_t c = ChunkOf(r);
-    if (const ChunkSums* s = SumsOf(c)) return chunkBytes_.Start(c) + s->bytes[r - static_cast<size_t>(chunkRows_.Start(c))];
+    if (const ChunkSums* s = SumsOf(c)) return index_->bytes.Start(c) + s->bytes[r - static_cast<size_t>(index_->rows.Start(c))];
     // From the nearer end of the chunk.
-    const size_t first = static_cast<size_t>(chunkRows_.Start(c));
-    const size_t end = first + static_cast<size_t>(chunkRows_.Length(c));
-    if (r - first <= end - r) return chunkBytes_.Start(c) + SumBytes(first, r);
-    return chunkBytes_.Start(c + 1) - SumBytes(r, end);
+    const size_t first = static_cast<size_t>(index_->rows.Start(c));
+    const size_t end = first + static_cast<size_t>(index_->rows.Length(c));
+    if (r - first <= end - r) return index_->bytes.Start(c) + SumBytes(first, r);
+    return index_->bytes.Start(c + 1) - SumBytes(r, end);
 }
 
 int TRowStringList::RowOfOffset(int64_t offset) const {
+    if (rows_.empty()) return 0;
+    Index();
     if (offset < 0) offset = 0;
-    if (offset >= chunkBytes_.Total()) return Count();
+    if (offset >= index_->bytes.Total()) return Count();
     // The chunk asked about last, else a search.
     size_t c = lastChunks_[0];
-    auto holds = [&](size_t k) { return k < chunkBytes_.Parts() && offset >= chunkBytes_.Start(k) && offset < chunkBytes_.Start(k + 1); };
+    auto holds = [&](size_t k) { return k < index_->bytes.Parts() && offset >= index_->bytes.Start(k) && offset < index_->bytes.Start(k + 1); };
     if (!holds(c)) {
         if (holds(lastChunks_[1])) {
             std::swap(lastChunks_[0], lastChunks_[1]);
             c = lastChunks_[0];
         } else {
             lastChunks_[1] = lastChunks_[0];
-            c = lastChunks_[0] = chunkBytes_.PartOfOffset(offset);
+            c = lastChunks_[0] = index_->bytes.PartOfOffset(offset);
         }
     }
-    const int64_t within = offset - chunkBytes_.Start(c);
+    const int64_t within = offset - index_->bytes.Start(c);
     if (const ChunkSums* s = SumsOf(c)) {
         // The first row whose end lies beyond the offset.
         const int64_t* end = std::upper_bound(s->bytes + 1, s->bytes + s->rows + 1, within);
-        return static_cast<int>(chunkRows_.Start(c) + (end - (s->bytes + 1)));
+        return static_cast<int>(index_->rows.Start(c) + (end - (s->bytes + 1)));
     }
     int64_t end = 0;
-    for (size_t r = static_cast<size_t>(chunkRows_.Start(c));; ++r) {
+    for (size_t r = static_cast<size_t>(index_->rows.Start(c));; ++r) {
         end += Contribution(rows_[r]);
         if (end > within) return static_cast<int>(r);
     }
 }
 
 int TRowStringList::LinesBefore(int row) const {
-    if (row <= 0) return 0;
+    if (row <= 0 || rows_.empty()) return 0;
+    Index();
     const size_t r = static_cast<size_t>(row);
     if (r >= rows_.size()) return LineCount();
     const size_t c = ChunkOf(r);
     if (const ChunkSums* s = SumsOf(c))
-        return static_cast<int>(chunkLines_.Start(c) + s->lines[r - static_cast<size_t>(chunkRows_.Start(c))]);
-    return static_cast<int>(chunkLines_.Start(c) + SumLines(static_cast<size_t>(chunkRows_.Start(c)), r));
+        return static_cast<int>(index_->lines.Start(c) + s->lines[r - static_cast<size_t>(index_->rows.Start(c))]);
+    return static_cast<int>(index_->lines.Start(c) + SumLines(static_cast<size_t>(index_->rows.Start(c)), r));
 }
 
 int TRowStringList::RowOfLine(int line) const {
     if (line <= 0) return 0;
-    if (line >= LineCount()) return Count();
+    if (line >= LineCount()) return Count();  // the index is made by now
     // The row that ends line - 1, then the next one.
-    const size_t c = chunkLines_.PartOfOffset(line - 1);
-    int64_t left = line - 1 - chunkLines_.Start(c);
+    const size_t c = index_->lines.PartOfOffset(line - 1);
+    int64_t left = line - 1 - index_->lines.Start(c);
     if (const ChunkSums* s = SumsOf(c)) {
         const int32_t* end = std::upper_bound(s->lines + 1, s->lines + s->rows + 1, static_cast<int32_t>(left));
-        return static_cast<int>(chunkRows_.Start(c) + (end - (s->lines + 1))) + 1;
+        return static_cast<int>(index_->rows.Start(c) + (end - (s->lines + 1))) + 1;
     }
-    for (size_t r = static_cast<size_t>(chunkRows_.Start(c));; ++r)
+    for (size_t r = static_cast<size_t>(index_->rows.Start(c));; ++r)
         if (EndsLine(rows_[r].stateA) && left-- == 0) return static_cast<int>(r) + 1;
 }
 

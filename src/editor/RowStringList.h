@@ -85,7 +85,7 @@ public:
     // lines that end before row r; RowOfLine(i) is the first row of line i
     // (Count() when i is LineCount() or beyond).
     int LinesBefore(int row) const;
-    int LineCount() const { return static_cast<int>(chunkLines_.Total()); }
+    int LineCount() const { return rows_.empty() ? 0 : static_cast<int>(Index().lines.Total()); }
     int RowOfLine(int line) const;
 
 protected:
@@ -230,12 +230,23 @@ private:
 
     void AddRowsForLoad(const Row* rows, size_t count) { rows_.Append(rows, count); }
 
+    // Made at the first query and kept from then on: scratch lists of a few
+    // rows, built and dropped for every edit, never need one.
+    struct ChunkIndex {
+        Partitioning rows;
+        Partitioning bytes;
+        Partitioning lines;
+    };
+    const ChunkIndex& Index() const {
+        if (!index_) BuildIndex();
+        return *index_;
+    }
+    void BuildIndex() const;
+
     SplitVector<Row> rows_;
-    Partitioning chunkRows_;
-    Partitioning chunkBytes_;
-    Partitioning chunkLines_;
+    mutable std::unique_ptr<ChunkIndex> index_;
     mutable size_t lastChunks_[2] = {0, 0};  // the last chunks asked about, the latest first
-    uint64_t version_ = 1;
+    mutable uint64_t version_ = 1;
     mutable std::unique_ptr<ChunkSums> sums_;
     mutable size_t askedChunk_ = SIZE_MAX;
     mutable uint64_t askedVersion_ = 0;
