@@ -350,14 +350,18 @@ size_t TRowStringList::ChunkOf(size_t row) const {
 }
 
 const TRowStringList::ChunkSums* TRowStringList::SumsOf(size_t chunk) const {
-    if (sums_ && sums_->chunk == chunk && sums_->version == version_) return sums_.get();
+    if (ChunkSums* hit = CachedSums(chunk)) {
+        latestSums_ = static_cast<int>(hit - sums_.get());
+        return hit;
+    }
     if (askedChunk_ != chunk || askedVersion_ != version_) {
         askedChunk_ = chunk;
         askedVersion_ = version_;
         return nullptr;
     }
-    if (!sums_) sums_ = std::make_unique<ChunkSums>();
-    ChunkSums& s = *sums_;
+    if (!sums_) sums_ = std::make_unique<ChunkSums[]>(2);
+    latestSums_ ^= 1;  // the older of the two goes
+    ChunkSums& s = sums_[latestSums_];
     s.chunk = chunk;
     s.version = version_;
     const size_t first = static_cast<size_t>(index_->rows.Start(chunk));
@@ -402,8 +406,8 @@ void TRowStringList::Adjust(size_t row, int64_t bytes, int64_t lines) {
     const size_t c = ChunkOf(row);
     index_->bytes.ChangeLength(c, bytes);
     index_->lines.ChangeLength(c, lines);
-    if (Cached(c)) {
-        ChunkSums& s = *sums_;
+    if (ChunkSums* cached = CachedSums(c)) {
+        ChunkSums& s = *cached;
         for (size_t k = row - static_cast<size_t>(index_->rows.Start(c)) + 1; k <= s.rows; ++k) {
             s.bytes[k] += bytes;
             s.lines[k] += static_cast<int32_t>(lines);
@@ -412,7 +416,7 @@ void TRowStringList::Adjust(size_t row, int64_t bytes, int64_t lines) {
 }
 
 void TRowStringList::IndexInserted(size_t chunk, size_t count) {
-    if (Cached(chunk)) ++version_;
+    if (CachedSums(chunk)) ++version_;
     // The new rows are empty raLineBreak rows.
     index_->rows.ChangeLength(chunk, static_cast<int64_t>(count));
     index_->bytes.ChangeLength(chunk, static_cast<int64_t>(count) * BreakLength(raLineBreak));
@@ -460,7 +464,7 @@ void TRowStringList::IndexErasing(size_t at, size_t count) {
     size_t pos = at;  // the next row to go, still in rows_
     while (count > 0) {
         const size_t c = ChunkOf(at);
-        if (Cached(c)) ++version_;
+        if (CachedSums(c)) ++version_;
         const size_t first = static_cast<size_t>(index_->rows.Start(c));
         const size_t n = static_cast<size_t>(index_->rows.Length(c));
         const size_t take = std::min(count, first + n - at);

@@ -213,8 +213,8 @@ private:
     int64_t SumOver(size_t from, size_t to, Of of) const;
     int64_t SumBytes(size_t from, size_t to) const;
     int64_t SumLines(size_t from, size_t to) const;
-    // Offsets and lines within the chunk last asked about: queries come in
-    // bursts about the same rows. Kept up to date by changes of its rows'
+    // Offsets and lines within the chunks last asked about: queries come in
+    // bursts about the same rows (the caret's, the top row's). Kept up to date by changes of its rows'
     // lengths; a change of the chunks or of this chunk's rows drops it.
     struct ChunkSums {
         size_t chunk = SIZE_MAX;
@@ -226,7 +226,12 @@ private:
     // The sums of a chunk asked about a second time since the index last
     // changed; null the first time (one query is cheaper without them).
     const ChunkSums* SumsOf(size_t chunk) const;
-    bool Cached(size_t chunk) const { return sums_ && sums_->chunk == chunk && sums_->version == version_; }
+    ChunkSums* CachedSums(size_t chunk) const {
+        if (!sums_) return nullptr;
+        for (int k = 0; k < 2; ++k)
+            if (sums_[k].chunk == chunk && sums_[k].version == version_) return &sums_[k];
+        return nullptr;
+    }
 
     void AddRowsForLoad(const Row* rows, size_t count) { rows_.Append(rows, count); }
 
@@ -247,7 +252,8 @@ private:
     mutable std::unique_ptr<ChunkIndex> index_;
     mutable size_t lastChunks_[2] = {0, 0};  // the last chunks asked about, the latest first
     mutable uint64_t version_ = 1;
-    mutable std::unique_ptr<ChunkSums> sums_;
+    mutable std::unique_ptr<ChunkSums[]> sums_;  // the two chunks asked about last
+    mutable int latestSums_ = 0;
     mutable size_t askedChunk_ = SIZE_MAX;
     mutable uint64_t askedVersion_ = 0;
     const char* bases_[2] = {nullptr, nullptr};
