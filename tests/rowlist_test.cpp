@@ -67,11 +67,18 @@ TEST(RowStringList, OffsetIndexFollowsBulkChangesLikeAPlainList) {
     BulkList list;
     std::vector<ModelRow> model;
     auto text = [&] { return std::string(static_cast<size_t>(pick(6)), static_cast<char>('a' + pick(26))); };
+    // Queries about the rows around a change first, so that it meets the
+    // index's kept sums of that chunk.
+    auto warm = [&](int at) {
+        for (int k = 0; k < 2; ++k) list.RowOffset(std::max(0, at - k));
+        list.LinesBefore(at);
+    };
     for (int step = 0; step < 400; ++step) {
         const int n = list.Count();
         const int op = n == 0 ? 0 : pick(7);
         if (op == 0 || op == 1) {  // a block of new rows, sometimes big enough to split several chunks
             const int at = pick(n + 1), count = op == 0 ? 1 + pick(400) : 1 + pick(3);
+            if (pick(2)) warm(at);
             list.InsertRowsRaw(at, count);
             model.insert(model.begin() + at, static_cast<size_t>(count), ModelRow{});
             for (int k = 0; k < count; k += 1 + pick(4)) {
@@ -81,10 +88,12 @@ TEST(RowStringList, OffsetIndexFollowsBulkChangesLikeAPlainList) {
             }
         } else if (op == 2 || (op == 3 && n > 1500)) {  // rows across chunk ends go
             const int at = pick(n), count = 1 + pick(std::min(n - at, op == 2 ? 200 : n));
+            if (pick(2)) warm(at);
             list.DeleteRowsRaw(at, count);
             model.erase(model.begin() + at, model.begin() + at + count);
         } else if (op == 3 || op == 4) {
             const int i = pick(n);
+            if (pick(2)) warm(i);
             const std::string t = text();
             list.Put(i, t);
             model[static_cast<size_t>(i)].text = t;

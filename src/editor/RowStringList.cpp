@@ -415,11 +415,27 @@ void TRowStringList::Adjust(size_t row, int64_t bytes, int64_t lines) {
     }
 }
 
-void TRowStringList::IndexInserted(size_t chunk, size_t count) {
-    if (CachedSums(chunk)) ++version_;
+void TRowStringList::IndexInserted(size_t chunk, size_t at, size_t count) {
     // The new rows are empty raLineBreak rows.
+    const int64_t bytes = BreakLength(raLineBreak);
+    if (ChunkSums* s = CachedSums(chunk)) {
+        if (s->rows + count > 2 * kChunkRows) {
+            ++version_;  // it is split below
+        } else {
+            const size_t k = at - static_cast<size_t>(index_->rows.Start(chunk));
+            for (size_t j = s->rows + 1; j-- > k;) {
+                s->bytes[j + count] = s->bytes[j] + bytes * static_cast<int64_t>(count);
+                s->lines[j + count] = s->lines[j] + static_cast<int32_t>(count);
+            }
+            for (size_t i = 1; i <= count; ++i) {
+                s->bytes[k + i] = s->bytes[k] + bytes * static_cast<int64_t>(i);
+                s->lines[k + i] = s->lines[k] + static_cast<int32_t>(i);
+            }
+            s->rows += count;
+        }
+    }
     index_->rows.ChangeLength(chunk, static_cast<int64_t>(count));
-    index_->bytes.ChangeLength(chunk, static_cast<int64_t>(count) * BreakLength(raLineBreak));
+    index_->bytes.ChangeLength(chunk, static_cast<int64_t>(count) * bytes);
     index_->lines.ChangeLength(chunk, static_cast<int64_t>(count));
     if (static_cast<size_t>(index_->rows.Length(chunk)) > 2 * kChunkRows) SplitChunk(chunk);
 }
@@ -464,7 +480,6 @@ void TRowStringList::IndexErasing(size_t at, size_t count) {
     size_t pos = at;  // the next row to go, still in rows_
     while (count > 0) {
         const size_t c = ChunkOf(at);
-        if (CachedSums(c)) ++version_;
         const size_t first = static_cast<size_t>(index_->rows.Start(c));
         const size_t n = static_cast<size_t>(index_->rows.Length(c));
         const size_t take = std::min(count, first + n - at);
@@ -474,9 +489,19 @@ void TRowStringList::IndexErasing(size_t at, size_t count) {
             index_->bytes.RemoveParts(c, 1);
             index_->lines.RemoveParts(c, 1);
         } else {
+            const int64_t bytes = SumBytes(pos, pos + take), lines = SumLines(pos, pos + take);
+            if (ChunkSums* s = CachedSums(c)) {
+                // The rows' entries go; those after them move down.
+                const size_t k = at - first;
+                for (size_t j = k + take; j <= s->rows; ++j) {
+                    s->bytes[j - take] = s->bytes[j] - bytes;
+                    s->lines[j - take] = s->lines[j] - static_cast<int32_t>(lines);
+                }
+                s->rows -= take;
+            }
             index_->rows.ChangeLength(c, -static_cast<int64_t>(take));
-            index_->bytes.ChangeLength(c, -SumBytes(pos, pos + take));
-            index_->lines.ChangeLength(c, -SumLines(pos, pos + take));
+            index_->bytes.ChangeLength(c, -bytes);
+            index_->lines.ChangeLength(c, -lines);
         }
         pos += take;
         count -= take;
@@ -511,7 +536,7 @@ void TRowStringList::InsertRowsRaw(int at, int count) {
     const bool indexed = index_ && index_->rows.Parts() > 0;
     const size_t chunk = indexed ? ChunkOf(static_cast<size_t>(at)) : 0;
     rows_.InsertZeroed(static_cast<size_t>(at), static_cast<size_t>(count));
-    if (indexed) IndexInserted(chunk, static_cast<size_t>(count));
+    if (indexed) IndexInserted(chunk, static_cast<size_t>(at), static_cast<size_t>(count));
     else index_.reset();
     RowsInserted(at, count);
 }

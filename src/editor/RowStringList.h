@@ -204,7 +204,7 @@ private:
     static constexpr size_t kChunkRows = 32;
     size_t ChunkOf(size_t row) const;  // the last chunk for row >= Count()
     void Adjust(size_t row, int64_t bytes, int64_t lines);
-    void IndexInserted(size_t chunk, size_t count);
+    void IndexInserted(size_t chunk, size_t at, size_t count);
     void IndexErasing(size_t at, size_t count);  // before the rows go
     void SplitChunk(size_t chunk);
     void MergeAround(size_t row);
@@ -215,7 +215,7 @@ private:
     int64_t SumLines(size_t from, size_t to) const;
     // Offsets and lines within the chunks last asked about: queries come in
     // bursts about the same rows (the caret's, the top row's). Kept up to date by changes of its rows'
-    // lengths; a change of the chunks or of this chunk's rows drops it.
+    // lengths and rows; a change of the chunks drops them.
     struct ChunkSums {
         size_t chunk = SIZE_MAX;
         uint64_t version = 0;
