@@ -1048,12 +1048,7 @@ void TEditorScreenStrings::BuildRowsFromBuffer(std::unique_ptr<char[]> buffer, s
         if (to != p && len) std::memmove(to, p, len);
         Row& r = batch[inBatch++];
         r = Row{};
-        if (static_cast<size_t>(to - begin) <= kOffsetMask) {
-            r.ref = len ? static_cast<uint32_t>(to - begin) : 0;
-            r.length = static_cast<uint32_t>(len);
-        } else {
-            SetRowText(r, to, len, false);  // past the offsets a record holds
-        }
+        SetRowText(r, to, len, false);
         to += len;
         lastEnded = ended;
         if (inBatch == std::size(batch)) {

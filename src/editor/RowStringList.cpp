@@ -222,15 +222,6 @@ void TRowStringList::ReplaceBytesRaw(int i, size_t from, size_t count, std::stri
     RowTextChanged(i, 1);
 }
 
-void TRowStringList::SetTextInBlock(int i, const char* text, size_t length) {
-    if (length > 0xFFFFFFFFu) throw std::length_error("a row of more than 4 GiB");
-    Row& r = rows_[i];
-    FreeText(r);
-    SetRowText(r, text, length, false);
-    DropSideIfEmpty(i);
-    RowTextChanged(i, 1);
-}
-
 void TRowStringList::AdoptBlock(std::unique_ptr<char[]> block, size_t size) {
     const char* data = block.get();
     blocks_.push_back(Block{std::move(block), size});
@@ -250,8 +241,6 @@ void TRowStringList::BaseBlock(const char* block) {
 }
 
 void TRowStringList::DropUnusedBlocks() {
-    std::vector<const char*> used;
-    used.reserve(rows_.size() / 64 + 1);
     std::vector<std::pair<const char*, const char*>> spans;
     for (const Block& b : blocks_) spans.emplace_back(b.data.get(), b.data.get() + b.size);
     std::sort(spans.begin(), spans.end());

@@ -128,7 +128,6 @@ protected:
     void DropUnusedBlocks();
     void ReserveRowsForLoad(size_t count);  // the list must be empty
     void AddRowForLoad(const char* text, size_t length);  // offsets wait for RebuildOffsets
-    void SetTextInBlock(int i, const char* text, size_t length);
     void RebuildOffsets();
 
 private:
