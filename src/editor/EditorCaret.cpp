@@ -120,7 +120,7 @@ int64_t TEditor::CaretOffset(int baseRow, int row, int col) const {
     int rows = RowCount();
     baseRow = std::clamp(baseRow, 0, rows);
     row = std::clamp(row, 0, rows);
-    return store_->RowOffset(row) - store_->RowOffset(baseRow) + UnlimitedByteIndexOfColumn(ColumnMap(row), col);
+    return store_->SpanBytes(baseRow, row) + UnlimitedByteIndexOfColumn(ColumnMap(row), col);
 }
 
 void TEditor::SetOverwrite(bool on) {

@@ -371,7 +371,7 @@ void TEditor::Backspace() {
             std::vector<TChar> chars = Chars(d, m);
             if (!chars.empty()) d.resize(static_cast<size_t>(chars.back().byte));
         }
-        int64_t joint = store_->RowOffset(D) - store_->RowOffset(B) + static_cast<int64_t>(d.size());
+        int64_t joint = store_->SpanBytes(B, D) + static_cast<int64_t>(d.size());
         BeginNoCaret();
         if (R >= RowCount()) {
             store_->ReplaceRows(D, 1, d);
@@ -408,7 +408,7 @@ void TEditor::Backspace() {
         const TChar* ch = (i < static_cast<int>(map.size()) && map[static_cast<size_t>(i)] == '3') ? CharAt(chars, i)
                                                                                                       : CharAt(chars, i - 1);
         if (!ch) return;
-        int64_t offset = store_->RowOffset(R) - store_->RowOffset(B) + ch->byte;
+        int64_t offset = store_->SpanBytes(B, R) + ch->byte;
         BeginNoCaret();
         store_->ReplaceBytes(R, ch->byte, ch->byte + ch->length, "");
         SetCaretOffset(B, offset);
@@ -470,7 +470,7 @@ void TEditor::DeleteKey() {
         const std::vector<TChar> chars = Chars(ColumnsPrefix(text, col_ + 2), Measure());
         const TChar* ch = CharAt(chars, col_);
         if (!ch) return;
-        int64_t offset = store_->RowOffset(R) - store_->RowOffset(B) + ch->byte;
+        int64_t offset = store_->SpanBytes(B, R) + ch->byte;
         BeginNoCaret();
         store_->ReplaceBytes(R, ch->byte, ch->byte + ch->length, "");
         SetCaretOffset(B, offset);

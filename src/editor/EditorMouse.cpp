@@ -184,7 +184,7 @@ void TEditor::Drop(int x, int y, bool copy) {
         caretAt = dropAt;
     }
     int baseRow = std::max(store_->FirstRowOfLine(first), first - 1);
-    int64_t offsetFromBaseRow = store_->RowOffset(first) - store_->RowOffset(baseRow) + caretAt;
+    int64_t offsetFromBaseRow = store_->SpanBytes(baseRow, first) + caretAt;
     ClearSelection();
     BeginNoCaret();
     store_->ReplaceRows(first, std::min(last, RowCount() - 1) - first + 1, result);

@@ -128,13 +128,16 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
         const char* last;  // end of the last row text seen in it
     };
     std::vector<Span> blocks;
+    Span* lastBlock = nullptr;  // rows in a row mostly lie in one block
     auto blockOf = [&](const Row& row) -> Span* {
         if (row.length == 0 || OwnsText(row)) return nullptr;
-        auto it = std::upper_bound(blocks.begin(), blocks.end(), TextOf(row),
+        const char* text = TextOf(row);
+        if (lastBlock && text >= lastBlock->begin && text < lastBlock->end) return lastBlock;
+        auto it = std::upper_bound(blocks.begin(), blocks.end(), text,
                                    [](const char* p, const Span& b) { return p < b.begin; });
         if (it == blocks.begin()) return nullptr;
         --it;
-        return TextOf(row) < it->end ? &*it : nullptr;
+        return text < it->end ? lastBlock = &*it : nullptr;
     };
     bool windowed = inRows && at.size() >= kManyPlaces;
     if (windowed) {
@@ -178,7 +181,7 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
         int64_t rowStart = RowOffset(row);
         for (int r = row; r < r1; ++r) {
             Row& cur = rows_[static_cast<size_t>(r)];
-            const std::string_view text = Text(r);
+            const std::string_view text(cur.length ? TextOf(cur) : nullptr, cur.length);
             char* const begin = out;
             size_t first = 0, end = 0, made = 0;
             for (; i < at.size(); ++i) {
@@ -211,7 +214,7 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
             }
             FreeText(cur);  // an owned text goes; a block's stays until its pages go
             SetRowText(cur, length ? begin : nullptr, length, false);
-            DropSideIfEmpty(r);
+            if (cur.ref & kExt) DropSideIfEmpty(r);
             if (made > 0) {
                 Adjust(static_cast<size_t>(r), static_cast<int64_t>(length) - static_cast<int64_t>(text.size()), 0);
                 ++rawChanges_;
@@ -295,7 +298,7 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
     }
     if (newBlock) {
         for (size_t i = at.size(); moved < Count();) noteWindow(i);  // the rows after the last place
-        DropUnusedBlocks();
+        DropBlocksBut(newBlock);  // every row's text is in it now
     }
     if (firstRow >= 0) {
         const int tail = std::max(0, Count() - endRow);

@@ -75,11 +75,12 @@ size_t BlankOutNuls(char* begin, char* end) {
 template <typename RowFn, typename StopFn>
 bool WrapLine(std::string_view line, const TMeasure& m, const TEditorWrapOption& o, RowFn row, StopFn stopAt) {
     const int w = m.wrapWidth;
-    std::string map = BuildColumnMap(line, m);
-    if (w <= 0 || static_cast<int>(map.size()) < w) {
+    // Most lines fit: they need no column map.
+    if (w <= 0 || TextWidthUpTo(line, w, m) < w) {
         row(line, raLineBreak);
         return true;
     }
+    std::string map = BuildColumnMap(line, m);
     // The last piece is held back: an exact fit with FollowRetMark makes
     // it the line's last row.
     std::string_view pending;
@@ -213,7 +214,7 @@ TGathered TEditorScreenStrings::GatherText(int row, int n) const {
     TGathered g;
     if (row < 0 || row >= Count() || n == 0 || n < -1) return g;
     int last = n == -1 ? LastRowOfLine(row) : std::min(row + n - 1, Count() - 1);
-    int64_t total = RowOffset(last + 1) - RowOffset(row);
+    int64_t total = SpanBytes(row, last + 1);
     if (AttributeOf(last) == raEndOfText) total -= 1;
     g.text.reserve(static_cast<size_t>(total));
     for (int r = row; r <= last; ++r) {
@@ -230,7 +231,7 @@ namespace {
 // The bytes rows [row, row + n) hold in the whole text.
 int64_t RowBytes(const TEditorStringList& s, int row, int n) {
     if (n <= 0) return 0;
-    int64_t bytes = s.RowOffset(row + n) - s.RowOffset(row);
+    int64_t bytes = s.SpanBytes(row, row + n);
     // The end-of-text row counts one in row offsets but holds no break.
     if (s.GetRowAttribute(row + n - 1) == raEndOfText) bytes -= 1;
     return bytes;
@@ -644,8 +645,7 @@ void TEditorScreenStrings::ReplaceRows(int a, int n, std::string_view t) {
         }
 
         std::string whole;
-        whole.reserve(static_cast<size_t>(RowOffset(a) - RowOffset(s)) + t.size() +
-                      static_cast<size_t>(RowOffset(e + 1) - RowOffset(e0 + 1)));
+        whole.reserve(static_cast<size_t>(SpanBytes(s, a)) + t.size() + static_cast<size_t>(SpanBytes(e0 + 1, e + 1)));
         for (int r = s; r < a; ++r) {
             whole += Text(r);
             if (AttributeOf(r) == raLineBreak) whole += kCrLf;

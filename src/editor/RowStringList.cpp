@@ -8,7 +8,7 @@
 
 namespace editor {
 
-TRowStringList::TRowStringList() { sides_.emplace_back(); }  // index 0 means "no side entry"
+TRowStringList::TRowStringList() = default;
 
 TRowStringList::~TRowStringList() {
     for (size_t i = 0; i < rows_.size(); ++i) FreeRow(rows_[i]);
@@ -30,14 +30,6 @@ uint32_t TRowStringList::NewExt() {
     return static_cast<uint32_t>(ext_.size() - 1);
 }
 
-void TRowStringList::ReleaseExt(Row& r) {
-    if (r.ref & kExt) {
-        ext_[r.ref & kRefMask] = Ext{};
-        freeExt_.push_back(r.ref & kRefMask);
-    }
-    r.ref = 0;
-}
-
 void TRowStringList::EnsureExt(Row& r) {
     if (r.ref & kExt) return;
     const char* text = r.length ? TextOf(r) : nullptr;
@@ -46,23 +38,15 @@ void TRowStringList::EnsureExt(Row& r) {
     r.ref = kExt | e;
 }
 
-void TRowStringList::SetRowText(Row& r, const char* text, size_t length, bool owned) {
-    if (!owned && SideIndexOf(r) == 0 && MarksOf(r) == 0) {
-        if (length == 0) {
+void TRowStringList::SetRowTextSlow(Row& r, const char* text, size_t length, bool owned) {
+    if (!owned && (r.ref & kExt) && SideIndexOf(r) == 0 && MarksOf(r) == 0) {
+        // The side entry held only the text: the record holds it again when it can.
+        uint32_t ref = 0;
+        if (length == 0 || BaseRef(text, length, ref)) {
             ReleaseExt(r);
-            r.length = 0;
+            r.ref = ref;
+            r.length = static_cast<uint32_t>(length);
             return;
-        }
-        // Offsets past 1 GiB into a base block go through a side entry.
-        const uintptr_t p = reinterpret_cast<uintptr_t>(text);
-        for (uint32_t slot = 0; slot < 2; ++slot) {
-            const uintptr_t b = reinterpret_cast<uintptr_t>(bases_[slot]);
-            if (b && p >= b && p - b <= kOffsetMask && p - b + length <= baseSizes_[slot]) {
-                ReleaseExt(r);
-                r.ref = slot << 30 | static_cast<uint32_t>(p - b);
-                r.length = static_cast<uint32_t>(length);
-                return;
-            }
         }
     }
     if (!(r.ref & kExt)) r.ref = kExt | NewExt();  // the one step that may fail: nothing changed yet
@@ -84,10 +68,9 @@ void TRowStringList::SetMarksRaw(Row& r, TRowMarks marks) {
     if (!e.owned) SetRowText(r, e.text, r.length, false);  // back into the record when it can
 }
 
-void TRowStringList::FreeText(Row& r) {
-    if (!OwnsText(r)) return;
+void TRowStringList::FreeOwnedText(Row& r) {
     Ext& e = ext_[r.ref & kRefMask];
-    Side* s = e.side ? &sides_[e.side] : nullptr;
+    Side* s = e.side ? &sides_[e.side - 1] : nullptr;
     std::free(s && s->buffer ? s->buffer : const_cast<char*>(e.text));
     if (s) {
         s->buffer = nullptr;
@@ -101,7 +84,7 @@ void TRowStringList::FreeRow(Row& r) {
     FreeText(r);
     const uint32_t side = SideIndexOf(r);
     if (side != 0) {
-        sides_[side] = Side{};
+        sides_[side - 1] = Side{};
         freeSides_.push_back(side);
     }
     ReleaseExt(r);
@@ -240,29 +223,13 @@ void TRowStringList::BaseBlock(const char* block) {
     }
 }
 
-void TRowStringList::DropUnusedBlocks() {
-    std::vector<std::pair<const char*, const char*>> spans;
-    for (const Block& b : blocks_) spans.emplace_back(b.data.get(), b.data.get() + b.size);
-    std::sort(spans.begin(), spans.end());
-    std::vector<bool> inUse(spans.size(), false);
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        const Row& r = rows_[i];
-        if (r.length == 0 || OwnsText(r)) continue;
-        const char* p = TextOf(r);
-        auto it = std::upper_bound(spans.begin(), spans.end(), p,
-                                   [](const char* q, const std::pair<const char*, const char*>& b) { return q < b.first; });
-        if (it != spans.begin() && p < (--it)->second) inUse[static_cast<size_t>(it - spans.begin())] = true;
-    }
-    for (size_t k = 0; k < spans.size(); ++k) {
-        if (inUse[k]) continue;
-        const char* gone = spans[k].first;
-        for (int slot = 0; slot < 2; ++slot)
-            if (bases_[slot] == gone) {
-                bases_[slot] = nullptr;
-                baseSizes_[slot] = 0;
-            }
-        blocks_.erase(std::find_if(blocks_.begin(), blocks_.end(), [gone](const Block& b) { return b.data.get() == gone; }));
-    }
+void TRowStringList::DropBlocksBut(const char* block) {
+    for (int slot = 0; slot < 2; ++slot)
+        if (bases_[slot] && bases_[slot] != block) {
+            bases_[slot] = nullptr;
+            baseSizes_[slot] = 0;
+        }
+    std::erase_if(blocks_, [block](const Block& b) { return b.data.get() != block; });
 }
 
 void TRowStringList::ReserveRowsForLoad(size_t count) { rows_.SetCapacity(count); }
@@ -584,7 +551,7 @@ void TRowStringList::ClearRaw() {
     index_.reset();
     lastChunks_[0] = lastChunks_[1] = 0;
     ++version_;
-    sides_.resize(1);
+    sides_.clear();
     sides_.shrink_to_fit();
     freeSides_.clear();
     freeSides_.shrink_to_fit();
@@ -612,16 +579,18 @@ void TRowStringList::Clear() {
 void TRowStringList::SetCapacity(int capacity) {
     if (capacity < Count()) throw platform::EListError(capacity);
     rows_.SetCapacity(static_cast<size_t>(capacity));
+    // Rows added one at a time are heap copies, each with a side entry.
+    if (rows_.empty() && ext_.empty() && capacity <= 1024) ext_.reserve(static_cast<size_t>(capacity));
 }
 
 TRowStringList::Side* TRowStringList::SideOf(int i) {
     const uint32_t side = SideIndexOf(rows_[i]);
-    return side ? &sides_[side] : nullptr;
+    return side ? &sides_[side - 1] : nullptr;
 }
 
 const TRowStringList::Side* TRowStringList::SideOf(int i) const {
     const uint32_t side = SideIndexOf(rows_[i]);
-    return side ? &sides_[side] : nullptr;
+    return side ? &sides_[side - 1] : nullptr;
 }
 
 TRowStringList::Side& TRowStringList::MakeSide(int i) {
@@ -631,9 +600,9 @@ TRowStringList::Side& TRowStringList::MakeSide(int i) {
         index = freeSides_.back();
         freeSides_.pop_back();
     } else {
-        if (sides_.size() > kRefMask) throw std::length_error("too many rows with side data");
-        index = static_cast<uint32_t>(sides_.size());
+        if (sides_.size() >= kRefMask) throw std::length_error("too many rows with side data");
         sides_.emplace_back();
+        index = static_cast<uint32_t>(sides_.size());
     }
     Row& r = rows_[i];
     try {
@@ -643,7 +612,7 @@ TRowStringList::Side& TRowStringList::MakeSide(int i) {
         throw;
     }
     ext_[r.ref & kRefMask].side = index;
-    return sides_[index];
+    return sides_[index - 1];
 }
 
 void TRowStringList::DropSideIfEmpty(int i) {
@@ -796,6 +765,14 @@ int64_t TRowStringList::RowOffset(int row) const {
     const size_t end = first + static_cast<size_t>(index_->rows.Length(c));
     if (r - first <= end - r) return index_->bytes.Start(c) + SumBytes(first, r);
     return index_->bytes.Start(c + 1) - SumBytes(r, end);
+}
+
+int64_t TRowStringList::SpanBytes(int from, int to) const {
+    from = std::clamp(from, 0, Count());
+    to = std::clamp(to, 0, Count());
+    if (to < from) return -SpanBytes(to, from);
+    if (to - from <= static_cast<int>(kChunkRows)) return SumBytes(static_cast<size_t>(from), static_cast<size_t>(to));
+    return RowOffset(to) - RowOffset(from);
 }
 
 int TRowStringList::RowOfOffset(int64_t offset) const {

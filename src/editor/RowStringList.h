@@ -1,5 +1,5 @@
 // Row lists: the string list of row records and its attribute accessors.
-// A row record is kept compact (16 bytes) because a large file has millions
+// A row record is kept compact (14 bytes) because a large file has millions
 // of them: its text is an offset into the block read from the file; a text
 // elsewhere (a heap copy, another block) and the rarely used fields go
 // through an entry of a side table. Text offsets are kept per chunk of
@@ -80,6 +80,9 @@ public:
     // The row whose bytes or line break hold `offset`: the first row whose
     // end lies beyond it; Count() when the offset is at or past the end.
     int RowOfOffset(int64_t offset) const;
+    // RowOffset(to) - RowOffset(from); a few rows are summed directly (edits
+    // ask about the rows of one line).
+    int64_t SpanBytes(int from, int to) const;
 
     // Lines: a row that is not raWrapped ends one. LinesBefore(r) counts the
     // lines that end before row r; RowOfLine(i) is the first row of line i
@@ -122,10 +125,10 @@ protected:
     void AdoptBlock(std::unique_ptr<char[]> block, size_t size);
     // Rows may point into two blocks without side entries: the block loaded
     // and one that a bulk change moves the rows into. BaseBlock gives an
-    // adopted block a free one of the two places; DropUnusedBlocks lets go
-    // of the blocks no row points into any more.
+    // adopted block a free one of the two places; DropBlocksBut lets go of
+    // every other block once no row points into them.
     void BaseBlock(const char* block);
-    void DropUnusedBlocks();
+    void DropBlocksBut(const char* block);
     void ReserveRowsForLoad(size_t count);  // the list must be empty
     void AddRowForLoad(const char* text, size_t length);  // offsets wait for RebuildOffsets
     void RebuildOffsets();
@@ -153,7 +156,7 @@ private:
     // side data.
     struct Ext {
         const char* text = nullptr;
-        uint32_t side = 0;  // index into sides_, 0 = none
+        uint32_t side = 0;  // 0 = none, else sides_[side - 1]
         TRowMarks marks = 0;
         bool owned = false;  // text is a heap copy owned by the row
     };
@@ -181,16 +184,48 @@ private:
     TRowMarks MarksOf(const Row& r) const { return r.ref & kExt ? ext_[r.ref & kRefMask].marks : 0; }
     void SetMarksRaw(Row& r, TRowMarks marks);
     // Points the row at `text`; an owned text must have been freed before.
-    void SetRowText(Row& r, const char* text, size_t length, bool owned);
+    // The record's reference for a text inside a base block, if it is one.
+    // Offsets past 1 GiB into a block go through a side entry.
+    bool BaseRef(const char* text, size_t length, uint32_t& ref) const {
+        const uintptr_t p = reinterpret_cast<uintptr_t>(text);
+        for (uint32_t slot = 0; slot < 2; ++slot) {
+            const uintptr_t offset = p - reinterpret_cast<uintptr_t>(bases_[slot]);  // huge when below it
+            if (offset <= kOffsetMask && offset + length <= baseSizes_[slot]) {
+                ref = slot << 30 | static_cast<uint32_t>(offset);
+                return true;
+            }
+        }
+        return false;
+    }
+    // Loading, wrapping and replace-all point millions of plain records into
+    // a base block: that case is decided here.
+    void SetRowText(Row& r, const char* text, size_t length, bool owned) {
+        if (!owned && !(r.ref & kExt) && (length == 0 || BaseRef(text, length, r.ref))) {
+            if (length == 0) r.ref = 0;
+            r.length = static_cast<uint32_t>(length);
+            return;
+        }
+        SetRowTextSlow(r, text, length, owned);
+    }
+    void SetRowTextSlow(Row& r, const char* text, size_t length, bool owned);
     uint32_t NewExt();
     // Gives a row in a base block a side entry (keeping its text), so that
     // pointing it elsewhere cannot fail.
     void EnsureExt(Row& r);
-    void ReleaseExt(Row& r);
+    void ReleaseExt(Row& r) {
+        if (r.ref & kExt) {
+            ext_[r.ref & kRefMask] = Ext{};
+            freeExt_.push_back(r.ref & kRefMask);
+        }
+        r.ref = 0;
+    }
 
     void FreeRow(Row& r);
     // Frees an owned text (and forgets its buffer); the row keeps its fields.
-    void FreeText(Row& r);
+    void FreeText(Row& r) {
+        if (OwnsText(r)) FreeOwnedText(r);
+    }
+    void FreeOwnedText(Row& r);
     void EnsureRoom(size_t needed);
     Side* SideOf(int i);
     const Side* SideOf(int i) const;
