@@ -758,6 +758,8 @@ int64_t TRowStringList::RowOffset(int row) const {
     Index();
     const size_t r = static_cast<size_t>(row);
     if (r >= rows_.size()) return index_->bytes.Total();
+    size_t kept;
+    if (const ChunkSums* s = KeptSumsHolding(r, kept)) return index_->bytes.Start(s->chunk) + s->bytes[r - kept];
     const size_t c = ChunkOf(r);
     if (const ChunkSums* s = SumsOf(c)) return index_->bytes.Start(c) + s->bytes[r - static_cast<size_t>(index_->rows.Start(c))];
     // From the nearer end of the chunk.
@@ -810,6 +812,8 @@ int TRowStringList::LinesBefore(int row) const {
     Index();
     const size_t r = static_cast<size_t>(row);
     if (r >= rows_.size()) return LineCount();
+    size_t kept;
+    if (const ChunkSums* s = KeptSumsHolding(r, kept)) return static_cast<int>(index_->lines.Start(s->chunk) + s->lines[r - kept]);
     const size_t c = ChunkOf(r);
     if (const ChunkSums* s = SumsOf(c))
         return static_cast<int>(index_->lines.Start(c) + s->lines[r - static_cast<size_t>(index_->rows.Start(c))]);

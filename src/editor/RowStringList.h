@@ -260,6 +260,21 @@ private:
     // The sums of a chunk asked about a second time since the index last
     // changed; null the first time (one query is cheaper without them).
     const ChunkSums* SumsOf(size_t chunk) const;
+    // The kept sums of the chunk holding `row`, and the chunk's first row.
+    const ChunkSums* KeptSumsHolding(size_t row, size_t& first) const {
+        if (!sums_) return nullptr;
+        for (int k = 0; k < 2; ++k) {
+            const int at = latestSums_ ^ k;
+            const ChunkSums& s = sums_[at];
+            if (s.version != version_) continue;
+            first = static_cast<size_t>(index_->rows.Start(s.chunk));
+            if (row - first < s.rows) {  // wraps when row < first
+                latestSums_ = at;
+                return &s;
+            }
+        }
+        return nullptr;
+    }
     ChunkSums* CachedSums(size_t chunk) const {
         if (!sums_) return nullptr;
         for (int k = 0; k < 2; ++k)
