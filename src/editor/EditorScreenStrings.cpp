@@ -75,12 +75,11 @@ size_t BlankOutNuls(char* begin, char* end) {
 template <typename RowFn, typename StopFn>
 bool WrapLine(std::string_view line, const TMeasure& m, const TEditorWrapOption& o, RowFn row, StopFn stopAt) {
     const int w = m.wrapWidth;
-    // Most lines fit: they need no column map.
-    if (w <= 0 || TextWidthUpTo(line, w, m) < w) {
+    std::string map = BuildColumnMap(line, m);
+    if (w <= 0 || static_cast<int>(map.size()) < w) {
         row(line, raLineBreak);
         return true;
     }
-    std::string map = BuildColumnMap(line, m);
     // The last piece is held back: an exact fit with FollowRetMark makes
     // it the line's last row.
     std::string_view pending;
@@ -346,7 +345,9 @@ bool TEditorScreenStrings::SplitTextUntil(std::string_view text, TEditorStringLi
             };
             // Stop points are places in `text`; a copy maps back to them.
             auto stop = [&](const char* q) { return stopAt(nul ? p + (q - copy.data()) : q); };
-            whole = WrapLine(line, m, *wrapOption_, add, stop);
+            // Most lines fit: they need no column map.
+            if (m.wrapWidth <= 0 || TextWidthUpTo(line, m.wrapWidth, m) < m.wrapWidth) add(line, raLineBreak);
+            else whole = WrapLine(line, m, *wrapOption_, add, stop);
         });
     }
     list.EndUpdate();
