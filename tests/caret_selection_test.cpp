@@ -56,6 +56,25 @@ TEST(ColumnMap, KindsPerColumnAndMeasures) {
     EXPECT_EQ(ed.CaretOffset(0, 0, 9), 6);  // not limited: the blanks an insertion adds count
 }
 
+// The quick measure (runs between TABs counted whole) against the column
+// map built a byte at a time: lead bytes before a TAB, at the end, in runs.
+TEST(ColumnMap, QuickWidthAgreesWithTheMap) {
+    const char bytes[] = {'\t', '\t', 'a', ' ', '\x82', '\x88', '\xE0', '\xA0', '\x40', '\x81'};
+    uint32_t seed = 7;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 8) & 0xFFFF; };
+    for (int k = 0; k < 4000; ++k) {
+        std::string text(next() % 40, ' ');
+        for (char& c : text) c = bytes[next() % sizeof bytes];
+        TMeasure m;
+        m.tabWidth = 2 + static_cast<int>(next() % 7);
+        m.wrapWidth = k % 2 ? 0 : 5 + static_cast<int>(next() % 40);
+        const int full = static_cast<int>(BuildColumnMap(text, m).size());
+        const int limit = m.wrapWidth ? m.wrapWidth : 1 + static_cast<int>(next() % 120);
+        ASSERT_EQ(TextWidthUpTo(text, limit, m), std::min(full, limit)) << k << " " << text.size();
+        if (!m.wrapWidth) ASSERT_EQ(TextWidth(text, m), full) << k;
+    }
+}
+
 TEST(Caret, TabSpaceCountIsClampedToAnEvenWidth) {
     for (auto [in, out] : {std::pair{3, 2}, {9, 8}, {1, 2}, {5, 4}, {7, 6}, {-4, 2}, {8, 8}}) {
         TEditor ed;

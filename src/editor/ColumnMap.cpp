@@ -93,22 +93,32 @@ int ByteIndexOfColumn(const std::string& map, int textLength, int col) {
 int TextWidth(std::string_view text, const TMeasure& m) { return TextWidthUpTo(text, INT_MAX, m); }
 
 int TextWidthUpTo(std::string_view text, int limit, const TMeasure& m) {
-    // Without TABs every byte is a column: a double-byte character is two.
-    if (text.find('\t') == std::string_view::npos)
-        return static_cast<int>(std::min(text.size(), static_cast<size_t>(std::max(limit, 0))));
-    int col = 0;
-    for (size_t i = 0; i < text.size() && col < limit; ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c == '\t') {
-            col += SpanOfTab(m, col);
-        } else if (platform::IsLeadByte(c) && i + 1 < text.size()) {
-            col += 2;
-            ++i;
-        } else {
-            ++col;
+    // Between TABs every byte is a column: a double-byte character is two,
+    // a lead byte at the end one. A TAB right after a lead byte is that
+    // character's second byte, not a TAB.
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    int64_t col = 0;
+    for (const char* p = begin; p < end && col < limit;) {
+        if (*p == '\t') {
+            col += SpanOfTab(m, static_cast<int>(col));
+            ++p;
+            continue;
         }
+        const char* tab = static_cast<const char*>(std::memchr(p, '\t', static_cast<size_t>(end - p)));
+        if (!tab) {
+            col += end - p;
+            break;
+        }
+        // p starts a character: the lead bytes just before the TAB pair off
+        // from the last byte before them that cannot be a lead.
+        size_t leads = 0;
+        for (const char* q = tab; q > p && platform::IsLeadByte(static_cast<unsigned char>(q[-1])); --q) ++leads;
+        const char* next = tab + (leads % 2);  // an odd run: the TAB is taken by the character before it
+        col += next - p;
+        p = next;
     }
-    return std::min(col, limit);
+    return static_cast<int>(std::min<int64_t>(col, limit));
 }
 
 int IndentWidth(std::string_view text, const TMeasure& m) {
