@@ -364,10 +364,10 @@ void TRowStringList::Adjust(size_t row, int64_t bytes, int64_t lines) {
     index_->lines.ChangeLength(c, lines);
     if (ChunkSums* cached = CachedSums(c)) {
         ChunkSums& s = *cached;
-        for (size_t k = row - static_cast<size_t>(index_->rows.Start(c)) + 1; k <= s.rows; ++k) {
-            s.bytes[k] += bytes;
-            s.lines[k] += static_cast<int32_t>(lines);
-        }
+        const size_t from = row - static_cast<size_t>(index_->rows.Start(c)) + 1;
+        for (size_t k = from; k <= s.rows; ++k) s.bytes[k] += bytes;
+        if (lines != 0)
+            for (size_t k = from; k <= s.rows; ++k) s.lines[k] += static_cast<int32_t>(lines);
     }
 }
 
@@ -753,6 +753,19 @@ void TRowStringList::Changing() {
     if (updateCount_ == 0 && OnChanging) OnChanging();
 }
 
+size_t TRowStringList::HintedPart(const Partitioning& p, int64_t x) const {
+    // The chunks asked about last and the one after, else a search.
+    auto holds = [&](size_t k) { return k < p.Parts() && x >= p.Start(k) && x < p.Start(k + 1); };
+    if (holds(lastChunks_[0])) return lastChunks_[0];
+    if (holds(lastChunks_[1])) {
+        std::swap(lastChunks_[0], lastChunks_[1]);
+        return lastChunks_[0];
+    }
+    lastChunks_[1] = lastChunks_[0];
+    if (holds(lastChunks_[0] + 1)) return ++lastChunks_[0];
+    return lastChunks_[0] = p.PartOfOffset(x);
+}
+
 int64_t TRowStringList::RowOffset(int row) const {
     if (row <= 0 || rows_.empty()) return 0;
     Index();
@@ -782,18 +795,7 @@ int TRowStringList::RowOfOffset(int64_t offset) const {
     Index();
     if (offset < 0) offset = 0;
     if (offset >= index_->bytes.Total()) return Count();
-    // The chunk asked about last, else a search.
-    size_t c = lastChunks_[0];
-    auto holds = [&](size_t k) { return k < index_->bytes.Parts() && offset >= index_->bytes.Start(k) && offset < index_->bytes.Start(k + 1); };
-    if (!holds(c)) {
-        if (holds(lastChunks_[1])) {
-            std::swap(lastChunks_[0], lastChunks_[1]);
-            c = lastChunks_[0];
-        } else {
-            lastChunks_[1] = lastChunks_[0];
-            c = lastChunks_[0] = index_->bytes.PartOfOffset(offset);
-        }
-    }
+    const size_t c = HintedPart(index_->bytes, offset);
     const int64_t within = offset - index_->bytes.Start(c);
     if (const ChunkSums* s = SumsOf(c)) {
         // The first row whose end lies beyond the offset.
@@ -812,6 +814,7 @@ int TRowStringList::LinesBefore(int row) const {
     Index();
     const size_t r = static_cast<size_t>(row);
     if (r >= rows_.size()) return LineCount();
+    if (EveryRowEndsALine()) return row;
     size_t kept;
     if (const ChunkSums* s = KeptSumsHolding(r, kept)) return static_cast<int>(index_->lines.Start(s->chunk) + s->lines[r - kept]);
     const size_t c = ChunkOf(r);
@@ -823,8 +826,9 @@ int TRowStringList::LinesBefore(int row) const {
 int TRowStringList::RowOfLine(int line) const {
     if (line <= 0) return 0;
     if (line >= LineCount()) return Count();  // the index is made by now
+    if (EveryRowEndsALine()) return line;
     // The row that ends line - 1, then the next one.
-    const size_t c = index_->lines.PartOfOffset(line - 1);
+    const size_t c = HintedPart(index_->lines, line - 1);
     int64_t left = line - 1 - index_->lines.Start(c);
     if (const ChunkSums* s = SumsOf(c)) {
         const int32_t* end = std::upper_bound(s->lines + 1, s->lines + s->rows + 1, static_cast<int32_t>(left));

@@ -90,6 +90,8 @@ public:
     int LinesBefore(int row) const;
     int LineCount() const { return rows_.empty() ? 0 : static_cast<int>(Index().lines.Total()); }
     int RowOfLine(int line) const;
+    // Without word wrap rows are lines; asked after the index is made.
+    bool EveryRowEndsALine() const { return static_cast<size_t>(index_->lines.Total()) == rows_.size(); }
 
 protected:
     virtual void Changed();
@@ -237,6 +239,7 @@ private:
     // twice that is split, neighbours that fit in one are merged.
     static constexpr size_t kChunkRows = 32;
     size_t ChunkOf(size_t row) const;  // the last chunk for row >= Count()
+    size_t HintedPart(const Partitioning& p, int64_t x) const;  // the chunk whose part of p holds x
     void Adjust(size_t row, int64_t bytes, int64_t lines);
     void IndexInserted(size_t chunk, size_t at, size_t count);
     void IndexErasing(size_t at, size_t count);  // before the rows go
