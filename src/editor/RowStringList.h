@@ -90,8 +90,8 @@ public:
     int LinesBefore(int row) const;
     int LineCount() const { return rows_.empty() ? 0 : static_cast<int>(Index().lines.Total()); }
     int RowOfLine(int line) const;
-    // Without word wrap rows are lines; asked after the index is made.
-    bool EveryRowEndsALine() const { return static_cast<size_t>(index_->lines.Total()) == rows_.size(); }
+    // Without word wrap rows are lines.
+    bool EveryRowEndsALine() const { return static_cast<size_t>(Index().lines.Total()) == rows_.size(); }
 
 protected:
     virtual void Changed();
@@ -185,7 +185,6 @@ private:
     uint32_t SideIndexOf(const Row& r) const { return r.ref & kExt ? ext_[r.ref & kRefMask].side : 0; }
     TRowMarks MarksOf(const Row& r) const { return r.ref & kExt ? ext_[r.ref & kRefMask].marks : 0; }
     void SetMarksRaw(Row& r, TRowMarks marks);
-    // Points the row at `text`; an owned text must have been freed before.
     // The record's reference for a text inside a base block, if it is one.
     // Offsets past 1 GiB into a block go through a side entry.
     bool BaseRef(const char* text, size_t length, uint32_t& ref) const {
@@ -199,6 +198,7 @@ private:
         }
         return false;
     }
+    // Points the row at `text`; an owned text must have been freed before.
     // Loading, wrapping and replace-all point millions of plain records into
     // a base block: that case is decided here.
     void SetRowText(Row& r, const char* text, size_t length, bool owned) {
