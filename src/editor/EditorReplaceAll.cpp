@@ -214,7 +214,7 @@ void TEditorScreenStrings::ReplaceSpans(const std::vector<int64_t>& at, std::str
             }
             FreeText(cur);  // an owned text goes; a block's stays until its pages go
             SetRowText(cur, length ? begin : nullptr, length, false);
-            if (cur.ref & kExt) DropSideIfEmpty(r);
+            DropSideIfEmpty(r);
             if (made > 0) {
                 Adjust(static_cast<size_t>(r), static_cast<int64_t>(length) - static_cast<int64_t>(text.size()), 0);
                 ++rawChanges_;

@@ -615,7 +615,7 @@ TRowStringList::Side& TRowStringList::MakeSide(int i) {
     return sides_[index - 1];
 }
 
-void TRowStringList::DropSideIfEmpty(int i) {
+void TRowStringList::DropEmptySide(int i) {
     Side* s = SideOf(i);
     if (!s || !s->data.empty() || s->insertPosition != 0 || s->buffer) return;
     Row& r = rows_[i];

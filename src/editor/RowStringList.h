@@ -232,7 +232,11 @@ private:
     Side* SideOf(int i);
     const Side* SideOf(int i) const;
     Side& MakeSide(int i);
-    void DropSideIfEmpty(int i);
+    // A record without a side entry has no side data: most rows, checked inline.
+    void DropSideIfEmpty(int i) {
+        if (rows_[i].ref & kExt) DropEmptySide(i);
+    }
+    void DropEmptySide(int i);
 
     // The chunk index: rows, text bytes and ended lines of each chunk of
     // consecutive rows. Chunks hold about kChunkRows rows: one grown past
